@@ -1,0 +1,41 @@
+#pragma once
+// The data folders, all computed once from the application directory.
+
+#include <QString>
+
+class DataPaths {
+public:
+    DataPaths() = default;
+    // appDir: the folder of the client's executable; the root is its parent.
+    explicit DataPaths(const QString& appDir);
+
+    QString rootDir;
+    QString appDir;
+    QString dataDir;
+    QString tempDir;
+    QString packIconDir;
+    QString appsDir;
+    QString appIconDir;
+    QString customPackDir;
+    QString dailyDir;
+    QString externalDir;
+    QString mainDbPath;
+
+    QString getRootDir() const { return rootDir; }
+    QString getAppDir() const { return appDir; }
+    QString getDataDir() const { return dataDir; }
+    QString getTempDir() const { return tempDir; }
+    QString getPackIconDir() const { return packIconDir; }
+    QString getAppsDir() const { return appsDir; }
+    QString getAppIconDir() const { return appIconDir; }
+    QString getCustomPackDir() const { return customPackDir; }
+    QString getDailyDir() const { return dailyDir; }
+    QString getExternalDir() const { return externalDir; }
+    QString getMainDbPath() const { return mainDbPath; }
+
+    // Creates data, temp, packicons, apps, appicons, custompack, external, daily.
+    bool makeDirs() const;
+    // True when path (existing or not) lies inside one of the folders the
+    // client may write: data or temp. Guards every delete and move.
+    bool isInsideDataFolders(const QString& path) const;
+};

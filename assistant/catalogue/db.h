@@ -1,0 +1,107 @@
+#pragma once
+// The client's catalogue: packs, apps, favourites, the fortnight's course
+// schedule, the local user and the daily scenes, in one SQLite file.
+//
+// Every thread that uses the catalogue gets a connection of its own to the same
+// file (Qt connections are bound to their thread); the file runs in WAL mode
+// with a busy time-out so that a job writing never locks out the interface.
+
+#include "fortnight.h"
+#include "records.h"
+
+#include <QAtomicInteger>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+class QSqlQuery;
+class QThread;
+
+class DB : public QObject {
+    Q_OBJECT
+public:
+    DB(const QString& path, const QString& connectionName, QObject* parent = nullptr);
+    ~DB() override;
+
+    // How day indexes 1-14 become dates (the calendar's mapping). Defaults to the computer's clock.
+    void setDayMapper(DayToDate mapper);
+    QDate dateOfDay(int day) const;
+    // "courseTbl_yyyyMMdd" of a day index.
+    QString courseTableName(int day) const;
+
+    bool open();
+    void close();
+    bool isOpen() const { return m_opened.loadAcquire() != 0; }
+    QString path() const { return m_path; }
+    QString connectionName() const { return m_connName; }
+
+    bool setup();
+
+    bool getUser(TaviUser* user);
+    bool updateUser(TaviUser* user);
+
+    bool searchDailyScene(_DailySceneSearchPara* para, unsigned& count, DataSet<DailyScene>* result);
+    bool addDailyScene(_DailyScene* scene);
+    bool removeDailyScene(int id);
+    bool removeDailyScene(QString name);
+    bool updateDailyScene(_DailyScene* scene);
+
+    bool getPackCount(unsigned& count);
+    bool checkPackExists(QString packId, bool& exists);
+    bool searchPacks(_PackSearchPara* para, unsigned& count, DataSet<TaviPack>* result);
+    bool addPack(TaviPack* pack);
+    bool removePack(QString packId);
+
+    bool getAppCount(unsigned& count);
+    bool addApp(_TaviApp* app);
+    bool updateApp(_TaviApp* app);
+    bool removeApp(int appId, bool notify);
+    bool updateAccessDate(int appId);
+    bool setFavorApp(int appId, bool favor);
+
+    bool checkTableExists(const char* name, bool& exists);
+    bool ensureCourseTableExists(QDate date);
+    bool addCourseApp(int day, int appId);
+    bool removeCourseApp(int day, int appId);
+    bool checkAppExists(int day, int appId, bool& exists);
+    bool getAppCourseDays(int appId, QList<int>& days);
+
+    bool getApps(QString sql, DataSet<TaviApp>* result);
+    bool searchApps(_AppSearchPara* para, unsigned& count, DataSet<TaviApp>* result);
+    bool getCourseApps(_GetCourseAppsPara* para, unsigned& count, DataSet<TaviApp>* result);
+    bool getFavorApps(_GetFavorAppsPara* para, unsigned& count, DataSet<TaviApp>* result);
+
+signals:
+    void dailySceneAdded(DailyScene* scene);
+    void dailySceneRemoved(int sceneId);
+    void dailySceneUpdated(DailyScene* scene);
+    void packUpdated(TaviPack* pack);
+    void packAdded(TaviPack* pack);
+    void packRemoved(QString packId);
+    void appUpdated(TaviApp* app);
+    void appAdded(TaviApp* app);
+    void appRemoved(int appId);
+    void courseChanged(int day);
+    void favorChanged(int appId, bool favor);
+
+private:
+    // The calling thread's connection (opened on first use in that thread).
+    QSqlDatabase connection();
+    bool prepareConnection(QSqlDatabase& db);
+    bool countQuery(const QString& sql, const QVector<QPair<QString, QVariant>>& binds, unsigned& count,
+                    const char* failure);
+    bool getApps(QSqlQuery& query, DataSet<TaviApp>* result);
+    void dropThreadConnections();
+
+    QString m_path;
+    QString m_connName;
+    QAtomicInt m_opened {0};
+    QThread* m_ownerThread = nullptr;
+    int m_serial = 0;
+    DayToDate m_dayMapper;
+    QMutex m_cloneMutex;
+    QStringList m_clones;
+};

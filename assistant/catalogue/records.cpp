@@ -1,0 +1,3 @@
+#include "records.h"
+
+void registerRecordMetaTypes() { qRegisterMetaType<TaviUserPtr>("TaviUserPtr"); }

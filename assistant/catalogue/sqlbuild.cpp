@@ -1,0 +1,96 @@
+#include "sqlbuild.h"
+
+QString pagingClause(unsigned limit, unsigned offset) {
+    QString s;
+    if (limit != 0)
+        s += " limit " + QString::number(limit);
+    else if (offset != 0)
+        s += " limit -1";
+    if (offset != 0)
+        s += " offset " + QString::number(offset);
+    return s;
+}
+
+namespace {
+QString ordering(int orderBy, int desc, const char* zero, const char* one) {
+    QString s;
+    if (orderBy == 0)
+        s = zero;
+    else if (orderBy == 1)
+        s = one;
+    else
+        return s;
+    return s + (desc ? " desc" : " asc");
+}
+
+QString likeValue(const QString& text) { return "%" + text + "%"; }
+} // namespace
+
+PagedQuery buildAppSearch(const _AppSearchPara& para) {
+    PagedQuery q;
+    q.countSql = "select count(*) from AppTbl";
+    q.selectSql = "select * from AppTbl";
+    QStringList conditions;
+    if (!para.proType.isEmpty()) {
+        conditions << " proType=:proType";
+        q.binds.append({":proType", para.proType});
+    }
+    if (!para.packId.isEmpty()) {
+        conditions << " packId=:packId";
+        q.binds.append({":packId", para.packId});
+    }
+    if (!para.name.isEmpty()) {
+        conditions << " name like :name";
+        q.binds.append({":name", likeValue(para.name)});
+    }
+    if (!conditions.isEmpty()) {
+        const QString where = " where" + conditions.join(" and");
+        q.countSql += where;
+        q.selectSql += where;
+    }
+    q.selectSql += ordering(para.orderBy, para.desc, " order by accessDate", " order by name");
+    q.selectSql += pagingClause(para.limit, para.offset);
+    return q;
+}
+
+PagedQuery buildPackSearch(const _PackSearchPara& para) {
+    PagedQuery q;
+    q.countSql = "select count(*) from PackTbl";
+    q.selectSql = "select * from PackTbl";
+    if (!para.name.isEmpty()) {
+        q.countSql += " where name like :name";
+        q.selectSql += " where name like :name";
+        q.binds.append({":name", likeValue(para.name)});
+    }
+    q.selectSql += ordering(para.orderBy, para.desc, " order by name", " order by installDate");
+    q.selectSql += pagingClause(para.limit, para.offset);
+    return q;
+}
+
+PagedQuery buildDailySceneSearch(const _DailySceneSearchPara& para) {
+    PagedQuery q;
+    q.countSql = "select count(*) from DailySceneTbl";
+    q.selectSql = "select * from DailySceneTbl";
+    if (!para.name.isEmpty()) {
+        q.countSql += " where name like :name";
+        q.selectSql += " where name like :name";
+        q.binds.append({":name", likeValue(para.name)});
+    }
+    q.selectSql += pagingClause(para.limit, para.offset);
+    return q;
+}
+
+PagedQuery buildFavorApps(const _GetFavorAppsPara& para) {
+    PagedQuery q;
+    q.countSql = "select count(*) from AppTbl where favor = 1";
+    q.selectSql = "select * from AppTbl where favor = 1 order by favorDate desc" + pagingClause(para.limit, para.offset);
+    return q;
+}
+
+PagedQuery buildCourseApps(const QString& table, const _GetCourseAppsPara& para) {
+    PagedQuery q;
+    q.countSql = QString("select count(*) from %1").arg(table);
+    q.selectSql = QString("select b.* from %1 a left join AppTbl b on a.appId = b.appId").arg(table) +
+                  pagingClause(para.limit, para.offset);
+    return q;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The client's one process-wide service object: what many parts share (version,
+// device id, current user, catalogue, data folders, launchers) and the
+// operations that touch several of them at once.
+
+#include "catalogue/datapaths.h"
+#include "catalogue/records.h"
+
+#include <QObject>
+#include <QString>
+
+class DB;
+class OfflineDB;
+class NetClient;
+class QThread;
+
+class Core : public QObject {
+    Q_OBJECT
+public:
+    static Core* instance();
+
+    QString version;
+    QString deviceId;
+    TaviUser currentUser;
+    bool userOnline = false;
+    QThread* workerThread = nullptr;
+    DB* db = nullptr;
+    OfflineDB* offlineDb = nullptr;
+    NetClient* netClient = nullptr;
+    DataPaths* paths = nullptr;
+
+    // Opens a resource with its launcher. 1 = a launcher is busy, 2 = no app,
+    // -1 = dispatched (also when no launcher takes the kind).
+    int openApp(_TaviApp* app);
+    // True while a launcher runs.
+    bool isPlaying();
+    // Plays a daily scene's playlist; always 0.
+    int playDailyScene(_DailyScene* scene);
+
+    // Pack import and removal; the work itself lives with the packs.
+    int importPack(QString path);
+    int removePack(TaviPack* pack);
+    int removeApp(_TaviApp* app, bool notify);
+
+    // Reads the local user from the catalogue; always 0.
+    int loadUser();
+
+signals:
+    void userLoaded();
+
+private:
+    Core();
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
+};

@@ -1,0 +1,230 @@
+// taviclient start-up: the fixed sequence from the application object to the
+// event loop, and the preinstallation (setup) run.
+
+#include "catalogue/db.h"
+#include "catalogue/datapaths.h"
+#include "catalogue/records.h"
+#include "core/core.h"
+#include "core/setupmode.h"
+#include "crashreport.h"
+#include "launch/enginepath.h"
+#include "logsetup.h"
+#include "packs/fileutil.h"
+#include "packs/upgrade.h"
+#include "platform/deviceid.h"
+#include "platform/fonts.h"
+#include "platform/glprobe.h"
+#include "platform/log.h"
+#include "platform/singleinstance.h"
+#include "ui/mainframe.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QThread>
+#include <QTranslator>
+#include <memory>
+
+namespace {
+
+// Without any display (a set-up run from an installer, a server) Qt falls back
+// to drawing off screen instead of refusing to start.
+void chooseDisplayFallback() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void installCrashReporting(const QString& version) {
+    crash::InstallInfo info;
+    info.appName = "taviclient";
+    info.appVersion = version.toStdString();
+    info.priorityHttp = 3;
+    info.prioritySmtp = 2;
+    info.priorityMapi = 1;
+    info.flags = 0x409FFF;
+    info.reportFolder = "dumps";
+    info.restartCmdLine = "/restart";
+    info.restartTimeout = 50;
+    if (crash::install(info) != 0) {
+        char message[256];
+        qstrncpy(message, crash::lastErrorMessage(255).c_str(), sizeof message);
+        TLOG_ERROR("crash reporting not installed: " << message);
+    }
+}
+
+void createCatalogue(const QString& path) {
+    DB db(path, "default");
+    db.open();
+    db.setup();
+    db.close();
+}
+
+// First start, data-version check and upgrade; leaves the settings file saying
+// which data layout the data folder holds.
+void checkDataVersion(Core* core) {
+    const DataPaths& paths = *core->paths;
+    const QString dataIni = QString("%1/assistantdata.ini").arg(paths.dataDir);
+    const QString rootIni = QString("%1/assistantdata.ini").arg(paths.rootDir);
+    QString located;
+    if (QFileInfo::exists(dataIni))
+        located = dataIni;
+    else if (QFileInfo::exists(rootIni))
+        located = rootIni;
+
+    if (located.isEmpty()) {
+        TLOG_INFO("init");
+        paths.makeDirs();
+        if (!QFileInfo::exists(paths.mainDbPath))
+            createCatalogue(paths.mainDbPath);
+    } else {
+        TLOG_INFO("check data version");
+        QString lastVersion;
+        {
+            QSettings settings(located, QSettings::IniFormat);
+            lastVersion = settings.value("data/ver").toString();
+        }
+        TLOG_INFO("last data ver:" << lastVersion);
+        if (lastVersion == core->version)
+            return;
+        doUpdate(lastVersion);
+    }
+    QSettings settings(dataIni, QSettings::IniFormat);
+    settings.setValue("data/ver", core->version);
+    settings.sync();
+}
+
+int runSetup(QCommandLineParser& parser, const QCommandLineOption& packDir, const QCommandLineOption& dailyDir) {
+    TLOG_INFO(">>setup");
+    Core* core = Core::instance();
+    if (parser.isSet(packDir)) {
+        QString dir = parser.value(packDir);
+        importPack(dir);
+    }
+    copyDir(QString("%1/daily").arg(core->paths->tempDir), core->paths->dailyDir);
+    if (parser.isSet(dailyDir))
+        copyDir(parser.value(dailyDir), core->paths->dailyDir);
+    refreshDailyScene();
+    return 0;
+}
+
+void probeOpenGL() {
+    int major = 0, minor = 0, release = 0;
+    const int rc = GetOpenGLVersion(major, minor, release);
+    if (rc == 0) {
+        TLOG_DEBUG("OpenGL version:" << major << "." << minor << "." << release);
+        if (wantsSecondEngine(major, minor))
+            enginePath() = kSecondEnginePath;
+    } else {
+        TLOG_ERROR("GetOpenGLVersion failed, rc=" << rc);
+    }
+}
+
+void applyStyleSheet(QApplication& app) {
+    QFile qss(":/qss/style.qss");
+    QString text;
+    if (qss.open(QIODevice::ReadOnly))
+        text = QString::fromUtf8(qss.readAll());
+    else
+        qWarning("Can't open the style sheet file.");
+    app.setStyleSheet(text);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    chooseDisplayFallback();
+    QApplication app(argc, argv);
+    tavilog::useUtf8Locale();
+    const QString appDir = QCoreApplication::applicationDirPath();
+    // Relative paths ("./version.ini", "engine/...", "dumps") mean the application directory.
+    QDir::setCurrent(appDir);
+
+    tavi::setupClientLogging(appDir);
+    TLOG_INFO("########## new instance ##########");
+
+    Core* core = Core::instance();
+    {
+        QSettings versionFile("./version.ini", QSettings::IniFormat);
+        core->version = versionFile.value("product/ver").toString();
+    }
+    TLOG_INFO("ver:" << core->version);
+    app.setApplicationVersion(core->version);
+
+    installCrashReporting(core->version);
+
+    SingleInstanceHelper instance("taviclient_41F8");
+    if (instance.isRunning()) {
+        TLOG_INFO("multi instance");
+        return 0;
+    }
+
+    getDeviceId(core->deviceId);
+    TLOG_INFO("imei:" << core->deviceId);
+
+    DataPaths paths(appDir);
+    core->paths = &paths;
+
+    checkDataVersion(core);
+
+    DB db(paths.mainDbPath, "default");
+    core->db = &db;
+    db.open();
+    // Tables are created only where missing; this also repairs a catalogue file
+    // that went missing since the first start.
+    db.setup();
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption setupOption("setup", "data setup");
+    const QCommandLineOption packDirOption("packdir", "pack dir", "packdir");
+    const QCommandLineOption dailyDirOption("dailyscenedir", "daily scene dir", "dailyscenedir");
+    parser.addOption(setupOption);
+    parser.addOption(packDirOption);
+    parser.addOption(dailyDirOption);
+    parser.process(app);
+
+    if (parser.isSet(setupOption))
+        return runSetup(parser, packDirOption, dailyDirOption);
+
+    TLOG_INFO(">>run");
+    registerFontSubstitutions();
+    QFont font = QApplication::font();
+    font.setFamily(QString::fromUtf8("微软雅黑"));
+    font.setPointSize(12);
+    QApplication::setFont(font);
+
+    QTranslator qtTranslator;
+    QTranslator appTranslator;
+    if (qtTranslator.load("qt_zh_CN.qm", appDir))
+        app.installTranslator(&qtTranslator);
+    if (appTranslator.load("taviassistant_zh_cn.qm", appDir))
+        app.installTranslator(&appTranslator);
+
+    registerRecordMetaTypes();
+    probeOpenGL();
+    applyStyleSheet(app);
+
+    TLOG_INFO("get curr user");
+    core->loadUser();
+
+    QThread workerThread;
+    core->workerThread = &workerThread;
+    workerThread.start();
+
+    auto mainFrame = std::make_unique<MainFrame>();
+    mainFrame->showFullScreen();
+    const int result = app.exec();
+
+    workerThread.quit();
+    workerThread.wait();
+    mainFrame.reset();
+    db.close();
+    TLOG_INFO("<<<< exit...");
+    return result;
+}

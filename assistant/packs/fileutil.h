@@ -1,0 +1,9 @@
+#pragma once
+// File helpers shared by set-up, import and upgrade.
+
+#include <QString>
+
+// Copies the folder `source` with everything below it into `destination`
+// (created if missing). Existing files are never overwritten. False when the
+// source is not a folder or the destination cannot be made.
+bool copyDir(const QString& source, const QString& destination);

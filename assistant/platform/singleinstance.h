@@ -1,0 +1,36 @@
+#pragma once
+// Keeps the client to one instance per user: the first instance listens on a
+// local server named by the key; a later start finds it and gives up.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+class SingleInstanceHelper : public QObject {
+    Q_OBJECT
+public:
+    // The name of the lock that marks a running client (held for the whole run).
+    static const char* const kMutexName;
+
+    SingleInstanceHelper(const QString& key, QObject* parent = nullptr);
+    ~SingleInstanceHelper() override;
+
+    bool isRunning() const { return m_running; }
+    QString key() const { return m_key; }
+    // What brings the window to front when another start knocks (show, raise, activate).
+    void setWindowActivator(std::function<void()> activate) { m_activate = std::move(activate); }
+
+private slots:
+    void _newLocalConnection();
+
+private:
+    QString m_key;
+    bool m_running = false;
+    QLocalServer* m_server = nullptr;
+    std::unique_ptr<QLockFile> m_mutex;
+    std::function<void()> m_activate;
+};
