@@ -1,0 +1,34 @@
+#pragma once
+// The form in which the user names a new pack and picks its files; saving hands
+// the work to a CustomPackAddWorker under the processing dialog.
+
+#include <QDialog>
+#include <QStringList>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class CustomPackAddDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CustomPackAddDialog(QWidget* parent = nullptr);
+
+    // The pack name entered when saving.
+    QString packName() const { return m_packName; }
+    // The chosen files, in list order (full paths).
+    QStringList files() const;
+    // Appends files to the list as the file dialog would.
+    void addFiles(const QStringList& paths);
+
+public slots:
+    void onAddFileBtnClicked();
+    void onSaveBtnClicked();
+
+private:
+    QLineEdit* m_nameEdit = nullptr;
+    QPushButton* m_selectBtn = nullptr;
+    QListWidget* m_fileList = nullptr;
+    QPushButton* m_saveBtn = nullptr;
+    QString m_packName;
+};
