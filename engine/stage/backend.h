@@ -1,0 +1,133 @@
+// What the stage needs from a platform: something that draws, something that plays sound, and a source of
+// window events. The core draws and plays only through these interfaces; stage/sdl/ implements them on
+// SDL2 and stage/headless/ implements them for tests without a window or a sound device.
+#pragma once
+
+#include "stage/geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace stage {
+
+// A picture in the renderer's memory. Sizes are in pixels.
+class Texture {
+public:
+    virtual ~Texture() = default;
+    Size size() const { return size_; }
+    // The file it came from; empty for render targets.
+    const std::string& path() const { return path_; }
+
+protected:
+    Texture(Size size, std::string path) : size_(size), path_(std::move(path)) {}
+
+private:
+    Size size_;
+    std::string path_;
+};
+using TexturePtr = std::shared_ptr<Texture>;
+
+// RGBA pixels, row by row from the top; used for screenshots and for pictures made in code.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<Color4B> pixels;
+
+    Image() = default;
+    Image(int w, int h, Color4B fill = {})
+        : width(w), height(h), pixels(std::size_t(w) * std::size_t(h), fill) {}
+    Color4B at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+    Color4B& at(int x, int y) { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+};
+
+// One corner of a textured triangle mesh: position in output pixels (top-left origin), texture coordinate
+// in [0,1] (top-left origin), vertex colour.
+struct MeshVertex {
+    Point position;
+    Point uv;
+    Color4B color;
+};
+
+class Renderer {
+public:
+    virtual ~Renderer() = default;
+
+    // Size of the drawing surface in pixels.
+    virtual Size outputSize() const = 0;
+    // Null (and a reason in `error`) when the file is missing or not a picture.
+    virtual TexturePtr loadTexture(const std::string& path, std::string& error) = 0;
+    // A texture that can be drawn into with setRenderTarget; null when the renderer cannot.
+    virtual TexturePtr createRenderTarget(int width, int height) = 0;
+    // Null draws to the output again.
+    virtual void setRenderTarget(const TexturePtr& target) = 0;
+
+    virtual void beginFrame() = 0;
+    virtual void clear(Color4B color) = 0;
+    // Null switches clipping off. In pixels of the current target.
+    virtual void setClipRect(const Rect* rect) = 0;
+    // `source` is in texture pixels (top-left origin). `corners` are the images of the source's bottom-left,
+    // bottom-right, top-right and top-left corners in target pixels. The colour multiplies the texture.
+    virtual void drawTexture(const Texture& texture, const Rect& source, const Point (&corners)[4],
+                             Color4B color) = 0;
+    virtual void drawMesh(const Texture& texture, const std::vector<MeshVertex>& vertices,
+                          const std::vector<int>& indices) = 0;
+    // Shows the frame.
+    virtual void endFrame() = 0;
+};
+
+// Background music (one track) and sound effects (many at once).
+class AudioEngine {
+public:
+    virtual ~AudioEngine() = default;
+
+    virtual bool preloadMusic(const std::string& path) = 0;
+    // Stops whatever plays and starts `path` from its beginning; false when it cannot be played.
+    virtual bool playMusic(const std::string& path, bool loop) = 0;
+    virtual void stopMusic(bool releaseData = false) = 0;
+    virtual void pauseMusic() = 0;
+    virtual void resumeMusic() = 0;
+    virtual bool isMusicPlaying() const = 0;
+
+    virtual bool preloadEffect(const std::string& path) = 0;
+    // Loads on demand when not preloaded. Returns an id for stopEffect; 0 when it cannot be played.
+    // The same effect may play several times at once.
+    virtual unsigned playEffect(const std::string& path, bool loop = false) = 0;
+    virtual void stopEffect(unsigned id) = 0;
+    virtual void stopAllEffects() = 0;
+    virtual void unloadEffect(const std::string& path) = 0;
+};
+
+// A window event. Touch positions are in window pixels with the origin at the top left.
+struct InputEvent {
+    enum class Kind {
+        TouchBegan,
+        TouchMoved,
+        TouchEnded,
+        TouchCancelled,
+        Quit,
+        EnterBackground,
+        EnterForeground,
+        Resized
+    };
+    Kind kind = Kind::Quit;
+    int touchId = 0;
+    Point position;
+    Size windowSize; // for Resized
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual Renderer& renderer() = 0;
+    virtual AudioEngine& audio() = 0;
+    // The drawing surface in pixels.
+    virtual Size windowSize() const = 0;
+    // Appends the events that arrived since the last call.
+    virtual void pollEvents(std::vector<InputEvent>& out) = 0;
+    // Saves the next drawn frame as a PNG file (at the end of that frame). False when it cannot.
+    virtual bool requestScreenshot(const std::string& pngPath) = 0;
+};
+
+} // namespace stage

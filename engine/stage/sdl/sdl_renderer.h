@@ -1,0 +1,62 @@
+// The stage's Renderer on an SDL_Renderer (a window's or a software one). Internal to stage/sdl/.
+#pragma once
+
+#include "stage/backend.h"
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+namespace stage::sdl {
+
+class SdlTexture : public Texture {
+public:
+    SdlTexture(SDL_Texture* texture, Size size, std::string path, std::weak_ptr<int> rendererAlive)
+        : Texture(size, std::move(path)), texture_(texture), alive_(std::move(rendererAlive)) {}
+    ~SdlTexture() override;
+    SDL_Texture* handle() const { return texture_; }
+
+private:
+    SDL_Texture* texture_;
+    // Once the renderer is gone its textures are freed with it; then there is nothing left to destroy.
+    std::weak_ptr<int> alive_;
+};
+
+class SdlRenderer : public Renderer {
+public:
+    // Does not take ownership of `renderer`; destroy this object before the SDL renderer.
+    explicit SdlRenderer(SDL_Renderer* renderer);
+    ~SdlRenderer() override;
+
+    Size outputSize() const override;
+    TexturePtr loadTexture(const std::string& path, std::string& error) override;
+    TexturePtr createRenderTarget(int width, int height) override;
+    void setRenderTarget(const TexturePtr& target) override;
+    void beginFrame() override;
+    void clear(Color4B color) override;
+    void setClipRect(const Rect* rect) override;
+    void drawTexture(const Texture& texture, const Rect& source, const Point (&corners)[4],
+                     Color4B color) override;
+    void drawMesh(const Texture& texture, const std::vector<MeshVertex>& vertices,
+                  const std::vector<int>& indices) override;
+    void endFrame() override;
+
+    // Saves the frame at the end of the next endFrame (before it is shown).
+    void requestScreenshot(const std::string& path) { screenshotPath_ = path; }
+    // Reads what the current target holds.
+    bool readPixels(Image& out);
+    // Software canvases have nothing to present, but drawing must still be flushed.
+    void setPresents(bool presents) { presents_ = presents; }
+
+private:
+    SDL_Renderer* renderer_;
+    std::shared_ptr<int> alive_;
+    bool hasScreenClip_ = false;
+    SDL_Rect screenClip_{};
+    bool onTarget_ = false;
+    bool presents_ = true;
+    std::string screenshotPath_;
+};
+
+} // namespace stage::sdl

@@ -1,0 +1,174 @@
+#include "stage/sdl/window_backend.h"
+
+#include "stage/sdl/mixer_audio.h"
+#include "stage/sdl/sdl_renderer.h"
+
+#include <SDL_image.h>
+
+namespace stage::sdl {
+
+struct WindowBackend::Impl {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* sdlRenderer = nullptr;
+    std::unique_ptr<SdlRenderer> renderer;
+    std::unique_ptr<MixerAudio> audio;
+    bool mouseDown = false;
+    bool minimized = false;
+
+    ~Impl() {
+        audio.reset();
+        renderer.reset();
+        if (sdlRenderer != nullptr) {
+            SDL_DestroyRenderer(sdlRenderer);
+        }
+        if (window != nullptr) {
+            SDL_DestroyWindow(window);
+        }
+        IMG_Quit();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    }
+
+    // Mouse positions come in window coordinates; drawing is in output pixels (they differ on HiDPI).
+    Point toPixels(int x, int y) const {
+        int ww = 1, wh = 1, pw = 1, ph = 1;
+        SDL_GetWindowSize(window, &ww, &wh);
+        SDL_GetRendererOutputSize(sdlRenderer, &pw, &ph);
+        return {float(x) * float(pw) / float(std::max(ww, 1)), float(y) * float(ph) / float(std::max(wh, 1))};
+    }
+};
+
+std::unique_ptr<WindowBackend> WindowBackend::create(const Options& options, std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
+    flags |= options.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+    impl->window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    options.width, options.height, flags);
+    if (impl->window == nullptr) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    if (!options.software) {
+        impl->sdlRenderer =
+            SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+    }
+    if (impl->sdlRenderer == nullptr) {
+        impl->sdlRenderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (impl->sdlRenderer == nullptr) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    impl->renderer = std::make_unique<SdlRenderer>(impl->sdlRenderer);
+    impl->audio = std::make_unique<MixerAudio>();
+    return std::unique_ptr<WindowBackend>(new WindowBackend(std::move(impl)));
+}
+
+WindowBackend::WindowBackend(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+WindowBackend::~WindowBackend() = default;
+
+Renderer& WindowBackend::renderer() {
+    return *impl_->renderer;
+}
+
+AudioEngine& WindowBackend::audio() {
+    return *impl_->audio;
+}
+
+Size WindowBackend::windowSize() const {
+    return impl_->renderer->outputSize();
+}
+
+bool WindowBackend::requestScreenshot(const std::string& pngPath) {
+    impl_->renderer->requestScreenshot(pngPath);
+    return true;
+}
+
+void WindowBackend::pollEvents(std::vector<InputEvent>& out) {
+    using Kind = InputEvent::Kind;
+    SDL_Event e;
+    while (SDL_PollEvent(&e) != 0) {
+        InputEvent ev;
+        switch (e.type) {
+        case SDL_QUIT:
+            ev.kind = Kind::Quit;
+            out.push_back(ev);
+            break;
+        case SDL_APP_WILLENTERBACKGROUND:
+            ev.kind = Kind::EnterBackground;
+            out.push_back(ev);
+            break;
+        case SDL_APP_DIDENTERFOREGROUND:
+            ev.kind = Kind::EnterForeground;
+            out.push_back(ev);
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+                impl_->minimized = true;
+                ev.kind = Kind::EnterBackground;
+                out.push_back(ev);
+            } else if (e.window.event == SDL_WINDOWEVENT_RESTORED && impl_->minimized) {
+                impl_->minimized = false;
+                ev.kind = Kind::EnterForeground;
+                out.push_back(ev);
+            } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                ev.kind = Kind::Resized;
+                ev.windowSize = windowSize();
+                out.push_back(ev);
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            // Touches arrive as finger events; their mouse copies are ignored.
+            if (e.button.which != SDL_TOUCH_MOUSEID && e.button.button == SDL_BUTTON_LEFT) {
+                impl_->mouseDown = true;
+                ev.kind = Kind::TouchBegan;
+                ev.position = impl_->toPixels(e.button.x, e.button.y);
+                out.push_back(ev);
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            if (e.motion.which != SDL_TOUCH_MOUSEID && impl_->mouseDown) {
+                ev.kind = Kind::TouchMoved;
+                ev.position = impl_->toPixels(e.motion.x, e.motion.y);
+                out.push_back(ev);
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.which != SDL_TOUCH_MOUSEID && e.button.button == SDL_BUTTON_LEFT &&
+                impl_->mouseDown) {
+                impl_->mouseDown = false;
+                ev.kind = Kind::TouchEnded;
+                ev.position = impl_->toPixels(e.button.x, e.button.y);
+                out.push_back(ev);
+            }
+            break;
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP: {
+            ev.kind = e.type == SDL_FINGERDOWN ? Kind::TouchBegan
+                      : e.type == SDL_FINGERUP ? Kind::TouchEnded
+                                               : Kind::TouchMoved;
+            // Id 0 is the mouse; fingers get 1 and up.
+            ev.touchId = 1 + int(e.tfinger.fingerId & 0x3fffffff);
+            const Size s = windowSize();
+            ev.position = {e.tfinger.x * s.width, e.tfinger.y * s.height};
+            out.push_back(ev);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+void showErrorBox(const std::string& title, const std::string& message) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), nullptr);
+}
+
+} // namespace stage::sdl

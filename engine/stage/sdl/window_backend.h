@@ -1,0 +1,45 @@
+// The program's backend: a (full-screen) SDL2 window with a renderer, SDL2_image pictures, SDL2_mixer
+// sound, and mouse and touch input turned into touch events.
+#pragma once
+
+#include "stage/backend.h"
+
+#include <memory>
+#include <string>
+
+namespace stage::sdl {
+
+class WindowBackend : public Backend {
+public:
+    struct Options {
+        std::string title = "tavinet";
+        // Full screen at the desktop's resolution; otherwise a resizable window of width x height.
+        bool fullscreen = true;
+        int width = 1024;
+        int height = 768;
+        // SDL's software renderer instead of an accelerated one (which is also the fallback).
+        bool software = false;
+    };
+
+    // Null (and a reason) when no window can be opened. A missing sound device is not an error: the
+    // program then runs silently.
+    static std::unique_ptr<WindowBackend> create(const Options& options, std::string& error);
+    ~WindowBackend() override;
+
+    Renderer& renderer() override;
+    AudioEngine& audio() override;
+    Size windowSize() const override;
+    void pollEvents(std::vector<InputEvent>& out) override;
+    bool requestScreenshot(const std::string& pngPath) override;
+
+    struct Impl;
+
+private:
+    explicit WindowBackend(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+// A modal error box (works without a window of ours).
+void showErrorBox(const std::string& title, const std::string& message);
+
+} // namespace stage::sdl
