@@ -1,13 +1,27 @@
 #include "core.h"
 
+#include "catalogue/db.h"
+#include "packs/packimport.h"
 #include "platform/log.h"
 
-// Pack import and removal arrive with the pack code; until then they refuse.
+// The work lives with the packs; Core hands it the catalogue and the data folders.
+
 int Core::importPack(QString path) {
-    TLOG_ERROR("pack import is not available in this build: " << path);
-    return 1;
+    if (!db || !paths) {
+        TLOG_ERROR("pack import before the catalogue is open: " << path);
+        return packs::ImportExtractFailed;
+    }
+    return packs::importPack(*db, *paths, path);
 }
 
-int Core::removePack(TaviPack*) { return 0; }
+int Core::removePack(TaviPack* pack) {
+    if (!db || !paths)
+        return 0;
+    return packs::removePack(*db, *paths, pack);
+}
 
-int Core::removeApp(_TaviApp*, bool) { return 0; }
+int Core::removeApp(_TaviApp* app, bool notify) {
+    if (!db || !paths)
+        return 0;
+    return packs::removeApp(*db, *paths, app, notify);
+}

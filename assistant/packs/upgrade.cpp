@@ -1,8 +1,154 @@
 #include "upgrade.h"
 
+#include "catalogue/datapaths.h"
+#include "catalogue/db.h"
 #include "platform/log.h"
+#include "safepath.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace {
+
+const char* const kOldVersion = "2.0.8";
+
+// Copies never overwrite; a missing source just leaves the row without its file.
+void copyInto(const DataPaths& paths, const QString& source, const QString& folder, const QString& relative,
+              bool makeFolder) {
+    if (relative.isEmpty())
+        return;
+    const QString target = pathInside(paths, folder, relative);
+    if (target.isEmpty()) {
+        TLOG_ERROR("old data names a path outside the data folders, not copied: " << relative);
+        return;
+    }
+    if (makeFolder)
+        QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile::copy(source, target);
+}
+
+int copyOldCatalogue(const DataPaths& paths, QSqlDatabase& old, const QString& backup) {
+    DB db(paths.mainDbPath, "default");
+    if (!db.open())
+        return -1; // nothing copied: the backup must stay
+    const QString iconDir = backup + "/data/icons/";
+    {
+        QSqlQuery q(old);
+        if (!q.exec("select * from PackTbl")) {
+            TLOG_ERROR("get packs failed:" << q.lastError().text());
+            return -1;
+        }
+        while (q.next()) {
+            const QSqlRecord r = q.record();
+            TaviPack pack;
+            pack.packId = r.value("packId").toString();
+            pack.name = r.value("name").toString();
+            pack.icon = r.value("icon").toString();
+            pack.installDate = r.value("installDate").toDate();
+            pack.isCustom = r.value("isCustom").toInt() != 0;
+            copyInto(paths, iconDir + pack.icon, paths.packIconDir, pack.icon, false);
+            db.addPack(&pack);
+        }
+    }
+    {
+        QSqlQuery q(old);
+        if (!q.exec("select * from AppTbl")) {
+            TLOG_ERROR("get apps failed:" << q.lastError().text());
+            return -1;
+        }
+        while (q.next()) {
+            const QSqlRecord r = q.record();
+            _TaviApp app;
+            app.productId = r.value("appId").toInt();
+            app.packId = r.value("packId").toString();
+            app.price = r.value("price").toInt();
+            app.starLevel = r.value("starLevel").toInt();
+            app.size = r.value("size").toInt();
+            app.versionCode = r.value("versionCode").toInt();
+            app.proType = r.value("proType").toString();
+            app.name = r.value("name").toString();
+            app.catena = r.value("catena").toString();
+            app.version = r.value("version").toString();
+            app.copyright = r.value("copyright").toString();
+            app.keyword = r.value("keyword").toString();
+            app.packageName = r.value("packageName").toString();
+            app.icon = r.value("icon").toString();
+            app.path = r.value("path").toString();
+            app.downloadId = r.value("downloadId").toString();
+            app.fileName = r.value("fileName").toString();
+            app.firstDate = QDate::fromString(r.value("firstDate").toString(), Qt::TextDate);
+            app.editionReleaseDate =
+                QDate::fromString(r.value("editionReleaseDate").toString(), Qt::TextDate);
+            app.favor = r.value("favor").toInt() != 0;
+            app.isUserFile = false;
+            app.isExternal = false;
+            copyInto(paths, iconDir + app.icon, paths.appIconDir, app.icon, false);
+            copyInto(paths, backup + "/data/" + app.path, paths.appsDir, app.path, true);
+            if (!db.addApp(&app) || !app.favor)
+                continue;
+            // The publisher insert leaves favourites out; they are carried over by the new row's id.
+            DataSet<TaviApp> added;
+            if (db.getApps(QString("select * from AppTbl where productId = %1").arg(app.productId), &added) &&
+                !added.isEmpty())
+                db.setFavorApp(added.first()->appId, true);
+        }
+    }
+    return 0;
+}
+
+} // namespace
 
 int doUpdate(QString& lastVersion) {
+    const DataPaths paths(QCoreApplication::applicationDirPath());
+    return doUpdate(lastVersion, paths);
+}
+
+int doUpdate(QString& lastVersion, const DataPaths& paths) {
     TLOG_INFO("update from:" << lastVersion);
-    return -1;
+    if (lastVersion != kOldVersion)
+        return -1;
+
+    const QString root = paths.rootDir;
+    const QString backup = root + "/" + kOldVersion;
+    QDir().mkpath(backup);
+    QFile::rename(root + "/assistantdata.ini", backup + "/assistantdata.ini");
+    if (QFileInfo::exists(root + "/data") && !QDir().rename(root + "/data", backup + "/data")) {
+        // An older backup is in the way; the data stays where it is, untouched.
+        TLOG_ERROR("move old data failed: " << root + "/data");
+        return 0;
+    }
+
+    paths.makeDirs();
+    if (!QFileInfo::exists(paths.mainDbPath)) {
+        DB db(paths.mainDbPath, "default");
+        db.open();
+        db.setup();
+        db.close();
+    }
+
+    int copied = -1;
+    {
+        QSqlDatabase old = QSqlDatabase::addDatabase("QSQLITE", kOldVersion);
+        old.setDatabaseName(QString("%1/data/main.db").arg(backup));
+        // Read only: a missing old catalogue must not be created empty.
+        old.setConnectOptions("QSQLITE_OPEN_READONLY");
+        if (!old.open() || !QSqlQuery(old).exec("select count(*) from sqlite_master")) {
+            TLOG_ERROR("open old db failed");
+        } else {
+            copied = copyOldCatalogue(paths, old, backup);
+        }
+        old.close();
+    }
+    QSqlDatabase::removeDatabase(kOldVersion);
+
+    if (copied == 0 && !QFileInfo(backup).isSymLink())
+        QDir(backup).removeRecursively();
+    return 0;
 }

@@ -1,0 +1,196 @@
+#include "extract.h"
+
+#include "platform/log.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace {
+
+QMutex g_toolMutex;
+QString g_tool;
+
+struct ToolRun {
+    bool started = false;
+    bool crashed = false;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    QString startError;
+    bool ok() const { return started && !crashed && exitCode == 0; }
+};
+
+// Runs the tool to its end: a big pack takes as long as it takes, and stopping
+// half way would leave a half unpacked pack that looks complete.
+ToolRun runTool(const QStringList& args) {
+    ToolRun r;
+    QProcess p;
+    p.setProgram(extractTool());
+    p.setArguments(args);
+    // Only the listing is read; the extraction's progress text is thrown away.
+    p.start();
+    if (!p.waitForStarted(-1)) {
+        r.startError = p.errorString();
+        return r;
+    }
+    r.started = true;
+    p.waitForFinished(-1);
+    r.crashed = p.exitStatus() == QProcess::CrashExit;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QString describe(const ToolRun& r) {
+    if (!r.started)
+        return QString("could not start %1: %2").arg(extractTool(), r.startError);
+    QString text = r.crashed ? QString("crashed") : QString("exit code %1").arg(r.exitCode);
+    QString err = QString::fromLocal8Bit(r.err).trimmed();
+    if (err.isEmpty()) {
+        // Some failures are told on standard output only.
+        const QString out = QString::fromLocal8Bit(r.out).trimmed();
+        err = out.right(2000);
+    }
+    if (!err.isEmpty())
+        text += ": " + err.left(4000);
+    return text;
+}
+
+bool isLinkMode(const QString& mode) {
+    return mode.size() == 10 && mode.startsWith('l');
+}
+
+// Entries of a technical listing ("7za l -slt") that are links: symbolic links
+// (7z and zip tell by the unix mode, tar also by name) and tar's hard links.
+QStringList linksInListing(const QByteArray& listing) {
+    QStringList links;
+    QString path;
+    bool link = false;
+    bool inEntries = false;
+    auto endEntry = [&]() {
+        if (!path.isEmpty() && link && !links.contains(path))
+            links << path;
+        path.clear();
+        link = false;
+    };
+    for (const QByteArray& raw : listing.split('\n')) {
+        const QString line = QString::fromUtf8(raw).remove('\r');
+        if (line.startsWith("----------")) {
+            inEntries = true; // what comes before describes the archive itself
+            continue;
+        }
+        if (!inEntries)
+            continue;
+        if (line.startsWith("Path = ")) {
+            endEntry();
+            path = line.mid(7);
+        } else if (line.startsWith("Attributes = ")) {
+            const QStringList parts = line.mid(13).split(' ', Qt::SkipEmptyParts);
+            if (!parts.isEmpty() && isLinkMode(parts.last()))
+                link = true;
+        } else if (line.startsWith("Mode = ")) {
+            if (isLinkMode(line.mid(7).trimmed()))
+                link = true;
+        } else if (line.startsWith("Symbolic Link = ") || line.startsWith("Hard Link = ")) {
+            if (!line.section(" = ", 1).isEmpty())
+                link = true;
+        }
+    }
+    endEntry();
+    return links;
+}
+
+} // namespace
+
+QString extractTool() {
+    {
+        QMutexLocker lock(&g_toolMutex);
+        if (!g_tool.isEmpty())
+            return g_tool;
+    }
+    const QString beside = QCoreApplication::applicationDirPath() + "/7za";
+    if (QFileInfo(beside).isFile() && QFileInfo(beside).isExecutable())
+        return beside;
+    const QString onPath = QStandardPaths::findExecutable("7za");
+    return onPath.isEmpty() ? QString("7za") : onPath;
+}
+
+void setExtractTool(const QString& program) {
+    QMutexLocker lock(&g_toolMutex);
+    g_tool = program;
+}
+
+bool extract(const QString& archivePath, const QString& destDir, bool overwrite, ExtractReport* report) {
+    ExtractReport local;
+    ExtractReport& rep = report ? *report : local;
+    rep = ExtractReport();
+
+    if (QFileInfo::exists(destDir) || QFileInfo(destDir).isSymLink()) {
+        TLOG_DEBUG("dir exists");
+        if (!overwrite) {
+            rep.refused = true;
+            return false;
+        }
+        if (QFileInfo(destDir).isSymLink() || !QFileInfo(destDir).isDir())
+            QFile::remove(destDir);
+        else
+            QDir(destDir).removeRecursively();
+    }
+
+    // List first: links are left out of the extraction, so no file can be
+    // written through one, whatever the tool's own rules are.
+    const ToolRun listing = runTool({"l", "-slt", "-sccUTF-8", archivePath});
+    if (!listing.ok()) {
+        rep.toolFailed = true;
+        rep.exitCode = listing.exitCode;
+        rep.errorOutput = describe(listing);
+        TLOG_ERROR("extract failed, can not read archive " << archivePath << ": " << rep.errorOutput);
+        return false;
+    }
+    rep.skippedLinks = linksInListing(listing.out);
+
+    QStringList args{"x", archivePath, "-o" + destDir, "-aoa"};
+    // The exclusion list lies beside the destination: nothing goes anywhere else.
+    const QString parent = QFileInfo(destDir).absolutePath();
+    QDir().mkpath(parent);
+    QTemporaryFile excludeList(parent + "/.extract-XXXXXX.txt");
+    if (!rep.skippedLinks.isEmpty()) {
+        for (const QString& link : rep.skippedLinks) {
+            if (link.contains('\n') || link.contains('\r')) {
+                rep.toolFailed = true;
+                rep.errorOutput = "link name with a line break";
+                TLOG_ERROR("extract failed, archive holds a link that can not be left out: " << archivePath);
+                return false;
+            }
+            TLOG_ERROR("symbolic link in archive not unpacked: " << link);
+        }
+        if (!excludeList.open()) {
+            rep.toolFailed = true;
+            rep.errorOutput = excludeList.errorString();
+            TLOG_ERROR("extract failed, can not write exclusion list: " << rep.errorOutput);
+            return false;
+        }
+        excludeList.write(rep.skippedLinks.join('\n').toUtf8() + '\n');
+        excludeList.flush();
+        // -spd: names are taken literally, a link named "*" excludes only itself.
+        args << "-spd"
+             << "-scsUTF-8"
+             << "-x@" + excludeList.fileName();
+    }
+
+    const ToolRun run = runTool(args);
+    rep.exitCode = run.exitCode;
+    if (!run.ok()) {
+        rep.toolFailed = true;
+        rep.errorOutput = describe(run);
+        TLOG_ERROR("extract failed: " << archivePath << ": " << rep.errorOutput);
+        return false;
+    }
+    return true;
+}

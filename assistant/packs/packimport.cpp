@@ -1,0 +1,305 @@
+#include "packimport.h"
+
+#include "catalogue/datapaths.h"
+#include "catalogue/db.h"
+#include "extract.h"
+#include "packdb.h"
+#include "platform/log.h"
+#include "safepath.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QUuid>
+
+namespace packs {
+
+namespace {
+
+void searchRoot(const QString& dir, QString& root) {
+    const QFileInfoList entries =
+        QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                                QDir::DirsFirst | QDir::Name);
+    for (const QFileInfo& e : entries) {
+        if (e.fileName() == "pack.ini" || e.fileName() == "pack.db")
+            root = dir;
+        if (e.isDir())
+            searchRoot(e.absoluteFilePath(), root);
+    }
+}
+
+// Moves a file of the unpacked pack into a data folder. A rename never
+// replaces: a file already there (an icon another pack shares) stays.
+void moveIn(const QString& source, const QString& target) {
+    if (QFileInfo::exists(target))
+        return;
+    QFile::rename(source, target);
+}
+
+// The pack icon or a resource icon: checked, then moved from root/icons.
+// Returns false (logged) when the name could lead outside its folder.
+bool moveIcon(const DataPaths& paths, const QString& root, const QString& icon, const QString& iconDir,
+              const QString& owner) {
+    if (icon.isEmpty())
+        return true;
+    const QString target = pathInside(paths, iconDir, icon);
+    if (target.isEmpty()) {
+        TLOG_ERROR("icon path leads outside the data folders, skipped: " << owner << " icon " << icon);
+        return false;
+    }
+    const QString source = root + "/icons/" + icon;
+    if (QFileInfo(source).exists() || QFileInfo(source).isSymLink()) {
+        if (!isRealFileBelow(root, source)) {
+            TLOG_ERROR("icon is not a plain file of the pack, skipped: " << owner << " icon " << icon);
+            return false;
+        }
+        moveIn(source, target);
+    }
+    return true;
+}
+
+// Reads the old copy's record, so that its own icon and kind are what removal uses.
+TaviPackPtr installedPack(DB& db, const QString& packId) {
+    _PackSearchPara para;
+    para.orderBy = 2;
+    unsigned count = 0;
+    DataSet<TaviPack> all;
+    if (db.searchPacks(&para, count, &all)) {
+        for (const TaviPackPtr& p : all) {
+            if (p->packId == packId)
+                return p;
+        }
+    }
+    return TaviPackPtr();
+}
+
+int importPublisherPack(DB& db, const DataPaths& paths, const QString& root) {
+    TLOG_DEBUG("PACK_TAVI_BUILD");
+    const QString dbPath = QString("%1/pack.db").arg(root);
+    TLOG_DEBUG("dbPath:" << dbPath);
+    if (!QFileInfo::exists(dbPath))
+        return ImportNoDbFile;
+    if (QFileInfo(dbPath).isSymLink()) {
+        TLOG_ERROR("pack.db is a link, not read: " << dbPath);
+        return ImportNoDbFile;
+    }
+
+    PackDB packDb(dbPath, "import");
+    if (!packDb.open())
+        return ImportOpenDbFailed;
+    TaviPack pack;
+    if (!packDb.getPack(&pack))
+        return ImportQueryPackFailed;
+    qDebug() << "pack id:" << pack.packId;
+    if (pack.packId.isEmpty()) {
+        TLOG_ERROR("get pack failed:"
+                   << "empty pack id");
+        return ImportQueryPackFailed;
+    }
+    // Everything is read before anything changes: a pack whose resource
+    // table cannot be read leaves an installed copy in place.
+    DataSet<TaviApp> apps;
+    if (!packDb.getApps(&apps))
+        return ImportQueryPackFailed;
+    packDb.close();
+
+    bool exists = false;
+    if (!db.checkPackExists(pack.packId, exists))
+        return ImportQueryFailed;
+    if (exists) {
+        TaviPackPtr old = installedPack(db, pack.packId);
+        removePack(db, paths, old ? old.data() : &pack);
+    }
+
+    if (!moveIcon(paths, root, pack.icon, paths.packIconDir, "pack " + pack.packId))
+        pack.icon.clear(); // never keep a name that removal would follow out of the folder
+    if (!db.addPack(&pack))
+        return ImportAddPackFailed;
+
+    QDir().mkpath(paths.appIconDir);
+    for (const TaviAppPtr& app : apps) {
+        const QString owner = QString("resource %1 (%2)").arg(app->productId).arg(app->name);
+        const QString target = pathInside(paths, paths.appsDir, app->path);
+        if (target.isEmpty()) {
+            TLOG_ERROR("resource path leads outside the data folders, skipped: " << owner << " path "
+                                                                                 << app->path);
+            continue;
+        }
+        const QString source = root + "/" + app->path;
+        const bool present = QFileInfo::exists(source) || QFileInfo(source).isSymLink();
+        if (present && !isRealFileBelow(root, source)) {
+            TLOG_ERROR("resource is not a plain file of the pack, skipped: " << owner << " path "
+                                                                             << app->path);
+            continue;
+        }
+        if (!moveIcon(paths, root, app->icon, paths.appIconDir, owner))
+            continue;
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        if (present)
+            moveIn(source, target);
+        app->packId = pack.packId;
+        db.addApp(app.data());
+    }
+    return ImportOk;
+}
+
+int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QString& baseName) {
+    TLOG_DEBUG("PACK_USER_BUILD");
+    TaviPack pack;
+    pack.packId = QUuid::createUuid().toString();
+    pack.name = baseName;
+    pack.isCustom = true;
+    if (!db.addPack(&pack))
+        return ImportAddPackFailed;
+
+    QFile::remove(root + "/pack.ini");
+    QFileInfoList files;
+    for (const QFileInfo& f : QDir(root).entryInfoList(QDir::Files)) {
+        if (f.isSymLink()) {
+            TLOG_ERROR("link in user pack, skipped: " << f.fileName());
+            continue;
+        }
+        files << f;
+    }
+    TLOG_DEBUG("file count:" << files.size());
+    for (const QFileInfo& f : files) {
+        const QString relative = baseName + "/" + f.fileName();
+        const QString target = pathInside(paths, paths.externalDir, relative);
+        qDebug() << "targetPath:" << paths.externalDir + "/" + relative;
+        if (target.isEmpty()) {
+            TLOG_ERROR("user pack file leads outside the data folders, skipped: " << relative);
+            continue;
+        }
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        // Never over an existing file: a second import of the same archive points at the first copy.
+        QFile::copy(f.absoluteFilePath(), target);
+        _TaviApp app;
+        app.name = f.fileName();
+        app.path = relative;
+        app.packId = pack.packId;
+        app.isUserFile = true;
+        app.isExternal = true;
+        db.addApp(&app);
+    }
+    return ImportOk;
+}
+
+} // namespace
+
+QString findPackRoot(const QString& unpackDir) {
+    QString root;
+    searchRoot(unpackDir, root);
+    return root;
+}
+
+int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
+    const QString baseName = QFileInfo(archivePath).completeBaseName();
+    const QString unpackDir = paths.tempDir + "/" + baseName;
+    // The unpack folder is deleted before and after; it must be a folder of its own in temp.
+    if (!isPlainRelativePath(baseName) || baseName.contains('/') || baseName.contains('\\') ||
+        !paths.isInsideDataFolders(unpackDir)) {
+        TLOG_ERROR("archive name unusable as an unpack folder: " << archivePath);
+        return ImportExtractFailed;
+    }
+    ExtractReport report;
+    if (!extract(archivePath, unpackDir, true, &report)) {
+        // What a failed tool left behind is ours to clear; a refused destination is not.
+        if (report.toolFailed)
+            removeFolderInside(paths, unpackDir);
+        return ImportExtractFailed;
+    }
+
+    const QString root = findPackRoot(unpackDir);
+    const QString iniPath = QString("%1/pack.ini").arg(root);
+    TLOG_DEBUG("packInfoFilePath:" << iniPath);
+
+    int result = ImportOk;
+    bool userBuilt = false;
+    if (root.isEmpty()) {
+        // Nothing of a pack in the archive.
+        TLOG_DEBUG("pack.ini does not exists");
+        result = ImportNoDbFile;
+    } else if (QFileInfo(iniPath).isFile() && !QFileInfo(iniPath).isSymLink()) {
+        QSettings ini(iniPath, QSettings::IniFormat);
+        const int ver = ini.value("pack/ver").toInt();
+        const int type = ini.value("pack/type").toInt();
+        if (ver >= 2)
+            result = ImportNeedsNewerClient;
+        else if (type == PACK_USER_BUILD)
+            userBuilt = true;
+        else if (type != PACK_TAVI_BUILD)
+            result = ImportUnknownType;
+    } else {
+        TLOG_DEBUG("pack.ini does not exists");
+    }
+
+    if (result == ImportOk && !root.isEmpty()) {
+        result = userBuilt ? importUserPack(db, paths, root, baseName) : importPublisherPack(db, paths, root);
+    }
+
+    removeFolderInside(paths, unpackDir);
+    return result;
+}
+
+int removePack(DB& db, const DataPaths& paths, TaviPack* pack) {
+    if (!pack)
+        return 0;
+    TLOG_DEBUG("remove pack:" << pack->packId);
+    _AppSearchPara para;
+    para.packId = pack->packId;
+    para.orderBy = 1;
+    para.desc = 0;
+    unsigned count = 0;
+    DataSet<TaviApp> apps;
+    db.searchApps(&para, count, &apps);
+    for (const TaviAppPtr& app : apps)
+        removeApp(db, paths, app.data(), false);
+    if (!pack->isCustom && !pack->icon.isEmpty()) {
+        const QString icon = pathInside(paths, paths.packIconDir, pack->icon);
+        if (icon.isEmpty())
+            TLOG_ERROR("pack icon outside the data folders, not deleted: " << pack->icon);
+        else
+            QFile::remove(icon);
+    }
+    db.removePack(pack->packId);
+    return 0;
+}
+
+namespace {
+// Deletes a file named by a catalogue row, only inside its folder; then drops
+// folders the deletion left empty, up to that folder.
+void removeInside(const DataPaths& paths, const QString& folder, const QString& relative, const char* what) {
+    if (relative.isEmpty())
+        return;
+    const QString target = pathInside(paths, folder, relative);
+    if (target.isEmpty()) {
+        TLOG_ERROR(what << " outside the data folders, not deleted: " << relative);
+        return;
+    }
+    if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
+        return; // a row names a file; a folder is not the row's to delete
+    QFile::remove(target);
+    const QString base = QDir::cleanPath(folder);
+    QString dir = QFileInfo(QDir::cleanPath(target)).absolutePath();
+    while (dir.startsWith(base + "/") && QDir().rmdir(dir))
+        dir = QFileInfo(dir).absolutePath();
+}
+} // namespace
+
+int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
+    if (!app)
+        return 0;
+    if (app->isUserFile) {
+        removeInside(paths, app->isExternal ? paths.externalDir : paths.customPackDir, app->path,
+                     "user file");
+    } else {
+        removeInside(paths, paths.appsDir, app->path, "resource file");
+        removeInside(paths, paths.appIconDir, app->icon, "resource icon");
+    }
+    db.removeApp(app->appId, notify);
+    return 0;
+}
+
+} // namespace packs
