@@ -15,6 +15,7 @@
 #include "platform/fonts.h"
 #include "platform/glprobe.h"
 #include "platform/log.h"
+#include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
 #include "ui/mainframe.h"
 
@@ -193,6 +194,8 @@ int main(int argc, char* argv[]) {
         return runSetup(parser, packDirOption, dailyDirOption);
 
     TLOG_INFO(">>run");
+    // A signal that arrives before the loop runs waits in the notifier until it does.
+    quitOnTerminationSignals(&app, []() { QCoreApplication::quit(); });
     registerFontSubstitutions();
     QFont font = QApplication::font();
     font.setFamily(QString::fromUtf8("微软雅黑"));

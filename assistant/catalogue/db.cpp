@@ -51,6 +51,8 @@ QDate textDate(const QVariant& v) { return QDate::fromString(v.toString(), Qt::T
 DB::DB(const QString& path, const QString& connectionName, QObject* parent)
     : QObject(parent), m_path(path), m_connName(connectionName), m_ownerThread(QThread::currentThread()),
       m_serial(g_serial.fetchAndAddRelaxed(1)), m_dayMapper(clockFortnight()) {
+    // Changes made on job threads reach interface receivers queued.
+    registerRecordMetaTypes();
     QSqlDatabase db = QSqlDatabase::contains(m_connName) ? QSqlDatabase::database(m_connName, false)
                                                          : QSqlDatabase::addDatabase("QSQLITE", m_connName);
     db.setDatabaseName(m_path);

@@ -1,3 +1,8 @@
 #include "records.h"
 
-void registerRecordMetaTypes() { qRegisterMetaType<TaviUserPtr>("TaviUserPtr"); }
+void registerRecordMetaTypes() {
+    qRegisterMetaType<TaviUserPtr>("TaviUserPtr");
+    qRegisterMetaType<_TaviApp*>("TaviApp*");
+    qRegisterMetaType<TaviPack*>("TaviPack*");
+    qRegisterMetaType<_DailyScene*>("DailyScene*");
+}

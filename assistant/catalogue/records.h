@@ -134,5 +134,9 @@ struct _GetFavorAppsPara {
 };
 typedef _GetFavorAppsPara GetFavorAppsPara;
 
+Q_DECLARE_METATYPE(_TaviApp*)
+Q_DECLARE_METATYPE(TaviPack*)
+Q_DECLARE_METATYPE(_DailyScene*)
+
 // Registers the record types that travel in queued signals.
 void registerRecordMetaTypes();

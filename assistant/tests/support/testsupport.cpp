@@ -54,6 +54,7 @@ ProcessResult run(const QString& program, const QStringList& args, int timeoutMs
 
 QStringList clientEnv(const QString& tmpDir) {
     QDir().mkpath(tmpDir);
+    QFile::setPermissions(tmpDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return {"QT_QPA_PLATFORM=offscreen", "TMPDIR=" + tmpDir, "XDG_RUNTIME_DIR=" + tmpDir};
 }
 

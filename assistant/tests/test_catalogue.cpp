@@ -1,0 +1,365 @@
+// The catalogue on real SQLite files: statements, paging, ordering, the course
+// cascade, signals, failure logging and use from two threads at once.
+
+#include "catalogue/db.h"
+#include "catalogue/sqlbuild.h"
+#include "platform/log.h"
+#include "support/testsupport.h"
+
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using testsupport::readFile;
+
+namespace {
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tavi::setupClientLogging(dir.path());
+        db = std::make_unique<DB>(dir.path() + "/main.db", "default");
+        // A fixed fortnight so the course tables do not depend on today.
+        db->setDayMapper([](int day) { return fortnightDate(QDate(2016, 3, 3), day); });
+        ASSERT_TRUE(db->open());
+        ASSERT_TRUE(db->setup());
+    }
+    void TearDown() override { db.reset(); }
+
+    QString log() const { return readFile(dir.path() + "/debug/taviassistant.log"); }
+
+    int addPublisherApp(const QString& name, int productId, const QString& packId = "p1") {
+        _TaviApp app;
+        app.productId = productId;
+        app.name = name;
+        app.packId = packId;
+        app.proType = "books";
+        app.path = name + ".tvp";
+        app.firstDate = QDate(2015, 6, 1);
+        EXPECT_TRUE(db->addApp(&app));
+        DataSet<TaviApp> found;
+        EXPECT_TRUE(db->getApps(QString("select * from AppTbl where productId = %1").arg(productId), &found));
+        return found.isEmpty() ? 0 : found.first()->appId;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<DB> db;
+};
+
+} // namespace
+
+TEST(SqlBuild, FiltersOrderingAndPaging) {
+    _AppSearchPara all;
+    all.orderBy = 2;
+    PagedQuery q = buildAppSearch(all);
+    EXPECT_EQ(q.countSql, "select count(*) from AppTbl");
+    EXPECT_EQ(q.selectSql, "select * from AppTbl");
+
+    _AppSearchPara byName;
+    byName.name = "ab";
+    byName.orderBy = 1;
+    byName.limit = 10;
+    q = buildAppSearch(byName);
+    EXPECT_EQ(q.countSql, "select count(*) from AppTbl where name like :name");
+    EXPECT_EQ(q.selectSql, "select * from AppTbl where name like :name order by name asc limit 10");
+    ASSERT_EQ(q.binds.size(), 1);
+    EXPECT_EQ(q.binds[0].second.toString(), "%ab%");
+
+    _AppSearchPara three;
+    three.proType = "music";
+    three.name = "x";
+    three.packId = "p";
+    three.orderBy = 0;
+    three.desc = 1;
+    q = buildAppSearch(three);
+    EXPECT_EQ(q.selectSql,
+              "select * from AppTbl where proType=:proType and packId=:packId and name like :name order by "
+              "accessDate desc");
+
+    _PackSearchPara packs;
+    packs.orderBy = 1;
+    packs.limit = 8;
+    packs.offset = 16;
+    EXPECT_EQ(buildPackSearch(packs).selectSql, "select * from PackTbl order by installDate asc limit 8 offset 16");
+    packs.orderBy = 7;
+    packs.limit = 0;
+    packs.offset = 0;
+    EXPECT_EQ(buildPackSearch(packs).selectSql, "select * from PackTbl");
+
+    // An offset alone still gives a statement SQLite accepts.
+    EXPECT_EQ(pagingClause(0, 5), " limit -1 offset 5");
+    EXPECT_EQ(pagingClause(0, 0), "");
+}
+
+TEST_F(CatalogueTest, SearchCountsAllMatchesAndPagesInOrder) {
+    for (int i = 0; i < 25; ++i)
+        addPublisherApp(QString("book%1").arg(i, 2, 10, QChar('0')), 100 + i, i < 5 ? "other" : "p1");
+    _AppSearchPara para;
+    para.name = "book1";
+    para.orderBy = 1;
+    para.limit = 4;
+    para.offset = 4;
+    unsigned count = 0;
+    DataSet<TaviApp> page;
+    ASSERT_TRUE(db->searchApps(&para, count, &page));
+    EXPECT_EQ(count, 10u); // book10..book19, not limited by paging
+    ASSERT_EQ(page.size(), 4);
+    EXPECT_EQ(page[0]->name, "book14");
+    EXPECT_EQ(page[3]->name, "book17");
+    EXPECT_EQ(page[0]->firstDate, QDate(2015, 6, 1));
+
+    _AppSearchPara byPack;
+    byPack.packId = "other";
+    byPack.orderBy = 1;
+    byPack.desc = 1;
+    ASSERT_TRUE(db->searchApps(&byPack, count, &page));
+    EXPECT_EQ(count, 5u);
+    EXPECT_EQ(page.first()->name, "book04");
+
+    // The list is emptied by every query, also when nothing matches.
+    byPack.packId = "none";
+    ASSERT_TRUE(db->searchApps(&byPack, count, &page));
+    EXPECT_EQ(count, 0u);
+    EXPECT_TRUE(page.isEmpty());
+}
+
+TEST_F(CatalogueTest, FavouritesNewestFirstAndPacksPaged) {
+    const int a = addPublisherApp("a", 1), b = addPublisherApp("b", 2), c = addPublisherApp("c", 3);
+    QSignalSpy favor(db.get(), &DB::favorChanged);
+    ASSERT_TRUE(db->setFavorApp(a, true));
+    ASSERT_TRUE(db->setFavorApp(b, true));
+    ASSERT_TRUE(db->setFavorApp(c, true));
+    ASSERT_TRUE(db->setFavorApp(c, false));
+    EXPECT_EQ(favor.count(), 4);
+    EXPECT_EQ(favor.last().at(1).toBool(), false);
+    // Same-second stamps would tie; make the order explicit.
+    QSqlQuery q(QSqlDatabase::database("default"));
+    ASSERT_TRUE(q.exec(QString("update AppTbl set favorDate='2020-01-01 10:00:00' where appId=%1").arg(b)));
+    _GetFavorAppsPara para;
+    para.limit = 10;
+    unsigned count = 0;
+    DataSet<TaviApp> favs;
+    ASSERT_TRUE(db->getFavorApps(&para, count, &favs));
+    EXPECT_EQ(count, 2u);
+    ASSERT_EQ(favs.size(), 2);
+    EXPECT_EQ(favs[0]->appId, a);
+    EXPECT_TRUE(favs[0]->favor);
+
+    for (int i = 0; i < 11; ++i) {
+        TaviPack p;
+        p.packId = QString("pack%1").arg(i);
+        p.name = QString("Pack %1").arg(QChar('A' + i));
+        ASSERT_TRUE(db->addPack(&p));
+    }
+    _PackSearchPara pp;
+    pp.orderBy = 0;
+    pp.limit = 10;
+    pp.offset = 10;
+    DataSet<TaviPack> packs;
+    ASSERT_TRUE(db->searchPacks(&pp, count, &packs));
+    EXPECT_EQ(count, 11u);
+    ASSERT_EQ(packs.size(), 1);
+    EXPECT_EQ(packs[0]->name, "Pack K");
+    EXPECT_EQ(packs[0]->installDate, QDate::currentDate());
+    unsigned packCount = 0;
+    ASSERT_TRUE(db->getPackCount(packCount));
+    EXPECT_EQ(packCount, 11u);
+}
+
+TEST_F(CatalogueTest, CourseScheduleCascadesWhenAnAppGoes) {
+    const int a = addPublisherApp("song", 7);
+    const int b = addPublisherApp("story", 8);
+    QSignalSpy course(db.get(), &DB::courseChanged);
+    ASSERT_TRUE(db->addCourseApp(1, a));
+    ASSERT_TRUE(db->addCourseApp(14, a));
+    ASSERT_TRUE(db->addCourseApp(14, b));
+    EXPECT_EQ(course.count(), 3);
+    EXPECT_EQ(db->courseTableName(1), "courseTbl_20160229");
+    EXPECT_EQ(db->courseTableName(14), "courseTbl_20160313");
+
+    QList<int> days;
+    ASSERT_TRUE(db->getAppCourseDays(a, days));
+    EXPECT_EQ(days, (QList<int>{1, 14}));
+
+    _GetCourseAppsPara para;
+    para.day = 14;
+    para.limit = 10;
+    unsigned count = 0;
+    DataSet<TaviApp> apps;
+    ASSERT_TRUE(db->getCourseApps(&para, count, &apps));
+    EXPECT_EQ(count, 2u);
+    ASSERT_EQ(apps.size(), 2);
+    EXPECT_EQ(apps[0]->name, "song"); // row order of the day's table
+
+    QSignalSpy removed(db.get(), &DB::appRemoved);
+    ASSERT_TRUE(db->removeApp(a, false));
+    EXPECT_EQ(removed.count(), 0);
+    days.clear();
+    ASSERT_TRUE(db->getAppCourseDays(a, days));
+    EXPECT_TRUE(days.isEmpty());
+    ASSERT_TRUE(db->getCourseApps(&para, count, &apps));
+    EXPECT_EQ(count, 1u);
+    ASSERT_TRUE(db->removeApp(b, true));
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed.first().at(0).toInt(), b);
+
+    // A day outside the fortnight has no table: the failure is logged and nothing is signalled.
+    course.clear();
+    EXPECT_FALSE(db->addCourseApp(15, a));
+    EXPECT_EQ(course.count(), 0);
+    EXPECT_TRUE(log().contains("add course app failed:"));
+    bool exists = true;
+    EXPECT_FALSE(db->checkAppExists(0, a, exists));
+}
+
+TEST_F(CatalogueTest, QuotesInNamesAreJustCharacters) {
+    TaviPack pack;
+    pack.packId = "tom's pack";
+    pack.name = "Tom's songs";
+    QSignalSpy added(db.get(), &DB::packAdded), removed(db.get(), &DB::packRemoved);
+    ASSERT_TRUE(db->addPack(&pack));
+    bool exists = false;
+    ASSERT_TRUE(db->checkPackExists("tom's pack", exists));
+    EXPECT_TRUE(exists);
+    _PackSearchPara para;
+    para.name = "m's s";
+    unsigned count = 0;
+    DataSet<TaviPack> packs;
+    ASSERT_TRUE(db->searchPacks(&para, count, &packs));
+    EXPECT_EQ(count, 1u);
+    ASSERT_TRUE(db->removePack("tom's pack"));
+    ASSERT_TRUE(db->checkPackExists("tom's pack", exists));
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(added.count(), 1);
+    EXPECT_EQ(removed.count(), 1);
+
+    _DailyScene scene;
+    scene.name = "Nap 'n' rest";
+    scene.playlist = "Nap 'n' rest/Nap 'n' rest.pls";
+    ASSERT_TRUE(db->addDailyScene(&scene));
+    _DailySceneSearchPara sp;
+    DataSet<DailyScene> scenes;
+    ASSERT_TRUE(db->searchDailyScene(&sp, count, &scenes));
+    ASSERT_EQ(scenes.size(), 1);
+    scenes[0]->name = "Lunch 'n' song";
+    QSignalSpy updated(db.get(), &DB::dailySceneUpdated);
+    ASSERT_TRUE(db->updateDailyScene(scenes[0].data()));
+    EXPECT_EQ(updated.count(), 1);
+    QSignalSpy sceneRemoved(db.get(), &DB::dailySceneRemoved);
+    ASSERT_TRUE(db->removeDailyScene(QString("Lunch 'n' song")));
+    EXPECT_EQ(sceneRemoved.count(), 1);
+    ASSERT_TRUE(db->searchDailyScene(&sp, count, &scenes));
+    EXPECT_EQ(count, 0u);
+
+    _TaviApp app;
+    app.productId = 9;
+    app.name = "O'Brien's farm";
+    ASSERT_TRUE(db->addApp(&app));
+    DataSet<TaviApp> apps;
+    ASSERT_TRUE(db->getApps("select * from AppTbl", &apps));
+    ASSERT_EQ(apps.size(), 1);
+    apps[0]->name = "Old McDonald's farm";
+    apps[0]->size = 1234;
+    ASSERT_TRUE(db->updateApp(apps[0].data()));
+    ASSERT_TRUE(db->getApps("select * from AppTbl", &apps));
+    EXPECT_EQ(apps[0]->name, "Old McDonald's farm");
+    EXPECT_EQ(apps[0]->size, 1234);
+}
+
+TEST_F(CatalogueTest, QuietCasesAndFailures) {
+    // No such scene: true, no signal.
+    QSignalSpy sceneRemoved(db.get(), &DB::dailySceneRemoved);
+    EXPECT_TRUE(db->removeDailyScene(QString("nobody")));
+    EXPECT_EQ(sceneRemoved.count(), 0);
+
+    // No local user: true, record untouched.
+    TaviUser user;
+    user.name = "kept";
+    EXPECT_TRUE(db->getUser(&user));
+    EXPECT_EQ(user.name, "kept");
+    user.userId = 42;
+    user.name = "Li Hua";
+    user.school = 3;
+    ASSERT_TRUE(db->updateUser(&user));
+    TaviUser back;
+    ASSERT_TRUE(db->getUser(&back));
+    EXPECT_EQ(back.userId, 42);
+    EXPECT_EQ(back.name, "Li Hua");
+    EXPECT_TRUE(back.registered);
+
+    // A scene name is unique: the second insert fails with its words and no signal.
+    _DailyScene s;
+    s.name = "morning";
+    ASSERT_TRUE(db->addDailyScene(&s));
+    QSignalSpy sceneAdded(db.get(), &DB::dailySceneAdded);
+    EXPECT_FALSE(db->addDailyScene(&s));
+    EXPECT_EQ(sceneAdded.count(), 0);
+    EXPECT_TRUE(log().contains("add daily scene failed:"));
+    EXPECT_TRUE(log().contains("UNIQUE"));
+
+    // getApps reports a broken statement and leaves the set empty.
+    DataSet<TaviApp> apps;
+    apps.append(new _TaviApp);
+    EXPECT_FALSE(db->getApps("select * from NoSuchTbl", &apps));
+    EXPECT_TRUE(apps.isEmpty());
+    EXPECT_TRUE(log().contains("getApps failed:"));
+
+    bool exists = false;
+    EXPECT_TRUE(db->checkTableExists("AppTbl", exists));
+    EXPECT_TRUE(exists);
+    EXPECT_TRUE(db->checkTableExists("courseTbl_20160306", exists));
+    EXPECT_TRUE(exists);
+
+    // Closed: every operation refuses without touching anything.
+    db->close();
+    unsigned count = 0;
+    EXPECT_FALSE(db->getAppCount(count));
+    EXPECT_FALSE(db->addDailyScene(&s));
+    EXPECT_FALSE(db->setup());
+}
+
+TEST_F(CatalogueTest, JobThreadWritesWhileInterfaceReads) {
+    std::atomic<int> failures {0};
+    QThread* writer = QThread::create([&]() {
+        for (int i = 0; i < 300; ++i) {
+            _TaviApp app;
+            app.productId = 1000 + i;
+            app.name = QString("w%1").arg(i);
+            app.packId = "job";
+            if (!db->addApp(&app))
+                ++failures;
+        }
+    });
+    // Counted on this thread: the signals cross over queued.
+    QObject receiver;
+    int added = 0;
+    QObject::connect(db.get(), &DB::appAdded, &receiver, [&](TaviApp*) { ++added; });
+    writer->start();
+    int reads = 0;
+    while (!writer->isFinished()) {
+        _AppSearchPara para;
+        para.packId = "job";
+        para.orderBy = 1;
+        para.limit = 10;
+        unsigned count = 0;
+        DataSet<TaviApp> page;
+        if (!db->searchApps(&para, count, &page))
+            ++failures;
+        ++reads;
+        QCoreApplication::processEvents();
+    }
+    writer->wait();
+    delete writer;
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_GT(reads, 0);
+    unsigned count = 0;
+    ASSERT_TRUE(db->getAppCount(count));
+    EXPECT_EQ(count, 300u);
+    // Signals from the job thread arrive queued on this thread.
+    ASSERT_TRUE(testsupport::waitFor([&] { return added == 300; }));
+    EXPECT_FALSE(log().contains("database is locked"));
+}

@@ -1,0 +1,151 @@
+// The platform pieces start-up relies on: device id selection, the OpenGL
+// version text, the fortnight, folder copies and crash reports.
+
+#include "catalogue/datapaths.h"
+#include "catalogue/fortnight.h"
+#include "crashreport.h"
+#include "packs/fileutil.h"
+#include "platform/deviceid.h"
+#include "platform/glprobe.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+AdapterRecord adapter(const char* description, int type, QByteArray address) {
+    AdapterRecord a;
+    a.description = description;
+    a.type = type;
+    a.address = address;
+    return a;
+}
+const QByteArray kWired = QByteArray::fromHex("001a2b3c4d5e");
+const QByteArray kWireless = QByteArray::fromHex("a0b1c2d3e4f5");
+const QByteArray kBluetooth = QByteArray::fromHex("0c0d0e0f1011");
+} // namespace
+
+TEST(DeviceId, PicksTheRightAdapter) {
+    // A plain wired adapter wins even behind a wireless one.
+    EXPECT_EQ(selectDeviceId({adapter("Intel Wireless", 71, kWireless), adapter("Realtek PCIe GbE", 6, kWired)}),
+              "00:1A:2B:3C:4D:5E");
+    // Tethered phones and Bluetooth networking are not the machine's own adapters.
+    EXPECT_EQ(selectDeviceId({adapter("Bluetooth Device (Personal Area Network)", 6, kBluetooth)}), "");
+    EXPECT_EQ(selectDeviceId({adapter("Remote NDIS based Internet Sharing Device", 6, kWired)}), "");
+    EXPECT_EQ(selectDeviceId({adapter("Bluetooth Device", 6, kBluetooth), adapter("Wi-Fi", 71, kWireless)}),
+              "A0:B1:C2:D3:E4:F5");
+    // The first wireless adapter is kept, and one without an address is passed over.
+    EXPECT_EQ(selectDeviceId({adapter("Wi-Fi off", 71, QByteArray()), adapter("Wi-Fi 1", 71, kWireless),
+                              adapter("Wi-Fi 2", 71, kWired)}),
+              "A0:B1:C2:D3:E4:F5");
+    EXPECT_EQ(selectDeviceId({adapter("Ethernet", 6, QByteArray()), adapter("Other", 1, kWired)}), "");
+    EXPECT_EQ(selectDeviceId({}), "");
+
+    QString id = "stale";
+    EXPECT_EQ(getDeviceId(id), 0);
+    EXPECT_TRUE(id.isEmpty() || QRegularExpression("^([0-9A-F]{2}:)+[0-9A-F]{2}$").match(id).hasMatch())
+        << id.toStdString();
+}
+
+TEST(OpenGl, VersionTextAndEngineChoice) {
+    int major = -1, minor = -1, release = -1;
+    EXPECT_TRUE(parseGlVersion("1.4.0", major, minor, release));
+    EXPECT_FALSE(wantsSecondEngine(major, minor));
+    EXPECT_TRUE(parseGlVersion("2.1.0 Mesa", major, minor, release));
+    EXPECT_EQ(release, 0);
+    EXPECT_TRUE(wantsSecondEngine(major, minor));
+    EXPECT_TRUE(parseGlVersion("4.5 (Compatibility Profile) Mesa 22.3.6", major, minor, release));
+    EXPECT_EQ(major, 4);
+    EXPECT_EQ(minor, 5);
+    EXPECT_EQ(release, 0);
+    EXPECT_TRUE(parseGlVersion("1.6.2", major, minor, release));
+    EXPECT_TRUE(wantsSecondEngine(major, minor));
+    EXPECT_FALSE(parseGlVersion("OpenGL ES", major, minor, release));
+    EXPECT_FALSE(parseGlVersion(nullptr, major, minor, release));
+}
+
+TEST(Fortnight, MondayToSundayOfTwoWeeks) {
+    const QDate sunday(2016, 3, 6);
+    EXPECT_EQ(fortnightDate(sunday, 1), QDate(2016, 2, 29));
+    EXPECT_EQ(fortnightDate(sunday, 14), QDate(2016, 3, 13));
+    const QDate monday(2016, 2, 29);
+    EXPECT_EQ(fortnightDate(monday, 1), monday);
+    EXPECT_FALSE(fortnightDate(monday, 0).isValid());
+    EXPECT_FALSE(fortnightDate(monday, 15).isValid());
+}
+
+TEST(Files, CopyDirNeverOverwritesAndKeepsHiddenFiles) {
+    QTemporaryDir dir;
+    const QString src = dir.path() + "/src", dst = dir.path() + "/dst";
+    writeFile(src + "/a.mp3", "new");
+    writeFile(src + "/.hidden", "h");
+    writeFile(src + "/sub/deep/b.wav", "b");
+    writeFile(dst + "/a.mp3", "old");
+    ASSERT_TRUE(copyDir(src, dst));
+    EXPECT_EQ(readFile(dst + "/a.mp3"), "old");
+    EXPECT_EQ(readFile(dst + "/.hidden"), "h");
+    EXPECT_EQ(readFile(dst + "/sub/deep/b.wav"), "b");
+    EXPECT_FALSE(copyDir(dir.path() + "/missing", dst));
+    EXPECT_FALSE(copyDir(src, dir.path() + "/no/parent/here"));
+}
+
+TEST(Files, DataFolderGuardSeesThroughDotsAndLinks) {
+    QTemporaryDir dir;
+    DataPaths paths(dir.path() + "/bin");
+    ASSERT_TRUE(paths.makeDirs());
+    EXPECT_TRUE(paths.isInsideDataFolders(paths.appsDir + "/x/y.tvp"));
+    EXPECT_TRUE(paths.isInsideDataFolders(paths.tempDir + "/pack/new"));
+    EXPECT_FALSE(paths.isInsideDataFolders(paths.appsDir + "/../../bin/taviclient"));
+    EXPECT_FALSE(paths.isInsideDataFolders("/etc/passwd"));
+    EXPECT_FALSE(paths.isInsideDataFolders(""));
+    ASSERT_TRUE(QFile::link(dir.path(), paths.appsDir + "/escape"));
+    EXPECT_FALSE(paths.isInsideDataFolders(paths.appsDir + "/escape/outside.txt"));
+}
+
+TEST(CrashReport, AFatalSignalLeavesAReportWithABacktrace) {
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/dumps";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        crash::InstallInfo info;
+        info.appName = "taviclient";
+        info.appVersion = "9.9.9";
+        info.flags = 0x409FFF;
+        info.reportFolder = folder.toStdString();
+        info.restartCmdLine = "/restart";
+        if (crash::install(info) != 0)
+            ::_exit(3);
+        ::raise(SIGSEGV);
+        ::_exit(4);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    const QStringList reports = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(reports.size(), 1);
+    const QString report = readFile(folder + "/" + reports.first());
+    EXPECT_TRUE(report.contains("application: taviclient"));
+    EXPECT_TRUE(report.contains("version: 9.9.9"));
+    EXPECT_TRUE(report.contains("flags: 0x409FFF"));
+    EXPECT_TRUE(report.contains("signal: SIGSEGV"));
+    EXPECT_TRUE(report.contains("backtrace:\n"));
+
+    // A report folder that cannot be made is reported, not ignored.
+    writeFile(dir.path() + "/blocked", "a file where the folder should be");
+    crash::InstallInfo bad;
+    bad.appName = "taviclient";
+    bad.reportFolder = (dir.path() + "/blocked").toStdString();
+    EXPECT_NE(crash::install(bad), 0);
+    EXPECT_FALSE(crash::lastErrorMessage().empty());
+    EXPECT_LE(crash::lastErrorMessage(10).size(), 10u);
+}

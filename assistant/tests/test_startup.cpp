@@ -1,0 +1,201 @@
+// The client started as a real process on throw-away installation roots:
+// first start, version check and upgrade trigger, the single-instance guard,
+// the set-up run and its playlists.
+
+#include "support/testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTextCodec>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+QString productVersion() {
+    QSettings s(QString(TAVI_CLIENT_BUILD_DIR) + "/version.ini", QSettings::IniFormat);
+    return s.value("product/ver").toString();
+}
+
+QByteArray fileHash(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+ProcessResult runSetup(const TempRoot& root, const QStringList& extra = {}) {
+    return run(root.clientExe(), QStringList{"--setup"} + extra, 60000, clientEnv(root.path("tmp")));
+}
+
+// A normal (interactive) run in the background; stop() ends it like a log-out.
+struct RunningClient {
+    QProcess process;
+    explicit RunningClient(const TempRoot& root) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& kv : clientEnv(root.path("tmp")))
+            env.insert(kv.section('=', 0, 0), kv.section('=', 1));
+        process.setProcessEnvironment(env);
+        process.start(root.clientExe(), QStringList());
+    }
+    bool stop() {
+        ::kill(process.processId(), SIGTERM);
+        return process.waitForFinished(15000);
+    }
+    ~RunningClient() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+};
+
+} // namespace
+
+TEST(Startup, FirstStartCreatesTheDataLayoutAndSecondStartWritesNothing) {
+    TempRoot root;
+    root.installClient();
+    ProcessResult r = runSetup(root);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    const QString log = root.readLog();
+    const QStringList order = {"########## new instance ##########", "ver:" + productVersion(), "imei:", "init",
+                               ">>setup"};
+    int at = -1;
+    for (const QString& line : order) {
+        const int found = log.indexOf(line, at + 1);
+        EXPECT_GT(found, at) << "missing or out of order: " << line.toStdString() << "\n" << log.toStdString();
+        at = std::max(at, found);
+    }
+    for (const char* d : {"data", "temp", "data/packicons", "data/apps", "data/appicons", "data/custompack",
+                          "data/external", "data/daily"})
+        EXPECT_TRUE(QFileInfo(root.path(d)).isDir()) << d;
+
+    QSettings settings(root.path("data/assistantdata.ini"), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("data/ver").toString(), productVersion());
+
+    ProcessResult schema = run("sqlite3", {root.path("data/main.db"), ".tables"});
+    for (const char* table : {"AppTbl", "PackTbl", "UserTbl", "DailySceneTbl"})
+        EXPECT_TRUE(schema.out.contains(table)) << table << " in " << schema.out.toStdString();
+    ProcessResult appTbl = run("sqlite3", {root.path("data/main.db"), ".schema AppTbl"});
+    EXPECT_TRUE(appTbl.out.contains("productId INTEGER UNIQUE")) << appTbl.out.toStdString();
+
+    // Equal versions: the settings file and the catalogue stay untouched.
+    const QDateTime iniTime = QFileInfo(root.path("data/assistantdata.ini")).lastModified();
+    const QByteArray iniHash = fileHash(root.path("data/assistantdata.ini"));
+    const QByteArray dbHash = fileHash(root.path("data/main.db"));
+    QThread::msleep(1100);
+    r = runSetup(root);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(QFileInfo(root.path("data/assistantdata.ini")).lastModified(), iniTime);
+    EXPECT_EQ(fileHash(root.path("data/assistantdata.ini")), iniHash);
+    EXPECT_EQ(fileHash(root.path("data/main.db")), dbHash);
+    const QString second = root.readLog();
+    EXPECT_EQ(second.count("init"), 1);
+    EXPECT_TRUE(second.contains("check data version"));
+    EXPECT_TRUE(second.contains("last data ver:" + productVersion()));
+}
+
+TEST(Startup, AnOlderSettingsFileInTheRootTriggersTheUpgradePath) {
+    TempRoot root;
+    root.installClient();
+    writeFile(root.path("assistantdata.ini"), "[data]\nver=1.9.9\n");
+    ProcessResult r = runSetup(root);
+    EXPECT_EQ(r.exitCode, 0);
+    const QString log = root.readLog();
+    EXPECT_TRUE(log.contains("check data version"));
+    EXPECT_TRUE(log.contains("last data ver:1.9.9"));
+    EXPECT_TRUE(log.contains("update from:1.9.9"));
+    EXPECT_FALSE(log.contains("init"));
+    QSettings settings(root.path("data/assistantdata.ini"), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("data/ver").toString(), productVersion());
+    // The catalogue is usable after the run even though no first start created it.
+    ProcessResult tables = run("sqlite3", {root.path("data/main.db"), ".tables"});
+    EXPECT_TRUE(tables.out.contains("AppTbl"));
+}
+
+TEST(Startup, SecondInstanceGivesWayAndAStaleServerDoesNotBlock) {
+    TempRoot root;
+    root.installClient();
+    {
+        RunningClient first(root);
+        ASSERT_TRUE(first.process.waitForStarted(10000));
+        ASSERT_TRUE(waitFor([&] { return root.readLog().contains("get curr user"); }, 30000)) << root.readLog().toStdString();
+
+        ProcessResult second = run(root.clientExe(), {}, 30000, clientEnv(root.path("tmp")));
+        EXPECT_FALSE(second.timedOut);
+        EXPECT_EQ(second.exitCode, 0);
+        EXPECT_TRUE(second.err.contains("taviclient_41F8 already running.\n")) << second.err.toStdString();
+        EXPECT_TRUE(root.readLog().contains("multi instance"));
+        EXPECT_EQ(first.process.state(), QProcess::Running);
+
+        // A log-out ends the run cleanly.
+        ASSERT_TRUE(first.stop());
+        EXPECT_EQ(first.process.exitCode(), 0);
+        EXPECT_TRUE(root.readLog().contains("<<<< exit..."));
+    }
+    {
+        RunningClient crashed(root);
+        ASSERT_TRUE(waitFor([&] { return root.readLog().count(">>run") == 2; }, 30000));
+        crashed.process.kill(); // leaves its local server socket behind
+        crashed.process.waitForFinished(5000);
+    }
+    RunningClient next(root);
+    ASSERT_TRUE(waitFor([&] { return root.readLog().count(">>run") == 3; }, 30000)) << root.readLog().toStdString();
+    EXPECT_EQ(root.readLog().count("multi instance"), 1);
+    EXPECT_TRUE(next.stop());
+}
+
+TEST(Startup, SetupTurnsDailyFoldersIntoGb2312PlaylistsWithoutDuplicates) {
+    TempRoot root;
+    root.installClient();
+    const QString source = root.path("scenes");
+    writeFile(source + "/a/morning song.mp3", "x");
+    writeFile(source + "/a/" + QString::fromUtf8("儿歌.wav"), "x");
+    writeFile(source + "/a/notes.txt", "not media");
+    writeFile(source + "/b/clip.mp4", "x");
+
+    for (int round = 0; round < 2; ++round) {
+        ProcessResult r = runSetup(root, {"--dailyscenedir", source});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    }
+    const QString daily = root.path("data/daily");
+    QFile pls(daily + "/a/a.pls");
+    ASSERT_TRUE(pls.open(QIODevice::ReadOnly));
+    const QByteArray raw = pls.readAll();
+    const QString text = QTextCodec::codecForName("GB2312")->toUnicode(raw);
+    EXPECT_TRUE(text.contains("[playlist]"));
+    EXPECT_TRUE(text.contains("NumberOfEntries=2"));
+    EXPECT_TRUE(text.contains("Version=2"));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("儿歌.wav"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(daily + "/a/morning song.mp3"));
+    EXPECT_FALSE(text.contains("notes.txt"));
+    // The Chinese name is stored in GB2312, not UTF-8.
+    EXPECT_FALSE(raw.contains(QString::fromUtf8("儿歌").toUtf8()));
+    EXPECT_TRUE(QFileInfo::exists(daily + "/b/b.pls"));
+
+    ProcessResult rows = run("sqlite3", {root.path("data/main.db"), "select name, playlist, isCustom from "
+                                                                     "DailySceneTbl order by name"});
+    EXPECT_EQ(rows.out.trimmed(), "a|a/a.pls|0\nb|b/b.pls|0");
+    const QString log = root.readLog();
+    EXPECT_TRUE(log.contains("subdir:a"));
+    EXPECT_TRUE(log.contains("subdir:b"));
+}
+
+TEST(Startup, HelpNamesTheOptions) {
+    TempRoot root;
+    root.installClient();
+    ProcessResult r = run(root.clientExe(), {"--help"}, 30000, clientEnv(root.path("tmp")));
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* text : {"--setup", "data setup", "--packdir", "pack dir", "--dailyscenedir", "daily scene dir"})
+        EXPECT_TRUE(r.out.contains(text)) << text;
+}
