@@ -15,6 +15,7 @@ namespace {
 class BookTest : public ::testing::Test {
 protected:
     BookTest() {
+        EngineLogTail::file();
         parser.setEcho(false);
         parser.setReportListener([this](const std::string& text) { reports.push_back(text); });
     }
