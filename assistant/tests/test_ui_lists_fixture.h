@@ -1,0 +1,168 @@
+#pragma once
+// What the list and pack suites share: a real catalogue in a throw-away
+// installation, handed to Core as start-up does; record helpers; mouse
+// gestures on grid items; and answering the modal boxes the views open.
+
+#include "catalogue/datapaths.h"
+#include "catalogue/db.h"
+#include "catalogue/records.h"
+#include "core/core.h"
+#include "platform/log.h"
+#include "support/testsupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QListView>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace listtest {
+
+class CatalogueFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registerRecordMetaTypes();
+        tavi::setupClientLogging(root.appDir());
+        paths = std::make_unique<DataPaths>(root.appDir());
+        ASSERT_TRUE(paths->makeDirs());
+        db = std::make_unique<DB>(paths->mainDbPath, "default");
+        ASSERT_TRUE(db->open());
+        ASSERT_TRUE(db->setup());
+        Core::instance()->db = db.get();
+        Core::instance()->paths = paths.get();
+    }
+    void TearDown() override {
+        Core::instance()->db = nullptr;
+        Core::instance()->paths = nullptr;
+        db.reset();
+    }
+
+    // A publisher resource; returns its appId.
+    int addApp(const QString& name, const QString& packId = "pack-a", const QString& icon = QString()) {
+        _TaviApp app;
+        app.productId = ++m_productId;
+        app.name = name;
+        app.packId = packId;
+        app.proType = "books";
+        app.icon = icon;
+        app.path = name + ".zip";
+        EXPECT_TRUE(db->addApp(&app));
+        return appIdOf(QString("productId = %1").arg(app.productId));
+    }
+    // A file the user added; returns its appId.
+    int addUserFile(const QString& name, const QString& path, bool external,
+                    const QString& packId = "custom") {
+        _TaviApp app;
+        app.isUserFile = true;
+        app.isExternal = external;
+        app.name = name;
+        app.path = path;
+        app.packId = packId;
+        EXPECT_TRUE(db->addApp(&app));
+        return appIdOf(QString("path = '%1'").arg(path));
+    }
+    int appIdOf(const QString& condition) {
+        DataSet<TaviApp> found;
+        EXPECT_TRUE(db->getApps("select * from AppTbl where " + condition + " order by appId desc", &found));
+        return found.isEmpty() ? 0 : found.first()->appId;
+    }
+    void addPack(const QString& packId, const QString& name, const QString& icon = QString(),
+                 bool custom = false) {
+        TaviPack pack;
+        pack.packId = packId;
+        pack.name = name;
+        pack.icon = icon;
+        pack.isCustom = custom;
+        ASSERT_TRUE(db->addPack(&pack));
+    }
+    bool isFavor(int appId) {
+        DataSet<TaviApp> found;
+        EXPECT_TRUE(db->getApps(QString("select * from AppTbl where appId = %1").arg(appId), &found));
+        return !found.isEmpty() && found.first()->favor;
+    }
+
+    testsupport::TempRoot root;
+    std::unique_ptr<DataPaths> paths;
+    std::unique_ptr<DB> db;
+
+private:
+    int m_productId = 1000;
+};
+
+// A picture file of one colour.
+inline bool writePicture(const QString& path, const QColor& colour, const QSize& size = QSize(64, 64)) {
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(colour);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return image.save(path, "PNG");
+}
+
+// Mouse gestures on the item of a row, at a point given in item coordinates
+// (the delegates' squares are given that way).
+inline QPoint itemPoint(QListView* view, int row, const QPoint& inItem) {
+    return view->visualRect(view->model()->index(row, 0)).topLeft() + inItem;
+}
+inline void press(QListView* view, int row, const QPoint& inItem, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mousePress(view->viewport(), button, Qt::NoModifier, itemPoint(view, row, inItem));
+}
+inline void release(QListView* view, int row, const QPoint& inItem, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseRelease(view->viewport(), button, Qt::NoModifier, itemPoint(view, row, inItem));
+}
+inline void click(QListView* view, int row, const QPoint& inItem, Qt::MouseButton button = Qt::LeftButton) {
+    press(view, row, inItem, button);
+    release(view, row, inItem, button);
+}
+
+// Points inside the action squares and on the icon itself.
+const QPoint kOnTrash(141, 8);
+const QPoint kOnCourseAdd(141, 95);
+const QPoint kOnFavor(141, 125);
+const QPoint kOnIcon(64, 64);
+
+// Runs handler on the next modal widget of type T that opens (polling, so it
+// works from inside the views' own exec() loops). Gives up after timeoutMs.
+template <typename T> void onNextModal(std::function<void(T*)> handler, int timeoutMs = 30000) {
+    auto* timer = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, handler, clock, timeoutMs]() {
+        T* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!modal && clock->elapsed() < timeoutMs)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (modal)
+            handler(modal);
+    });
+    timer->start();
+}
+
+struct BoxSeen {
+    bool seen = false;
+    QString title;
+    QString text;
+};
+
+// Answers the next message box with button and reports what it said.
+inline std::shared_ptr<BoxSeen> answerNextBox(QMessageBox::StandardButton button) {
+    auto seen = std::make_shared<BoxSeen>();
+    onNextModal<QMessageBox>([seen, button](QMessageBox* box) {
+        seen->seen = true;
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        box->button(button)->click();
+    });
+    return seen;
+}
+
+} // namespace listtest

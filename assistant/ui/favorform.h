@@ -1,0 +1,16 @@
+#pragma once
+// The favourites tab: the favourites grid, centred with a margin around it.
+
+#include <QWidget>
+
+class FavorListWidget;
+
+class FavorForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit FavorForm(QWidget* parent = nullptr);
+    FavorListWidget* listWidget() const { return m_list; }
+
+private:
+    FavorListWidget* m_list = nullptr;
+};

@@ -1,0 +1,48 @@
+#include "pagedgrid.h"
+
+#include <QAbstractButton>
+#include <QtGlobal>
+
+namespace pagedgrid {
+
+int pageSizeFor(const QSize& listArea) {
+    const int rows = qMax(0, listArea.height()) / kCellHeight;
+    const int columns = qMax(0, listArea.width()) / kCellWidth;
+    return qMax(1, rows * columns);
+}
+
+int pageCount(unsigned total, int pageSize) {
+    const qint64 size = qMax(1, pageSize);
+    const qint64 pages = (qint64(total) + size - 1) / size;
+    return int(qMax<qint64>(1, pages));
+}
+
+void loadPage(int& page, unsigned& total, int pageSize, const PageQuery& query) {
+    pageSize = qMax(1, pageSize);
+    page = qMax(0, page);
+    for (;;) {
+        total = 0;
+        const int rows = query(unsigned(pageSize), unsigned(page) * unsigned(pageSize), total);
+        if (rows < 0)
+            total = 0;
+        if (total == 0) {
+            // Nothing to page through: no button may lead anywhere.
+            page = 0;
+            return;
+        }
+        if (rows > 0 || page == 0)
+            return;
+        // The page lies behind the end now: show the one before it (or the
+        // last one, should several pages have gone at once).
+        page = qMin(page - 1, pageCount(total, pageSize) - 1);
+    }
+}
+
+void updateButtons(QAbstractButton* prev, QAbstractButton* next, int page, unsigned total, int pageSize) {
+    if (next)
+        next->setEnabled(total != 0 && page < pageCount(total, pageSize) - 1);
+    if (prev)
+        prev->setEnabled(page >= 1);
+}
+
+} // namespace pagedgrid
