@@ -55,10 +55,11 @@ void TransitionScene::cleanup() {
 }
 
 void TransitionScene::collectTree(std::vector<NodePtr>& out) {
+    // The new page's actions are stepped first, as they were started first.
+    in_->collectTree(out);
     if (out_) {
         out_->collectTree(out);
     }
-    in_->collectTree(out);
     Scene::collectTree(out);
 }
 
@@ -105,11 +106,22 @@ void TransitionScene::resetScenes() {
     out_->setVisible(false);
 }
 
+void TransitionScene::stopStartedActions() {
+    for (auto& [scene, action] : started_) {
+        if (auto node = scene.lock()) {
+            node->stopAction(action);
+        }
+    }
+    started_.clear();
+}
+
 void TransitionScene::finish() {
     if (finishing_) {
         return;
     }
     finishing_ = true;
+    // Whatever of the transition's motion is still due this frame would land on top of the reset.
+    stopStartedActions();
     resetScenes();
     // A timer's first frame only arms it, so the swap comes on the frame after this one.
     schedule(kSwapTimer, [this](float) {
@@ -122,12 +134,7 @@ void TransitionScene::finish() {
 }
 
 void TransitionScene::finishNow() {
-    for (auto& [scene, action] : started_) {
-        if (auto node = scene.lock()) {
-            node->stopAction(action);
-        }
-    }
-    started_.clear();
+    stopStartedActions();
     unschedule(kSwapTimer);
     finishing_ = true;
     resetScenes();

@@ -56,6 +56,7 @@ protected:
 
 private:
     void resetScenes();
+    void stopStartedActions();
 
     float duration_;
     ScenePtr in_;

@@ -83,27 +83,26 @@ void StageTest::tap(Point design, int id) {
 
 #define JOURNAL_METHODS(Class, Base)                                                                         \
     void Class::onEnter() {                                                                                  \
-        journal_.push_back(name_ + ".enter");                                                                \
+        journal_->push_back(name_ + ".enter");                                                               \
         Base::onEnter();                                                                                     \
     }                                                                                                        \
     void Class::onEnterTransitionDidFinish() {                                                               \
-        journal_.push_back(name_ + ".didFinish");                                                            \
+        journal_->push_back(name_ + ".didFinish");                                                           \
         Base::onEnterTransitionDidFinish();                                                                  \
     }                                                                                                        \
     void Class::onExitTransitionDidStart() {                                                                 \
-        journal_.push_back(name_ + ".exitStart");                                                            \
+        journal_->push_back(name_ + ".exitStart");                                                           \
         Base::onExitTransitionDidStart();                                                                    \
     }                                                                                                        \
     void Class::onExit() {                                                                                   \
-        journal_.push_back(name_ + ".exit");                                                                 \
+        journal_->push_back(name_ + ".exit");                                                                \
         Base::onExit();                                                                                      \
     }                                                                                                        \
     void Class::cleanup() {                                                                                  \
-        journal_.push_back(name_ + ".cleanup");                                                              \
+        journal_->push_back(name_ + ".cleanup");                                                             \
         Base::cleanup();                                                                                     \
     }
 
-JOURNAL_METHODS(JournalNode, Node)
 JOURNAL_METHODS(JournalScene, Scene)
 
 } // namespace stagetest

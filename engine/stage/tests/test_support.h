@@ -55,26 +55,16 @@ private:
     std::unique_ptr<stage::headless::HeadlessBackend> backend_;
 };
 
-// A node that writes its life-cycle calls into a shared journal.
-class JournalNode : public stage::Node {
-public:
-    JournalNode(std::string name, std::vector<std::string>& journal)
-        : name_(std::move(name)), journal_(journal) {}
-    void onEnter() override;
-    void onEnterTransitionDidFinish() override;
-    void onExitTransitionDidStart() override;
-    void onExit() override;
-    void cleanup() override;
+// Life-cycle calls, in order; shared so that it outlives the scenes writing into it.
+using Journal = std::shared_ptr<std::vector<std::string>>;
+inline Journal makeJournal() {
+    return std::make_shared<std::vector<std::string>>();
+}
 
-private:
-    std::string name_;
-    std::vector<std::string>& journal_;
-};
-
+// A scene that writes its life-cycle calls into a journal.
 class JournalScene : public stage::Scene {
 public:
-    JournalScene(std::string name, std::vector<std::string>& journal)
-        : name_(std::move(name)), journal_(journal) {}
+    JournalScene(std::string name, Journal journal) : name_(std::move(name)), journal_(std::move(journal)) {}
     void onEnter() override;
     void onEnterTransitionDidFinish() override;
     void onExitTransitionDidStart() override;
@@ -83,7 +73,7 @@ public:
 
 private:
     std::string name_;
-    std::vector<std::string>& journal_;
+    Journal journal_;
 };
 
 } // namespace stagetest
