@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
 #include <log4cplus/nullappender.h>
 #include <string>
@@ -14,6 +15,7 @@ namespace {
 SParser& parser() {
     static SParser* instance = [] {
         // Reports still go through the logger, just nowhere.
+        log4cplus::initialize();
         log4cplus::Logger::getInstance("ENGINE_LOGGER")
             .addAppender(log4cplus::SharedAppenderPtr(new log4cplus::NullAppender));
         auto* p = new SParser;
