@@ -1,6 +1,7 @@
 #include "core.h"
 
 #include "catalogue/db.h"
+#include "launch/respackplayer.h"
 #include "platform/log.h"
 
 #include <QAtomicInt>
@@ -15,7 +16,7 @@ QAtomicInt g_guard {0};
 Core* g_core = nullptr;
 } // namespace
 
-Core::Core() : QObject(nullptr) {}
+Core::Core() : QObject(nullptr), resPackPlayer(new ResPackPlayer) {}
 
 Core* Core::instance() {
     if (g_guard.loadAcquire() == 2)
@@ -30,7 +31,7 @@ Core* Core::instance() {
     return g_core;
 }
 
-bool Core::isPlaying() { return false; }
+bool Core::isPlaying() { return resPackPlayer->isRunning(); }
 
 int Core::openApp(_TaviApp* app) {
     if (isPlaying())
@@ -41,6 +42,10 @@ int Core::openApp(_TaviApp* app) {
         const QString full = (app->isExternal ? paths->externalDir : paths->customPackDir) + "/" + app->path;
         QDesktopServices::openUrl(QUrl::fromLocalFile(full));
         return -1;
+    }
+    if (app->proType == "courseware" || app->proType == "books") {
+        resPackPlayer->setParams(paths->appsDir + "/" + app->path, app->productId);
+        resPackPlayer->start();
     }
     return -1;
 }

@@ -13,6 +13,7 @@ class DB;
 class OfflineDB;
 class NetClient;
 class QThread;
+class ResPackPlayer;
 
 class Core : public QObject {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     OfflineDB* offlineDb = nullptr;
     NetClient* netClient = nullptr;
     DataPaths* paths = nullptr;
+    // Launchers, owned by Core and reused for every open.
+    ResPackPlayer* resPackPlayer = nullptr;
 
     // Opens a resource with its launcher. 1 = a launcher is busy, 2 = no app,
     // -1 = dispatched (also when no launcher takes the kind).
