@@ -1,0 +1,22 @@
+#pragma once
+// The pack tab: three picture buttons (visit the store, import pack files,
+// make a pack of one's own files) above the grid of installed packs.
+
+#include <QWidget>
+
+class PackListWidget;
+
+class PackForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit PackForm(QWidget* parent = nullptr);
+    PackListWidget* listWidget() const { return m_list; }
+
+public slots:
+    void onDownloadPackClicked();
+    void onImportPackClicked();
+    void onMakePackClicked();
+
+private:
+    PackListWidget* m_list = nullptr;
+};
