@@ -38,10 +38,20 @@ void moveIn(const QString& source, const QString& target) {
     QFile::rename(source, target);
 }
 
+// True when `path` is, or lies below, one of the archive's links (left out when unpacking).
+bool throughLink(const QStringList& links, const QString& path) {
+    const QString clean = QDir::cleanPath(path);
+    for (const QString& link : links) {
+        if (clean == link || clean.startsWith(link + "/"))
+            return true;
+    }
+    return false;
+}
+
 // The pack icon or a resource icon: checked, then moved from root/icons.
 // Returns false (logged) when the name could lead outside its folder.
-bool moveIcon(const DataPaths& paths, const QString& root, const QString& icon, const QString& iconDir,
-              const QString& owner) {
+bool moveIcon(const DataPaths& paths, const QString& root, const QStringList& links, const QString& icon,
+              const QString& iconDir, const QString& owner) {
     if (icon.isEmpty())
         return true;
     const QString target = pathInside(paths, iconDir, icon);
@@ -50,6 +60,10 @@ bool moveIcon(const DataPaths& paths, const QString& root, const QString& icon, 
         return false;
     }
     const QString source = root + "/icons/" + icon;
+    if (throughLink(links, source)) {
+        TLOG_ERROR("icon is a link in the archive, skipped: " << owner << " icon " << icon);
+        return false;
+    }
     if (QFileInfo(source).exists() || QFileInfo(source).isSymLink()) {
         if (!isRealFileBelow(root, source)) {
             TLOG_ERROR("icon is not a plain file of the pack, skipped: " << owner << " icon " << icon);
@@ -75,7 +89,7 @@ TaviPackPtr installedPack(DB& db, const QString& packId) {
     return TaviPackPtr();
 }
 
-int importPublisherPack(DB& db, const DataPaths& paths, const QString& root) {
+int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, const QStringList& links) {
     TLOG_DEBUG("PACK_TAVI_BUILD");
     const QString dbPath = QString("%1/pack.db").arg(root);
     TLOG_DEBUG("dbPath:" << dbPath);
@@ -113,7 +127,7 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root) {
         removePack(db, paths, old ? old.data() : &pack);
     }
 
-    if (!moveIcon(paths, root, pack.icon, paths.packIconDir, "pack " + pack.packId))
+    if (!moveIcon(paths, root, links, pack.icon, paths.packIconDir, "pack " + pack.packId))
         pack.icon.clear(); // never keep a name that removal would follow out of the folder
     if (!db.addPack(&pack))
         return ImportAddPackFailed;
@@ -128,13 +142,17 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root) {
             continue;
         }
         const QString source = root + "/" + app->path;
+        if (throughLink(links, source)) {
+            TLOG_ERROR("resource is a link in the archive, skipped: " << owner << " path " << app->path);
+            continue;
+        }
         const bool present = QFileInfo::exists(source) || QFileInfo(source).isSymLink();
         if (present && !isRealFileBelow(root, source)) {
             TLOG_ERROR("resource is not a plain file of the pack, skipped: " << owner << " path "
                                                                              << app->path);
             continue;
         }
-        if (!moveIcon(paths, root, app->icon, paths.appIconDir, owner))
+        if (!moveIcon(paths, root, links, app->icon, paths.appIconDir, owner))
             continue;
         QDir().mkpath(QFileInfo(target).absolutePath());
         if (present)
@@ -236,7 +254,11 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
     }
 
     if (result == ImportOk && !root.isEmpty()) {
-        result = userBuilt ? importUserPack(db, paths, root, baseName) : importPublisherPack(db, paths, root);
+        QStringList links;
+        for (const QString& link : report.skippedLinks)
+            links << QDir::cleanPath(unpackDir + "/" + link);
+        result = userBuilt ? importUserPack(db, paths, root, baseName)
+                           : importPublisherPack(db, paths, root, links);
     }
 
     removeFolderInside(paths, unpackDir);
