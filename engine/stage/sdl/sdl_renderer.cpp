@@ -5,21 +5,51 @@
 
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace stage::sdl {
+
+namespace {
+
+bool fullyOpaque(SDL_Surface* argb) {
+    SDL_LockSurface(argb);
+    bool opaque = true;
+    for (int y = 0; y < argb->h && opaque; ++y) {
+        const auto* row =
+            reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(argb->pixels) + y * argb->pitch);
+        for (int x = 0; x < argb->w; ++x) {
+            if ((row[x] >> 24) != 0xFF) {
+                opaque = false;
+                break;
+            }
+        }
+    }
+    SDL_UnlockSurface(argb);
+    return opaque;
+}
+
+} // namespace
 
 SdlTexture::~SdlTexture() {
     if (!alive_.expired() && texture_ != nullptr) {
         SDL_DestroyTexture(texture_);
     }
+    if (pixels_ != nullptr) {
+        SDL_FreeSurface(pixels_);
+    }
 }
 
-SdlRenderer::SdlRenderer(SDL_Renderer* renderer) : renderer_(renderer), alive_(std::make_shared<int>(0)) {
+SdlRenderer::SdlRenderer(SDL_Renderer* renderer, SDL_Surface* directSurface)
+    : renderer_(renderer), direct_(directSurface), alive_(std::make_shared<int>(0)) {
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
 }
 
-SdlRenderer::~SdlRenderer() = default;
+SdlRenderer::~SdlRenderer() {
+    if (scratch_ != nullptr) {
+        SDL_FreeSurface(scratch_);
+    }
+}
 
 Size SdlRenderer::outputSize() const {
     int w = 0;
@@ -43,13 +73,18 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
     }
     SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer_, converted);
     const Size size{float(converted->w), float(converted->h)};
-    SDL_FreeSurface(converted);
+    const bool opaque = fullyOpaque(converted);
     if (texture == nullptr) {
         error = SDL_GetError();
+        SDL_FreeSurface(converted);
         return nullptr;
     }
+    if (direct_ == nullptr) {
+        SDL_FreeSurface(converted);
+        converted = nullptr;
+    }
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-    return std::make_shared<SdlTexture>(texture, size, path, alive_);
+    return std::make_shared<SdlTexture>(texture, size, path, alive_, opaque, converted);
 }
 
 TexturePtr SdlRenderer::createRenderTarget(int width, int height) {
@@ -60,7 +95,8 @@ TexturePtr SdlRenderer::createRenderTarget(int width, int height) {
         return nullptr;
     }
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-    return std::make_shared<SdlTexture>(texture, Size{float(width), float(height)}, std::string(), alive_);
+    return std::make_shared<SdlTexture>(texture, Size{float(width), float(height)}, std::string(), alive_,
+                                        false);
 }
 
 void SdlRenderer::setRenderTarget(const TexturePtr& target) {
@@ -138,6 +174,7 @@ void SdlRenderer::drawTexture(const Texture& texture, const Rect& source, const 
         const int indices[6] = {0, 1, 2, 0, 2, 3};
         SDL_SetTextureColorMod(tex, 255, 255, 255);
         SDL_SetTextureAlphaMod(tex, 255);
+        SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
         SDL_RenderGeometry(renderer_, tex, verts, 4, indices, 6);
         return;
     }
@@ -147,12 +184,80 @@ void SdlRenderer::drawTexture(const Texture& texture, const Rect& source, const 
     const float angle = std::atan2(u.y, u.x) * 180.0f / float(M_PI);
     const Point centre = bl + (u + v) * 0.5f;
     const SDL_FRect dst{centre.x - w / 2, centre.y - h / 2, w, h};
+    if (!mirrored && std::fabs(angle) < 0.01f && drawDirect(*t, src, dst, color)) {
+        return;
+    }
     if (!mirrored && std::fabs(angle) < 0.01f) {
+        // Full pages (backgrounds) are opaque: copying them is far cheaper than blending on the software
+        // renderer.
+        SDL_SetTextureBlendMode(tex,
+                                t->opaque() && color.a == 255 ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
         SDL_RenderCopyF(renderer_, tex, &src, &dst);
         return;
     }
+    SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
     SDL_RenderCopyExF(renderer_, tex, &src, &dst, angle, nullptr,
                       mirrored ? SDL_FLIP_VERTICAL : SDL_FLIP_NONE);
+}
+
+bool SdlRenderer::drawDirect(const SdlTexture& texture, const SDL_Rect& source, const SDL_FRect& destination,
+                             Color4B color) {
+    SDL_Surface* pixels = texture.pixels();
+    if (direct_ == nullptr || onTarget_ || pixels == nullptr || source.x < 0 || source.y < 0 ||
+        source.x + source.w > pixels->w || source.y + source.h > pixels->h) {
+        return false;
+    }
+    const int x0 = int(std::lround(destination.x));
+    const int y0 = int(std::lround(destination.y));
+    SDL_Rect dst{x0, y0, int(std::lround(destination.x + destination.w)) - x0,
+                 int(std::lround(destination.y + destination.h)) - y0};
+    if (dst.w <= 0 || dst.h <= 0 || source.w <= 0 || source.h <= 0) {
+        return true;
+    }
+    // Whatever the renderer has queued comes first.
+    SDL_RenderFlush(renderer_);
+    SDL_SetClipRect(direct_, hasScreenClip_ ? &screenClip_ : nullptr);
+    const bool blend = !(texture.opaque() && color.a == 255);
+    const bool tinted = color.r != 255 || color.g != 255 || color.b != 255 || color.a != 255;
+    const bool scaled = dst.w != source.w || dst.h != source.h;
+    SDL_SetSurfaceColorMod(pixels, 255, 255, 255);
+    SDL_SetSurfaceAlphaMod(pixels, 255);
+    if (!scaled || (!blend && !tinted)) {
+        SDL_SetSurfaceBlendMode(pixels, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+        SDL_SetSurfaceColorMod(pixels, color.r, color.g, color.b);
+        SDL_SetSurfaceAlphaMod(pixels, color.a);
+        SDL_Rect src = source;
+        if (scaled) {
+            SDL_BlitScaled(pixels, &src, direct_, &dst);
+        } else {
+            SDL_BlitSurface(pixels, &src, direct_, &dst);
+        }
+        return true;
+    }
+    // Scaling and blending at once is SDL's slowest path; stretching first and then blending unscaled
+    // is several times faster.
+    if (scratch_ == nullptr || scratch_->w < dst.w || scratch_->h < dst.h) {
+        if (scratch_ != nullptr) {
+            SDL_FreeSurface(scratch_);
+        }
+        scratch_ = SDL_CreateRGBSurfaceWithFormat(0, std::max(dst.w, scratch_ ? scratch_->w : 0),
+                                                  std::max(dst.h, scratch_ ? scratch_->h : 0), 32,
+                                                  SDL_PIXELFORMAT_ARGB8888);
+        if (scratch_ == nullptr) {
+            return false;
+        }
+    }
+    SDL_Rect src = source;
+    SDL_Rect stretched{0, 0, dst.w, dst.h};
+    SDL_SetSurfaceBlendMode(pixels, SDL_BLENDMODE_NONE);
+    if (SDL_SoftStretch(pixels, &src, scratch_, &stretched) != 0) {
+        return false;
+    }
+    SDL_SetSurfaceBlendMode(scratch_, SDL_BLENDMODE_BLEND);
+    SDL_SetSurfaceColorMod(scratch_, color.r, color.g, color.b);
+    SDL_SetSurfaceAlphaMod(scratch_, color.a);
+    SDL_BlitSurface(scratch_, &stretched, direct_, &dst);
+    return true;
 }
 
 void SdlRenderer::drawMesh(const Texture& texture, const std::vector<MeshVertex>& vertices,

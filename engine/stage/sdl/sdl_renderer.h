@@ -12,21 +12,31 @@ namespace stage::sdl {
 
 class SdlTexture : public Texture {
 public:
-    SdlTexture(SDL_Texture* texture, Size size, std::string path, std::weak_ptr<int> rendererAlive)
-        : Texture(size, std::move(path)), texture_(texture), alive_(std::move(rendererAlive)) {}
+    SdlTexture(SDL_Texture* texture, Size size, std::string path, std::weak_ptr<int> rendererAlive,
+               bool opaque, SDL_Surface* pixels = nullptr)
+        : Texture(size, std::move(path)), texture_(texture), alive_(std::move(rendererAlive)),
+          opaque_(opaque), pixels_(pixels) {}
     ~SdlTexture() override;
     SDL_Texture* handle() const { return texture_; }
+    // The picture's own pixels, kept only by renderers that blit straight onto a surface.
+    SDL_Surface* pixels() const { return pixels_; }
+    // No pixel is transparent: drawn upright at full opacity it can be copied instead of blended.
+    bool opaque() const { return opaque_; }
 
 private:
     SDL_Texture* texture_;
     // Once the renderer is gone its textures are freed with it; then there is nothing left to destroy.
     std::weak_ptr<int> alive_;
+    bool opaque_;
+    SDL_Surface* pixels_;
 };
 
 class SdlRenderer : public Renderer {
 public:
-    // Does not take ownership of `renderer`; destroy this object before the SDL renderer.
-    explicit SdlRenderer(SDL_Renderer* renderer);
+    // Does not take ownership of `renderer`; destroy this object before the SDL renderer. For a software
+    // renderer on a surface, pass that surface too: upright pictures are then blitted onto it directly,
+    // which lets SDL use its fastest blending for scaled sprites.
+    explicit SdlRenderer(SDL_Renderer* renderer, SDL_Surface* directSurface = nullptr);
     ~SdlRenderer() override;
 
     Size outputSize() const override;
@@ -50,7 +60,12 @@ public:
     void setPresents(bool presents) { presents_ = presents; }
 
 private:
+    bool drawDirect(const SdlTexture& texture, const SDL_Rect& source, const SDL_FRect& destination,
+                    Color4B color);
+
     SDL_Renderer* renderer_;
+    SDL_Surface* direct_;
+    SDL_Surface* scratch_ = nullptr;
     std::shared_ptr<int> alive_;
     bool hasScreenClip_ = false;
     SDL_Rect screenClip_{};

@@ -46,7 +46,7 @@ SoftwareCanvas::SoftwareCanvas(int width, int height) : impl_(std::make_unique<I
         impl_->error = SDL_GetError();
         return;
     }
-    impl_->renderer = std::make_unique<SdlRenderer>(impl_->sdlRenderer);
+    impl_->renderer = std::make_unique<SdlRenderer>(impl_->sdlRenderer, impl_->surface);
     impl_->renderer->setPresents(false);
 }
 
