@@ -16,6 +16,41 @@ locale_t cLocale() {
     return loc;
 }
 
+// Plain decimals ("1500", "-0.25", " 12.5") are the bulk of every book and are
+// converted here directly: at most 15 digits fit a double exactly and so does
+// the power of ten, so one division gives the same correctly rounded value as
+// strtod. Anything else (exponents, hex, inf, long digit strings, no digits) is
+// left to strtod_l.
+bool plainDecimal(const char* p, double* out) {
+    static const double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-')
+        ++p;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
+        if (digits == 15)
+            return false;
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (*p == '.') {
+        for (++p; *p >= '0' && *p <= '9'; ++p, ++digits, ++fraction) {
+            if (digits == 15)
+                return false;
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        }
+    }
+    if (digits == 0 || *p == 'e' || *p == 'E' || *p == 'x' || *p == 'X')
+        return false;
+    const double value = static_cast<double>(mantissa) / kPow10[fraction];
+    *out = negative ? -value : value;
+    return true;
+}
+
 int countCommas(const char* text) {
     int commas = 0;
     for (const char* p = text; *p; ++p)
@@ -40,8 +75,11 @@ std::int32_t sParse_toInt(const char* text) {
 float sParse_toReal(const char* text) {
     if (!text)
         return 0.0f;
-    const locale_t loc = cLocale();
-    const double value = loc ? strtod_l(text, nullptr, loc) : std::strtod(text, nullptr);
+    double value;
+    if (!plainDecimal(text, &value)) {
+        const locale_t loc = cLocale();
+        value = loc ? strtod_l(text, nullptr, loc) : std::strtod(text, nullptr);
+    }
     // Narrowing a double beyond the float range is undefined; say infinity instead.
     if (value > FLT_MAX)
         return HUGE_VALF;

@@ -1,6 +1,7 @@
 #include "sparse.h"
 
 #include "enginelog.h"
+#include "jsonarena.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -53,7 +54,8 @@ void findFields(const cJSON* object, const FieldTable& table, const cJSON** foun
         if (!member->string)
             continue;
         std::size_t index = table.count;
-        if (expected < table.count && sceneformat::keyEquals(member->string, table.fields[expected].key)) {
+        if (expected < table.count && (std::strcmp(member->string, table.fields[expected].key) == 0 ||
+                                       sceneformat::keyEquals(member->string, table.fields[expected].key))) {
             index = expected;
         } else {
             for (std::size_t i = 0; i < table.count; ++i) {
@@ -192,6 +194,7 @@ GameJson* SParser::gameJsonFromText(const char* text) {
         SPARSE_LOG_ERR("Allocation GameJson memory space failed !");
         return nullptr;
     }
+    JsonArenaScope arena;
     cJSON* root = cJSON_Parse(text);
     if (!root) {
         reportJsonError();
@@ -226,6 +229,7 @@ SScene* SParser::sceneFromText(const char* text) {
         SPARSE_LOG_ERR("no scene text");
         return nullptr;
     }
+    JsonArenaScope arena; // the tree lives only until the records are filled
     cJSON* root = cJSON_Parse(text);
     if (!root) {
         reportJsonError();

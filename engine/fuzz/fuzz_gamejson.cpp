@@ -35,8 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.getPoint(&point, text.c_str());
     SRect rect{0, 0, 0, 0};
     p.getRect(&rect, text.c_str());
-    volatile int sink = sParse_toInt(text.c_str()) + sParse_truncToInt(sParse_toReal(text.c_str())) +
-                        sParse_truncToInt(point.x) + sParse_truncToInt(rect.height);
+    // Summed as 64-bit: the harness itself must not overflow on extreme values.
+    volatile long long sink = static_cast<long long>(sParse_toInt(text.c_str())) +
+                              sParse_truncToInt(sParse_toReal(text.c_str())) + sParse_truncToInt(point.x) +
+                              sParse_truncToInt(rect.height);
     (void)sink;
     return 0;
 }

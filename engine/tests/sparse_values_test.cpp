@@ -154,3 +154,31 @@ TEST(SceneReports, TheEngineParserBehindTheFreeFunctionsReportsToo) {
     EXPECT_STREQ(copy, "bg.png");
     std::free(copy);
 }
+
+TEST(SceneValues, PlainDecimalsConvertExactlyAsTheLibraryDoes) {
+    // Short decimals take a direct route; it must agree with strtod to the bit.
+    const char* samples[] = {"0.1",
+                             "0.3",
+                             "1500",
+                             "-0.25",
+                             "123456789012345",
+                             "0.000001",
+                             "99999.99999",
+                             "3.4028235",
+                             " +7.5 ",
+                             "1234567890123456",
+                             "0.7",
+                             "-0",
+                             "4503599627370497",
+                             "12.",
+                             ".5"};
+    for (const char* text : samples)
+        EXPECT_EQ(sParse_toReal(text), static_cast<float>(std::strtod(text, nullptr))) << text;
+    std::srand(7);
+    for (int i = 0; i < 20000; ++i) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%d.%0*d", std::rand() % 100000, 1 + std::rand() % 9,
+                      std::rand() % 1000000000);
+        ASSERT_EQ(sParse_toReal(text), static_cast<float>(std::strtod(text, nullptr))) << text;
+    }
+}
