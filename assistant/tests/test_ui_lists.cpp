@@ -30,29 +30,8 @@ TaviAppPtr makeApp(int id, const QString& name, bool favor = false) {
     return app;
 }
 
-QToolButton* button(QWidget* owner, const char* name) {
-    return owner->findChild<QToolButton*>(name);
-}
-QListView* listView(QWidget* owner) {
-    return owner->findChild<QListView*>("listView");
-}
-
 QStringList names(QListView* view) {
-    QStringList out;
-    for (int row = 0; row < view->model()->rowCount(); ++row)
-        out << view->model()->index(row, 0).data(AppListModel::AppNameRole).toString();
-    return out;
-}
-
-// Resizes a list widget until its list view has exactly the given area.
-void giveListArea(QWidget* widget, QListView* view, const QSize& area) {
-    widget->show();
-    widget->resize(area + QSize(200, 40));
-    QApplication::processEvents();
-    for (int i = 0; i < 3 && view->size() != area; ++i) {
-        widget->resize(widget->size() + (area - view->size()));
-        QApplication::processEvents();
-    }
+    return shownNames(view, AppListModel::AppNameRole);
 }
 
 } // namespace

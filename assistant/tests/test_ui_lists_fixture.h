@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -104,6 +105,32 @@ inline bool writePicture(const QString& path, const QColor& colour, const QSize&
     image.fill(colour);
     QDir().mkpath(QFileInfo(path).absolutePath());
     return image.save(path, "PNG");
+}
+
+inline QListView* listView(QWidget* owner) {
+    return owner->findChild<QListView*>("listView");
+}
+inline QToolButton* button(QWidget* owner, const char* name) {
+    return owner->findChild<QToolButton*>(name);
+}
+
+// Shows a paged grid and resizes it until its list view has exactly the given area.
+inline void giveListArea(QWidget* widget, QListView* view, const QSize& area) {
+    widget->show();
+    widget->resize(area + QSize(200, 40));
+    QApplication::processEvents();
+    for (int i = 0; i < 3 && view->size() != area; ++i) {
+        widget->resize(widget->size() + (area - view->size()));
+        QApplication::processEvents();
+    }
+}
+
+// The names a grid shows, in order (role: the name role of its model).
+inline QStringList shownNames(QListView* view, int role) {
+    QStringList out;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        out << view->model()->index(row, 0).data(role).toString();
+    return out;
 }
 
 // Mouse gestures on the item of a row, at a point given in item coordinates

@@ -27,33 +27,12 @@ using testsupport::waitFor;
 
 namespace {
 
-QListView* listView(QWidget* owner) {
-    return owner->findChild<QListView*>("listView");
-}
-QToolButton* button(QWidget* owner, const char* name) {
-    return owner->findChild<QToolButton*>(name);
-}
-
 QStringList packNames(QListView* view) {
-    QStringList out;
-    for (int row = 0; row < view->model()->rowCount(); ++row)
-        out << view->model()->index(row, 0).data(PackListModel::PackNameRole).toString();
-    return out;
+    return shownNames(view, PackListModel::PackNameRole);
 }
 
 QImage decoration(QListView* view, int row) {
     return view->model()->index(row, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
-}
-
-// Gives a pack grid a list area of the given size.
-void giveListArea(QWidget* widget, QListView* view, const QSize& area) {
-    widget->show();
-    widget->resize(area + QSize(200, 40));
-    QApplication::processEvents();
-    for (int i = 0; i < 3 && view->size() != area; ++i) {
-        widget->resize(widget->size() + (area - view->size()));
-        QApplication::processEvents();
-    }
 }
 
 class PackViewTest : public CatalogueFixture {
