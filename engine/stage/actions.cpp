@@ -75,8 +75,9 @@ void Place::update(float) {
 
 // --- JumpBy / JumpTo -------------------------------------------------------------------------------------
 
-std::shared_ptr<JumpBy> JumpBy::create(float duration, Point delta, float height, unsigned jumps) {
-    return std::make_shared<JumpBy>(duration, delta, height, jumps);
+std::shared_ptr<JumpBy> JumpBy::create(float duration, Point delta, float height, int jumps) {
+    // A negative count would become a huge unsigned one and turn the arc into noise.
+    return std::make_shared<JumpBy>(duration, delta, height, jumps < 0 ? 0u : unsigned(jumps));
 }
 
 void JumpBy::startWithTarget(Node* target) {
@@ -102,7 +103,6 @@ ActionPtr JumpBy::reverse() const {
 }
 
 std::shared_ptr<JumpTo> JumpTo::create(float duration, Point position, float height, int jumps) {
-    // A negative count would become a huge unsigned one and turn the arc into noise.
     return std::make_shared<JumpTo>(duration, position, height, jumps < 0 ? 0u : unsigned(jumps));
 }
 

@@ -51,10 +51,11 @@ private:
     Point position_;
 };
 
-// `jumps` hops, each a parabola `height` above the straight line from start to start + delta.
+// `jumps` hops, each a parabola `height` above the straight line from start to start + delta. A negative
+// count means no hops (a straight move).
 class JumpBy : public IntervalAction {
 public:
-    static std::shared_ptr<JumpBy> create(float duration, Point delta, float height, unsigned jumps);
+    static std::shared_ptr<JumpBy> create(float duration, Point delta, float height, int jumps);
     void startWithTarget(Node* target) override;
     void update(float t) override;
     ActionPtr clone() const override;

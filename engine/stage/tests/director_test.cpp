@@ -165,8 +165,10 @@ TEST_F(DirectorTest, PicturesAreLoadedOnceAndLeaveWithThePageThatUsedThem) {
     EXPECT_EQ(director().textureCache().count(), 1u);
     EXPECT_TRUE(director().textureCache().textureForPath(shared));
 
-    // Missing or broken pictures give no sprite and an empty menu item, never a crash.
+    // Missing or broken pictures give no sprite and an empty menu item, never a crash, and say why.
+    LogCapture log;
     EXPECT_EQ(Sprite::create(dir_.file("missing.png")), nullptr);
+    EXPECT_TRUE(log.contains("missing.png"));
     const std::string notPicture = dir_.file("broken.png");
     { std::ofstream(notPicture) << "not a picture"; }
     EXPECT_EQ(Sprite::create(notPicture), nullptr);
@@ -194,7 +196,9 @@ TEST_F(DirectorTest, SoundCallsReachTheBackendAndMissingFilesReportFailure) {
     EXPECT_EQ(backend().recordedAudio().playingEffects(), 0u);
     EXPECT_EQ(backend().recordedAudio().effectPlays(tune), 2);
 
+    LogCapture log;
     EXPECT_FALSE(audio.playMusic(dir_.file("none.ogg"), true));
+    EXPECT_TRUE(log.contains("none.ogg"));
     EXPECT_FALSE(audio.preloadEffect(dir_.file("none.wav")));
     EXPECT_EQ(audio.playEffect(dir_.file("none.wav")), 0u);
 }

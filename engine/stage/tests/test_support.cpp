@@ -42,6 +42,23 @@ std::string writeStrip(const TempDir& dir, const std::string& name, int w, int h
     return path;
 }
 
+LogCapture::LogCapture() {
+    setLogSink([this](LogLevel, const std::string& line) { lines.push_back(line); });
+}
+
+LogCapture::~LogCapture() {
+    setLogSink({});
+}
+
+bool LogCapture::contains(const std::string& text) const {
+    for (const auto& line : lines) {
+        if (line.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void StageTest::reset(Size window, Size design) {
     director_.reset();
     backend_ = std::make_unique<headless::HeadlessBackend>(window);

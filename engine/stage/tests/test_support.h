@@ -33,6 +33,15 @@ std::string writeStrip(const TempDir& dir, const std::string& name, int w, int h
 
 constexpr float kFrame = 1.0f / 60;
 
+// Collects what the stage logs while it lives (and keeps it off the test output).
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    bool contains(const std::string& text) const;
+    std::vector<std::string> lines;
+};
+
 class StageTest : public ::testing::Test {
 protected:
     StageTest() { reset({1024, 768}, {1024, 768}); }
