@@ -71,6 +71,30 @@ TEST_F(DirectorTest, EndStopsAtTheNextFrameAfterTheFrameThatAskedForIt) {
     EXPECT_EQ(director().run(), 0);
 }
 
+TEST_F(DirectorTest, TheLoopRunsFramesDeliversWindowEventsAndReturnsZeroOnQuit) {
+    ScenePtr scene = Scene::create();
+    auto layer = std::make_shared<TouchLog>();
+    scene->addChild(layer);
+    int frameCount = 0;
+    layer->schedule("frames", [&](float) {
+        if (++frameCount == 3) {
+            InputEvent press;
+            press.kind = InputEvent::Kind::TouchBegan;
+            press.position = {100, 100};
+            backend().pushEvent(press);
+            InputEvent quit;
+            quit.kind = InputEvent::Kind::Quit;
+            backend().pushEvent(quit);
+        }
+    });
+    director().runWithScene(scene);
+    EXPECT_EQ(director().run(), 0);
+    EXPECT_TRUE(director().hasEnded());
+    EXPECT_EQ(frameCount, 3);
+    ASSERT_EQ(layer->began.size(), 1u);
+    EXPECT_EQ(layer->began[0], Point(100, 668));
+}
+
 TEST_F(DirectorTest, PauseFreezesTimeButKeepsDrawingAndResumeStartsWithAZeroDelta) {
     ScenePtr scene = showScene();
     scene->runAction(MoveBy::create(1, {100, 0}));

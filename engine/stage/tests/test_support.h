@@ -60,8 +60,9 @@ protected:
     TempDir dir_;
 
 private:
-    std::unique_ptr<stage::Director> director_;
+    // The backend outlives the director.
     std::unique_ptr<stage::headless::HeadlessBackend> backend_;
+    std::unique_ptr<stage::Director> director_;
 };
 
 // Life-cycle calls, in order; shared so that it outlives the scenes writing into it.
