@@ -34,6 +34,12 @@ void TransitionScene::onEnter() {
     if (!in_->isRunning()) {
         in_->onEnter();
     }
+    // Scenes made before the design size was known would pivot on their corner.
+    for (const ScenePtr& s : {in_, out_}) {
+        if (s->contentSize() == Size{}) {
+            s->setContentSize(winSize());
+        }
+    }
     start();
 }
 
