@@ -109,8 +109,10 @@ SParser::~SParser() {
 }
 
 SParser& SParser::engine() {
-    static SParser parser;
-    return parser;
+    // Never destroyed: a page released during the engine's own teardown must still
+    // find its parser.
+    static SParser* parser = new SParser;
+    return *parser;
 }
 
 void SParser::emitReport(const std::string& text) {

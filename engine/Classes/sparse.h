@@ -37,7 +37,8 @@ public:
     SParser(const SParser&) = delete;
     SParser& operator=(const SParser&) = delete;
 
-    // The engine's parser, behind the sParse_* functions.
+    // The engine's parser, behind the sParse_* functions; it lives until the
+    // process ends.
     static SParser& engine();
 
     // Stores root (the folder of the JSON files, ending with "/") and reads
