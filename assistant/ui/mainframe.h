@@ -1,10 +1,69 @@
 #pragma once
-// The client's main window (frameless, full screen).
+// The client's one top-level window: frameless and full screen, a background
+// picture chosen by the screen's shape, a top row (avatar, school title,
+// search, minimise, close) and the index and content pages.
 
-#include <QWidget>
+#include <QDialog>
 
-class MainFrame : public QWidget {
+class ContentPage;
+class IndexPage;
+class QLineEdit;
+class QStackedWidget;
+class QToolButton;
+class TitleLabel;
+
+class MainFrame : public QDialog {
     Q_OBJECT
 public:
     explicit MainFrame(QWidget* parent = nullptr);
+
+    // The background picture for a window of this width-to-height ratio, or an
+    // empty name where the table has no row for it.
+    static QString backgroundForRatio(double ratio);
+    // The picture whose shape is closest to the ratio (used while the window
+    // has no background yet and the table has no row).
+    static QString nearestBackground(double ratio);
+
+    QString avatarPath() const { return m_avatarPath; }
+    // The resource name of the background on screen (empty before the first resize).
+    QString backgroundPicture() const { return m_background; }
+
+    IndexPage* indexPage() const { return m_indexPage; }
+    ContentPage* contentPage() const { return m_contentPage; }
+    QStackedWidget* pageStack() const { return m_pageStack; }
+    QLineEdit* searchEdit() const { return m_searchEdit; }
+    QToolButton* searchButton() const { return m_searchBtn; }
+    QToolButton* avatarButton() const { return m_avatarBtn; }
+    TitleLabel* titleLabel() const { return m_titleLabel; }
+
+public slots:
+    void changeAvatar();
+    void onTitleClicked();
+    void search();
+    void showIndexPage();
+    void showContentPage();
+    void refreshUser();
+    void refreshAvatar();
+    // Esc and other rejections go through the exit question like every close.
+    void reject() override;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void applyBackground(const QString& picture);
+
+    QString m_avatarPath;
+    QString m_background;
+    bool m_asking = false;
+    QToolButton* m_avatarBtn = nullptr;
+    TitleLabel* m_titleLabel = nullptr;
+    QLineEdit* m_searchEdit = nullptr;
+    QToolButton* m_searchBtn = nullptr;
+    QToolButton* m_minBtn = nullptr;
+    QToolButton* m_closeBtn = nullptr;
+    QStackedWidget* m_pageStack = nullptr;
+    IndexPage* m_indexPage = nullptr;
+    ContentPage* m_contentPage = nullptr;
 };

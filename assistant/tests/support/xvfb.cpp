@@ -14,8 +14,9 @@ namespace testsupport {
 Xvfb::Xvfb(int width, int height, int depth) : m_size(width, height) {
     // -displayfd 1: the server chooses a free display and reports its number on stdout.
     m_server.setProgram("Xvfb");
-    m_server.setArguments({"-displayfd", "1", "-screen", "0", QString("%1x%2x%3").arg(width).arg(height).arg(depth),
-                           "-nolisten", "tcp", "-noreset"});
+    m_server.setArguments({"-displayfd", "1", "-screen", "0",
+                           QString("%1x%2x%3").arg(width).arg(height).arg(depth), "-nolisten", "tcp",
+                           "-noreset"});
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
     if (!m_server.waitForStarted(10000)) {
@@ -34,7 +35,8 @@ Xvfb::Xvfb(int width, int height, int depth) : m_size(width, height) {
     bool ok = false;
     const int number = out.trimmed().toInt(&ok);
     if (!ok) {
-        m_error = "Xvfb reported no display: " + QString::fromLocal8Bit(out + m_server.readAllStandardError());
+        m_error =
+            "Xvfb reported no display: " + QString::fromLocal8Bit(out + m_server.readAllStandardError());
         m_server.kill();
         m_server.waitForFinished(5000);
         return;
@@ -153,9 +155,13 @@ bool Xvfb::click(int x, int y, int button) const {
     return xdotool({"click", QString::number(button)}).exitCode == 0;
 }
 
-bool Xvfb::key(const QString& keys) const { return xdotool({"key", keys}).exitCode == 0; }
+bool Xvfb::key(const QString& keys) const {
+    return xdotool({"key", keys}).exitCode == 0;
+}
 
-bool Xvfb::type(const QString& text) const { return xdotool({"type", "--delay", "30", text}).exitCode == 0; }
+bool Xvfb::type(const QString& text) const {
+    return xdotool({"type", "--delay", "30", text}).exitCode == 0;
+}
 
 QString screenshotDir() {
     const QString dir = QString(TAVI_BINARY_DIR) + "/screenshots";

@@ -1,0 +1,633 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="en">
+<context>
+    <name>AllCourseListWidget</name>
+    <message>
+        <source>all course</source>
+        <translation>全部课程</translation>
+    </message>
+    <message>
+        <source>Mon</source>
+        <translation>周一</translation>
+    </message>
+    <message>
+        <source>Tues</source>
+        <translation>周二</translation>
+    </message>
+    <message>
+        <source>Wed</source>
+        <translation>周三</translation>
+    </message>
+    <message>
+        <source>Thur</source>
+        <translation>周四</translation>
+    </message>
+    <message>
+        <source>Fri</source>
+        <translation>周五</translation>
+    </message>
+    <message>
+        <source>Sat</source>
+        <translation>周六</translation>
+    </message>
+    <message>
+        <source>Sun</source>
+        <translation>周日</translation>
+    </message>
+</context>
+<context>
+    <name>AllCourseWidget</name>
+    <message>
+        <source>all course</source>
+        <translation>全部课程</translation>
+    </message>
+</context>
+<context>
+    <name>Worker</name>
+    <message>
+        <source>unknown error!</source>
+        <translation>未知错误！</translation>
+    </message>
+</context>
+<context>
+    <name>AppDeletingWorker</name>
+    <message>
+        <source>app deleting</source>
+        <translation>删除资源</translation>
+    </message>
+    <message>
+        <source>unknown error!</source>
+        <translation>未知错误！</translation>
+    </message>
+</context>
+<context>
+    <name>AppListDialog</name>
+    <message>
+        <source>app list</source>
+        <translation>资源列表</translation>
+    </message>
+    <message>
+        <source>Confirm Removal</source>
+        <translation>确认删除</translation>
+    </message>
+    <message>
+        <source>Do you really want to remove %1?</source>
+        <translation>确定要删除“%1”吗？</translation>
+    </message>
+</context>
+<context>
+    <name>CheckUpdateWorker</name>
+    <message>
+        <source>update</source>
+        <translation>检查更新</translation>
+    </message>
+    <message>
+        <source>query update info failed!</source>
+        <translation>查询更新信息失败！</translation>
+    </message>
+    <message>
+        <source>unknown error!</source>
+        <translation>未知错误！</translation>
+    </message>
+</context>
+<context>
+    <name>ContentPage</name>
+    <message>
+        <source>content</source>
+        <translation>内容</translation>
+    </message>
+    <message>
+        <source>home</source>
+        <translation>返回首页</translation>
+    </message>
+</context>
+<context>
+    <name>CourseForm</name>
+    <message>
+        <source>course</source>
+        <translation>课程安排</translation>
+    </message>
+    <message>
+        <source>switch to all</source>
+        <translation>查看全部课程</translation>
+    </message>
+    <message>
+        <source>switch to today</source>
+        <translation>查看今日课程</translation>
+    </message>
+</context>
+<context>
+    <name>CustomPackAddDialog</name>
+    <message>
+        <source>Add Custom Pack</source>
+        <translation>自制资源包</translation>
+    </message>
+    <message>
+        <source>pack name</source>
+        <translation>资源包名称</translation>
+    </message>
+    <message>
+        <source>add file</source>
+        <translation>添加文件</translation>
+    </message>
+    <message>
+        <source>select</source>
+        <translation>选择</translation>
+    </message>
+    <message>
+        <source>save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Select file</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <source>add pack</source>
+        <translation>自制资源包</translation>
+    </message>
+    <message>
+        <source>pack name is null!</source>
+        <translation>请填写资源包名称！</translation>
+    </message>
+</context>
+<context>
+    <name>CustomPackAddWorker</name>
+    <message>
+        <source>unknown error!</source>
+        <translation>未知错误！</translation>
+    </message>
+</context>
+<context>
+    <name>DailyForm</name>
+    <message>
+        <source>daily</source>
+        <translation>一日生活</translation>
+    </message>
+</context>
+<context>
+    <name>DailyListWidget</name>
+    <message>
+        <source>daily list</source>
+        <translation>一日生活列表</translation>
+    </message>
+    <message>
+        <source>Confirm Removal</source>
+        <translation>确认删除</translation>
+    </message>
+    <message>
+        <source>Do you really want to remove %1?</source>
+        <translation>确定要删除场景“%1”吗？</translation>
+    </message>
+</context>
+<context>
+    <name>DailySceneListItemDelegate</name>
+    <message>
+        <source>add</source>
+        <translation>添加</translation>
+    </message>
+</context>
+<context>
+    <name>DailySceneMgmtDialog</name>
+    <message>
+        <source>Add Scene</source>
+        <translation>添加场景</translation>
+    </message>
+    <message>
+        <source>name:</source>
+        <translation>名称：</translation>
+    </message>
+    <message>
+        <source>save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>modify scene</source>
+        <translation>修改场景</translation>
+    </message>
+    <message>
+        <source>Select media file</source>
+        <translation>选择媒体文件</translation>
+    </message>
+    <message>
+        <source>Media Files(*.avi *.mp3 *.mp4 *.mkv *.wmv)</source>
+        <translation>媒体文件(*.avi *.mp3 *.mp4 *.mkv *.wmv)</translation>
+    </message>
+    <message>
+        <source>add scene</source>
+        <translation>添加场景</translation>
+    </message>
+    <message>
+        <source>edit scene</source>
+        <translation>编辑场景</translation>
+    </message>
+    <message>
+        <source>scene name is null!</source>
+        <translation>请填写场景名称！</translation>
+    </message>
+    <message>
+        <source>write db failed!</source>
+        <translation>保存失败，请重试！</translation>
+    </message>
+</context>
+<context>
+    <name>DayCourseListWidget</name>
+    <message>
+        <source>day course list</source>
+        <translation>当天课程</translation>
+    </message>
+    <message>
+        <source>Confirm Removal</source>
+        <translation>确认移出课程</translation>
+    </message>
+    <message>
+        <source>Do you really want to remove %1?</source>
+        <translation>确定要把“%1”移出当天的课程吗？</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadUpdateDialog</name>
+    <message>
+        <source>Download update</source>
+        <translation>下载更新</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>update</source>
+        <translation>升级</translation>
+    </message>
+    <message>
+        <source>empty path!</source>
+        <translation>下载路径为空！</translation>
+    </message>
+    <message>
+        <source>open file failed!</source>
+        <translation>无法创建下载文件！</translation>
+    </message>
+    <message>
+        <source>download file failed!</source>
+        <translation>下载失败！</translation>
+    </message>
+</context>
+<context>
+    <name>FavorForm</name>
+    <message>
+        <source>favor</source>
+        <translation>我的收藏</translation>
+    </message>
+</context>
+<context>
+    <name>FavorListWidget</name>
+    <message>
+        <source>favor list</source>
+        <translation>收藏列表</translation>
+    </message>
+    <message>
+        <source>Confirm Removal</source>
+        <translation>确认取消收藏</translation>
+    </message>
+    <message>
+        <source>Do you really want to unfavor %1?</source>
+        <translation>确定要取消收藏“%1”吗？</translation>
+    </message>
+</context>
+<context>
+    <name>IndexPage</name>
+    <message>
+        <source>index</source>
+        <translation>首页</translation>
+    </message>
+    <message>
+        <source>daily</source>
+        <translation>一日生活</translation>
+    </message>
+    <message>
+        <source>course</source>
+        <translation>课程安排</translation>
+    </message>
+    <message>
+        <source>pack</source>
+        <translation>资源包</translation>
+    </message>
+    <message>
+        <source>favor</source>
+        <translation>我的收藏</translation>
+    </message>
+    <message>
+        <source>mgmt</source>
+        <translation>个人中心</translation>
+    </message>
+</context>
+<context>
+    <name>MainFrame</name>
+    <message>
+        <source>TAVINET</source>
+        <translation>TAVINET 幼教资源助手</translation>
+    </message>
+    <message>
+        <source>enter school name</source>
+        <translation>点击填写幼儿园名称</translation>
+    </message>
+    <message>
+        <source>search apps</source>
+        <translation>搜索资源</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Do you really want to exit?</source>
+        <translation>确定要退出吗？</translation>
+    </message>
+    <message>
+        <source>Open Image</source>
+        <translation>选择头像图片</translation>
+    </message>
+    <message>
+        <source>Image Files(*.jpg *.png)</source>
+        <translation>图片文件(*.jpg *.png)</translation>
+    </message>
+</context>
+<context>
+    <name>MgmtForm</name>
+    <message>
+        <source>mgmt</source>
+        <translation>个人中心</translation>
+    </message>
+    <message>
+        <source>user info</source>
+        <translation>用户信息</translation>
+    </message>
+    <message>
+        <source>imei</source>
+        <translation>设备号</translation>
+    </message>
+    <message>
+        <source>id</source>
+        <translation>用户编号</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>姓名</translation>
+    </message>
+    <message>
+        <source>qq</source>
+        <translation>QQ</translation>
+    </message>
+    <message>
+        <source>school</source>
+        <translation>幼儿园</translation>
+    </message>
+    <message>
+        <source>other</source>
+        <translation>其他</translation>
+    </message>
+    <message>
+        <source>enter your school name</source>
+        <translation>请输入幼儿园名称</translation>
+    </message>
+    <message>
+        <source>mobile</source>
+        <translation>手机</translation>
+    </message>
+    <message>
+        <source>register</source>
+        <translation>注册</translation>
+    </message>
+    <message>
+        <source>edit</source>
+        <translation>编辑</translation>
+    </message>
+    <message>
+        <source>save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>more...</source>
+        <translation>更多资讯，欢迎关注我们：</translation>
+    </message>
+    <message>
+        <source>QQ Group</source>
+        <translation>QQ群</translation>
+    </message>
+    <message>
+        <source>Wechat Account</source>
+        <translation>微信公众号</translation>
+    </message>
+    <message>
+        <source>update</source>
+        <translation>检查更新</translation>
+    </message>
+    <message>
+        <source>tavinet assistant</source>
+        <translation>TAVINET 幼教资源助手</translation>
+    </message>
+    <message>
+        <source>edit profile</source>
+        <translation>编辑资料</translation>
+    </message>
+    <message>
+        <source>name is null!</source>
+        <translation>请填写姓名！</translation>
+    </message>
+    <message>
+        <source>qq is null!</source>
+        <translation>请填写QQ号！</translation>
+    </message>
+    <message>
+        <source>school name is null!</source>
+        <translation>请填写幼儿园名称！</translation>
+    </message>
+    <message>
+        <source>mobile is null!</source>
+        <translation>请填写手机号！</translation>
+    </message>
+    <message>
+        <source>taviclient</source>
+        <translation>TAVINET</translation>
+    </message>
+    <message>
+        <source>update user info failed!</source>
+        <translation>用户信息更新失败！</translation>
+    </message>
+    <message>
+        <source>update user info success!</source>
+        <translation>用户信息已更新！</translation>
+    </message>
+    <message>
+        <source>your are offline!</source>
+        <translation>当前没有网络连接！</translation>
+    </message>
+    <message>
+        <source>Current version is %1, the latest version!</source>
+        <translation>当前版本 %1 已是最新版本！</translation>
+    </message>
+    <message>
+        <source>Status mismatch!</source>
+        <translation>服务器返回的状态无法识别！</translation>
+    </message>
+    <message>
+        <source>Server return empty path!</source>
+        <translation>服务器没有返回下载地址！</translation>
+    </message>
+    <message>
+        <source>New version %1 available!</source>
+        <translation>发现新版本 %1！</translation>
+    </message>
+    <message>
+        <source>info:%1</source>
+        <translation>更新内容：%1</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>立即升级</translation>
+    </message>
+    <message>
+        <source>Update later</source>
+        <translation>以后再说</translation>
+    </message>
+    <message>
+        <source>create install process failed!</source>
+        <translation>无法启动安装程序！</translation>
+    </message>
+</context>
+<context>
+    <name>MobileRegisterQRDialog</name>
+    <message>
+        <source>register</source>
+        <translation>注册</translation>
+    </message>
+    <message>
+        <source>scan qr to register</source>
+        <translation>用手机扫一扫，完成注册</translation>
+    </message>
+</context>
+<context>
+    <name>PackDeletingWorker</name>
+    <message>
+        <source>pack deleting</source>
+        <translation>删除资源包</translation>
+    </message>
+    <message>
+        <source>unknown error!</source>
+        <translation>未知错误！</translation>
+    </message>
+</context>
+<context>
+    <name>PackForm</name>
+    <message>
+        <source>pack</source>
+        <translation>资源包</translation>
+    </message>
+    <message>
+        <source>Select tavi pack</source>
+        <translation>选择资源包文件</translation>
+    </message>
+    <message>
+        <source>Pack Files(*.tvp)</source>
+        <translation>资源包文件(*.tvp)</translation>
+    </message>
+</context>
+<context>
+    <name>PackImportWorker</name>
+    <message>
+        <source>import</source>
+        <translation>导入资源包</translation>
+    </message>
+    <message>
+        <source>can not find db file!</source>
+        <translation>资源包里找不到数据文件！</translation>
+    </message>
+    <message>
+        <source>open db failed!</source>
+        <translation>无法打开资源包数据！</translation>
+    </message>
+    <message>
+        <source>exec db query failed!</source>
+        <translation>读取资源包数据失败！</translation>
+    </message>
+    <message>
+        <source>query pack failed!</source>
+        <translation>查询资源包失败！</translation>
+    </message>
+    <message>
+        <source>add pack failed!</source>
+        <translation>添加资源包失败！</translation>
+    </message>
+    <message>
+        <source>please update client first!</source>
+        <translation>请先升级客户端！</translation>
+    </message>
+    <message>
+        <source>unknown error!</source>
+        <translation>未知错误！</translation>
+    </message>
+</context>
+<context>
+    <name>PackListWidget</name>
+    <message>
+        <source>pack list</source>
+        <translation>资源包列表</translation>
+    </message>
+    <message>
+        <source>Confirm Removal</source>
+        <translation>确认删除</translation>
+    </message>
+    <message>
+        <source>Do you really want to remove %1?</source>
+        <translation>确定要删除资源包“%1”吗？</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessingDialog</name>
+    <message>
+        <source>Processing</source>
+        <translation>正在处理</translation>
+    </message>
+</context>
+<context>
+    <name>QRTablet</name>
+    <message>
+        <source>QRTablet</source>
+        <translation>二维码</translation>
+    </message>
+</context>
+<context>
+    <name>SelectCourseDayDialog</name>
+    <message>
+        <source>select</source>
+        <translation>选择上课日期</translation>
+    </message>
+</context>
+<context>
+    <name>StoreDialog</name>
+    <message>
+        <source>store</source>
+        <translation>资源商店</translation>
+    </message>
+    <message>
+        <source>visit store</source>
+        <translation>进入资源商店</translation>
+    </message>
+    <message>
+        <source>visit %1</source>
+        <translation>或在浏览器中访问：%1</translation>
+    </message>
+    <message>
+        <source>scan qr to visit store.</source>
+        <translation>手机扫一扫，进入资源商店</translation>
+    </message>
+</context>
+<context>
+    <name>TodayCourseWidget</name>
+    <message>
+        <source>today course</source>
+        <translation>今日课程</translation>
+    </message>
+</context>
+</TS>

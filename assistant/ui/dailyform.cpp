@@ -1,0 +1,6 @@
+#include "dailyform.h"
+
+DailyForm::DailyForm(QWidget* parent) : QWidget(parent) {
+    setObjectName("DailyForm");
+    setWindowTitle(tr("daily"));
+}

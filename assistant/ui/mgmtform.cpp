@@ -1,0 +1,6 @@
+#include "mgmtform.h"
+
+MgmtForm::MgmtForm(QWidget* parent) : QWidget(parent) {
+    setObjectName("MgmtForm");
+    setWindowTitle(tr("mgmt"));
+}

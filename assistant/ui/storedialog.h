@@ -1,0 +1,26 @@
+#pragma once
+// Points the user to the web store where packs are found: a QR code for phones
+// and a button that opens the store in the browser. Downloads nothing itself.
+
+#include <QDialog>
+
+class QLabel;
+class QToolButton;
+
+class StoreDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit StoreDialog(QWidget* parent = nullptr);
+
+    static QString storeAddress();
+
+public slots:
+    void onVisitBtnClicked();
+
+private:
+    QToolButton* m_closeBtn = nullptr;
+    QToolButton* m_visitBtn = nullptr;
+    QLabel* m_addressLabel = nullptr;
+    QLabel* m_qrLabel = nullptr;
+    QLabel* m_scanLabel = nullptr;
+};
