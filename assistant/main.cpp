@@ -1,8 +1,8 @@
 // taviclient start-up: the fixed sequence from the application object to the
 // event loop, and the preinstallation (setup) run.
 
-#include "catalogue/db.h"
 #include "catalogue/datapaths.h"
+#include "catalogue/db.h"
 #include "catalogue/records.h"
 #include "core/core.h"
 #include "core/setupmode.h"
@@ -98,7 +98,8 @@ void checkDataVersion(Core* core) {
     settings.sync();
 }
 
-int runSetup(QCommandLineParser& parser, const QCommandLineOption& packDir, const QCommandLineOption& dailyDir) {
+int runSetup(QCommandLineParser& parser, const QCommandLineOption& packDir,
+             const QCommandLineOption& dailyDir) {
     TLOG_INFO(">>setup");
     Core* core = Core::instance();
     if (parser.isSet(packDir)) {
@@ -221,11 +222,18 @@ int main(int argc, char* argv[]) {
     workerThread.start();
 
     auto mainFrame = std::make_unique<MainFrame>();
-    mainFrame->showFullScreen();
+    // A second start brings this window back, also from the task bar.
+    instance.setWindowActivator([frame = mainFrame.get()]() {
+        frame->showOnWholeScreen();
+        frame->raise();
+        frame->activateWindow();
+    });
+    mainFrame->showOnWholeScreen();
     const int result = app.exec();
 
     workerThread.quit();
     workerThread.wait();
+    instance.setWindowActivator({});
     mainFrame.reset();
     db.close();
     TLOG_INFO("<<<< exit...");

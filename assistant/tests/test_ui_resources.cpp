@@ -115,8 +115,9 @@ TEST(Pictures, EveryNameTheClientUsesResolvesAtItsShownSize) {
         const QPixmap pixmap(path);
         EXPECT_FALSE(pixmap.isNull()) << p.name.toStdString();
         // Drawn at the size it is shown at: no blur from scaling, no squashed shapes.
-        if (p.shown.isValid())
+        if (p.shown.isValid()) {
             EXPECT_EQ(pixmap.size(), p.shown) << p.name.toStdString();
+        }
     }
     EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
 

@@ -616,7 +616,7 @@
     </message>
     <message>
         <source>visit %1</source>
-        <translation>或在浏览器中访问：%1</translation>
+        <translation>访问 %1</translation>
     </message>
     <message>
         <source>scan qr to visit store.</source>

@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#if !defined(TAVI_HAVE_PACKFORM) || !defined(TAVI_HAVE_FAVORFORM)
 namespace {
 QWidget* emptyForm(const char* objectName) {
     auto* form = new QWidget;
@@ -27,6 +28,7 @@ QWidget* emptyForm(const char* objectName) {
     return form;
 }
 } // namespace
+#endif
 
 ContentPage::ContentPage(QWidget* parent) : QWidget(parent) {
     setObjectName("ContentPage");
@@ -65,6 +67,10 @@ ContentPage::ContentPage(QWidget* parent) : QWidget(parent) {
     connect(m_packBtn, &QToolButton::clicked, this, &ContentPage::onPackBtnClicked);
     connect(m_favorBtn, &QToolButton::clicked, this, &ContentPage::onFavorBtnClicked);
     connect(m_mgmtBtn, &QToolButton::clicked, this, &ContentPage::onMgmtBtnClicked);
+
+    // All five tabs stay on screen; a narrow window must not fold them into an overflow menu.
+    m_toolBar->ensurePolished();
+    m_toolBar->setMinimumWidth(m_toolBar->sizeHint().width());
 
     m_homeBtn = new QToolButton(this);
     m_homeBtn->setObjectName("homeBtn");

@@ -19,6 +19,7 @@
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <cmath>
@@ -38,7 +39,9 @@ MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
     m_avatarBtn->setObjectName("avatarBtn");
     m_avatarBtn->setFixedSize(128, 128);
     m_avatarBtn->setIconSize(QSize(128, 128));
-    m_avatarBtn->setStyleSheet("QToolButton{background:transparent;}");
+    // Without "border:none" Qt draws the button's native frame behind a transparent
+    // background, a black square around the round picture.
+    m_avatarBtn->setStyleSheet("QToolButton{background:transparent;border:none;}");
     m_avatarBtn->setCursor(Qt::PointingHandCursor);
     m_avatarBtn->setIcon(
         QIcon(QFileInfo::exists(m_avatarPath) ? m_avatarPath : QString(":/images/defaultavatar")));
@@ -242,6 +245,14 @@ void MainFrame::search() {
     dialog.setKeyword(text);
     dialog.exec();
 #endif
+}
+
+void MainFrame::showOnWholeScreen() {
+    // A bare X server has no window manager to honour the full-screen request;
+    // taking the screen's geometry first gives the same window either way.
+    if (QScreen* s = screen())
+        setGeometry(s->geometry());
+    showFullScreen();
 }
 
 void MainFrame::showIndexPage() {

@@ -37,6 +37,8 @@ public:
     TitleLabel* titleLabel() const { return m_titleLabel; }
 
 public slots:
+    // Full screen, also where no window manager acts on the request.
+    void showOnWholeScreen();
     void changeAvatar();
     void onTitleClicked();
     void search();

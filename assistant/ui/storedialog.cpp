@@ -37,6 +37,7 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
     m_addressLabel = new QLabel(tr("visit %1").arg(storeAddress()), this);
     m_addressLabel->setObjectName("whiteLabel");
     m_addressLabel->setWordWrap(true);
+    m_addressLabel->setAlignment(Qt::AlignCenter);
 
     m_qrLabel = new QLabel(this);
     m_qrLabel->setObjectName("qrLabel");
@@ -46,11 +47,13 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
 
     m_scanLabel = new QLabel(tr("scan qr to visit store."), this);
     m_scanLabel->setObjectName("whiteLabel");
+    m_scanLabel->setAlignment(Qt::AlignCenter);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_closeBtn, 1, Qt::AlignRight);
     layout->addWidget(m_visitBtn, 1, Qt::AlignHCenter);
-    layout->addWidget(m_addressLabel, 1, Qt::AlignHCenter);
+    // The address wraps only where the dialog's width ends; its lines are centred.
+    layout->addWidget(m_addressLabel, 1);
     layout->addWidget(m_qrLabel, 1, Qt::AlignHCenter);
     layout->addWidget(m_scanLabel, 1, Qt::AlignHCenter);
     layout->addStretch(0);

@@ -421,13 +421,13 @@ def index_tile(area, w, h):
         s.add(g_spark(88, 38, 7, wh, 0.8))
     elif area == "pack":
         for i, (col, ch) in enumerate((("yellow", "A"), ("coral", "B"), ("lime", "C"))):
-            x = w - 132 + i * 40
-            s.add(rect(x, h - 62, 36, 36, 7, fill=C[col]))
-            s.add(label(x + 18, h - 34, ch, 24, C["white"]))
+            x = w - 112 + i * 33
+            s.add(rect(x, h - 44, 29, 29, 6, fill=C[col]))
+            s.add(label(x + 14.5, h - 22, ch, 19, C["white"]))
         s.add(g_box(46, 44, 44, wh, C["purple_d"], 0.9))
         s.add(g_star(w - 34, 30, 9, C["yellow"]))
     elif area == "favor":
-        s.add(g_heart(w - 48, h - 42, 56, wh, op=0.9))
+        s.add(g_heart(w - 36, h - 30, 42, wh, op=0.9))
         s.add(g_heart(38, 36, 30, wh, op=0.75))
         s.add(g_heart(70, 26, 16, wh, op=0.6))
         s.add(g_spark(w - 40, 30, 9, C["yellow"]))
@@ -645,7 +645,9 @@ def visit_store():
     s.add(rect(2, 6, 226, 52, 26, fill=C["yellow_d"]))
     s.add(rect(2, 2, 226, 52, 26, fill=s.linear([(0, "#FFE58A"), (0.5, C["yellow"]), (1, C["yellow"])])))
     s.add(ellipse(115, 10, 90, 5, fill=C["white"], op=0.35))
-    s.add(g_download(30, 28, 26, C["orange"], C["white"]))
+    # the label is the button's own (translated) text, centred: only the ends are decorated
+    s.add(g_star(22, 28, 8, C["orange"]))
+    s.add(g_star(208, 28, 8, C["orange"]))
     return s
 
 
