@@ -153,6 +153,12 @@ TEST(Pictures, MaskPicturesAreSolidWhereContentsGo) {
                 if (qAlpha(image.pixel(x, y)) < 255)
                     ++holes;
         EXPECT_EQ(holes, 0) << name;
+        // Rounded corners cut cleanly: nothing faint is left where the window is
+        // cut away (a top-level window would draw it over black).
+        for (const QPoint corner : {QPoint(1, 1), QPoint(image.width() - 2, 1), QPoint(1, image.height() - 2),
+                                    QPoint(image.width() - 2, image.height() - 2), QPoint(3, 3),
+                                    QPoint(image.width() - 4, image.height() - 4)})
+            EXPECT_EQ(qAlpha(image.pixel(corner)), 0) << name << " at " << corner.x() << "," << corner.y();
     }
     // The store dialog's background is a plain brush without a mask: fully solid.
     const QImage store = QPixmap(":/images/store_dialog_background").toImage();

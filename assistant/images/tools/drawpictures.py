@@ -511,7 +511,10 @@ def app_background():
     s = Svg(960, 500)
     s.add(rect(0, 0, 960, 500, 34, fill=s.linear([(0, "#1BA184"), (1, "#137A8F")], 0, 0, 1, 1)))
     s.add(rect(6, 6, 948, 488, 30, stroke=C["white"], sw=3, op=0.35))
-    for cx, cy, r, op in ((80, 60, 60, 0.08), (900, 440, 90, 0.08), (860, 70, 30, 0.1), (120, 450, 40, 0.07)):
+    # Decorations stay inside the rounded shape: the dialog takes its window
+    # shape from this picture's transparency, and a faint pixel outside the
+    # shape would be drawn over black.
+    for cx, cy, r, op in ((90, 70, 56, 0.08), (870, 410, 74, 0.08), (860, 70, 30, 0.1), (120, 430, 40, 0.07)):
         s.add(circle(cx, cy, r, fill=C["white"], op=op))
     s.add(g_star(48, 40, 12, C["yellow"]))
     s.add(g_star(80, 28, 7, C["yellow"]))
