@@ -309,6 +309,21 @@ TEST_F(MainFrameTest, TabsSwitchFormsOneCheckedAtATime) {
     }
 }
 
+TEST_F(MainFrameTest, AllTabsStayOnScreenInANarrowWindow) {
+    MainFrame frame;
+    frame.show();
+    frame.resize(700, 500);
+    QCoreApplication::processEvents();
+    // The window will not get narrower than its tab bar; no tab is folded away.
+    EXPECT_GE(frame.width(), 5 * 150 + 4 * 20);
+    for (const char* name : {"homeBtn", "dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"}) {
+        auto* b = frame.contentPage()->findChild<QToolButton*>(name);
+        ASSERT_NE(b, nullptr);
+        EXPECT_TRUE(b->isVisible()) << name;
+        EXPECT_TRUE(frame.rect().contains(QRect(b->mapTo(&frame, QPoint(0, 0)), b->size()))) << name;
+    }
+}
+
 TEST_F(MainFrameTest, TitleShowsTheSchoolAndLeadsToTheProfile) {
     MainFrame frame;
     showAt(frame, 1024, 768);
