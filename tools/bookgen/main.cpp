@@ -2,8 +2,8 @@
 // synthesised here. The same command always writes the same bytes.
 //
 //   bookgen [--variant meadow|shapes] OUTDIR   a whole book folder
-//   bookgen --icon KIND OUT.png                a 128 x 128 icon
-//   bookgen --song NAME OUT.wav                a tune
+//   bookgen --icon KIND OUT.png [KIND OUT.png ...]   128 x 128 icons
+//   bookgen --song NAME OUT.wav [NAME OUT.wav ...]   tunes
 //   bookgen --list                             the variants, icons and songs
 //
 // Exit status: 0 done, 1 a file could not be written, 2 wrong command line.
@@ -21,11 +21,21 @@
 
 namespace {
 
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform warns about a missing XDG_RUNTIME_DIR, which bookgen
+// never uses; everything else is passed on.
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))
+        return;
+    defaultHandler(type, context, message);
+}
+
 int usage(bool error) {
     std::fprintf(error ? stderr : stdout,
                  "usage: bookgen [--variant meadow|shapes] OUTDIR\n"
-                 "       bookgen --icon KIND OUT.png\n"
-                 "       bookgen --song NAME OUT.wav\n"
+                 "       bookgen --icon KIND OUT.png [KIND OUT.png ...]\n"
+                 "       bookgen --song NAME OUT.wav [NAME OUT.wav ...]\n"
                  "       bookgen --list\n"
                  "Writes a sample picture book (tavigame.dat, json/, pictures/, sounds/, music/)\n"
                  "into OUTDIR, or one icon or one song. Everything is drawn and synthesised here.\n");
@@ -43,6 +53,7 @@ int main(int argc, char** argv) {
     // No display is needed: pictures are painted into images.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    defaultHandler = qInstallMessageHandler(messageHandler);
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
 
@@ -57,26 +68,26 @@ int main(int argc, char** argv) {
         std::printf("songs: %s\n", qPrintable(sounds::songNames().join(' ')));
         return 0;
     }
-    if (args.first() == "--icon") {
-        if (args.size() != 3)
+    // Several pairs in one run save the start-up of one process per file.
+    if (args.first() == "--icon" || args.first() == "--song") {
+        const bool icon = args.first() == "--icon";
+        if (args.size() < 3 || args.size() % 2 == 0)
             return usage(true);
-        const QImage image = icons::icon(args[1]);
-        if (image.isNull()) {
-            std::fprintf(stderr, "bookgen: unknown icon \"%s\" (%s)\n", qPrintable(args[1]),
-                         qPrintable(icons::kinds().join(", ")));
-            return 2;
+        const QStringList known = icon ? icons::kinds() : sounds::songNames();
+        for (int i = 1; i < args.size(); i += 2) {
+            if (!known.contains(args[i])) {
+                std::fprintf(stderr, "bookgen: unknown %s \"%s\" (%s)\n", icon ? "icon" : "song",
+                             qPrintable(args[i]), qPrintable(known.join(", ")));
+                return 2;
+            }
         }
-        return art::savePng(image, args[2]) ? 0 : fail(args[2] + ": cannot be written");
-    }
-    if (args.first() == "--song") {
-        if (args.size() != 3)
-            return usage(true);
-        if (!sounds::songNames().contains(args[1])) {
-            std::fprintf(stderr, "bookgen: unknown song \"%s\" (%s)\n", qPrintable(args[1]),
-                         qPrintable(sounds::songNames().join(", ")));
-            return 2;
+        for (int i = 1; i < args.size(); i += 2) {
+            const bool written = icon ? art::savePng(icons::icon(args[i]), args[i + 1])
+                                      : synth::writeWav(args[i + 1], sounds::song(args[i]));
+            if (!written)
+                return fail(args[i + 1] + ": cannot be written");
         }
-        return synth::writeWav(args[2], sounds::song(args[1])) ? 0 : fail(args[2] + ": cannot be written");
+        return 0;
     }
 
     QString variant = "meadow";

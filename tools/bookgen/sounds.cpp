@@ -332,11 +332,13 @@ Piece shapesSong() {
 Buffer moo() {
     const double len = 1.3;
     return finish(voiced(
-        len, [](double t) { return 112 + 22 * std::sin(3.14159 * std::min(1.0, t / 1.1)) - 10 * t; },
-        [&](double t) { return swell(t, len, 0.15, 0.35); },
-        [](double t) {
-            return 350 + 900 * smoothStep(t, 0.1, 0.5) * (1.0 - 0.6 * smoothStep(t, 0.8, 1.3));
-        }));
+                      len,
+                      [](double t) { return 112 + 22 * std::sin(3.14159 * std::min(1.0, t / 1.1)) - 10 * t; },
+                      [&](double t) { return swell(t, len, 0.15, 0.35); },
+                      [](double t) {
+                          return 350 + 900 * smoothStep(t, 0.1, 0.5) * (1.0 - 0.6 * smoothStep(t, 0.8, 1.3));
+                      }),
+                  0.75f);
 }
 
 Buffer ribbit() {
@@ -469,7 +471,7 @@ Buffer hoot() {
         synth::mixAt(out, bent, starts[k]);
     }
     synth::lowPass(out, 1800);
-    return finish(out);
+    return finish(out, 0.7f);
 }
 
 Buffer whoosh() {

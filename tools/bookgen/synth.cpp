@@ -12,6 +12,8 @@ namespace synth {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586;
+// Tunes stay under the sound effects, so a touch is always heard.
+constexpr float kMusicPeak = 0.6f;
 
 double envelope(double t, double length, double attack, double release) {
     if (t < 0)
@@ -334,11 +336,11 @@ Buffer render(const Piece& piece) {
         for (std::size_t i = length; i < out.size(); ++i)
             out[(i - length) % length] += out[i];
         out.resize(length);
-        normalize(out, 0.8f);
+        normalize(out, kMusicPeak);
     } else {
         const std::size_t length = std::size_t(samplesFor(piece.leadIn + body + piece.tail));
         out.resize(length, 0.0f);
-        normalize(out, 0.8f);
+        normalize(out, kMusicPeak);
         // Fade only the tail so the silent lead-in stays exactly silent.
         const std::size_t fade = std::min(out.size(), std::size_t(samplesFor(0.3)));
         for (std::size_t i = 0; i < fade; ++i)
