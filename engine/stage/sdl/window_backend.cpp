@@ -47,8 +47,17 @@ std::unique_ptr<WindowBackend> WindowBackend::create(const Options& options, std
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     flags |= options.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+    int width = options.width;
+    int height = options.height;
+    SDL_DisplayMode desktop;
+    if (options.fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        // Without a window manager (a kiosk, a bare X server) nobody makes the window full screen: it keeps
+        // the size it was created with, so create it at the desktop's size.
+        width = desktop.w;
+        height = desktop.h;
+    }
     impl->window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    options.width, options.height, flags);
+                                    width, height, flags);
     if (impl->window == nullptr) {
         error = SDL_GetError();
         return nullptr;

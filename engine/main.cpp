@@ -1,0 +1,90 @@
+// taviplay: plays one interactive picture book full screen. The whole command line after the program's
+// name is the book's folder (ending with "/"), taken as it is: a folder with blanks arrives whole.
+//
+// Exit codes: 1 crash reports could not be installed, 2 no book folder given, 3 no window could be
+// opened; otherwise the application loop's result (0).
+#include "appdelegate.h"
+#include "crashreport.h"
+#include "enginelog.h"
+#include "pagestage.h"
+#include "thepage.h"
+
+#include "stage/director.h"
+#include "stage/sdl/window_backend.h"
+
+#include <log4cplus/loggingmacros.h>
+
+#include <string>
+
+namespace {
+
+std::string commandLine(int argc, char** argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) {
+            line += ' ';
+        }
+        line += argv[i];
+    }
+    return line;
+}
+
+bool installCrashReporting() {
+    crash::InstallInfo info;
+    info.appName = "TaviEngine";
+    info.priorityHttp = 3;
+    info.prioritySmtp = 2;
+    info.priorityMapi = 1;
+    info.flags = 0x409FFF;
+    info.privacyPolicyUrl = "https://www.tavinet.cn/privacy.html";
+    info.reportFolder = "dumps";
+    info.restartCmdLine = "/restart";
+    info.restartTimeout = 50;
+    if (crash::install(info) == 0) {
+        return true;
+    }
+    const std::string message = crash::lastErrorMessage(256);
+    LOG4CPLUS_ERROR(enginelog::logger(), "crInstall error: " << message);
+    stage::sdl::showErrorBox("crInstall error", message);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    enginelog::setupEngineLog(enginelog::executableDir());
+    log4cplus::Logger logger = enginelog::logger();
+    LOG4CPLUS_INFO(logger, ">>>> new instance");
+    pagestage::routeStageLogToEngineLog();
+
+    if (!installCrashReporting()) {
+        return 1;
+    }
+    const std::string line = commandLine(argc, argv);
+    if (line.empty()) {
+        LOG4CPLUS_ERROR(logger, "lpCmdLine is NULL!");
+        return 2;
+    }
+
+    AppDelegate app;
+    int result = 3;
+    {
+        std::string error;
+        stage::sdl::WindowBackend::Options options;
+        options.title = "tavinet";
+        options.fullscreen = true;
+        auto window = stage::sdl::WindowBackend::create(options, error);
+        if (!window) {
+            LOG4CPLUS_ERROR(logger, "window创建出现了问题，window为空: " << error);
+        } else {
+            // The director goes before the window it draws into.
+            stage::Director director(*window);
+            LOG4CPLUS_INFO(logger, "run:" << line);
+            bookState().dataPath = line;
+            result = app.run();
+        }
+    }
+    LOG4CPLUS_INFO(logger, "<<<< exit");
+    logger.removeAllAppenders();
+    return result;
+}

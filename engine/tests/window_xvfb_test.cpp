@@ -1,0 +1,374 @@
+// The engine in a real window on a private X server, used as a reader would: the sample book starts, a
+// tap on a hot spot starts its action, a swipe turns the page, the exit button ends the program with 0.
+// Screenshots go to <build>/engine/tests/screenshots and are compared with the book's own pictures at
+// the places the scene descriptions give them.
+//
+// The book is the sample book from tools/bookgen when that tool is built; without it, a small book made
+// here. Whatever the book, its layout is read with the scene parser, so the test follows the book.
+#include "page_support.h"
+#include "process_support.h"
+
+#include "sparse.h"
+
+#include "stage/sdl/image_io.h"
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace pagetest;
+
+namespace {
+
+#ifndef BOOKGEN_PROGRAM
+#define BOOKGEN_PROGRAM ""
+#endif
+
+constexpr int kScreenW = 1280;
+constexpr int kScreenH = 800;
+
+struct Picture {
+    stage::Image image;
+    bool ok = false;
+};
+
+Picture load(const std::string& file) {
+    Picture p;
+    p.ok = stage::sdl::loadImage(file, p.image);
+    return p;
+}
+
+// What the test needs to know of one page, in design units with the origin at the top left.
+struct PageInfo {
+    std::string background;
+    struct Button {
+        std::string role;
+        std::string picture;
+        stage::Rect area;
+    };
+    std::vector<Button> buttons;
+    std::vector<stage::Rect> covered;     // sprites' and menu items' areas
+    std::vector<stage::Rect> actionSpots; // hot spots that start an action (1 ... 9)
+    bool hasRight = false;
+
+    const Button* button(const std::string& role) const {
+        for (const Button& b : buttons) {
+            if (b.role == role) {
+                return &b;
+            }
+        }
+        return nullptr;
+    }
+};
+
+struct BookInfo {
+    std::string dir;
+    stage::Size design;
+    int pages = 0;
+    std::vector<PageInfo> page;
+};
+
+bool inside(const stage::Rect& r, stage::Point p) {
+    return r.containsPoint(p);
+}
+
+bool readBook(const std::string& dir, BookInfo& info, std::string& why) {
+    SParser parser;
+    parser.setEcho(false);
+    GameJson* g = parser.initGameJson((dir + "json/").c_str());
+    if (g == nullptr) {
+        why = "no book descriptor in " + dir;
+        return false;
+    }
+    info.dir = dir;
+    info.design = {g->scene_width, g->scene_height};
+    info.pages = g->scene_number;
+    parser.release(g, 0);
+    for (int n = 0; n < std::min(info.pages, 2); ++n) {
+        SScene* s = parser.parse(n);
+        if (s == nullptr) {
+            why = "page " + std::to_string(n) + " does not parse";
+            return false;
+        }
+        PageInfo pageInfo;
+        pageInfo.background = s->scene_picture_file;
+        for (int b = 0; b < parser.arraySize(s, ARRAY_BUTTON, nullptr); ++b) {
+            const SButton& button = s->buttons[b];
+            const Picture pic = load(dir + button.button_picture_file);
+            const stage::Rect area(button.button_rect.x, button.button_rect.y,
+                                   pic.ok ? float(pic.image.width) : 0, pic.ok ? float(pic.image.height) : 0);
+            pageInfo.buttons.push_back({button.button_name, button.button_picture_file, area});
+            pageInfo.covered.push_back(area);
+            pageInfo.hasRight = pageInfo.hasRight || std::string(button.button_name) == "button_right";
+        }
+        for (int i = 0; i < parser.arraySize(s, ARRAY_SPRITE, nullptr); ++i) {
+            const SSprite& sprite = s->sprites[i];
+            const Picture pic = load(dir + sprite.sprite_picture_file);
+            const float w = pic.ok ? float(pic.image.width) : 0;
+            const float h = pic.ok ? float(pic.image.height) : 0;
+            const float zoom = sprite.sprite_zoom_rate;
+            // The sprite scales about its centre; its default actions may move it about as well.
+            const stage::Rect area(sprite.sprite_position.x + w / 2 - w * zoom / 2 - 40,
+                                   sprite.sprite_position.y + h / 2 - h * zoom / 2 - 40, w * zoom + 80,
+                                   h * zoom + 80);
+            pageInfo.covered.push_back(area);
+            const int hotspots = parser.actionSizeAt(s, ARRAY_HOTSPOT_ACTION, i);
+            const bool jump = hotspots > 0 && sceneformat::actionNumber(
+                                                  sprite.hotspot_action[hotspots - 1].action_type) == 10;
+            const stage::Rect item(sprite.sprite_position.x, sprite.sprite_position.y, w, h);
+            for (int j = 0; j < hotspots; ++j) {
+                const SAction& a = sprite.hotspot_action[j];
+                const int number = sceneformat::actionNumber(a.action_type);
+                const SRect& hp = a.hotspot_position;
+                const stage::Rect spot(sprite.sprite_position.x + hp.x, sprite.sprite_position.y + hp.y,
+                                       hp.width, hp.height);
+                const stage::Point centre{spot.origin.x + spot.size.width / 2,
+                                          spot.origin.y + spot.size.height / 2};
+                if (number < 1 || number > 9 || (jump && inside(item, centre))) {
+                    continue;
+                }
+                bool onButton = false;
+                for (const auto& b : pageInfo.buttons) {
+                    onButton = onButton || inside(b.area, centre);
+                }
+                if (!onButton) {
+                    pageInfo.actionSpots.push_back(spot);
+                }
+            }
+        }
+        info.page.push_back(pageInfo);
+        parser.release(s, 1);
+    }
+    return true;
+}
+
+// A small book of two pages for when the sample book's generator is not built.
+std::string writeOwnBook(const std::string& root) {
+    const std::string dir = root + "own book/";
+    fs::create_directories(dir + "json");
+    std::ofstream(dir + "tavigame.dat") << "";
+    stage::Image sky(1024, 768);
+    stage::Image meadow(1024, 768);
+    for (int y = 0; y < 768; ++y) {
+        for (int x = 0; x < 1024; ++x) {
+            sky.at(x, y) = {std::uint8_t(60 + x / 8), std::uint8_t(120 + y / 8), 230, 255};
+            meadow.at(x, y) = {std::uint8_t(40 + y / 6), 190, std::uint8_t(60 + x / 16), 255};
+        }
+    }
+    stage::sdl::savePng(sky, dir + "sky.png");
+    stage::sdl::savePng(meadow, dir + "meadow.png");
+    writePng(dir + "sun.png", 120, 120, {255, 210, 0, 255});
+    writePng(dir + "next.png", 90, 90, {250, 120, 40, 255});
+    writePng(dir + "back.png", 90, 90, {40, 120, 250, 255});
+    writePng(dir + "exit.png", 70, 70, {220, 30, 30, 255});
+    writeWav(dir + "ding.wav", 0.3, 880);
+    std::ofstream(dir + "json/game_json.txt") << booktest::print(booktest::gameJson(2).get());
+    booktest::Json first =
+        page({button("button_right", "next.png", "910,650,90,90"),
+              button("button_exit", "exit.png", "930,20,70,70")},
+             {sprite("sun", "sun.png", "300,250",
+                     {action("Sprite_CCAction_1", {{"dst_point", "600,250"},
+                                                   {"action_delay_time", "3000"},
+                                                   {"action_music_file", "ding.wav"},
+                                                   {"hotspot_position", "0,0,120,120"}})})},
+             {{"scene_picture_file", "sky.png"}, {"scene_enter_delay_time", "1000"}});
+    booktest::Json second = page({button("button_left", "back.png", "20,650,90,90"),
+                                  button("button_exit", "exit.png", "930,20,70,70")},
+                                 {}, {{"scene_picture_file", "meadow.png"}});
+    std::ofstream(dir + "json/scene_json0.txt") << booktest::print(first.get());
+    std::ofstream(dir + "json/scene_json1.txt") << booktest::print(second.get());
+    return dir;
+}
+
+// The folder that holds "tavigame.dat" below root.
+std::string findBook(const std::string& root) {
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.path().filename() == "tavigame.dat") {
+            return entry.path().parent_path().string() + "/";
+        }
+    }
+    return std::string();
+}
+
+class Window : public ::testing::Test {
+protected:
+    Window() : root_(booktest::makeTempDir("taviplay-window")), x_(kScreenW, kScreenH) {
+        booktest::EngineLogTail::file(); // the parser used here to read the book logs
+    }
+    ~Window() override {
+        engine_.stop();
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+
+    std::string logText() const { return booktest::readText(root_ + "engine/taviengine.log"); }
+    int count(const std::string& text) const {
+        const std::string log = logText();
+        int n = 0;
+        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+
+    // Design point (origin top left) to a screen pixel, through the show-all scaling.
+    stage::Point onScreen(stage::Point p) const {
+        const float s = std::min(kScreenW / book_.design.width, kScreenH / book_.design.height);
+        const float ox = (kScreenW - book_.design.width * s) / 2;
+        const float oy = (kScreenH - book_.design.height * s) / 2;
+        return {ox + p.x * s, oy + p.y * s};
+    }
+
+    // Share of sample points of the page's free area where the screen shows the page's background.
+    double backgroundShare(const stage::Image& shot, const PageInfo& info) const {
+        const Picture bg = load(book_.dir + info.background);
+        if (!bg.ok || shot.width != kScreenW) {
+            return 0;
+        }
+        const float left = (book_.design.width - float(bg.image.width)) / 2;
+        const float top = (book_.design.height - float(bg.image.height)) / 2;
+        int tried = 0;
+        int matched = 0;
+        for (int gy = 0; gy < 12; ++gy) {
+            for (int gx = 0; gx < 16; ++gx) {
+                const stage::Point p{(float(gx) + 0.5f) * book_.design.width / 16,
+                                     (float(gy) + 0.5f) * book_.design.height / 12};
+                bool free = true;
+                for (const stage::Rect& r : info.covered) {
+                    free = free && !inside(r, p);
+                }
+                const int px = int(p.x - left);
+                const int py = int(p.y - top);
+                if (!free || px < 0 || py < 0 || px >= bg.image.width || py >= bg.image.height) {
+                    continue;
+                }
+                const stage::Color4B want = bg.image.at(px, py);
+                if (want.a != 255) {
+                    continue;
+                }
+                const stage::Point s = onScreen(p);
+                const stage::Color4B got = shot.at(int(s.x), int(s.y));
+                ++tried;
+                const auto near = [](int a, int b) { return std::abs(a - b) <= 40; };
+                matched += near(want.r, got.r) && near(want.g, got.g) && near(want.b, got.b) ? 1 : 0;
+            }
+        }
+        return tried > 20 ? double(matched) / tried : 0;
+    }
+
+    std::string root_;
+    proctest::Xvfb x_;
+    proctest::Child engine_;
+    BookInfo book_;
+};
+
+TEST_F(Window, SampleBookPlaysTapsSwipesAndExits) {
+    ASSERT_TRUE(x_.ok()) << x_.error();
+    std::string bookDir;
+    const std::string bookgen = BOOKGEN_PROGRAM;
+    if (!bookgen.empty() && fs::exists(bookgen)) {
+        const proctest::RunResult made =
+            proctest::run(bookgen, {root_ + "sample"}, {"QT_QPA_PLATFORM=offscreen"}, 120000);
+        ASSERT_EQ(made.exitCode, 0) << made.output;
+        bookDir = findBook(root_ + "sample");
+    } else {
+        std::cout << "[ NOTE     ] tools/bookgen is not built; playing a book made by the test\n";
+        bookDir = writeOwnBook(root_);
+    }
+    ASSERT_FALSE(bookDir.empty());
+    std::string why;
+    ASSERT_TRUE(readBook(bookDir, book_, why)) << why;
+    ASSERT_GE(book_.pages, 2);
+    const PageInfo& first = book_.page[0];
+    ASSERT_TRUE(first.hasRight) << "page 0 of the book cannot be swiped forward";
+    ASSERT_FALSE(first.actionSpots.empty()) << "page 0 of the book has no hot spot that starts an action";
+
+    fs::create_directories(root_ + "engine");
+    const std::string program = root_ + "engine/taviplay";
+    fs::copy_file(TAVIPLAY_PROGRAM, program);
+    std::vector<std::string> env = x_.env();
+    env.push_back("SDL_AUDIODRIVER=dummy");
+    ASSERT_TRUE(engine_.start(program, {bookDir}, env, root_, root_ + "engine-output.txt"));
+    const std::string window = x_.waitForWindow("taviplay", 20000);
+    ASSERT_FALSE(window.empty()) << logText();
+    // Full screen, also without a window manager.
+    const std::string geometry = x_.xdotool({"getwindowgeometry", window}).output;
+    EXPECT_TRUE(has(geometry, "Geometry: " + std::to_string(kScreenW) + "x" + std::to_string(kScreenH)))
+        << geometry;
+    EXPECT_TRUE(has(x_.xdotool({"getwindowname", window}).output, "tavinet"));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 1; }, 20000)) << logText();
+    proctest::sleepMs(800);
+    const std::string shots = proctest::outputDir("screenshots");
+
+    // Page 0: its background where the page is, and its exit button where the page puts it.
+    stage::Image shot = x_.screenshot(shots + "/window-page0.png");
+    ASSERT_EQ(shot.width, kScreenW);
+    EXPECT_GE(backgroundShare(shot, first), 0.8);
+    if (const PageInfo::Button* exit = first.button("button_exit")) {
+        const Picture pic = load(book_.dir + exit->picture);
+        ASSERT_TRUE(pic.ok);
+        const stage::Color4B want = pic.image.at(pic.image.width / 2, pic.image.height / 2);
+        const stage::Rect& r = exit->area;
+        const stage::Point at = onScreen({r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2});
+        const stage::Color4B got = shot.at(int(at.x), int(at.y));
+        if (want.a == 255) {
+            EXPECT_NEAR(got.r, want.r, 40);
+            EXPECT_NEAR(got.g, want.g, 40);
+            EXPECT_NEAR(got.b, want.b, 40);
+        }
+    }
+    // The bars beside the page stay black when the screen has another shape than the page.
+    const stage::Point corner = onScreen({0, 0});
+    if (corner.x >= 4) {
+        EXPECT_EQ(shot.at(int(corner.x / 2), kScreenH / 2), (stage::Color4B{0, 0, 0, 255}));
+    }
+
+    // A tap on a hot spot starts its action.
+    const stage::Rect spot = first.actionSpots.front();
+    const stage::Point tapAt =
+        onScreen({spot.origin.x + spot.size.width / 2, spot.origin.y + spot.size.height / 2});
+    ASSERT_TRUE(x_.click(int(tapAt.x), int(tapAt.y)));
+    EXPECT_TRUE(proctest::waitUntil([&] { return count("TouchJudgeAndAction: sprite") >= 1; }, 10000))
+        << logText();
+    proctest::sleepMs(600);
+    x_.screenshot(shots + "/window-page0-after-tap.png");
+
+    // A swipe to the left over a free part of the page turns to page 1.
+    stage::Point from{book_.design.width * 0.75f, book_.design.height * 0.5f};
+    stage::Point to{book_.design.width * 0.25f, book_.design.height * 0.5f};
+    for (float y : {0.5f, 0.35f, 0.65f, 0.2f, 0.8f}) {
+        bool free = true;
+        for (const stage::Rect& r : first.covered) {
+            free = free && !inside(r, {from.x, book_.design.height * y}) &&
+                   !inside(r, {to.x, book_.design.height * y});
+        }
+        if (free) {
+            from.y = to.y = book_.design.height * y;
+            break;
+        }
+    }
+    const stage::Point a = onScreen(from);
+    const stage::Point b = onScreen(to);
+    ASSERT_TRUE(x_.drag(int(a.x), int(a.y), int(b.x), int(b.y)));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 2; }, 30000)) << logText();
+    EXPECT_TRUE(has(logText(), "currentPage:1"));
+    proctest::sleepMs(800);
+    shot = x_.screenshot(shots + "/window-page1.png");
+    EXPECT_GE(backgroundShare(shot, book_.page[1]), 0.8);
+
+    // The exit button ends the program with 0.
+    const PageInfo& second = book_.page[1];
+    const PageInfo::Button* exit = second.button("button_exit");
+    ASSERT_TRUE(exit) << "page 1 of the book has no exit button";
+    const stage::Rect& r = exit->area;
+    const stage::Point exitAt = onScreen({r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2});
+    ASSERT_TRUE(x_.click(int(exitAt.x), int(exitAt.y)));
+    EXPECT_EQ(engine_.wait(20000), 0) << logText();
+    const std::string text = logText();
+    EXPECT_TRUE(has(text, "ThePage::menuCloseCallback"));
+    EXPECT_TRUE(has(text, "<<<< exit"));
+}
+
+} // namespace
