@@ -557,19 +557,8 @@ Book happyMeadow(Folder& f) {
         drift.ctl1 = QPointF(-20, 30);
         drift.ctl2 = QPointF(24, 60);
         drift.dst = QPointF(0, 44);
+        // No hot spot here: a touch stops a sprite's own actions for the rest of the page.
         balloons.defaults.push_back(drift);
-        Action balloonTouch = drift;
-        balloonTouch.kind = Swing;
-        balloonTouch.repeat = 2;
-        balloonTouch.rightMs = 250;
-        balloonTouch.rightAngle = 10;
-        balloonTouch.leftMs = 250;
-        balloonTouch.leftAngle = -10;
-        balloonTouch.ctl1.reset();
-        balloonTouch.ctl2.reset();
-        balloonTouch.dst.reset();
-        balloonTouch.sound = f.sound("squeak", sounds::squeak);
-        balloons.hotspot.push_back(touch(balloonTouch, bunch, 10));
 
         const QString sparklePicture = f.picture("sparkle", characters::sparkle);
         Sprite sparkle1 = sprite("sparkle_left", sparklePicture, QPointF(170, 300));

@@ -177,22 +177,24 @@ ParsedBook parseBook(const QString& dir) {
     return book;
 }
 
-// One generated book per variant, shared by the tests of this file.
+// The generated books, made once per test process and only when a test asks.
 class GeneratedBook : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = new QTemporaryDir;
-        ASSERT_TRUE(dir_->isValid());
-        for (const char* variant : {"meadow", "shapes"}) {
-            const ProcessResult r = bookgen({"--variant", variant, path(variant)});
-            ASSERT_EQ(r.status, 0) << qPrintable(r.output);
-        }
-    }
     static void TearDownTestSuite() {
         delete dir_;
         dir_ = nullptr;
     }
-    static QString path(const char* variant) { return dir_->path() + "/" + variant; }
+    // The folder of the variant's book, generated on first use.
+    static QString path(const char* variant) {
+        if (!dir_)
+            dir_ = new QTemporaryDir;
+        const QString folder = dir_->path() + "/" + variant;
+        if (!QFileInfo::exists(folder + "/tavigame.dat")) {
+            const ProcessResult r = bookgen({"--variant", variant, folder});
+            EXPECT_EQ(r.status, 0) << qPrintable(r.output);
+        }
+        return folder;
+    }
 
     static QTemporaryDir* dir_;
 };
