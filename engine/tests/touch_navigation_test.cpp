@@ -206,6 +206,32 @@ TEST_F(Navigation, SecondSwingWhileOneRunsDoesNothing) {
     EXPECT_EQ(s->numberOfRunningActions(), 1u);
 }
 
+TEST_F(Navigation, SwingStoppedByALaterTouchCanSwingAgain) {
+    writeBook(1);
+    navPage(
+        0, false, false, {},
+        {sprite("swinger", "s.png", "100,100",
+                {action("Sprite_CCAction_3", {{"toright_angle", "30"},
+                                              {"toright_delay_time", "1000"},
+                                              {"toleft_angle", "-30"},
+                                              {"toleft_delay_time", "1000"},
+                                              {"hotspot_position", "0,0,100,100"}})}),
+         sprite("other", "s.png", "400,100",
+                {action("Sprite_CCAction_6", {{"color_red", "-10"}, {"hotspot_position", "0,0,100,100"}})})});
+    ASSERT_TRUE(launch());
+    auto swinger = spriteOf(0);
+    tap({150, 150});
+    seconds(0.5f);
+    EXPECT_FALSE(swinger->isReady());
+    tap({450, 150}); // the page's last action is now a tint
+    // Touching the swinger stops its swing half way; it is not left waiting for an end that never comes.
+    tap({150, 150});
+    EXPECT_EQ(swinger->numberOfRunningActions(), 1u);
+    EXPECT_FALSE(swinger->isReady());
+    seconds(4.1f);
+    EXPECT_TRUE(swinger->isReady());
+}
+
 TEST_F(Navigation, TouchStoppingAHalfDoneBlinkLeavesTheSpriteVisible) {
     writeBook(1);
     navPage(
