@@ -4,6 +4,7 @@
 #include "sqlbuild.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -37,6 +38,14 @@ struct ThreadConnections {
 QThreadStorage<ThreadConnections*> g_threadConnections;
 
 QString errorText(const QSqlQuery& q) { return q.lastError().text(); }
+
+// The open batches of this thread, per catalogue: the signals held back and
+// the statements prepared once for the whole batch.
+struct Batch {
+    QList<std::function<void()>> held;
+    QHash<QString, QSqlQuery> statements;
+};
+thread_local QHash<const void*, Batch> t_batches;
 
 void bindAll(QSqlQuery& q, const QVector<QPair<QString, QVariant>>& binds) {
     for (const auto& b : binds)
@@ -139,6 +148,7 @@ void DB::dropThreadConnections() {
 
 void DB::close() {
     m_opened.storeRelease(0);
+    t_batches.remove(this);
     dropThreadConnections();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connName, false);
@@ -146,6 +156,55 @@ void DB::close() {
             db.close();
     }
     QSqlDatabase::removeDatabase(m_connName);
+}
+
+bool DB::beginBatch() {
+    if (!isOpen() || t_batches.contains(this))
+        return false;
+    QSqlDatabase db = connection();
+    if (!db.transaction()) {
+        TLOG_ERROR("begin batch failed:" << db.lastError().text());
+        return false;
+    }
+    t_batches.insert(this, {});
+    return true;
+}
+
+bool DB::endBatch() {
+    if (!t_batches.contains(this))
+        return false;
+    const QList<std::function<void()>> held = t_batches.take(this).held;
+    QSqlDatabase db = connection();
+    if (!db.commit()) {
+        TLOG_ERROR("commit batch failed:" << db.lastError().text());
+        db.rollback();
+        return false;
+    }
+    for (const auto& emitter : held)
+        emitter();
+    return true;
+}
+
+void DB::announce(std::function<void()> emitter) {
+    auto it = t_batches.find(this);
+    if (it == t_batches.end())
+        emitter();
+    else
+        it->held.append(std::move(emitter));
+}
+
+QSqlQuery DB::prepared(const QString& sql) {
+    auto it = t_batches.find(this);
+    if (it != t_batches.end()) {
+        auto cached = it->statements.constFind(sql);
+        if (cached != it->statements.constEnd())
+            return cached.value();
+    }
+    QSqlQuery q(connection());
+    q.prepare(sql);
+    if (it != t_batches.end())
+        it->statements.insert(sql, q);
+    return q;
 }
 
 bool DB::setup() {
@@ -394,7 +453,7 @@ bool DB::addPack(TaviPack* pack) {
         TLOG_ERROR("add pack failed:" << errorText(q));
         return false;
     }
-    emit packAdded(pack);
+    announce([this, pack]() { emit packAdded(pack); });
     return true;
 }
 
@@ -408,7 +467,7 @@ bool DB::removePack(QString packId) {
         TLOG_ERROR("remove pack failed:" << errorText(q));
         return false;
     }
-    emit packRemoved(packId);
+    announce([this, packId]() { emit packRemoved(packId); });
     return true;
 }
 
@@ -423,23 +482,27 @@ bool DB::getAppCount(unsigned& count) {
 bool DB::addApp(_TaviApp* app) {
     if (!isOpen())
         return false;
-    QSqlQuery q(connection());
+    // Within a batch both forms are prepared once: the statement is costly to
+    // compile (the course tables' cascades).
+    QSqlQuery q;
     if (app->isUserFile) {
-        q.prepare("INSERT OR REPLACE INTO AppTbl(name,isUserFile,isExternal,path,accessDate,icon,packId)VALUES(:"
-                  "name,1,:isExternal,:path,datetime('now', 'localtime'),:icon,:packId)");
+        q = prepared(
+            "INSERT OR REPLACE INTO AppTbl(name,isUserFile,isExternal,path,accessDate,icon,packId)VALUES(:"
+            "name,1,:isExternal,:path,datetime('now', 'localtime'),:icon,:packId)");
         q.bindValue(":name", app->name);
         q.bindValue(":isExternal", app->isExternal ? 1 : 0);
         q.bindValue(":path", app->path);
         q.bindValue(":icon", app->icon);
         q.bindValue(":packId", app->packId);
     } else {
-        q.prepare("INSERT OR REPLACE INTO "
-                  "AppTbl(productId,price,starLevel,size,versionCode,proType,name,catena,version,firstDate,"
-                  "editionReleaseDate,keyword,copyright,packageName,path,downloadId,downloadDate,accessDate,"
-                  "fileName,icon,isUserFile,packId)VALUES(:productId,:price,:starLevel,:size,:versionCode,:"
-                  "proType,:name,:catena,:version,:firstDate,:editionReleaseDate,:keyword,:copyright,:"
-                  "packageName,:path,:downloadId,datetime('now', 'localtime'),datetime('now', "
-                  "'localtime'),:fileName,:icon,0,:packId)");
+        q = prepared(
+            "INSERT OR REPLACE INTO "
+            "AppTbl(productId,price,starLevel,size,versionCode,proType,name,catena,version,firstDate,"
+            "editionReleaseDate,keyword,copyright,packageName,path,downloadId,downloadDate,accessDate,"
+            "fileName,icon,isUserFile,packId)VALUES(:productId,:price,:starLevel,:size,:versionCode,:"
+            "proType,:name,:catena,:version,:firstDate,:editionReleaseDate,:keyword,:copyright,:"
+            "packageName,:path,:downloadId,datetime('now', 'localtime'),datetime('now', "
+            "'localtime'),:fileName,:icon,0,:packId)");
         q.bindValue(":productId", app->productId);
         q.bindValue(":price", app->price);
         q.bindValue(":starLevel", app->starLevel);
@@ -464,7 +527,7 @@ bool DB::addApp(_TaviApp* app) {
         TLOG_ERROR("add app failed:" << errorText(q));
         return false;
     }
-    emit appAdded(app);
+    announce([this, app]() { emit appAdded(app); });
     return true;
 }
 
@@ -510,7 +573,7 @@ bool DB::removeApp(int appId, bool notify) {
         return false;
     }
     if (notify)
-        emit appRemoved(appId);
+        announce([this, appId]() { emit appRemoved(appId); });
     return true;
 }
 

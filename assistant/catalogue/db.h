@@ -16,6 +16,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QSqlQuery;
 class QThread;
@@ -74,6 +75,15 @@ public:
     bool getCourseApps(_GetCourseAppsPara* para, unsigned& count, DataSet<TaviApp>* result);
     bool getFavorApps(_GetFavorAppsPara* para, unsigned& count, DataSet<TaviApp>* result);
 
+    // Many changes of the calling thread as one transaction (a pack's
+    // resources): far faster than one commit each. The pack and app signals of
+    // the batch are held back and emitted in order once it is committed, so a
+    // view reloading on them sees the rows; records passed in must live until
+    // endBatch. endBatch returns false, emitting nothing, when the commit
+    // failed and the batch was rolled back.
+    bool beginBatch();
+    bool endBatch();
+
 signals:
     void dailySceneAdded(DailyScene* scene);
     void dailySceneRemoved(int sceneId);
@@ -88,6 +98,10 @@ signals:
     void favorChanged(int appId, bool favor);
 
 private:
+    // Emits now, or when the calling thread's batch is committed.
+    void announce(std::function<void()> emitter);
+    // A prepared statement on the calling thread's connection, kept for the rest of its batch.
+    QSqlQuery prepared(const QString& sql);
     // The calling thread's connection (opened on first use in that thread).
     QSqlDatabase connection();
     bool prepareConnection(QSqlDatabase& db);
