@@ -66,27 +66,38 @@ bool PackDB::getApps(DataSet<TaviApp>* apps) {
         TLOG_ERROR("get apps failed:" << q.lastError().text());
         return false;
     }
+    // Columns are looked up by name once; a pack may hold thousands of rows.
+    const QSqlRecord r = q.record();
+    auto column = [&r](const char* name) { return r.indexOf(name); };
+    const int appId = column("appId"), price = column("price"), starLevel = column("starLevel"),
+              size = column("size"), versionCode = column("versionCode"), proType = column("proType"),
+              name = column("name"), catena = column("catena"), version = column("version"),
+              copyright = column("copyright"), keyword = column("keyword"),
+              packageName = column("packageName"), icon = column("icon"), path = column("path"),
+              downloadId = column("downloadId"), fileName = column("fileName"),
+              firstDate = column("firstDate"), editionReleaseDate = column("editionReleaseDate");
+    // A missing column reads as empty, as a lookup by name would.
+    auto value = [&q](int index) { return index < 0 ? QVariant() : q.value(index); };
     while (q.next()) {
-        const QSqlRecord r = q.record();
         auto* app = new _TaviApp;
-        app->productId = r.value("appId").toInt();
-        app->price = r.value("price").toInt();
-        app->starLevel = r.value("starLevel").toInt();
-        app->size = r.value("size").toInt();
-        app->versionCode = r.value("versionCode").toInt();
-        app->proType = r.value("proType").toString();
-        app->name = r.value("name").toString();
-        app->catena = r.value("catena").toString();
-        app->version = r.value("version").toString();
-        app->copyright = r.value("copyright").toString();
-        app->keyword = r.value("keyword").toString();
-        app->packageName = r.value("packageName").toString();
-        app->icon = r.value("icon").toString();
-        app->path = r.value("path").toString();
-        app->downloadId = r.value("downloadId").toString();
-        app->fileName = r.value("fileName").toString();
-        app->firstDate = textDate(r.value("firstDate"));
-        app->editionReleaseDate = textDate(r.value("editionReleaseDate"));
+        app->productId = value(appId).toInt();
+        app->price = value(price).toInt();
+        app->starLevel = value(starLevel).toInt();
+        app->size = value(size).toInt();
+        app->versionCode = value(versionCode).toInt();
+        app->proType = value(proType).toString();
+        app->name = value(name).toString();
+        app->catena = value(catena).toString();
+        app->version = value(version).toString();
+        app->copyright = value(copyright).toString();
+        app->keyword = value(keyword).toString();
+        app->packageName = value(packageName).toString();
+        app->icon = value(icon).toString();
+        app->path = value(path).toString();
+        app->downloadId = value(downloadId).toString();
+        app->fileName = value(fileName).toString();
+        app->firstDate = textDate(value(firstDate));
+        app->editionReleaseDate = textDate(value(editionReleaseDate));
         app->isUserFile = false;
         app->isExternal = false;
         apps->append(app);

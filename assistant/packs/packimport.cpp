@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <QUuid>
 
@@ -30,16 +31,10 @@ void searchRoot(const QString& dir, QString& root) {
     }
 }
 
-// Moves a file of the unpacked pack into a data folder. A rename never
-// replaces: a file already there (an icon another pack shares) stays.
-void moveIn(const QString& source, const QString& target) {
-    if (QFileInfo::exists(target))
-        return;
-    QFile::rename(source, target);
-}
-
 // True when `path` is, or lies below, one of the archive's links (left out when unpacking).
 bool throughLink(const QStringList& links, const QString& path) {
+    if (links.isEmpty())
+        return false;
     const QString clean = QDir::cleanPath(path);
     for (const QString& link : links) {
         if (clean == link || clean.startsWith(link + "/"))
@@ -48,31 +43,78 @@ bool throughLink(const QStringList& links, const QString& path) {
     return false;
 }
 
-// The pack icon or a resource icon: checked, then moved from root/icons.
-// Returns false (logged) when the name could lead outside its folder.
-bool moveIcon(const DataPaths& paths, const QString& root, const QStringList& links, const QString& icon,
-              const QString& iconDir, const QString& owner) {
-    if (icon.isEmpty())
-        return true;
-    const QString target = pathInside(paths, iconDir, icon);
-    if (target.isEmpty()) {
-        TLOG_ERROR("icon path leads outside the data folders, skipped: " << owner << " icon " << icon);
-        return false;
-    }
-    const QString source = root + "/icons/" + icon;
-    if (throughLink(links, source)) {
-        TLOG_ERROR("icon is a link in the archive, skipped: " << owner << " icon " << icon);
-        return false;
-    }
-    if (QFileInfo(source).exists() || QFileInfo(source).isSymLink()) {
-        if (!isRealFileBelow(root, source)) {
-            TLOG_ERROR("icon is not a plain file of the pack, skipped: " << owner << " icon " << icon);
+// Moves the files of one unpacked pack into the data folders, checking every
+// name on the way. A rename never replaces: a file already there (an icon
+// another pack shares) stays.
+class Mover {
+public:
+    Mover(const DataPaths& paths, const QString& root, const QStringList& links)
+        : m_root(root), m_links(links), m_sources(root), m_apps(paths, paths.appsDir),
+          m_appIcons(paths, paths.appIconDir), m_packIcons(paths, paths.packIconDir) {}
+
+    FolderGuard& apps() { return m_apps; }
+    FolderGuard& appIcons() { return m_appIcons; }
+    FolderGuard& packIcons() { return m_packIcons; }
+
+    // A file of the pack (below root) and where it goes, checked: false (with
+    // an ERROR line naming owner and what) when the name leads out of its
+    // folder or the file is a link or anything but a plain file. A missing
+    // file is no fault: the row stays without its file.
+    bool check(const QString& relative, FolderGuard& folder, const QString& source, const QString& owner,
+               const QString& what, QString& target) {
+        target = folder.target(relative);
+        if (target.isEmpty()) {
+            TLOG_ERROR("path leads outside the data folders, skipped: " << owner << " " << what);
             return false;
         }
-        moveIn(source, target);
+        if (throughLink(m_links, source)) {
+            TLOG_ERROR("a link in the archive, skipped: " << owner << " " << what);
+            return false;
+        }
+        const Entry entry = entryAt(source);
+        if (entry == Entry::Other || (entry == Entry::File && !m_sources.hasRealFolders(source))) {
+            TLOG_ERROR("not a plain file of the pack, skipped: " << owner << " " << what);
+            return false;
+        }
+        return true;
     }
-    return true;
-}
+    bool checkIcon(const QString& icon, FolderGuard& icons, const QString& owner, QString& target) {
+        if (icon.isEmpty())
+            return true;
+        return check(icon, icons, iconSource(icon), owner, "icon " + icon, target);
+    }
+    QString iconSource(const QString& icon) const { return m_root + "/icons/" + icon; }
+
+    // Moves a checked file, creating the target's folder; remembers what it moved.
+    void move(const QString& source, const QString& target) {
+        if (target.isEmpty())
+            return;
+        const QString folder = QFileInfo(target).absolutePath();
+        if (!m_madeFolders.contains(folder)) {
+            QDir().mkpath(folder);
+            m_madeFolders.insert(folder);
+        }
+        if (renameNoReplace(source, target))
+            m_moved << target;
+    }
+
+    // Takes back what this import moved in (the catalogue did not keep it).
+    void undo() {
+        for (const QString& target : m_moved)
+            QFile::remove(target);
+        m_moved.clear();
+    }
+
+private:
+    QString m_root;
+    QStringList m_links;
+    SourceGuard m_sources;
+    FolderGuard m_apps;
+    FolderGuard m_appIcons;
+    FolderGuard m_packIcons;
+    QSet<QString> m_madeFolders;
+    QStringList m_moved;
+};
 
 // Reads the old copy's record, so that its own icon and kind are what removal uses.
 TaviPackPtr installedPack(DB& db, const QString& packId) {
@@ -127,38 +169,36 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
         removePack(db, paths, old ? old.data() : &pack);
     }
 
-    if (!moveIcon(paths, root, links, pack.icon, paths.packIconDir, "pack " + pack.packId))
+    Mover mover(paths, root, links);
+    QString packIcon;
+    if (mover.checkIcon(pack.icon, mover.packIcons(), "pack " + pack.packId, packIcon))
+        mover.move(mover.iconSource(pack.icon), packIcon);
+    else
         pack.icon.clear(); // never keep a name that removal would follow out of the folder
     if (!db.addPack(&pack))
         return ImportAddPackFailed;
 
     QDir().mkpath(paths.appIconDir);
+    // One transaction for all rows; their signals follow the commit.
+    const bool batch = db.beginBatch();
     for (const TaviAppPtr& app : apps) {
         const QString owner = QString("resource %1 (%2)").arg(app->productId).arg(app->name);
-        const QString target = pathInside(paths, paths.appsDir, app->path);
-        if (target.isEmpty()) {
-            TLOG_ERROR("resource path leads outside the data folders, skipped: " << owner << " path "
-                                                                                 << app->path);
-            continue;
-        }
         const QString source = root + "/" + app->path;
-        if (throughLink(links, source)) {
-            TLOG_ERROR("resource is a link in the archive, skipped: " << owner << " path " << app->path);
+        QString target, iconTarget;
+        if (!mover.check(app->path, mover.apps(), source, owner, "path " + app->path, target) ||
+            !mover.checkIcon(app->icon, mover.appIcons(), owner, iconTarget))
             continue;
-        }
-        const bool present = QFileInfo::exists(source) || QFileInfo(source).isSymLink();
-        if (present && !isRealFileBelow(root, source)) {
-            TLOG_ERROR("resource is not a plain file of the pack, skipped: " << owner << " path "
-                                                                             << app->path);
-            continue;
-        }
-        if (!moveIcon(paths, root, links, app->icon, paths.appIconDir, owner))
-            continue;
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (present)
-            moveIn(source, target);
+        mover.move(source, target);
+        if (!app->icon.isEmpty())
+            mover.move(mover.iconSource(app->icon), iconTarget);
         app->packId = pack.packId;
         db.addApp(app.data());
+    }
+    if (batch && !db.endBatch()) {
+        // The rows went with the rolled-back batch; the files and the pack follow.
+        mover.undo();
+        db.removePack(pack.packId);
+        return ImportAddPackFailed;
     }
     return ImportOk;
 }

@@ -215,6 +215,32 @@ TEST_F(PackImport, CatalogueFailuresGiveFourAndSeven) {
     EXPECT_TRUE(tempEntries().isEmpty());
 }
 
+TEST_F(PackImport, EachAnnouncedResourceIsAlreadyVisibleToOtherConnections) {
+    // A view reloads on appAdded from its own connection: the row must be committed by then.
+    PackSource src(inst.work() + "/many", "many-1", "Many");
+    for (int i = 0; i < 40; ++i)
+        src.add(resource(5000 + i, QString("R%1").arg(i), "music", QString("m/%1.mp3").arg(i)));
+    const QString archive = build(src, "many");
+    QSqlDatabase reader = QSqlDatabase::addDatabase("QSQLITE", "reader");
+    reader.setDatabaseName(inst.paths().mainDbPath);
+    ASSERT_TRUE(reader.open());
+    QStringList invisible;
+    int announced = 0;
+    QObject::connect(&inst.db(), &DB::appAdded, [&](TaviApp* app) {
+        ++announced;
+        QSqlQuery q(reader);
+        q.exec(QString("select count(*) from AppTbl where productId = %1").arg(app->productId));
+        if (!q.next() || q.value(0).toInt() != 1)
+            invisible << app->name;
+    });
+    EXPECT_EQ(importJob(archive).first, 0);
+    EXPECT_EQ(announced, 40);
+    EXPECT_EQ(invisible, QStringList());
+    reader.close();
+    reader = QSqlDatabase();
+    QSqlDatabase::removeDatabase("reader");
+}
+
 // ---- layouts --------------------------------------------------------------------------
 
 TEST_F(PackImport, PublisherPackWithoutIniAndPackRootNestedTwoLevels) {
