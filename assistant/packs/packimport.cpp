@@ -9,8 +9,10 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QSettings>
 #include <QUuid>
@@ -98,14 +100,79 @@ public:
             m_moved << target;
     }
 
+    // A resource whose checks passed, and where it goes.
+    struct Planned {
+        TaviAppPtr app;
+        QString source;
+        QString target;
+        QString iconTarget;
+        bool moved = false;
+    };
+
+    // A top folder of the pack whose every file is a checked resource (and
+    // no icon) goes over in one rename when the apps folder has no folder of
+    // that name yet: the usual case of a first import, a thousand renames saved.
+    void moveWholeFolders(QList<Planned>& plan) {
+        QHash<QString, QList<int>> byTop;
+        QSet<QString> files;
+        for (int i = 0; i < plan.size(); ++i) {
+            const QString relative = QDir::cleanPath(plan[i].app->path);
+            if (!relative.contains('/'))
+                continue;
+            byTop[relative.section('/', 0, 0)] << i;
+            files.insert(QDir::cleanPath(plan[i].source));
+        }
+        for (auto it = byTop.constBegin(); it != byTop.constEnd(); ++it) {
+            const QString folder = m_root + "/" + it.key();
+            const QString target = m_apps.target(it.key());
+            if (target.isEmpty() || it.key() == "icons" || QFileInfo(target).exists() ||
+                QFileInfo(target).isSymLink() || !onlyThese(folder, files, plan))
+                continue;
+            if (!renameNoReplace(folder, target))
+                continue;
+            TLOG_DEBUG("folder moved whole:" << it.key() << " " << it.value().size() << " files");
+            m_moved << target;
+            for (int i : it.value())
+                plan[i].moved = true;
+        }
+    }
+
     // Takes back what this import moved in (the catalogue did not keep it).
     void undo() {
-        for (const QString& target : m_moved)
-            QFile::remove(target);
+        for (const QString& target : m_moved) {
+            if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
+                QDir(target).removeRecursively();
+            else
+                QFile::remove(target);
+        }
         m_moved.clear();
     }
 
 private:
+    // `folder` is a real folder of the pack holding nothing but folders and
+    // the files in `files`, and no icon of a planned resource.
+    bool onlyThese(const QString& folder, const QSet<QString>& files, const QList<Planned>& plan) {
+        if (!m_sources.hasRealFolders(folder + "/x"))
+            return false;
+        for (const Planned& p : plan) {
+            if (!p.app->icon.isEmpty() && iconSource(p.app->icon).startsWith(folder + "/"))
+                return false;
+        }
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            const QFileInfo info = it.fileInfo();
+            if (info.isSymLink())
+                return false;
+            if (info.isDir())
+                continue;
+            if (!info.isFile() || !files.contains(QDir::cleanPath(info.filePath())))
+                return false;
+        }
+        return true;
+    }
+
     QString m_root;
     QStringList m_links;
     SourceGuard m_sources;
@@ -181,18 +248,24 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
     QDir().mkpath(paths.appIconDir);
     // One transaction for all rows; their signals follow the commit.
     const bool batch = db.beginBatch();
+    QList<Mover::Planned> plan;
     for (const TaviAppPtr& app : apps) {
         const QString owner = QString("resource %1 (%2)").arg(app->productId).arg(app->name);
-        const QString source = root + "/" + app->path;
-        QString target, iconTarget;
-        if (!mover.check(app->path, mover.apps(), source, owner, "path " + app->path, target) ||
-            !mover.checkIcon(app->icon, mover.appIcons(), owner, iconTarget))
-            continue;
-        mover.move(source, target);
-        if (!app->icon.isEmpty())
-            mover.move(mover.iconSource(app->icon), iconTarget);
-        app->packId = pack.packId;
-        db.addApp(app.data());
+        Mover::Planned p;
+        p.app = app;
+        p.source = root + "/" + app->path;
+        if (mover.check(app->path, mover.apps(), p.source, owner, "path " + app->path, p.target) &&
+            mover.checkIcon(app->icon, mover.appIcons(), owner, p.iconTarget))
+            plan << p;
+    }
+    mover.moveWholeFolders(plan);
+    for (const Mover::Planned& p : plan) {
+        if (!p.moved)
+            mover.move(p.source, p.target);
+        if (!p.app->icon.isEmpty())
+            mover.move(mover.iconSource(p.app->icon), p.iconTarget);
+        p.app->packId = pack.packId;
+        db.addApp(p.app.data());
     }
     if (batch && !db.endBatch()) {
         // The rows went with the rolled-back batch; the files and the pack follow.

@@ -92,6 +92,7 @@ TEST_F(PackImport, PublisherPackArrivesWithFilesIconsAndRows) {
     EXPECT_TRUE(QFileInfo(p.appIconDir + "/dog.png").isFile());
     EXPECT_EQ(readFile(p.appsDir + "/books/cat.zip"), "cat book");
     EXPECT_EQ(readFile(p.appsDir + "/music/dog/song.mp3"), "la la");
+    EXPECT_TRUE(inst.log().contains("folder moved whole:music")) << "a new folder goes over in one rename";
     EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(",").toStdString();
     EXPECT_EQ(packAdded.count(), 1);
     EXPECT_EQ(appAdded.count(), 2);
@@ -213,6 +214,35 @@ TEST_F(PackImport, CatalogueFailuresGiveFourAndSeven) {
     EXPECT_EQ(code, 4);
     EXPECT_EQ(message, "exec db query failed!");
     EXPECT_TRUE(tempEntries().isEmpty());
+}
+
+TEST_F(PackImport, AFolderGoesOverWholeOnlyWhenEveryFileInItIsAResource) {
+    PackSource src(inst.work() + "/mixed", "mixed-1", "Mixed");
+    src.add(resource(6001, "Clean", "books", "clean/a.zip"), "a");
+    src.add(resource(6002, "Clean too", "books", "clean/sub/b.zip"), "b");
+    src.add(resource(6003, "Stray", "books", "stray/c.zip"), "c");
+    QJsonObject iconInside = resource(6004, "Icon inside", "books", "withicon/d.zip");
+    src.add(iconInside, "d");
+    const QString archive = buildAltered(src, "mixed", [](const QString& f) {
+        writeFile(f + "/stray/unlisted.txt", "not a resource");
+        writeFile(f + "/withicon/e.png", "an icon kept beside a resource");
+    });
+    // An app folder of the same name already there: file by file, the old content stays.
+    writeFile(inst.paths().appsDir + "/withicon/old.txt", "older pack");
+
+    ASSERT_EQ(importJob(archive).first, 0);
+    const DataPaths& p = inst.paths();
+    EXPECT_TRUE(inst.log().contains("folder moved whole:clean"));
+    EXPECT_FALSE(inst.log().contains("folder moved whole:stray"));
+    EXPECT_EQ(testsupport::listTree(p.appsDir),
+              QStringList({"clean/", "clean/a.zip", "clean/sub/", "clean/sub/b.zip", "stray/", "stray/c.zip",
+                           "withicon/", "withicon/d.zip", "withicon/old.txt"}));
+    EXPECT_EQ(inst.apps("mixed-1").size(), 4);
+    EXPECT_TRUE(tempEntries().isEmpty());
+
+    // Removing the pack leaves the older file and nothing of this pack.
+    Core::instance()->removePack(inst.packs().value(0).data());
+    EXPECT_EQ(testsupport::listTree(p.appsDir), QStringList({"withicon/", "withicon/old.txt"}));
 }
 
 TEST_F(PackImport, EachAnnouncedResourceIsAlreadyVisibleToOtherConnections) {
