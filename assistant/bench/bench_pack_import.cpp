@@ -3,9 +3,10 @@
 // at most 1.15 times the plain extraction (files are moved by rename, the
 // catalogue work must not dominate).
 //
-// Run by hand: build/assistant/bench/bench_pack_import
-// The repetitions of the two are interleaved, so that the load of a shared
-// machine falls on both alike.
+// Run by hand: build/assistant/bench/bench_pack_import (it builds its archive
+// with packbuilder first; TAVI_BENCH_ARCHIVE=FILE reuses one). The
+// repetitions of the two are interleaved, so that the load of a shared machine
+// falls on both alike; the last line gives both medians and their ratio.
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
