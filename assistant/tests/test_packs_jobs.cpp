@@ -126,7 +126,7 @@ TEST_F(Jobs, ImportNeedingANewerClientEndsRejectedWithItsMessage) {
     {
         ProcessingDialog dialog(WorkerPtr(new PackImportWorker(archive)));
         EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-        EXPECT_EQ(dialog.result(), 8);
+        EXPECT_EQ(dialog.jobResult(), 8);
     }
     ASSERT_EQ(watcher.boxes.size(), 1);
     EXPECT_EQ(watcher.boxes[0].title, "import");
@@ -156,7 +156,7 @@ TEST_F(Jobs, EscapeDoesNotEndTheDialogWhileTheJobRuns) {
     EXPECT_TRUE(dialog.isVisible());
     gate.release();
     EXPECT_TRUE(testsupport::waitFor([&]() { return !dialog.isVisible(); }, 5000));
-    EXPECT_EQ(dialog.QDialog::result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST_F(Jobs, NamesAndMessagesOfTheClientsJobs) {

@@ -17,8 +17,8 @@ public:
     explicit ProcessingDialog(QSharedPointer<Worker> worker, QWidget* parent = nullptr);
     ~ProcessingDialog() override;
 
-    // The job's result once it has reported (-1 before).
-    int result() const { return m_result; }
+    // The job's result once it has reported (-1 before); result() is the dialog's own.
+    int jobResult() const { return m_result; }
 
 public slots:
     void onWorkDone(int r);
