@@ -16,6 +16,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+using testsupport::findPicture;
+using testsupport::waitForScreen;
 using testsupport::Xvfb;
 
 namespace {
@@ -30,40 +32,6 @@ void writeSolid(const QString& path, const QColor& colour) {
     image.fill(colour);
     QDir().mkpath(QFileInfo(path).absolutePath());
     ASSERT_TRUE(image.save(path, "PNG"));
-}
-
-// Top-left corner where picture shows on screen (its opaque pixels within
-// tolerance per channel on average), or (-1, -1).
-QPoint findPicture(const QImage& screen, const QImage& picture, int tolerance = 12) {
-    const QImage s = screen.convertToFormat(QImage::Format_RGB32);
-    const QImage p = picture.convertToFormat(QImage::Format_ARGB32);
-    QVector<QPoint> samples;
-    for (int y = 0; y < p.height(); y += 2)
-        for (int x = 0; x < p.width(); x += 2)
-            if (qAlpha(p.pixel(x, y)) == 255)
-                samples << QPoint(x, y);
-    if (samples.isEmpty())
-        return QPoint(-1, -1);
-    const qint64 budget = qint64(tolerance) * 3 * samples.size();
-    qint64 best = budget + 1;
-    QPoint where(-1, -1);
-    for (int y = 0; y + p.height() <= s.height(); ++y) {
-        for (int x = 0; x + p.width() <= s.width(); ++x) {
-            qint64 diff = 0;
-            for (const QPoint& q : samples) {
-                const QRgb a = reinterpret_cast<const QRgb*>(s.constScanLine(y + q.y()))[x + q.x()];
-                const QRgb b = p.pixel(q);
-                diff += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
-                if (diff >= best)
-                    break;
-            }
-            if (diff < best) {
-                best = diff;
-                where = QPoint(x, y);
-            }
-        }
-    }
-    return where;
 }
 
 // The bounding box of the pixels of exactly one colour, and how many there are.
@@ -84,18 +52,6 @@ QRect colourBox(const QImage& screen, const QColor& colour, int* count = nullptr
     if (count)
         *count = n;
     return box;
-}
-
-QImage waitForScreen(const Xvfb& xvfb, const std::function<bool(const QImage&)>& ready,
-                     int timeoutMs = 20000) {
-    QImage shot;
-    for (int waited = 0; waited < timeoutMs; waited += 500) {
-        shot = xvfb.screenshot();
-        if (!shot.isNull() && ready(shot))
-            return shot;
-        QThread::msleep(500);
-    }
-    return shot;
 }
 
 bool showsWhole(const QImage& shot, const QColor& colour) {

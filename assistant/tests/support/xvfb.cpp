@@ -193,4 +193,49 @@ int distinctColours(const QImage& image, const QRect& r, int limit) {
     return seen.size();
 }
 
+// Top-left corner where picture shows on screen (its opaque pixels within
+// tolerance per channel on average), or (-1, -1).
+QPoint findPicture(const QImage& screen, const QImage& picture, int tolerance) {
+    const QImage s = screen.convertToFormat(QImage::Format_RGB32);
+    const QImage p = picture.convertToFormat(QImage::Format_ARGB32);
+    QVector<QPoint> samples;
+    for (int y = 0; y < p.height(); y += 2)
+        for (int x = 0; x < p.width(); x += 2)
+            if (qAlpha(p.pixel(x, y)) == 255)
+                samples << QPoint(x, y);
+    if (samples.isEmpty())
+        return QPoint(-1, -1);
+    const qint64 budget = qint64(tolerance) * 3 * samples.size();
+    qint64 best = budget + 1;
+    QPoint where(-1, -1);
+    for (int y = 0; y + p.height() <= s.height(); ++y) {
+        for (int x = 0; x + p.width() <= s.width(); ++x) {
+            qint64 diff = 0;
+            for (const QPoint& q : samples) {
+                const QRgb a = reinterpret_cast<const QRgb*>(s.constScanLine(y + q.y()))[x + q.x()];
+                const QRgb b = p.pixel(q);
+                diff += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+                if (diff >= best)
+                    break;
+            }
+            if (diff < best) {
+                best = diff;
+                where = QPoint(x, y);
+            }
+        }
+    }
+    return where;
+}
+
+QImage waitForScreen(const Xvfb& xvfb, const std::function<bool(const QImage&)>& ready, int timeoutMs) {
+    QImage shot;
+    for (int waited = 0; waited < timeoutMs; waited += 500) {
+        shot = xvfb.screenshot();
+        if (!shot.isNull() && ready(shot))
+            return shot;
+        QThread::msleep(500);
+    }
+    return shot;
+}
+
 } // namespace testsupport

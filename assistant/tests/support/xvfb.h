@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace testsupport {
 
@@ -68,5 +69,12 @@ QString screenshotDir();
 double colourShare(const QImage& image, const QRect& r, const QColor& c, int tolerance = 24);
 // Number of distinct colours inside r, counted up to limit; a blank area has 1.
 int distinctColours(const QImage& image, const QRect& r, int limit = 64);
+
+// Top-left corner where picture shows on screen (its opaque pixels within
+// tolerance per channel on average), or (-1, -1).
+QPoint findPicture(const QImage& screen, const QImage& picture, int tolerance = 12);
+
+// Screenshots until ready() holds for one (returned) or timeoutMs passes (the last one).
+QImage waitForScreen(const Xvfb& xvfb, const std::function<bool(const QImage&)>& ready, int timeoutMs = 20000);
 
 } // namespace testsupport
