@@ -24,10 +24,9 @@ bool DataPaths::makeDirs() const {
     return ok;
 }
 
-namespace {
 // Resolves symbolic links in the part of the path that exists, so a link inside
 // a data folder that points elsewhere is seen for what it is.
-QString resolved(const QString& path) {
+QString resolvedPath(const QString& path) {
     QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     QString rest;
     while (!existing.isEmpty() && !QFileInfo::exists(existing) && !QFileInfo(existing).isSymLink()) {
@@ -41,8 +40,9 @@ QString resolved(const QString& path) {
     return QDir::cleanPath((canon.isEmpty() ? existing : canon) + rest);
 }
 
+namespace {
 bool under(const QString& path, const QString& folder) {
-    const QString f = resolved(folder);
+    const QString f = resolvedPath(folder);
     return !f.isEmpty() && (path == f || path.startsWith(f + "/"));
 }
 } // namespace
@@ -50,6 +50,6 @@ bool under(const QString& path, const QString& folder) {
 bool DataPaths::isInsideDataFolders(const QString& path) const {
     if (path.isEmpty())
         return false;
-    const QString p = resolved(path);
+    const QString p = resolvedPath(path);
     return under(p, dataDir) || under(p, tempDir);
 }

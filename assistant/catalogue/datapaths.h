@@ -3,6 +3,10 @@
 
 #include <QString>
 
+// The absolute, clean form of path with symbolic links resolved in the part of
+// it that exists (the rest, not yet created, is appended as written).
+QString resolvedPath(const QString& path);
+
 class DataPaths {
 public:
     DataPaths() = default;

@@ -14,22 +14,6 @@
 #include <sys/stat.h>
 #endif
 
-namespace {
-// Resolves links in the part of the path that exists.
-QString resolved(const QString& path) {
-    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    QString rest;
-    while (!QFileInfo::exists(existing) && !QFileInfo(existing).isSymLink()) {
-        const int slash = existing.lastIndexOf('/');
-        if (slash <= 0)
-            return QDir::cleanPath(path);
-        rest = existing.mid(slash) + rest;
-        existing = existing.left(slash);
-    }
-    const QString canon = QFileInfo(existing).canonicalFilePath();
-    return QDir::cleanPath((canon.isEmpty() ? existing : canon) + rest);
-}
-} // namespace
 
 bool isPlainRelativePath(const QString& relative) {
     if (relative.trimmed().isEmpty())
@@ -56,8 +40,8 @@ QString pathInside(const DataPaths& paths, const QString& folder, const QString&
     if (!paths.isInsideDataFolders(full))
         return QString();
     // A link inside the folder must not lead into another data folder either.
-    const QString base = resolved(folder);
-    if (!resolved(full).startsWith(base + "/"))
+    const QString base = resolvedPath(folder);
+    if (!resolvedPath(full).startsWith(base + "/"))
         return QString();
     return full;
 }
@@ -85,7 +69,7 @@ bool removeFolderInside(const DataPaths& paths, const QString& folder) {
 }
 
 FolderGuard::FolderGuard(const DataPaths& paths, const QString& folder)
-    : m_folder(QDir::cleanPath(folder)), m_resolved(resolved(folder)),
+    : m_folder(QDir::cleanPath(folder)), m_resolved(resolvedPath(folder)),
       m_usable(paths.isInsideDataFolders(folder)) {}
 
 QString FolderGuard::target(const QString& relative) {
@@ -95,7 +79,7 @@ QString FolderGuard::target(const QString& relative) {
     const QString parent = QFileInfo(full).absolutePath();
     auto it = m_parents.find(parent);
     if (it == m_parents.end()) {
-        const QString r = resolved(parent);
+        const QString r = resolvedPath(parent);
         it = m_parents.insert(parent, r == m_resolved || r.startsWith(m_resolved + "/"));
     }
     return it.value() ? full : QString();
