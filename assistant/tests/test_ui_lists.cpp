@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QThread>
+#include <QGraphicsOpacityEffect>
 #include <QToolButton>
 
 using namespace listtest;
@@ -161,6 +162,13 @@ TEST(PagedGridTest, EmptyPageBehindTheEndFallsBackAndFailuresShowNothing) {
     pagedgrid::updateButtons(&prev, &next, 1, 11, 10);
     EXPECT_TRUE(prev.isEnabled());
     EXPECT_FALSE(next.isEnabled());
+    // A picture button looks the same disabled: the dead arrow is faded.
+    const auto opacity = [](QToolButton& b) {
+        auto* effect = qobject_cast<QGraphicsOpacityEffect*>(b.graphicsEffect());
+        return effect ? effect->opacity() : -1.0;
+    };
+    EXPECT_DOUBLE_EQ(opacity(prev), 1.0);
+    EXPECT_LT(opacity(next), 0.5);
     pagedgrid::updateButtons(&prev, &next, 0, 0, 10);
     EXPECT_FALSE(prev.isEnabled());
     EXPECT_FALSE(next.isEnabled());

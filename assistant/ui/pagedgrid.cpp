@@ -1,6 +1,7 @@
 #include "pagedgrid.h"
 
 #include <QAbstractButton>
+#include <QGraphicsOpacityEffect>
 #include <QtGlobal>
 
 namespace pagedgrid {
@@ -38,11 +39,25 @@ void loadPage(int& page, unsigned& total, int pageSize, const PageQuery& query) 
     }
 }
 
+namespace {
+// The arrows are pictures, which look the same when disabled; fade the one
+// that leads nowhere so a teacher sees at once there is no other page.
+void enableArrow(QAbstractButton* button, bool enabled) {
+    button->setEnabled(enabled);
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(button->graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(button);
+        button->setGraphicsEffect(effect);
+    }
+    effect->setOpacity(enabled ? 1.0 : 0.3);
+}
+} // namespace
+
 void updateButtons(QAbstractButton* prev, QAbstractButton* next, int page, unsigned total, int pageSize) {
     if (next)
-        next->setEnabled(total != 0 && page < pageCount(total, pageSize) - 1);
+        enableArrow(next, total != 0 && page < pageCount(total, pageSize) - 1);
     if (prev)
-        prev->setEnabled(page >= 1);
+        enableArrow(prev, page >= 1);
 }
 
 } // namespace pagedgrid
