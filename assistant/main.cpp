@@ -17,7 +17,7 @@
 #include "platform/log.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
-#include "ui/mainframe.h"
+#include "ui/frame/mainframe.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,16 +27,42 @@
 #include <QSettings>
 #include <QThread>
 #include <QTranslator>
+#include <cstdio>
 #include <memory>
 
 namespace {
 
-// Without any display (a set-up run from an installer, a server) Qt falls back
-// to drawing off screen instead of refusing to start.
-void chooseDisplayFallback() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+bool hasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// The runs that show no window: the set-up run, help and version.
+bool runsWithoutWindow(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        QByteArray a(argv[i]);
+        if (a.startsWith("--"))
+            a.remove(0, 1);
+        if (a == "-setup" || a == "-help" || a == "-h" || a == "-?" || a == "-version" || a == "-v")
+            return true;
+    }
+    return false;
+}
+
+// Without any display a set-up run (from an installer, a script) draws off
+// screen instead of refusing to start. A normal run there would hold the
+// single-instance guard with no window anyone could see or close, so it ends
+// at once instead.
+bool chooseDisplayFallback(int argc, char* argv[]) {
+    if (hasDisplay())
+        return true;
+    if (!runsWithoutWindow(argc, argv)) {
+        fprintf(stderr, "taviclient: no display to show the window on (neither DISPLAY nor "
+                        "WAYLAND_DISPLAY is set); only --setup runs without one.\n");
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
 }
 
 void installCrashReporting(const QString& version) {
@@ -138,7 +164,8 @@ void applyStyleSheet(QApplication& app) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    chooseDisplayFallback();
+    if (!chooseDisplayFallback(argc, argv))
+        return 1;
     QApplication app(argc, argv);
     tavilog::useUtf8Locale();
     const QString appDir = QCoreApplication::applicationDirPath();

@@ -23,7 +23,9 @@ QString ordering(int orderBy, int desc, const char* zero, const char* one) {
     return s + (desc ? " desc" : " asc");
 }
 
-QString likeValue(const QString& text) { return "%" + text + "%"; }
+QString likeValue(const QString& text) {
+    return "%" + text + "%";
+}
 } // namespace
 
 PagedQuery buildAppSearch(const _AppSearchPara& para) {
@@ -63,6 +65,10 @@ PagedQuery buildPackSearch(const _PackSearchPara& para) {
         q.binds.append({":name", likeValue(para.name)});
     }
     q.selectSql += ordering(para.orderBy, para.desc, " order by name", " order by installDate");
+    // Packs imported within one second share their time stamp: the row id
+    // (a replaced pack gets a new one) keeps their order stable, in the same direction.
+    if (para.orderBy == 1)
+        q.selectSql += para.desc ? ", rowid desc" : ", rowid asc";
     q.selectSql += pagingClause(para.limit, para.offset);
     return q;
 }
@@ -83,7 +89,8 @@ PagedQuery buildDailySceneSearch(const _DailySceneSearchPara& para) {
 PagedQuery buildFavorApps(const _GetFavorAppsPara& para) {
     PagedQuery q;
     q.countSql = "select count(*) from AppTbl where favor = 1";
-    q.selectSql = "select * from AppTbl where favor = 1 order by favorDate desc" + pagingClause(para.limit, para.offset);
+    q.selectSql = "select * from AppTbl where favor = 1 order by favorDate desc" +
+                  pagingClause(para.limit, para.offset);
     return q;
 }
 

@@ -12,11 +12,13 @@
 
 namespace {
 // 0 = not created, 1 = being created, 2 = created.
-QAtomicInt g_guard {0};
+QAtomicInt g_guard{0};
 Core* g_core = nullptr;
 } // namespace
 
-Core::Core() : QObject(nullptr), resPackPlayer(new ResPackPlayer) {}
+Core::Core() : QObject(nullptr), resPackPlayer(new ResPackPlayer) {
+    connect(resPackPlayer, &QThread::finished, this, &Core::playerFinished);
+}
 
 Core* Core::instance() {
     if (g_guard.loadAcquire() == 2)
@@ -31,7 +33,9 @@ Core* Core::instance() {
     return g_core;
 }
 
-bool Core::isPlaying() { return resPackPlayer->isRunning(); }
+bool Core::isPlaying() {
+    return resPackPlayer->isRunning();
+}
 
 int Core::openApp(_TaviApp* app) {
     if (isPlaying())

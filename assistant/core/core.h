@@ -50,6 +50,8 @@ public:
 
 signals:
     void userLoaded();
+    // A launcher's program (a book, a player) has ended.
+    void playerFinished();
 
 private:
     Core();

@@ -21,7 +21,7 @@ void importPack(QString& dir) {
 }
 
 int writeFolderPlaylist(const QString& folder, const QString& playlistPath) {
-    static const QStringList kMedia = {"*.mp3", "*.wav", "*.ogg", "*.avi", "*.mp4",
+    static const QStringList kMedia = {"*.mp3", "*.wav", "*.ogg", "*.avi",  "*.mp4",
                                        "*.mkv", "*.flv", "*.mpg", "*.mpeg", "*.wmv"};
     QSettings pls(playlistPath, QSettings::IniFormat);
     pls.clear();
@@ -41,7 +41,10 @@ int writeFolderPlaylist(const QString& folder, const QString& playlistPath) {
 void refreshDailyScene() {
     Core* core = Core::instance();
     const QString dailyDir = core->paths->dailyDir;
-    const QStringList subdirs = QDir(dailyDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    // A link to a folder could lead anywhere; the playlists are written only
+    // into real folders of the daily folder.
+    const QStringList subdirs =
+        QDir(dailyDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     if (subdirs.isEmpty()) {
         TLOG_DEBUG("no subdir");
         return;

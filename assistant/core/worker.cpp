@@ -87,8 +87,8 @@ void AppDeletingWorker::doWork() {
 CustomPackAddWorker::CustomPackAddWorker(const QString& packName, const QStringList& files, QObject* parent)
     : Worker(parent), m_packName(packName), m_files(files) {}
 
-QString CustomPackAddWorker::errorString(int) {
-    return tr("unknown error!");
+QString CustomPackAddWorker::errorString(int r) {
+    return r == 1 ? tr("add pack failed!") : tr("unknown error!");
 }
 
 void CustomPackAddWorker::doWork() {
@@ -96,5 +96,6 @@ void CustomPackAddWorker::doWork() {
     Core* core = Core::instance();
     if (core->db && core->paths)
         m_packId = addCustomPack(*core->db, *core->paths, m_packName, m_files);
-    emit finished(0);
+    // A pack that was not made is never reported as done.
+    emit finished(m_packId.isEmpty() ? 1 : 0);
 }

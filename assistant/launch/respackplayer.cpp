@@ -16,14 +16,14 @@ void ResPackPlayer::setParams(const QString& path, int productId) {
     m_productId = productId;
 }
 
-void ResPackPlayer::run() { openResPackFile(m_path, m_productId); }
+void ResPackPlayer::run() {
+    openResPackFile(m_path, m_productId);
+}
 
 void ResPackPlayer::openResPackFile(const QString& path, int productId) {
     qDebug() << "openResPackFile";
     TLOG_DEBUG("openResPackFile productId:" << productId);
-    const QFileInfo info(path);
-    // baseName: the file name up to its first dot.
-    const QString target = QString("%1/%2").arg(info.absolutePath(), info.baseName());
+    const QString target = unpackFolderBeside(path);
     const bool unpackedBefore = QFileInfo::exists(target);
     qDebug() << "before extract";
     ExtractReport report;
@@ -49,8 +49,8 @@ bool ResPackPlayer::findBookFolder(const QString& root, QString& folder) {
     QDir dir(root);
     if (!dir.exists())
         return false;
-    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::NoSymLinks,
-                                                    QDir::Name | QDir::DirsFirst);
+    const QFileInfoList entries = dir.entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name | QDir::DirsFirst);
     for (const QFileInfo& e : entries) {
         if (e.fileName() == "tavigame.dat") {
             folder = dir.absolutePath();

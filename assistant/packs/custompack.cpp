@@ -2,6 +2,7 @@
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
+#include "fileutil.h"
 #include "platform/log.h"
 
 #include <QDebug>
@@ -10,15 +11,13 @@
 #include <QFileInfo>
 #include <QUuid>
 
-namespace {
-// The pack name becomes a folder name; one holding a slash or naming "." or ".."
-// would put the files somewhere else than in a folder of their own.
-bool usableFolderName(const QString& name) {
-    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\\');
-}
-} // namespace
-
 QString addCustomPack(DB& db, const DataPaths& paths, const QString& packName, const QStringList& files) {
+    // The name becomes a folder name; one that cannot be would put the files
+    // somewhere else than in a folder of their own, or nowhere.
+    if (!isUsableFolderName(packName)) {
+        TLOG_ERROR("custom pack name can not be a folder name, pack not added:" << packName);
+        return QString();
+    }
     TaviPack pack;
     pack.packId = QUuid::createUuid().toString();
     pack.name = packName;
@@ -26,12 +25,7 @@ QString addCustomPack(DB& db, const DataPaths& paths, const QString& packName, c
     if (!db.addPack(&pack))
         return QString();
 
-    const bool folderOk = usableFolderName(packName);
-    if (!folderOk && !files.isEmpty())
-        TLOG_ERROR("custom pack name can not be a folder name, files not added:" << packName);
     for (const QString& source : files) {
-        if (!folderOk)
-            break;
         const QFileInfo src(source);
         const QString relative = packName + "/" + src.fileName();
         const QString target = paths.customPackDir + "/" + relative;

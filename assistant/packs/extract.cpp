@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QUuid>
 
 namespace {
 
@@ -27,11 +28,13 @@ struct ToolRun {
 
 // Runs the tool to its end: a big pack takes as long as it takes, and stopping
 // half way would leave a half unpacked pack that looks complete.
-ToolRun runTool(const QStringList& args) {
+ToolRun runTool(const QStringList& args, const QString& workDir = QString()) {
     ToolRun r;
     QProcess p;
     p.setProgram(extractTool());
     p.setArguments(args);
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
     // Only the listing is read; the extraction's progress text is thrown away.
     p.start();
     if (!p.waitForStarted(-1)) {
@@ -106,6 +109,28 @@ QStringList linksInListing(const QByteArray& listing) {
     return links;
 }
 
+// A fresh folder beside the destination for the tool to unpack into, made
+// with the usual permissions; removed again unless kept.
+class StagingFolder {
+public:
+    explicit StagingFolder(const QString& parent)
+        : m_path(parent + "/.unpack-" + QUuid::createUuid().toString(QUuid::Id128)) {
+        m_made = QDir().mkdir(m_path);
+    }
+    ~StagingFolder() {
+        if (m_made && !m_kept)
+            QDir(m_path).removeRecursively();
+    }
+    bool made() const { return m_made; }
+    QString path() const { return m_path; }
+    void keep() { m_kept = true; }
+
+private:
+    QString m_path;
+    bool m_made = false;
+    bool m_kept = false;
+};
+
 } // namespace
 
 QString extractTool() {
@@ -119,6 +144,11 @@ QString extractTool() {
         return beside;
     const QString onPath = QStandardPaths::findExecutable("7za");
     return onPath.isEmpty() ? QString("7za") : onPath;
+}
+
+QString unpackFolderBeside(const QString& archivePath) {
+    const QFileInfo info(archivePath);
+    return QString("%1/%2").arg(info.absolutePath(), info.baseName());
 }
 
 void setExtractTool(const QString& program) {
@@ -143,9 +173,14 @@ bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
             QDir(destDir).removeRecursively();
     }
 
+    // 7-Zip reads "*" and "?" in names as wildcards and a leading "-" as a
+    // switch: every name goes after "--" with -spd (names taken literally),
+    // and the archive by its absolute path.
+    const QString archive = QFileInfo(archivePath).absoluteFilePath();
+
     // List first: links are left out of the extraction, so no file can be
     // written through one, whatever the tool's own rules are.
-    const ToolRun listing = runTool({"l", "-slt", "-sccUTF-8", archivePath});
+    const ToolRun listing = runTool({"l", "-slt", "-sccUTF-8", "-spd", "--", archive});
     if (!listing.ok()) {
         rep.toolFailed = true;
         rep.exitCode = listing.exitCode;
@@ -155,10 +190,29 @@ bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
     }
     rep.skippedLinks = linksInListing(listing.out);
 
-    QStringList args{"x", archivePath, "-o" + destDir, "-aoa"};
-    // The exclusion list lies beside the destination: nothing goes anywhere else.
+    // The tool unpacks into a plainly named folder beside the destination
+    // (its -o switch turns a "*" into the archive's name), run from there so
+    // no other part of the path reaches it; the folder then takes the
+    // destination's name in one rename, so a half unpacked folder never
+    // carries the name a finished one has.
     const QString parent = QFileInfo(destDir).absolutePath();
-    QDir().mkpath(parent);
+    if (!QDir().mkpath(parent)) {
+        rep.toolFailed = true;
+        rep.errorOutput = "can not create " + parent;
+        TLOG_ERROR("extract failed, can not create the destination's folder: " << parent);
+        return false;
+    }
+    StagingFolder staging(parent);
+    if (!staging.made()) {
+        rep.toolFailed = true;
+        rep.errorOutput = "can not create an unpack folder in " + parent;
+        TLOG_ERROR("extract failed, can not create an unpack folder in " << parent);
+        return false;
+    }
+    const QString stagingName = QFileInfo(staging.path()).fileName();
+    QStringList args{"x", "-spd", "-scsUTF-8", "-o" + stagingName, "-aoa"};
+
+    // The exclusion list lies beside the destination: nothing goes anywhere else.
     QTemporaryFile excludeList(parent + "/.extract-XXXXXX.txt");
     if (!rep.skippedLinks.isEmpty()) {
         for (const QString& link : rep.skippedLinks) {
@@ -178,13 +232,11 @@ bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
         }
         excludeList.write(rep.skippedLinks.join('\n').toUtf8() + '\n');
         excludeList.flush();
-        // -spd: names are taken literally, a link named "*" excludes only itself.
-        args << "-spd"
-             << "-scsUTF-8"
-             << "-x@" + excludeList.fileName();
+        args << "-x@" + QFileInfo(excludeList.fileName()).fileName();
     }
+    args << "--" << archive;
 
-    const ToolRun run = runTool(args);
+    const ToolRun run = runTool(args, parent);
     rep.exitCode = run.exitCode;
     if (!run.ok()) {
         rep.toolFailed = true;
@@ -192,5 +244,12 @@ bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
         TLOG_ERROR("extract failed: " << archivePath << ": " << rep.errorOutput);
         return false;
     }
+    if (!QDir().rename(staging.path(), destDir)) {
+        rep.toolFailed = true;
+        rep.errorOutput = "can not rename the unpack folder to " + destDir;
+        TLOG_ERROR("extract failed: " << archivePath << ": " << rep.errorOutput);
+        return false;
+    }
+    staging.keep();
     return true;
 }

@@ -22,6 +22,11 @@ struct ExtractReport {
 bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
              ExtractReport* report = nullptr);
 
+// The folder a book archive is unpacked into when it is opened: beside the
+// archive, named after the file name up to its first dot ("story.tvp" gives
+// "story", "a.b.tvp" gives "a").
+QString unpackFolderBeside(const QString& archivePath);
+
 // The 7-Zip program used: the one set by setExtractTool, else "7za" beside the
 // client's executable, else "7za" on the PATH.
 QString extractTool();

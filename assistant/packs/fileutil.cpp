@@ -28,3 +28,15 @@ bool copyDir(const QString& source, const QString& destination) {
     }
     return ok;
 }
+
+bool isUsableFolderName(const QString& name) {
+    if (name.trimmed().isEmpty() || name.startsWith('.') || name.contains('/') || name.contains('\\'))
+        return false;
+    if (name.toUtf8().size() > 255)
+        return false;
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}

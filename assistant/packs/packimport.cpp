@@ -319,6 +319,10 @@ int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QS
 
 } // namespace
 
+QString importUnpackDir(const DataPaths& paths, const QString& baseName) {
+    return paths.tempDir + "/import/" + baseName;
+}
+
 QString findPackRoot(const QString& unpackDir) {
     QString root;
     searchRoot(unpackDir, root);
@@ -327,10 +331,11 @@ QString findPackRoot(const QString& unpackDir) {
 
 int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
     const QString baseName = QFileInfo(archivePath).completeBaseName();
-    const QString unpackDir = paths.tempDir + "/" + baseName;
-    // The unpack folder is deleted before and after; it must be a folder of its own in temp.
-    if (!isPlainRelativePath(baseName) || baseName.contains('/') || baseName.contains('\\') ||
-        !paths.isInsideDataFolders(unpackDir)) {
+    // The unpack folder is deleted before and after, so it lies in a folder of
+    // the imports' own: named after the archive directly in temp, "daily.tvp"
+    // would unpack over the daily scenes an installer stages in temp/daily.
+    const QString unpackDir = importUnpackDir(paths, baseName);
+    if (!isPlainRelativePath(baseName) || baseName.contains('/') || !paths.isInsideDataFolders(unpackDir)) {
         TLOG_ERROR("archive name unusable as an unpack folder: " << archivePath);
         return ImportExtractFailed;
     }
@@ -339,6 +344,7 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
         // What a failed tool left behind is ours to clear; a refused destination is not.
         if (report.toolFailed)
             removeFolderInside(paths, unpackDir);
+        QDir().rmdir(QFileInfo(unpackDir).absolutePath());
         return ImportExtractFailed;
     }
 
@@ -375,6 +381,8 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
     }
 
     removeFolderInside(paths, unpackDir);
+    // The imports' folder goes too once it is empty: temp holds nothing of a finished import.
+    QDir().rmdir(QFileInfo(unpackDir).absolutePath());
     return result;
 }
 
@@ -421,6 +429,26 @@ void removeInside(const DataPaths& paths, const QString& folder, const QString& 
     while (dir.startsWith(base + "/") && QDir().rmdir(dir))
         dir = QFileInfo(dir).absolutePath();
 }
+// A book opened before was unpacked beside its archive; the folder goes with
+// the archive, or a newer copy of the pack would go on playing the old book.
+void removeUnpackedBook(const DataPaths& paths, const QString& relative) {
+    const QString archive = pathInside(paths, paths.appsDir, relative);
+    if (archive.isEmpty())
+        return;
+    const QString folder = unpackFolderBeside(archive);
+    const QFileInfo info(folder);
+    // "x" (no dot) names the archive itself, ".tvp" the apps folder: neither is an unpacked book.
+    if (QDir::cleanPath(folder) == QDir::cleanPath(archive) || info.baseName().isEmpty() ||
+        QFileInfo(archive).baseName().isEmpty() || !info.isDir() || info.isSymLink())
+        return;
+    const QString inside =
+        pathInside(paths, paths.appsDir, QDir(paths.appsDir).relativeFilePath(QDir::cleanPath(folder)));
+    if (inside.isEmpty()) {
+        TLOG_ERROR("unpacked book outside the data folders, not deleted: " << folder);
+        return;
+    }
+    removeFolderInside(paths, inside);
+}
 } // namespace
 
 int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
@@ -432,6 +460,8 @@ int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
     } else {
         removeInside(paths, paths.appsDir, app->path, "resource file");
         removeInside(paths, paths.appIconDir, app->icon, "resource icon");
+        if (app->proType == "books" || app->proType == "courseware")
+            removeUnpackedBook(paths, app->path);
     }
     db.removeApp(app->appId, notify);
     return 0;

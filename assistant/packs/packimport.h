@@ -34,6 +34,9 @@ enum ImportResult {
 // Empty when there is none.
 QString findPackRoot(const QString& unpackDir);
 
+// Where an archive of this base name is unpacked while it imports.
+QString importUnpackDir(const DataPaths& paths, const QString& baseName);
+
 // Imports one archive; returns an ImportResult.
 int importPack(DB& db, const DataPaths& paths, const QString& archivePath);
 

@@ -18,8 +18,15 @@ struct AdapterRecord {
 // first wireless adapter; otherwise the text is empty.
 QString selectDeviceId(const QVector<AdapterRecord>& adapters);
 
-// The adapters of this machine in the system's order (loopback and adapters
-// without a hardware address left out).
+// The physical network devices below `netRoot` (Linux's /sys/class/net): those
+// with a device behind them and a permanent hardware address
+// (addr_assign_type 0), in interface-index order. Virtual interfaces (bridges,
+// tunnels, ifb, veth) have none and get new addresses at every boot, so they
+// never count. The driver and the name stand for the description, in the
+// words the selection knows for Bluetooth and USB tethering.
+QVector<AdapterRecord> adaptersFromSysfs(const QString& netRoot);
+
+// adaptersFromSysfs of this machine.
 QVector<AdapterRecord> systemAdapters();
 
 // 0 = done (id may still be empty), 1 = no memory for the adapter list, 3 = the query failed.

@@ -84,7 +84,8 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     packs.orderBy = 1;
     packs.limit = 8;
     packs.offset = 16;
-    EXPECT_EQ(buildPackSearch(packs).selectSql, "select * from PackTbl order by installDate asc limit 8 offset 16");
+    EXPECT_EQ(buildPackSearch(packs).selectSql,
+              "select * from PackTbl order by installDate asc, rowid asc limit 8 offset 16");
     packs.orderBy = 7;
     packs.limit = 0;
     packs.offset = 0;
@@ -323,7 +324,7 @@ TEST_F(CatalogueTest, QuietCasesAndFailures) {
 }
 
 TEST_F(CatalogueTest, JobThreadWritesWhileInterfaceReads) {
-    std::atomic<int> failures {0};
+    std::atomic<int> failures{0};
     QThread* writer = QThread::create([&]() {
         for (int i = 0; i < 300; ++i) {
             _TaviApp app;

@@ -44,13 +44,6 @@
     </message>
 </context>
 <context>
-    <name>Worker</name>
-    <message>
-        <source>unknown error!</source>
-        <translation>未知错误！</translation>
-    </message>
-</context>
-<context>
     <name>AppDeletingWorker</name>
     <message>
         <source>app deleting</source>
@@ -74,6 +67,14 @@
     <message>
         <source>Do you really want to remove %1?</source>
         <translation>确定要删除“%1”吗？</translation>
+    </message>
+    <message>
+        <source>This pack holds no resources.</source>
+        <translation>这个资源包里没有资源。</translation>
+    </message>
+    <message>
+        <source>Nothing found for &quot;%1&quot;. Try a shorter word.</source>
+        <translation>没有找到“%1”，换个短一点的词试试。</translation>
     </message>
 </context>
 <context>
@@ -151,12 +152,20 @@
         <source>pack name is null!</source>
         <translation>请填写资源包名称！</translation>
     </message>
+    <message>
+        <source>The pack name can not be used: it may not contain &quot;/&quot; or &quot;\&quot;, begin with &quot;.&quot; or hold control characters.</source>
+        <translation>这个名称不能用作资源包名：不能包含“/”或“\”，不能以“.”开头，也不能含有控制字符。</translation>
+    </message>
 </context>
 <context>
     <name>CustomPackAddWorker</name>
     <message>
         <source>unknown error!</source>
         <translation>未知错误！</translation>
+    </message>
+    <message>
+        <source>add pack failed!</source>
+        <translation>添加资源包失败！</translation>
     </message>
 </context>
 <context>
@@ -293,6 +302,10 @@
     <message>
         <source>Do you really want to unfavor %1?</source>
         <translation>确定要取消收藏“%1”吗？</translation>
+    </message>
+    <message>
+        <source>No favourites yet. Tap the heart on a resource to find it here.</source>
+        <translation>还没有收藏。点一下资源上的小红心，它就会出现在这里。</translation>
     </message>
 </context>
 <context>
@@ -582,6 +595,10 @@
         <source>Do you really want to remove %1?</source>
         <translation>确定要删除资源包“%1”吗？</translation>
     </message>
+    <message>
+        <source>No packs yet. Import a pack file or make a pack of your own files.</source>
+        <translation>还没有资源包。导入一个资源包文件，或者用自己的文件制作一个吧。</translation>
+    </message>
 </context>
 <context>
     <name>ProcessingDialog</name>
@@ -628,6 +645,13 @@
     <message>
         <source>today course</source>
         <translation>今日课程</translation>
+    </message>
+</context>
+<context>
+    <name>Worker</name>
+    <message>
+        <source>unknown error!</source>
+        <translation>未知错误！</translation>
     </message>
 </context>
 </TS>

@@ -4,7 +4,7 @@
 //
 // Usage: storeqr <output.svg>
 
-#include "ui/storeaddress.h"
+#include "ui/packs/storeaddress.h"
 
 #include <qrencode.h>
 

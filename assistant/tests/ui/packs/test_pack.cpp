@@ -1,0 +1,430 @@
+// The pack tab: the pack grid and its pictures, opening and removing packs,
+// importing several real archives (built by packbuilder) one after another,
+// the custom pack and the store button, on a real catalogue.
+
+#include "support/listfixture.h"
+#include "support/packsupport.h"
+#include "ui/dialogs/processingdialog.h"
+#include "ui/favor/favorlistwidget.h"
+#include "ui/lists/applistdialog.h"
+#include "ui/lists/applistmodel.h"
+#include "ui/packs/custompackadddialog.h"
+#include "ui/packs/packform.h"
+#include "ui/packs/packlistitemdelegate.h"
+#include "ui/packs/packlistmodel.h"
+#include "ui/packs/packlistwidget.h"
+#include "ui/packs/storedialog.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QToolButton>
+
+using namespace listtest;
+using testsupport::waitFor;
+
+namespace {
+
+QStringList packNames(QListView* view) {
+    return shownNames(view, PackListModel::PackNameRole);
+}
+
+QImage decoration(QListView* view, int row) {
+    return view->model()->index(row, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
+}
+
+class PackViewTest : public CatalogueFixture {
+protected:
+    // Sets a pack's install day, so "newest first" has something to sort.
+    void installedOn(const QString& packId, const QString& day) {
+        QSqlQuery q(QSqlDatabase::database("default"));
+        ASSERT_TRUE(q.exec(
+            QString("update PackTbl set installDate = '%1 09:00:00' where packId = '%2'").arg(day, packId)));
+    }
+    // A real archive of one pack with two books.
+    QString buildArchive(const QString& file, const QString& packId, const QString& name, int firstProduct) {
+        packsupport::PackSource src(root.path("work/src-" + packId), packId, name, "art/pack.png");
+        src.add(packsupport::resource(firstProduct, name + " book", "books", "books/a.zip", "art/a.png"));
+        src.add(packsupport::resource(firstProduct + 1, name + " song", "music", "music/b.mp3", "art/b.png"));
+        const QString archive = root.path("work/" + file);
+        const testsupport::ProcessResult r = src.build(archive);
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+        return archive;
+    }
+    QStringList cataloguePacks() {
+        _PackSearchPara para;
+        para.orderBy = 0;
+        unsigned count = 0;
+        DataSet<TaviPack> packs;
+        EXPECT_TRUE(db->searchPacks(&para, count, &packs));
+        QStringList ids;
+        for (const TaviPackPtr& p : packs)
+            ids << p->packId;
+        return ids;
+    }
+};
+
+// Watches the processing dialogs: how many were shown, how many at once, and
+// which packs the catalogue held when each one appeared.
+class ProcessingWatch : public QObject {
+public:
+    explicit ProcessingWatch(std::function<QStringList()> packs) : m_packs(std::move(packs)) {
+        qApp->installEventFilter(this);
+    }
+    ~ProcessingWatch() override { qApp->removeEventFilter(this); }
+    int shown = 0;
+    int open = 0;
+    int mostAtOnce = 0;
+    QList<QStringList> packsAtShow;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (qobject_cast<ProcessingDialog*>(watched) && watched->isWidgetType()) {
+            if (event->type() == QEvent::Show) {
+                ++shown;
+                mostAtOnce = qMax(mostAtOnce, ++open);
+                packsAtShow << m_packs();
+            } else if (event->type() == QEvent::Hide) {
+                --open;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<QStringList()> m_packs;
+};
+
+// Chooses files in the next pack file dialog (or cancels it when files is
+// empty) and reports how the dialog was set up.
+struct FileDialogSeen {
+    bool seen = false;
+    QString title;
+    QStringList filters;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    QString directory;
+};
+std::shared_ptr<FileDialogSeen> chooseFiles(const QString& folder, const QStringList& files) {
+    auto seen = std::make_shared<FileDialogSeen>();
+    onNextModal<QFileDialog>([seen, folder, files](QFileDialog* dialog) {
+        seen->seen = true;
+        seen->title = dialog->windowTitle();
+        seen->filters = dialog->nameFilters();
+        seen->mode = dialog->fileMode();
+        seen->directory = dialog->directory().absolutePath();
+        if (files.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->setDirectory(folder);
+        QStringList quoted;
+        for (const QString& f : files)
+            quoted << "\"" + f + "\"";
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(quoted.join(' '));
+        // As the Open button does (accept() is protected in QFileDialog).
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    return seen;
+}
+
+} // namespace
+
+// ---- model and delegate ------------------------------------------------------------------
+
+TEST(PackListModelTest, RolesGiveThePackAndNothingElse) {
+    DataSet<TaviPack> page;
+    TaviPackPtr pack(new TaviPack);
+    pack->packId = "animals";
+    pack->name = "Animals";
+    pack->iconPixmap = QPixmap(4, 4);
+    page.append(pack);
+    PackListModel model;
+    EXPECT_EQ(model.rowCount(), 0);
+    model.setList(&page);
+    ASSERT_EQ(model.rowCount(), 1);
+    const QModelIndex index = model.index(0, 0);
+    EXPECT_EQ(index.internalPointer(), pack.data());
+    EXPECT_EQ(index.data(Qt::DisplayRole).toString(), "Animals");
+    EXPECT_EQ(index.data(PackListModel::PackNameRole).toString(), "Animals");
+    EXPECT_EQ(index.data(PackListModel::PackIdRole).toString(), "animals");
+    EXPECT_EQ(index.data(Qt::DecorationRole).value<QPixmap>().size(), QSize(4, 4));
+    EXPECT_EQ(int(PackListModel::PackIdRole), 356);
+    EXPECT_EQ(int(PackListModel::PackNameRole), 357);
+    EXPECT_EQ(index.data(Qt::ToolTipRole), index.data(Qt::DisplayRole));
+    EXPECT_FALSE(index.data(AppListModel::AppIdRole).isValid());
+    EXPECT_FALSE(model.index(1, 0).isValid());
+    EXPECT_FALSE(model.data(QModelIndex(), Qt::DisplayRole).isValid());
+}
+
+TEST(PackListItemDelegateTest, PaintsIconNameAndTrashAndHitsLikeTheFavourites) {
+    DataSet<TaviPack> page;
+    TaviPackPtr pack(new TaviPack);
+    pack->name = "Animals";
+    page.append(pack); // no icon: the square stays empty, the name is still there
+    PackListModel model;
+    model.setList(&page);
+    PackListItemDelegate delegate;
+    EXPECT_EQ(delegate.sizeHint(QStyleOptionViewItem(), model.index(0, 0)), QSize(147, 173));
+    EXPECT_EQ(delegate.actionSquares(), QVector<QRect>{QRect(134, 0, 16, 16)});
+
+    QImage image(200, 200, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, 147, 173);
+        delegate.paint(&painter, option, model.index(0, 0));
+    }
+    int nameInk = 0, iconInk = 0, trashInk = 0;
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const bool ink = image.pixelColor(x, y) != QColor(Qt::white);
+            if (y >= 138 && x < 147)
+                nameInk += image.pixelColor(x, y) == QColor("#011B5E") ? 1 : 0;
+            else if (x < 128 && y < 128)
+                iconInk += ink ? 1 : 0;
+            else if (x >= 134 && x < 150 && y < 16)
+                trashInk += ink ? 1 : 0;
+        }
+    }
+    EXPECT_GT(nameInk, 10);
+    EXPECT_EQ(iconInk, 0);
+    EXPECT_GT(trashInk, 10) << "no trash picture";
+}
+
+// ---- the grid on the catalogue -----------------------------------------------------------------
+
+TEST_F(PackViewTest, CustomPackShowsTheCustomIconWhateverItsIconSays) {
+    ASSERT_TRUE(writePicture(paths->packIconDir + "/green.png", Qt::green));
+    addPack("publisher", "Publisher", "green.png", false);
+    addPack("mine", "Mine", "green.png", true);
+    addPack("lost", "Lost", "missing.png", false);
+    installedOn("publisher", "2016-03-01");
+    installedOn("mine", "2016-03-02");
+    installedOn("lost", "2016-03-03");
+
+    PackListWidget widget;
+    EXPECT_EQ(widget.objectName(), "PackListWidget");
+    QListView* view = listView(&widget);
+    giveListArea(&widget, view, QSize(700, 420));
+    ASSERT_EQ(packNames(view), (QStringList{"Lost", "Mine", "Publisher"}));
+
+    const QImage custom = QPixmap(":/images/custom_pack_icon").toImage();
+    ASSERT_FALSE(custom.isNull()) << "the custom pack picture is missing from the resources";
+    EXPECT_EQ(decoration(view, 1), custom);
+    EXPECT_EQ(decoration(view, 2).pixelColor(1, 1), QColor(Qt::green));
+    EXPECT_TRUE(decoration(view, 0).isNull());
+}
+
+TEST_F(PackViewTest, NewestFirstPagedAndRemovingTheLastPackStepsBack) {
+    for (int i = 1; i <= 5; ++i) {
+        addPack(QString("p%1").arg(i), QString("Pack %1").arg(i));
+        installedOn(QString("p%1").arg(i), QString("2016-03-0%1").arg(i));
+    }
+    PackListWidget widget;
+    QListView* view = listView(&widget);
+    giveListArea(&widget, view, QSize(360, 230)); // two columns, one row
+    ASSERT_EQ(widget.pageSize(), 2);
+    EXPECT_EQ(packNames(view), (QStringList{"Pack 5", "Pack 4"}));
+    EXPECT_FALSE(button(&widget, "prevBtn")->isEnabled());
+    button(&widget, "nextBtn")->click();
+    button(&widget, "nextBtn")->click();
+    EXPECT_EQ(packNames(view), QStringList{"Pack 1"});
+    EXPECT_FALSE(button(&widget, "nextBtn")->isEnabled());
+    EXPECT_TRUE(button(&widget, "prevBtn")->isEnabled());
+
+    ASSERT_TRUE(db->removePack("p1"));
+    EXPECT_EQ(widget.page(), 1);
+    EXPECT_EQ(packNames(view), (QStringList{"Pack 3", "Pack 2"}));
+    EXPECT_FALSE(button(&widget, "nextBtn")->isEnabled());
+
+    // A pack added anywhere shows up, at the front once the grid is back on page 0.
+    addPack("p6", "Pack 6");
+    widget.reload();
+    EXPECT_EQ(packNames(view).first(), "Pack 6");
+
+    // Without a catalogue the grid is empty, both buttons off.
+    db->close();
+    widget.load();
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    EXPECT_FALSE(button(&widget, "prevBtn")->isEnabled());
+    EXPECT_FALSE(button(&widget, "nextBtn")->isEnabled());
+}
+
+TEST_F(PackViewTest, ClickingAPackOpensItsAppsByName) {
+    addPack("farm", "Farm");
+    addPack("sea", "Sea");
+    installedOn("farm", "2016-03-02");
+    installedOn("sea", "2016-03-01");
+    addApp("Pig", "farm");
+    addApp("Cow", "farm");
+    addApp("Fish", "sea");
+    PackListWidget widget;
+    QListView* view = listView(&widget);
+    giveListArea(&widget, view, QSize(700, 420));
+    ASSERT_EQ(packNames(view).first(), "Farm");
+
+    QString packId;
+    QStringList apps;
+    bool frameless = false;
+    onNextModal<AppListDialog>([&](AppListDialog* dialog) {
+        packId = dialog->packId();
+        frameless = dialog->windowFlags().testFlag(Qt::FramelessWindowHint);
+        QAbstractItemModel* model = dialog->findChild<QListView*>("listView")->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            apps << model->index(row, 0).data(AppListModel::AppNameRole).toString();
+        dialog->findChild<QToolButton*>("closeBtn")->click();
+    });
+    click(view, 0, kOnIcon);
+    EXPECT_EQ(packId, "farm");
+    EXPECT_EQ(apps, (QStringList{"Cow", "Pig"}));
+    EXPECT_TRUE(frameless);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(PackViewTest, TrashRemovesAnImportedPackAfterTheQuestionAndTheFavouritesFollow) {
+    ASSERT_EQ(Core::instance()->importPack(buildArchive("zoo.tvp", "zoo", "Zoo", 2001)), 0);
+    const int book = appIdOf("productId = 2001");
+    ASSERT_NE(book, 0);
+    ASSERT_TRUE(db->setFavorApp(book, true));
+
+    PackListWidget widget;
+    QListView* view = listView(&widget);
+    giveListArea(&widget, view, QSize(700, 420));
+    FavorListWidget favourites;
+    giveListArea(&favourites, favourites.findChild<QListView*>("listView"), QSize(700, 420));
+    ASSERT_EQ(favourites.findChild<QListView*>("listView")->model()->rowCount(), 1);
+    ASSERT_EQ(packNames(view), QStringList{"Zoo"});
+
+    auto no = answerNextBox(QMessageBox::No);
+    click(view, 0, kOnTrash);
+    ASSERT_TRUE(no->seen);
+    EXPECT_EQ(no->title, "Confirm Removal");
+    EXPECT_EQ(no->text, "Do you really want to remove Zoo?");
+    EXPECT_EQ(cataloguePacks(), QStringList{"zoo"});
+
+    auto yes = answerNextBox(QMessageBox::Yes);
+    click(view, 0, kOnTrash);
+    ASSERT_TRUE(yes->seen);
+    EXPECT_TRUE(cataloguePacks().isEmpty());
+    ASSERT_TRUE(waitFor([&] { return view->model()->rowCount() == 0; }));
+    ASSERT_TRUE(
+        waitFor([&] { return favourites.findChild<QListView*>("listView")->model()->rowCount() == 0; }));
+    unsigned apps = 1;
+    ASSERT_TRUE(db->getAppCount(apps));
+    EXPECT_EQ(apps, 0u);
+}
+
+// ---- the pack tab -------------------------------------------------------------------------------
+
+TEST_F(PackViewTest, ChoosingThreePackFilesImportsThemOneAfterAnother) {
+    const QString work = root.path("work");
+    buildArchive("1-birds.tvp", "birds", "Birds", 3001);
+    buildArchive("2-bugs.tvp", "bugs", "Bugs", 3011);
+    buildArchive("3-cats.tvp", "cats", "Cats", 3021);
+
+    PackForm form;
+    EXPECT_EQ(form.objectName(), "PackForm");
+    form.resize(1200, 800);
+    form.show();
+    ProcessingWatch watch([this] { return cataloguePacks(); });
+
+    auto seen = chooseFiles(work, {"1-birds.tvp", "2-bugs.tvp", "3-cats.tvp"});
+    button(&form, "importPackBtn")->click();
+    ASSERT_TRUE(seen->seen);
+    EXPECT_EQ(seen->title, "Select tavi pack");
+    EXPECT_EQ(seen->filters, QStringList{"Pack Files(*.tvp)"});
+    EXPECT_EQ(seen->mode, QFileDialog::ExistingFiles);
+    EXPECT_EQ(seen->directory, QDir::current().absolutePath());
+
+    // Each file had a processing dialog of its own, one at a time, in the order chosen.
+    EXPECT_EQ(watch.shown, 3);
+    EXPECT_EQ(watch.mostAtOnce, 1);
+    EXPECT_EQ(watch.packsAtShow,
+              (QList<QStringList>{QStringList{}, QStringList{"birds"}, QStringList{"birds", "bugs"}}));
+    EXPECT_EQ(cataloguePacks(), (QStringList{"birds", "bugs", "cats"}));
+    QListView* view = listView(&form);
+    ASSERT_TRUE(waitFor([&] { return view->model()->rowCount() == 3; }));
+    // Their own icons, copied in by the import.
+    for (int row = 0; row < 3; ++row)
+        EXPECT_FALSE(decoration(view, row).isNull());
+}
+
+TEST_F(PackViewTest, AFailedImportIsReportedAndTheNextFileStillComes) {
+    const QString work = root.path("work");
+    buildArchive("1-birds.tvp", "birds", "Birds", 3001);
+    ASSERT_TRUE(testsupport::writeFile(work + "/2-broken.tvp", "this is no archive"));
+    buildArchive("3-cats.tvp", "cats", "Cats", 3021);
+
+    PackForm form;
+    form.resize(1200, 800);
+    form.show();
+    auto error = answerNextBox(QMessageBox::Ok);
+    chooseFiles(work, {"1-birds.tvp", "2-broken.tvp", "3-cats.tvp"});
+    button(&form, "importPackBtn")->click();
+    EXPECT_TRUE(error->seen);
+    EXPECT_EQ(error->title, "import");
+    EXPECT_EQ(cataloguePacks(), (QStringList{"birds", "cats"}));
+}
+
+TEST_F(PackViewTest, CancellingTheFileDialogImportsNothing) {
+    buildArchive("1-birds.tvp", "birds", "Birds", 3001);
+    PackForm form;
+    form.show();
+    ProcessingWatch watch([this] { return cataloguePacks(); });
+    auto seen = chooseFiles(root.path("work"), {});
+    button(&form, "importPackBtn")->click();
+    ASSERT_TRUE(seen->seen);
+    EXPECT_EQ(watch.shown, 0);
+    EXPECT_TRUE(cataloguePacks().isEmpty());
+}
+
+TEST_F(PackViewTest, MakingAPackOfOwnFilesShowsItWithTheCustomIcon) {
+    ASSERT_TRUE(testsupport::writeFile(root.path("work/morning.mp3"), "la"));
+    ASSERT_TRUE(testsupport::writeFile(root.path("work/sun.png"), "png"));
+    PackForm form;
+    form.resize(1200, 800);
+    form.show();
+    QListView* view = listView(&form);
+
+    bool parentless = false;
+    onNextModal<CustomPackAddDialog>([&](CustomPackAddDialog* dialog) {
+        parentless = dialog->parentWidget() == nullptr;
+        dialog->findChild<QLineEdit*>("packNameEdit")->setText("My Songs");
+        dialog->addFiles({root.path("work/morning.mp3"), root.path("work/sun.png")});
+        dialog->findChild<QPushButton*>("saveBtn")->click();
+    });
+    button(&form, "makePackBtn")->click();
+    EXPECT_TRUE(parentless);
+    ASSERT_TRUE(waitFor([&] { return packNames(view) == QStringList{"My Songs"}; }));
+    EXPECT_EQ(decoration(view, 0), QPixmap(":/images/custom_pack_icon").toImage());
+    EXPECT_FALSE(decoration(view, 0).isNull());
+
+    // Its files are apps of the pack, each with the icon of its file type.
+    QStringList apps;
+    onNextModal<AppListDialog>([&](AppListDialog* dialog) {
+        QAbstractItemModel* model = dialog->findChild<QListView*>("listView")->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            apps << model->index(row, 0).data(AppListModel::AppNameRole).toString();
+            EXPECT_FALSE(model->index(row, 0).data(Qt::DecorationRole).value<QPixmap>().isNull());
+        }
+        dialog->accept();
+    });
+    click(view, 0, kOnIcon);
+    EXPECT_EQ(apps, (QStringList{"morning.mp3", "sun.png"}));
+}
+
+TEST_F(PackViewTest, StoreButtonOpensTheStoreDialogAndAddsNothing) {
+    PackForm form;
+    form.show();
+    bool opened = false;
+    onNextModal<StoreDialog>([&](StoreDialog* dialog) {
+        opened = true;
+        dialog->reject();
+    });
+    button(&form, "downloadPackBtn")->click();
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(cataloguePacks().isEmpty());
+}

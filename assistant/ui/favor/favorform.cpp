@@ -1,0 +1,20 @@
+#include "favorform.h"
+
+#include "ui/favor/favorlistwidget.h"
+
+#include <QBoxLayout>
+
+FavorForm::FavorForm(QWidget* parent) : QWidget(parent) {
+    setObjectName("FavorForm");
+    setWindowTitle(tr("favor"));
+    m_list = new FavorListWidget(this);
+
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(m_list, 18);
+    row->addStretch(1);
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(row, 12);
+    column->addStretch(2);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The favourites grid: the apps marked as favourite, most recently marked
+// first, as many a page as the list area holds.
+
+#include "catalogue/records.h"
+#include "ui/lists/pagedlistwidget.h"
+
+#include <QModelIndex>
+
+class AppListModel;
+class FavorAppListItemDelegate;
+
+class FavorListWidget : public PagedListWidget {
+    Q_OBJECT
+public:
+    explicit FavorListWidget(QWidget* parent = nullptr);
+    ~FavorListWidget() override;
+
+public slots:
+    void onAppClicked(const QModelIndex& index);
+    void removeFavorApp(const QModelIndex& index);
+
+protected:
+    void detachRows() override;
+    int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
+    void attachRows() override;
+    QString emptyText() const override;
+
+private:
+    AppListModel* m_model = nullptr;
+    FavorAppListItemDelegate* m_delegate = nullptr;
+    DataSet<TaviApp> m_apps;
+};

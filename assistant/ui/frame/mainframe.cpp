@@ -1,0 +1,275 @@
+#include "mainframe.h"
+
+#include "core/core.h"
+#include "platform/log.h"
+#include "ui/frame/contentpage.h"
+#include "ui/frame/indexpage.h"
+#include "ui/frame/titlelabel.h"
+
+#include "ui/dialogs/topdialog.h"
+#include "ui/lists/applistdialog.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <cmath>
+
+MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
+    setObjectName("MainFrame");
+    resize(400, 300);
+    setWindowTitle(tr("TAVINET"));
+    setWindowFlags(Qt::FramelessWindowHint);
+    setAutoFillBackground(true);
+
+    const DataPaths* paths = Core::instance()->paths;
+    m_avatarPath = QString("%1/avatar").arg(paths ? paths->dataDir : QString("."));
+
+    // Top row: avatar, school title, search with minimise and close at the right.
+    m_avatarBtn = new QToolButton(this);
+    m_avatarBtn->setObjectName("avatarBtn");
+    m_avatarBtn->setFixedSize(128, 128);
+    m_avatarBtn->setIconSize(QSize(128, 128));
+    // Without "border:none" Qt draws the button's native frame behind a transparent
+    // background, a black square around the round picture.
+    m_avatarBtn->setStyleSheet("QToolButton{background:transparent;border:none;}");
+    m_avatarBtn->setCursor(Qt::PointingHandCursor);
+    m_avatarBtn->setIcon(
+        QIcon(QFileInfo::exists(m_avatarPath) ? m_avatarPath : QString(":/images/defaultavatar")));
+
+    m_titleLabel = new TitleLabel(this);
+    m_titleLabel->setObjectName("titleLabel");
+    m_titleLabel->setFixedSize(500, 50);
+    m_titleLabel->setText(tr("enter school name"));
+    m_titleLabel->setStyleSheet("QLabel{border-image:url(:/images/title_background)}");
+    m_titleLabel->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_titleLabel->setCursor(Qt::PointingHandCursor);
+
+    m_searchEdit = new QLineEdit(this);
+    m_searchEdit->setObjectName("searchEdit");
+    m_searchEdit->setStyleSheet(
+        "QLineEdit{background-color: rgba(0,0,0,0); border-width: 1px; border-radius: 4px; font-size:30px; "
+        "color: #128A6F; border:1px solid gray;}QLineEdit:hover{border-width: 1px; border-radius: 4px; "
+        "font-size:30px; color: #128A6F; border:1px solid rgb(70, 200, 50);}");
+    m_searchEdit->setPlaceholderText(tr("search apps"));
+
+    m_searchBtn = new QToolButton(m_searchEdit);
+    m_searchBtn->setObjectName("searchBtn");
+    m_searchBtn->setFixedSize(30, 30);
+    m_searchBtn->setCursor(Qt::PointingHandCursor);
+    m_searchBtn->setStyleSheet("QToolButton{border-image:url(:/images/magnifier)}");
+    auto* inField = new QHBoxLayout(m_searchEdit);
+    inField->setSpacing(0);
+    inField->setContentsMargins(0, 0, 0, 0);
+    inField->addStretch();
+    inField->addWidget(m_searchBtn);
+    // Typed text never runs under the magnifier.
+    const QMargins margins = m_searchEdit->textMargins();
+    m_searchEdit->setTextMargins(margins.left(), margins.top(), m_searchBtn->width(), margins.bottom());
+
+    m_minBtn = new QToolButton(this);
+    m_minBtn->setObjectName("minBtn");
+    m_minBtn->setFixedSize(30, 30);
+    m_minBtn->setStyleSheet("QToolButton{border-image:url(:/images/frame_min)}");
+    m_closeBtn = new QToolButton(this);
+    m_closeBtn->setObjectName("closeBtn");
+    m_closeBtn->setFixedSize(30, 30);
+    m_closeBtn->setStyleSheet("QToolButton{border-image:url(:/images/frame_close)}");
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(m_searchEdit, 0, Qt::AlignTop);
+    searchRow->addWidget(m_minBtn, 0, Qt::AlignTop);
+    searchRow->addWidget(m_closeBtn, 0, Qt::AlignTop);
+    auto* searchColumn = new QVBoxLayout;
+    searchColumn->addLayout(searchRow);
+
+    auto* topRow = new QHBoxLayout;
+    topRow->addWidget(m_avatarBtn);
+    topRow->addWidget(m_titleLabel);
+    topRow->addStretch();
+    topRow->addLayout(searchColumn);
+
+    // Pages.
+    m_indexPage = new IndexPage;
+    m_contentPage = new ContentPage;
+    m_indexPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_contentPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_contentPage->setIndexPage(m_indexPage);
+    m_indexPage->setContentPage(m_contentPage);
+
+    m_pageStack = new QStackedWidget(this);
+    m_pageStack->addWidget(m_indexPage);
+    m_pageStack->addWidget(m_contentPage);
+    m_pageStack->setCurrentWidget(m_contentPage);
+    m_contentPage->showDailyForm();
+
+    auto* mainLayout = new QVBoxLayout(this);
+    mainLayout->addLayout(topRow);
+    mainLayout->addWidget(m_pageStack);
+
+    connect(m_indexPage, &IndexPage::showContentPage, this, &MainFrame::showContentPage);
+    connect(m_contentPage, &ContentPage::showIndexPage, this, &MainFrame::showIndexPage);
+    connect(Core::instance(), &Core::userLoaded, this, &MainFrame::refreshUser);
+    // A book or a player covered the screen; when it ends, the window the user
+    // worked in (a list dialog, or this one) comes back in front.
+    connect(Core::instance(), &Core::playerFinished, this, [this]() { raiseWorkingWindow(this); });
+    connect(m_titleLabel, &TitleLabel::clicked, this, &MainFrame::onTitleClicked);
+    connect(m_avatarBtn, &QToolButton::clicked, this, &MainFrame::changeAvatar);
+    connect(m_searchBtn, &QToolButton::clicked, this, &MainFrame::search);
+    connect(m_minBtn, &QToolButton::clicked, this, &MainFrame::showMinimized);
+    connect(m_closeBtn, &QToolButton::clicked, this, &MainFrame::close);
+
+    refreshUser();
+}
+
+QString MainFrame::backgroundForRatio(double ratio) {
+    if (ratio > 1.2 && ratio <= 1.3)
+        return ":/images/contextpage_background_5x4";
+    if (ratio > 1.3 && ratio <= 1.4)
+        return ":/images/contextpage_background_4x3";
+    if (ratio >= 1.6 && ratio < 1.63)
+        return ":/images/contextpage_background_16x10";
+    if (ratio >= 1.63 && ratio <= 1.7)
+        return ":/images/contextpage_background_5x3";
+    if (ratio > 1.7 && ratio < 1.8)
+        return ":/images/contextpage_background_16x9";
+    return QString();
+}
+
+QString MainFrame::nearestBackground(double ratio) {
+    struct Shape {
+        double ratio;
+        const char* picture;
+    };
+    static const Shape shapes[] = {{5.0 / 4.0, ":/images/contextpage_background_5x4"},
+                                   {4.0 / 3.0, ":/images/contextpage_background_4x3"},
+                                   {16.0 / 10.0, ":/images/contextpage_background_16x10"},
+                                   {5.0 / 3.0, ":/images/contextpage_background_5x3"},
+                                   {16.0 / 9.0, ":/images/contextpage_background_16x9"}};
+    if (!(ratio > 0.0))
+        return shapes[0].picture;
+    // Distance on a log scale: stretching by a factor costs the same either way.
+    const Shape* best = &shapes[0];
+    for (const Shape& s : shapes)
+        if (std::fabs(std::log(ratio / s.ratio)) < std::fabs(std::log(ratio / best->ratio)))
+            best = &s;
+    return best->picture;
+}
+
+void MainFrame::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    const double ratio = double(width()) / double(height());
+    TLOG_DEBUG("MainFrame width:" << width() << " height:" << height() << " ratio:" << ratio);
+
+    QString picture = backgroundForRatio(ratio);
+    // Shapes without a row keep the picture they have, drawn again at the new
+    // size (a texture of the old size would repeat across the window); a window
+    // that has none yet takes the closest shape rather than staying grey.
+    if (picture.isEmpty())
+        picture = m_background.isEmpty() ? nearestBackground(ratio) : m_background;
+    applyBackground(picture);
+}
+
+void MainFrame::applyBackground(const QString& picture) {
+    QPalette pal = palette();
+    const QPixmap scaled =
+        QPixmap(picture).scaled(width(), height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(scaled));
+    setPalette(pal);
+    m_background = picture;
+}
+
+void MainFrame::closeEvent(QCloseEvent* e) {
+    // A second close while the question is open (another Alt+F4) waits for the first answer.
+    if (m_asking) {
+        e->ignore();
+        return;
+    }
+    m_asking = true;
+    const auto answer = QMessageBox::question(this, tr("Exit"), tr("Do you really want to exit?"),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    m_asking = false;
+    if (answer == QMessageBox::Yes)
+        e->accept();
+    else
+        e->ignore();
+}
+
+void MainFrame::reject() {
+    close();
+}
+
+void MainFrame::changeAvatar() {
+    QFileDialog dialog(this, tr("Open Image"), ".", tr("Image Files(*.jpg *.png)"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return;
+    const QString chosen = files.first();
+    // The old avatar is replaced only by a picture that can be read and was
+    // copied whole; a failed copy keeps the avatar the user had.
+    if (QFileInfo(chosen).canonicalFilePath() != QFileInfo(m_avatarPath).canonicalFilePath() &&
+        QImageReader(chosen).canRead()) {
+        const QString incoming = m_avatarPath + ".new";
+        QFile::remove(incoming);
+        if (QFile::copy(chosen, incoming)) {
+            QFile::remove(m_avatarPath);
+            if (!QFile::rename(incoming, m_avatarPath))
+                QFile::remove(incoming);
+        } else {
+            TLOG_ERROR("avatar copy failed: " << chosen);
+        }
+    }
+    m_avatarBtn->setIcon(
+        QIcon(QFileInfo::exists(m_avatarPath) ? m_avatarPath : QString(":/images/defaultavatar")));
+}
+
+void MainFrame::onTitleClicked() {
+    m_pageStack->setCurrentWidget(m_contentPage);
+    m_contentPage->showMgmtForm();
+}
+
+void MainFrame::search() {
+    const QString text = m_searchEdit->text();
+    if (text.isEmpty())
+        return;
+    AppListDialog dialog;
+    dialog.setKeyword(text);
+    execAbove(dialog, this);
+}
+
+void MainFrame::showOnWholeScreen() {
+    // A bare X server has no window manager to honour the full-screen request;
+    // taking the screen's geometry first gives the same window either way.
+    if (QScreen* s = screen())
+        setGeometry(s->geometry());
+    showFullScreen();
+}
+
+void MainFrame::showIndexPage() {
+    m_pageStack->setCurrentWidget(m_indexPage);
+}
+
+void MainFrame::showContentPage() {
+    m_pageStack->setCurrentWidget(m_contentPage);
+}
+
+void MainFrame::refreshUser() {
+    const QString school = Core::instance()->currentUser.schoolName;
+    if (!school.isEmpty())
+        m_titleLabel->setText(school);
+}
+
+void MainFrame::refreshAvatar() {
+    const QString avatar = Core::instance()->currentUser.avatar;
+    if (!avatar.isEmpty() && QFileInfo::exists(avatar))
+        m_avatarBtn->setIcon(QIcon(avatar));
+}

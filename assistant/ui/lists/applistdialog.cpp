@@ -1,0 +1,213 @@
+#include "applistdialog.h"
+
+#include "catalogue/db.h"
+#include "core/core.h"
+#include "core/worker.h"
+#include "platform/log.h"
+#include "ui/dialogs/processingdialog.h"
+#include "ui/lists/applistitemdelegate.h"
+#include "ui/lists/applistmodel.h"
+#include "ui/lists/pagedgrid.h"
+
+#include <QBitmap>
+#include <QBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMessageBox>
+#include <QToolButton>
+
+namespace {
+
+QToolButton* pictureButton(const QSize& size, const char* picture, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setFixedSize(size);
+    button->setStyleSheet(QString("QToolButton{border-image:url(:/images/%1)}").arg(picture));
+    return button;
+}
+
+} // namespace
+
+AppListDialog::AppListDialog(QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint) {
+    setObjectName("AppListDialog");
+    setWindowTitle(tr("app list"));
+    setFixedSize(960, 500);
+    setAutoFillBackground(true);
+
+    const QPixmap background = QPixmap(":/images/app_background").scaled(size(), Qt::IgnoreAspectRatio);
+    // Transparent parts of the picture are no part of the window.
+    setMask(background.mask());
+    QPalette pal = palette();
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
+    setPalette(pal);
+
+    m_closeBtn = pictureButton(QSize(30, 30), "frame_close", this);
+    m_prevBtn = pictureButton(QSize(26, 45), "left", this);
+    m_nextBtn = pictureButton(QSize(26, 45), "right", this);
+    m_closeBtn->setObjectName("closeBtn");
+    m_prevBtn->setObjectName("prevBtn");
+    m_nextBtn->setObjectName("nextBtn");
+    m_prevBtn->setEnabled(false);
+    m_nextBtn->setEnabled(false);
+
+    m_model = new AppListModel(this);
+    m_delegate = new AppListItemDelegate(this);
+    m_listView = new QListView(this);
+    m_listView->setObjectName("listView");
+    m_listView->setStyleSheet("background-color:transparent; border:0px;");
+    // Five cells across (5 x 167 + 20) and two down leave room for both arrows
+    // inside the 960-pixel dialog: a wider list would lie over the next arrow.
+    m_listView->setFixedSize(860, 420);
+    m_listView->setViewMode(QListView::IconMode);
+    // Items stay in their grid places: dragging an icon would only disorder the page.
+    m_listView->setMovement(QListView::Static);
+    m_listView->setSpacing(20);
+    m_listView->setModel(m_model);
+    m_listView->setItemDelegate(m_delegate);
+    m_emptyLabel = pagedgrid::makeEmptyLabel(m_listView);
+
+    auto* topRow = new QHBoxLayout;
+    topRow->addStretch();
+    topRow->addWidget(m_closeBtn);
+    topRow->addSpacing(40);
+
+    auto* middleRow = new QHBoxLayout;
+    middleRow->addStretch();
+    middleRow->addWidget(m_prevBtn);
+    middleRow->addSpacing(10);
+    middleRow->addWidget(m_listView);
+    middleRow->addSpacing(10);
+    middleRow->addWidget(m_nextBtn);
+    middleRow->addStretch();
+
+    auto* column = new QVBoxLayout(this);
+    column->addStretch();
+    column->addLayout(topRow);
+    column->addLayout(middleRow);
+    column->addSpacing(80);
+    // Made before the list, the arrows would otherwise lie below it where they meet.
+    m_prevBtn->raise();
+    m_nextBtn->raise();
+
+    connect(m_closeBtn, &QToolButton::clicked, this, &AppListDialog::accept);
+    connect(m_prevBtn, &QToolButton::clicked, this, &AppListDialog::onPrevBtnClicked);
+    connect(m_nextBtn, &QToolButton::clicked, this, &AppListDialog::onNextBtnClicked);
+    connect(m_delegate, &AppListItemDelegate::removeBtnClicked, this, &AppListDialog::onRemoveClicked);
+    connect(m_delegate, &AppListItemDelegate::courseAddBtnClicked, this, &AppListDialog::onAddCourseClicked);
+    connect(m_delegate, &AppListItemDelegate::favorBtnClicked, this, &AppListDialog::onSetFavorClicked);
+    connect(m_delegate, &AppListItemDelegate::clicked, this, &AppListDialog::onAppClicked);
+    if (DB* db = Core::instance()->db) {
+        connect(db, &DB::appRemoved, this, &AppListDialog::onAppRemoved);
+        connect(db, &DB::favorChanged, this, &AppListDialog::onSetFavor);
+    }
+}
+
+AppListDialog::~AppListDialog() {
+    // The view must not look at records while they go.
+    m_model->setList(nullptr);
+}
+
+void AppListDialog::setKeyword(const QString& text) {
+    m_keyword = text;
+    load();
+}
+
+void AppListDialog::setPack(const QString& packId) {
+    m_packId = packId;
+    load();
+}
+
+void AppListDialog::load() {
+    m_model->setList(nullptr);
+    Core* core = Core::instance();
+    pagedgrid::loadPage(m_page, m_total, kPageSize, [&](unsigned limit, unsigned offset, unsigned& total) {
+        _AppSearchPara para;
+        para.name = m_keyword;
+        para.packId = m_packId;
+        para.limit = limit;
+        para.offset = offset;
+        para.orderBy = 1; // name
+        para.desc = 0;
+        m_apps.clear();
+        if (!core->db || !core->db->searchApps(&para, total, &m_apps)) {
+            m_apps.clear();
+            return -1;
+        }
+        return int(m_apps.size());
+    });
+    if (core->paths)
+        AppListModel::setIcons(&m_apps, *core->paths, true);
+    pagedgrid::updateButtons(m_prevBtn, m_nextBtn, m_page, m_total, kPageSize);
+    m_model->setList(&m_apps);
+    pagedgrid::showWhenEmpty(m_emptyLabel, m_total,
+                             m_keyword.isEmpty()
+                                 ? tr("This pack holds no resources.")
+                                 : tr("Nothing found for \"%1\". Try a shorter word.").arg(m_keyword));
+}
+
+void AppListDialog::reload() {
+    m_page = 0;
+    load();
+}
+
+void AppListDialog::onPrevBtnClicked() {
+    m_page -= 1;
+    load();
+}
+
+void AppListDialog::onNextBtnClicked() {
+    m_page += 1;
+    load();
+}
+
+void AppListDialog::onAppRemoved(int) {
+    load();
+}
+
+void AppListDialog::onSetFavor(int appId, bool favor) {
+    for (int i = 0; i < m_apps.size(); ++i) {
+        if (m_apps[i] && m_apps[i]->appId == appId) {
+            TLOG_DEBUG("found i=" << i);
+            m_model->setFavor(m_model->index(i), favor);
+            return;
+        }
+    }
+}
+
+void AppListDialog::onSetFavorClicked(const QModelIndex& index) {
+    const TaviAppPtr app = m_model->record(index);
+    DB* db = Core::instance()->db;
+    if (!app || !db)
+        return;
+    TLOG_DEBUG("favorApp");
+    // The heart changes when the catalogue confirms (favorChanged), not before.
+    db->setFavorApp(app->appId, !app->favor);
+}
+
+void AppListDialog::onAddCourseClicked(const QModelIndex& index) {
+    // The day picker comes with the course schedule views; until then the
+    // picture has nothing to open.
+    Q_UNUSED(index);
+}
+
+void AppListDialog::onAppClicked(const QModelIndex& index) {
+    const TaviAppPtr app = m_model->record(index);
+    if (app)
+        Core::instance()->openApp(app.data());
+}
+
+void AppListDialog::onRemoveClicked(const QModelIndex& index) {
+    const TaviAppPtr app = m_model->record(index);
+    if (!app)
+        return;
+    const auto answer = QMessageBox::question(this, tr("Confirm Removal"),
+                                              tr("Do you really want to remove %1?").arg(app->name),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    // The job works on its own copy: the page (and the record in it) is
+    // reloaded while the job still runs, as soon as the catalogue reports the removal.
+    const TaviAppPtr victim(new _TaviApp(*app));
+    WorkerPtr worker(new AppDeletingWorker(victim.data()));
+    ProcessingDialog dialog(worker, this);
+    dialog.exec();
+}

@@ -1,0 +1,93 @@
+#include "pagedlistwidget.h"
+
+#include "ui/lists/pagedgrid.h"
+
+#include <QBitmap>
+#include <QBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QResizeEvent>
+#include <QToolButton>
+
+PagedListWidget::PagedListWidget(const QString& objectName, const QString& title, QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(objectName);
+    setWindowTitle(title);
+    setAutoFillBackground(true);
+
+    m_prevBtn = new QToolButton(this);
+    m_prevBtn->setFixedSize(26, 45);
+    m_prevBtn->setStyleSheet("QToolButton{border-image:url(:/images/left)}");
+    m_nextBtn = new QToolButton(this);
+    m_nextBtn->setFixedSize(26, 45);
+    m_nextBtn->setStyleSheet("QToolButton{border-image:url(:/images/right)}");
+    m_prevBtn->setObjectName("prevBtn");
+    m_nextBtn->setObjectName("nextBtn");
+    m_prevBtn->setEnabled(false);
+    m_nextBtn->setEnabled(false);
+
+    m_listView = new QListView(this);
+    m_listView->setObjectName("listView");
+    m_listView->setStyleSheet("background-color:transparent; border:0px;");
+    m_listView->setViewMode(QListView::IconMode);
+    m_listView->setMovement(QListView::Static);
+    m_listView->setSpacing(20);
+    m_listView->setResizeMode(QListView::Adjust);
+
+    m_emptyLabel = pagedgrid::makeEmptyLabel(m_listView);
+
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(m_prevBtn);
+    row->addSpacing(10);
+    row->addWidget(m_listView);
+    row->addSpacing(10);
+    row->addWidget(m_nextBtn);
+
+    connect(m_prevBtn, &QToolButton::clicked, this, &PagedListWidget::onPrevBtnClicked);
+    connect(m_nextBtn, &QToolButton::clicked, this, &PagedListWidget::onNextBtnClicked);
+}
+
+void PagedListWidget::setModelAndDelegate(QAbstractItemModel* model, QAbstractItemDelegate* delegate) {
+    m_listView->setModel(model);
+    m_listView->setItemDelegate(delegate);
+}
+
+void PagedListWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QPixmap background =
+        QPixmap(":/images/center_widget_background").scaled(event->size(), Qt::IgnoreAspectRatio);
+    setMask(background.mask());
+    QPalette pal = palette();
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
+    setPalette(pal);
+
+    // The layout has already placed the list view; its area decides.
+    m_pageSize = pagedgrid::pageSizeFor(m_listView->size());
+    m_emptyLabel->setGeometry(m_listView->rect());
+    reload();
+}
+
+void PagedListWidget::load() {
+    detachRows();
+    pagedgrid::loadPage(m_page, m_total, m_pageSize, [&](unsigned limit, unsigned offset, unsigned& total) {
+        return fetchPage(limit, offset, total);
+    });
+    pagedgrid::updateButtons(m_prevBtn, m_nextBtn, m_page, m_total, m_pageSize);
+    attachRows();
+    pagedgrid::showWhenEmpty(m_emptyLabel, m_total, emptyText());
+}
+
+void PagedListWidget::reload() {
+    m_page = 0;
+    load();
+}
+
+void PagedListWidget::onPrevBtnClicked() {
+    m_page -= 1;
+    load();
+}
+
+void PagedListWidget::onNextBtnClicked() {
+    m_page += 1;
+    load();
+}

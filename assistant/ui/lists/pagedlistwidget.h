@@ -1,0 +1,56 @@
+#pragma once
+// A paged icon grid between a previous and a next button, on the rounded
+// centre background: what the favourites and the pack grids have in common.
+// Subclasses say which rows a page holds and what a click does.
+
+#include <QWidget>
+
+class QAbstractItemDelegate;
+class QAbstractItemModel;
+class QLabel;
+class QListView;
+class QResizeEvent;
+class QToolButton;
+
+class PagedListWidget : public QWidget {
+    Q_OBJECT
+public:
+    int page() const { return m_page; }
+    int pageSize() const { return m_pageSize; }
+    unsigned total() const { return m_total; }
+
+public slots:
+    // Shows the current page again from the catalogue.
+    void load();
+    // Back to the first page.
+    void reload();
+    void onPrevBtnClicked();
+    void onNextBtnClicked();
+
+protected:
+    PagedListWidget(const QString& objectName, const QString& title, QWidget* parent);
+
+    // Puts the model and delegate into the grid; subclasses call it once.
+    void setModelAndDelegate(QAbstractItemModel* model, QAbstractItemDelegate* delegate);
+
+    // Lets go of the rows the model shows (before they are replaced).
+    virtual void detachRows() = 0;
+    // Fetches the rows of one page; their number, or -1 when the query failed.
+    virtual int fetchPage(unsigned limit, unsigned offset, unsigned& total) = 0;
+    // Hands the fetched rows to the model.
+    virtual void attachRows() = 0;
+    // The friendly line an empty list shows instead of an empty panel.
+    virtual QString emptyText() const = 0;
+
+    void resizeEvent(QResizeEvent* event) override;
+
+    QListView* m_listView = nullptr;
+    QToolButton* m_prevBtn = nullptr;
+    QToolButton* m_nextBtn = nullptr;
+    QLabel* m_emptyLabel = nullptr;
+
+private:
+    unsigned m_total = 0;
+    int m_page = 0;
+    int m_pageSize = 1;
+};

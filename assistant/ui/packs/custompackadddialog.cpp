@@ -1,0 +1,91 @@
+#include "custompackadddialog.h"
+
+#include "core/worker.h"
+#include "packs/fileutil.h"
+#include "ui/dialogs/processingdialog.h"
+
+#include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName("CustomPackAddDialog");
+    resize(400, 300);
+    setWindowTitle(tr("Add Custom Pack"));
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(new QLabel(tr("pack name"), this));
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName("packNameEdit");
+    nameRow->addWidget(m_nameEdit);
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(new QLabel(tr("add file"), this));
+    m_selectBtn = new QPushButton(tr("select"), this);
+    m_selectBtn->setObjectName("selectBtn");
+    fileRow->addWidget(m_selectBtn);
+    fileRow->addStretch();
+
+    m_fileList = new QListWidget(this);
+    m_fileList->setObjectName("fileList");
+    m_saveBtn = new QPushButton(tr("save"), this);
+    m_saveBtn->setObjectName("saveBtn");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(nameRow);
+    layout->addLayout(fileRow);
+    layout->addWidget(m_fileList);
+    layout->addWidget(m_saveBtn);
+
+    connect(m_selectBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onAddFileBtnClicked);
+    connect(m_saveBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onSaveBtnClicked);
+}
+
+QStringList CustomPackAddDialog::files() const {
+    QStringList out;
+    for (int i = 0; i < m_fileList->count(); ++i)
+        out << m_fileList->item(i)->text();
+    return out;
+}
+
+void CustomPackAddDialog::addFiles(const QStringList& paths) {
+    QFileIconProvider icons;
+    for (const QString& p : paths)
+        m_fileList->addItem(new QListWidgetItem(icons.icon(QFileInfo(p)), p));
+}
+
+void CustomPackAddDialog::onAddFileBtnClicked() {
+    QFileDialog dialog(this, tr("Select file"), ".");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() == QDialog::Accepted)
+        addFiles(dialog.selectedFiles());
+}
+
+void CustomPackAddDialog::onSaveBtnClicked() {
+    m_packName = m_nameEdit->text();
+    if (m_packName.isEmpty()) {
+        QMessageBox::critical(this, tr("add pack"), tr("pack name is null!"), QMessageBox::Ok);
+        return;
+    }
+    if (!isUsableFolderName(m_packName)) {
+        QMessageBox::critical(this, tr("add pack"),
+                              tr("The pack name can not be used: it may not contain \"/\" or \"\\\", "
+                                 "begin with \".\" or hold control characters."),
+                              QMessageBox::Ok);
+        return;
+    }
+    // The job gets its own copy of the list: it runs on another thread.
+    WorkerPtr job(new CustomPackAddWorker(m_packName, files()));
+    {
+        ProcessingDialog processing(job, this);
+        processing.exec();
+    }
+    accept();
+}

@@ -1,0 +1,93 @@
+#include "packlistwidget.h"
+
+#include "catalogue/db.h"
+#include "core/core.h"
+#include "core/worker.h"
+#include "ui/dialogs/processingdialog.h"
+#include "ui/dialogs/topdialog.h"
+#include "ui/lists/applistdialog.h"
+#include "ui/packs/packlistitemdelegate.h"
+#include "ui/packs/packlistmodel.h"
+
+#include <QMessageBox>
+
+PackListWidget::PackListWidget(QWidget* parent) : PagedListWidget("PackListWidget", tr("pack list"), parent) {
+    m_model = new PackListModel(this);
+    m_delegate = new PackListItemDelegate(this);
+    setModelAndDelegate(m_model, m_delegate);
+
+    connect(m_delegate, &PackListItemDelegate::removeBtnClicked, this, &PackListWidget::removePack);
+    connect(m_delegate, &PackListItemDelegate::clicked, this, &PackListWidget::onPackClicked);
+    if (DB* db = Core::instance()->db) {
+        // The pointer packAdded carries may be gone by the time a queued signal
+        // arrives: the list always reloads from the catalogue.
+        connect(db, &DB::packAdded, this, &PackListWidget::load);
+        connect(db, &DB::packRemoved, this, &PackListWidget::load);
+    }
+    load();
+}
+
+PackListWidget::~PackListWidget() {
+    m_model->setList(nullptr);
+}
+
+void PackListWidget::detachRows() {
+    m_model->setList(nullptr);
+}
+
+int PackListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) {
+    DB* db = Core::instance()->db;
+    _PackSearchPara para;
+    para.limit = limit;
+    para.offset = offset;
+    para.orderBy = 1; // install date
+    para.desc = 1;    // newest first
+    m_packs.clear();
+    if (!db || !db->searchPacks(&para, total, &m_packs)) {
+        m_packs.clear();
+        return -1;
+    }
+    return int(m_packs.size());
+}
+
+QString PackListWidget::emptyText() const {
+    return tr("No packs yet. Import a pack file or make a pack of your own files.");
+}
+
+void PackListWidget::attachRows() {
+    const DataPaths* paths = Core::instance()->paths;
+    for (const TaviPackPtr& pack : m_packs) {
+        if (!pack)
+            continue;
+        if (pack->isCustom)
+            pack->iconPixmap = QPixmap(":/images/custom_pack_icon");
+        else if (paths)
+            pack->iconPixmap = QPixmap(QString("%1/%2").arg(paths->packIconDir, pack->icon));
+    }
+    m_model->setList(&m_packs);
+}
+
+void PackListWidget::onPackClicked(const QModelIndex& index) {
+    const TaviPackPtr pack = m_model->record(index);
+    if (!pack)
+        return;
+    AppListDialog dialog(nullptr);
+    dialog.setPack(pack->packId);
+    execAbove(dialog, this);
+}
+
+void PackListWidget::removePack(const QModelIndex& index) {
+    const TaviPackPtr pack = m_model->record(index);
+    if (!pack)
+        return;
+    const auto answer = QMessageBox::question(this, tr("Confirm Removal"),
+                                              tr("Do you really want to remove %1?").arg(pack->name),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    // The job gets a copy that outlives the reload packRemoved causes while it runs.
+    const TaviPackPtr victim(new TaviPack(*pack));
+    WorkerPtr worker(new PackDeletingWorker(victim.data()));
+    ProcessingDialog dialog(worker, this);
+    dialog.exec();
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The grid of installed packs, newest first, as many a page as the list area
+// holds. A click opens the pack's apps; the trash removes the pack.
+
+#include "catalogue/records.h"
+#include "ui/lists/pagedlistwidget.h"
+
+#include <QModelIndex>
+
+class PackListItemDelegate;
+class PackListModel;
+
+class PackListWidget : public PagedListWidget {
+    Q_OBJECT
+public:
+    explicit PackListWidget(QWidget* parent = nullptr);
+    ~PackListWidget() override;
+
+public slots:
+    void onPackClicked(const QModelIndex& index);
+    void removePack(const QModelIndex& index);
+
+protected:
+    void detachRows() override;
+    int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
+    void attachRows() override;
+    QString emptyText() const override;
+
+private:
+    PackListModel* m_model = nullptr;
+    PackListItemDelegate* m_delegate = nullptr;
+    DataSet<TaviPack> m_packs;
+};
