@@ -16,6 +16,7 @@ from urllib.parse import quote
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # keep the installation folder as installed
 
 from api import VERSION, Api, Offer  # noqa: E402
 from faults import Faults, ModeError, RequestLog, parse_rule  # noqa: E402

@@ -2,6 +2,7 @@
 failures, the request record and the update download."""
 
 import json
+from html import escape
 import os
 import socket
 import sys
@@ -14,6 +15,7 @@ from api import REQUESTS
 from faults import ModeError, check_rule
 
 MAX_BODY = 1 << 20
+MAX_DRAIN = 64 << 20
 GARBAGE = b'{"status":"ok","uid":"trunc'
 ERROR_PAGE = (b"<html><head><title>500 Internal Server Error</title></head>"
               b"<body><h1>500 Internal Server Error</h1></body></html>\n")
@@ -113,8 +115,18 @@ class Handler(BaseHTTPRequestHandler):
         length = self.headers.get("Content-Length")
         if not length:
             return b""
-        if not length.isdigit() or int(length) > MAX_BODY:
-            raise BadForm("body too large or bad Content-Length")
+        if not length.isdigit():
+            raise BadForm("bad Content-Length")
+        if int(length) > MAX_BODY:
+            # Read it away (within reason) so the client gets to see the answer
+            # instead of a reset connection.
+            left = int(length) if int(length) <= MAX_DRAIN else 0
+            while left > 0:
+                got = self.rfile.read(min(left, 1 << 16))
+                if not got:
+                    break
+                left -= len(got)
+            raise BadForm("body larger than %d bytes" % MAX_BODY)
         return self.rfile.read(int(length))
 
     def send(self, status, body, content_type, headers=()):
@@ -222,12 +234,9 @@ class Handler(BaseHTTPRequestHandler):
             self.send_json(status, value)
         elif path == "/api/reg_userinfo":
             try:
-                # The phone may send the code's text unencoded: undo the
-                # request line's Latin-1 reading before taking it as UTF-8.
-                raw = query.encode("latin-1") if method == "GET" else body
-                fields, _ = parse_form(raw)
+                fields, _ = parse_form(query.encode("latin-1") if method == "GET" else body)
             except (BadForm, UnicodeEncodeError) as e:
-                self.send_html(400, "<p>Bad registration link: %s</p>" % e)
+                self.send_html(400, "<p>Bad registration link: %s</p>" % escape(str(e)))
                 return
             if method == "GET":
                 self.send_html(*service.regpage.show(fields))
