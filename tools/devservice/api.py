@@ -99,9 +99,8 @@ class Api:
             if user is None:
                 raise Refused("unknown user_id", "fail")
         elif imei:
-            user = self.store.user_by_imei(imei)
-            if user is None:
-                user = self.store.create_user(imei)
+            user, created = self.store.device_user(imei)
+            if created:
                 self.log("new traveller account %s (%s) for device %s" % (user["id"], user["uid"], imei))
         else:
             raise Refused("neither user_id nor imei given", "fail")

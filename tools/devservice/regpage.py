@@ -109,7 +109,7 @@ class RegistrationPage:
         profile = self.api.check_profile(f)
         user = self.store.user_by_uid(f["user_id"]) if f.get("user_id") else None
         if user is None:
-            user = self.store.user_by_imei(f["imei"]) or self.store.create_user(f["imei"])
+            user, _ = self.store.device_user(f["imei"])
         self.store.update_user(user["id"], **profile)
         self.api.log("registered %s (%s) for device %s: %s" % (user["id"], user["uid"], f["imei"], profile["name"]))
         body = self.table(dict(f, user_id=user["uid"]))

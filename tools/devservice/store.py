@@ -141,26 +141,27 @@ class Store:
         with self.lock:
             return self._row(self.con.execute("select * from users where uid = ?", (uid,)).fetchone())
 
-    def user_by_imei(self, imei):
-        """The device's most recently changed account."""
-        with self.lock:
-            return self._row(self.con.execute(
-                "select * from users where imei = ? order by updated desc, id desc limit 1", (imei,)).fetchone())
-
     def users(self):
         with self.lock:
             return [self._row(r) for r in self.con.execute("select * from users order by id")]
 
-    def create_user(self, imei, **fields):
-        now = _now()
+    def device_user(self, imei):
+        """The device's account, made on first contact; (user, created).
+        Looked up and made under one lock so that two first logins of a
+        device at once still make one account."""
         with self.lock, self.con:
+            row = self.con.execute("select * from users where imei = ? order by updated desc, id desc limit 1",
+                                   (imei,)).fetchone()
+            if row:
+                return self._row(row), False
+            now = _now()
             top = self.con.execute("select max(id) from users").fetchone()[0]
             ident = max(top or 0, FIRST_USER_ID - 1) + 1
             uid = "tv%s" % secrets.token_hex(8)
             self.con.execute("insert into users(id, uid, imei, created, updated) values(?,?,?,?,?)",
                              (ident, uid, imei, now, now))
-            self._set(ident, fields, now)
-        return self.user_by_uid(uid)
+            row = self.con.execute("select * from users where id = ?", (ident,)).fetchone()
+            return self._row(row), True
 
     def update_user(self, ident, **fields):
         with self.lock, self.con:

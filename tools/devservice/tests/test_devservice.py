@@ -13,6 +13,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 from urllib.parse import quote, urlencode
@@ -149,6 +150,18 @@ class Requests(unittest.TestCase):
         self.assertNotEqual(other["uid"], a["uid"])
         self.assertNotIn(login(self.svc, "dev-login-1", "tv-nobody")[1]["status"], ("ok", "success"))
         self.assertNotIn(login(self.svc, "")[1]["status"], ("ok", "success"))
+
+    def test_simultaneous_first_logins_of_a_device_make_one_account(self):
+        replies = []
+        threads = [threading.Thread(target=lambda: replies.append(login(self.svc, "dev-race")[1]["uid"]))
+                   for _ in range(8)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join(30)
+        self.assertEqual(len(replies), 8)
+        self.assertEqual(len(set(replies)), 1)
+        self.assertEqual(len([u for u in self.svc.get_json("/_users") if u["imei"] == "dev-race"]), 1)
 
     def test_refresh_gives_strings_and_update_changes_the_user(self):
         uid = login(self.svc, "dev-upd")[1]["uid"]
