@@ -447,6 +447,28 @@ TEST(TimeServerAddress, IPv4WithAnOptionalPort) {
         EXPECT_FALSE(parseTimeServer(bad).isValid()) << bad;
 }
 
+TEST_F(TimeTest, TheOverrideIsLoggedAndAMalformedOneAsksNobody) {
+    const QByteArray saved = qgetenv("TAVI_TIME_SERVER");
+    qputenv("TAVI_TIME_SERVER", "127.0.0.1:5123");
+    const TimeServer local = configuredTimeServer();
+    EXPECT_EQ(local.address, QHostAddress("127.0.0.1"));
+    EXPECT_EQ(local.port, 5123);
+    EXPECT_TRUE(log().contains("INFO  - time server from TAVI_TIME_SERVER: 127.0.0.1:5123"))
+        << log().toStdString();
+
+    // A name or a typo must not send the request to some other machine.
+    qputenv("TAVI_TIME_SERVER", "time.example.org");
+    EXPECT_FALSE(configuredTimeServer().isValid());
+    EXPECT_TRUE(
+        log().contains("ERROR - TAVI_TIME_SERVER is not IPv4[:port], no time request: time.example.org"));
+
+    qunsetenv("TAVI_TIME_SERVER");
+    const TimeServer builtIn = configuredTimeServer();
+    EXPECT_EQ(builtIn.address, QHostAddress(QString::fromLatin1(kTimeServerAddress)));
+    EXPECT_EQ(builtIn.port, 123);
+    qputenv("TAVI_TIME_SERVER", saved);
+}
+
 TEST(TimeStartup, TheClientAsksTheOverrideAndMovesTheCatalogueToItsFortnight) {
     testsupport::TempRoot root;
     root.installClient();
