@@ -79,7 +79,7 @@ public:
     }
     QHostAddress address() const { return m_socket.localAddress(); }
     quint16 port() const { return m_socket.localPort(); }
-    QString spec() const { return QString("%1:%2").arg(address().toString()).arg(port()); }
+    QString addressText() const { return QString("%1:%2").arg(address().toString()).arg(port()); }
 
     Answer answer;
     QList<QByteArray> requests;
@@ -479,7 +479,7 @@ TEST(TimeStartup, TheClientAsksTheOverrideAndMovesTheCatalogueToItsFortnight) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& kv : testsupport::clientEnv(root.path("tmp")))
         env.insert(kv.section('=', 0, 0), kv.section('=', 1));
-    env.insert("TAVI_TIME_SERVER", server.spec());
+    env.insert("TAVI_TIME_SERVER", server.addressText());
     client.setProcessEnvironment(env);
     client.start(root.clientExe(), QStringList());
     ASSERT_TRUE(client.waitForStarted(10000));
@@ -487,7 +487,7 @@ TEST(TimeStartup, TheClientAsksTheOverrideAndMovesTheCatalogueToItsFortnight) {
     ASSERT_TRUE(waitFor([&] { return root.readLog().contains("network date:"); }, 30000))
         << root.readLog().toStdString();
     const QString log = root.readLog();
-    EXPECT_TRUE(log.contains("INFO  - time server from TAVI_TIME_SERVER: " + server.spec()))
+    EXPECT_TRUE(log.contains("INFO  - time server from TAVI_TIME_SERVER: " + server.addressText()))
         << log.toStdString();
     ASSERT_EQ(server.requests.size(), 1);
 
