@@ -43,7 +43,7 @@ private:
 CalendarPrivate::CalendarPrivate(Calendar* q, const QHostAddress& server, quint16 port, Calendar::Clock clock)
     : q(q), clock(clock ? std::move(clock) : [] { return QDateTime::currentDateTime(); }), server(server),
       serverPort(port) {
-    setDate(this->clock().date());
+    setDate(this->clock().toLocalTime().date());
 
     client = new NtpClient(this);
     client->setClock(this->clock);
