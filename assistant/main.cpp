@@ -5,10 +5,13 @@
 #include "catalogue/db.h"
 #include "catalogue/records.h"
 #include "core/core.h"
+#include "core/coursecalendar.h"
 #include "core/setupmode.h"
 #include "crashreport.h"
 #include "launch/enginepath.h"
 #include "logsetup.h"
+#include "online/calendar.h"
+#include "online/timeserver.h"
 #include "packs/fileutil.h"
 #include "packs/upgrade.h"
 #include "platform/deviceid.h"
@@ -199,8 +202,16 @@ int main(int argc, char* argv[]) {
 
     checkDataVersion(core);
 
+    // The calendar asks the time server now; the catalogue takes its dates
+    // from it from the first open on, and makes the tables of each new
+    // fortnight when the server's answer or midnight moves the date.
+    const TimeServer timeServer = configuredTimeServer();
+    Calendar calendar(timeServer.address, timeServer.port);
+    core->calendar = &calendar;
+
     DB db(paths.mainDbPath, "default");
     core->db = &db;
+    followCalendar(db, calendar);
     db.open();
     // Tables are created only where missing; this also repairs a catalogue file
     // that went missing since the first start.

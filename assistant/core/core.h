@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+class Calendar;
 class DB;
 class OfflineDB;
 class NetClient;
@@ -28,6 +29,8 @@ public:
     DB* db = nullptr;
     OfflineDB* offlineDb = nullptr;
     NetClient* netClient = nullptr;
+    // Today and the fortnight of the course schedule (made by start-up).
+    Calendar* calendar = nullptr;
     DataPaths* paths = nullptr;
     // Launchers, owned by Core and reused for every open.
     ResPackPlayer* resPackPlayer = nullptr;
