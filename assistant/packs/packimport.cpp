@@ -458,10 +458,11 @@ int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
         removeInside(paths, app->isExternal ? paths.externalDir : paths.customPackDir, app->path,
                      "user file");
     } else {
-        removeInside(paths, paths.appsDir, app->path, "resource file");
-        removeInside(paths, paths.appIconDir, app->icon, "resource icon");
+        // The unpacked book first: then the archive's folder can go too once it is empty.
         if (app->proType == "books" || app->proType == "courseware")
             removeUnpackedBook(paths, app->path);
+        removeInside(paths, paths.appsDir, app->path, "resource file");
+        removeInside(paths, paths.appIconDir, app->icon, "resource icon");
     }
     db.removeApp(app->appId, notify);
     return 0;

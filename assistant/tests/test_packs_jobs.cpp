@@ -256,6 +256,15 @@ TEST_F(CustomPack, NoFilesGiveAnEmptyPackAndAnEmptyNameIsRefused) {
     EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open for a name";
     EXPECT_EQ(inst.packs().size(), 1);
+
+    // A name with a slash is refused the same way, with a message saying why.
+    dialog.findChild<QLineEdit*>("packNameEdit")->setText("songs/2024");
+    saveBtn->click();
+    ASSERT_EQ(watcher.boxes.size(), 2);
+    EXPECT_TRUE(watcher.boxes[1].text.contains("\"/\"")) << watcher.boxes[1].text.toStdString();
+    EXPECT_EQ(watcher.boxes[1].icon, QMessageBox::Critical);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(inst.packs().size(), 1);
 }
 
 TEST_F(CustomPack, ANameThatCanNotBeAFolderMakesNoPackAndTheJobSaysSo) {

@@ -11,7 +11,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <climits>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -35,8 +37,9 @@ const QByteArray kBluetooth = QByteArray::fromHex("0c0d0e0f1011");
 
 TEST(DeviceId, PicksTheRightAdapter) {
     // A plain wired adapter wins even behind a wireless one.
-    EXPECT_EQ(selectDeviceId({adapter("Intel Wireless", 71, kWireless), adapter("Realtek PCIe GbE", 6, kWired)}),
-              "00:1A:2B:3C:4D:5E");
+    EXPECT_EQ(
+        selectDeviceId({adapter("Intel Wireless", 71, kWireless), adapter("Realtek PCIe GbE", 6, kWired)}),
+        "00:1A:2B:3C:4D:5E");
     // Tethered phones and Bluetooth networking are not the machine's own adapters.
     EXPECT_EQ(selectDeviceId({adapter("Bluetooth Device (Personal Area Network)", 6, kBluetooth)}), "");
     EXPECT_EQ(selectDeviceId({adapter("Remote NDIS based Internet Sharing Device", 6, kWired)}), "");
@@ -53,6 +56,99 @@ TEST(DeviceId, PicksTheRightAdapter) {
     EXPECT_EQ(getDeviceId(id), 0);
     EXPECT_TRUE(id.isEmpty() || QRegularExpression("^([0-9A-F]{2}:)+[0-9A-F]{2}$").match(id).hasMatch())
         << id.toStdString();
+}
+
+namespace {
+// One interface of a stand-in for /sys/class/net. A physical device has a
+// "device" link (to a folder whose "driver" link names the driver).
+struct NetDevice {
+    QString name;
+    int index;
+    int assignType;
+    QString address;
+    QString driver; // empty: a virtual interface without a device
+    bool wireless = false;
+    int arpType = 1;
+};
+void writeNet(const QString& root, const NetDevice& d) {
+    const QString dir = root + "/net/" + d.name;
+    writeFile(dir + "/ifindex", QByteArray::number(d.index) + "\n");
+    writeFile(dir + "/addr_assign_type", QByteArray::number(d.assignType) + "\n");
+    writeFile(dir + "/address", d.address.toLatin1() + "\n");
+    writeFile(dir + "/type", QByteArray::number(d.arpType) + "\n");
+    if (!d.driver.isEmpty()) {
+        const QString device = root + "/devices/" + d.name;
+        QDir().mkpath(root + "/drivers/" + d.driver);
+        QDir().mkpath(device);
+        QFile::link(root + "/drivers/" + d.driver, device + "/driver");
+        QFile::link(device, dir + "/device");
+    }
+    if (d.wireless)
+        QDir().mkpath(dir + "/wireless");
+}
+QString idFrom(const QList<NetDevice>& devices) {
+    QTemporaryDir sys;
+    for (const NetDevice& d : devices)
+        writeNet(sys.path(), d);
+    return selectDeviceId(adaptersFromSysfs(sys.path() + "/net"));
+}
+} // namespace
+
+TEST(DeviceId, OnlyPhysicalDevicesWithPermanentAddressesCount) {
+    const NetDevice ifb{"ifb0", 2, 1, "d6:3c:7d:7b:e7:d6", ""};
+    const NetDevice eth{"eth0", 4, 0, "02:fc:00:00:00:01", "virtio_net"};
+    const NetDevice veth{"veth1", 5, 3, "aa:bb:cc:dd:ee:ff", ""};
+    const NetDevice docker{"docker0", 1, 0, "02:42:ac:11:00:01", ""};
+    const NetDevice wifi{"wlp2s0", 3, 0, "a0:b1:c2:d3:e4:f5", "iwlwifi", true};
+    // The machine this was seen on: ifb0 comes first and changes at every boot.
+    EXPECT_EQ(idFrom({ifb, eth, veth, docker}), "02:FC:00:00:00:01");
+    // Wired before wireless, whatever the order of the indexes.
+    EXPECT_EQ(idFrom({wifi, eth}), "02:FC:00:00:00:01");
+    EXPECT_EQ(idFrom({wifi, ifb}), "A0:B1:C2:D3:E4:F5");
+    // Bluetooth networking and tethered phones are not the machine's.
+    const NetDevice bnep{"bnep0", 1, 0, "0c:0d:0e:0f:10:11", "btusb"};
+    const NetDevice rndis{"usb0", 2, 0, "12:34:56:78:9a:bc", "rndis_host"};
+    EXPECT_EQ(idFrom({bnep, rndis}), "");
+    EXPECT_EQ(idFrom({bnep, rndis, wifi}), "A0:B1:C2:D3:E4:F5");
+    // A stolen (assign type 2) or random address and a non-Ethernet device do not count.
+    EXPECT_EQ(idFrom({{"eth1", 1, 2, "de:ad:be:ef:00:01", "e1000"},
+                      {"ib0", 2, 0, "80:00:00:48:fe:80", "mlx4", false, 32}}),
+              "");
+    // Two wired devices: the lower index wins, not the name that sorts first.
+    EXPECT_EQ(idFrom({{"enp9s0", 7, 0, "00:00:00:00:00:09", "r8169"},
+                      {"eth0", 3, 0, "00:00:00:00:00:03", "e1000e"}}),
+              "00:00:00:00:00:03");
+}
+
+TEST(DeviceId, ThisMachinesIdComesFromAPhysicalDeviceAndStays) {
+    QString first, second;
+    ASSERT_EQ(getDeviceId(first), 0);
+    ASSERT_EQ(getDeviceId(second), 0);
+    EXPECT_EQ(first, second);
+    // Read the interfaces plainly: which addresses belong to virtual ones, and
+    // which physical device comes first.
+    QString expected;
+    int bestIndex = INT_MAX;
+    QStringList virtualAddresses;
+    for (const QString& name : QDir("/sys/class/net").entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        const QString dir = "/sys/class/net/" + name;
+        const QString address = readFile(dir + "/address").trimmed().toUpper();
+        const bool physical =
+            QFileInfo::exists(dir + "/device") && readFile(dir + "/addr_assign_type").trimmed() == "0";
+        if (!physical) {
+            virtualAddresses << address;
+            continue;
+        }
+        const bool wired = !QFileInfo::exists(dir + "/wireless") && !QFileInfo::exists(dir + "/phy80211");
+        const int index = readFile(dir + "/ifindex").trimmed().toInt();
+        if (wired && readFile(dir + "/type").trimmed() == "1" && index < bestIndex) {
+            bestIndex = index;
+            expected = address;
+        }
+    }
+    EXPECT_FALSE(virtualAddresses.contains(first)) << "chose a virtual interface: " << first.toStdString();
+    if (!expected.isEmpty())
+        EXPECT_EQ(first, expected);
 }
 
 TEST(OpenGl, VersionTextAndEngineChoice) {

@@ -68,12 +68,13 @@ TEST(Startup, FirstStartCreatesTheDataLayoutAndSecondStartWritesNothing) {
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
 
     const QString log = root.readLog();
-    const QStringList order = {"########## new instance ##########", "ver:" + productVersion(), "imei:", "init",
-                               ">>setup"};
+    const QStringList order = {"########## new instance ##########", "ver:" + productVersion(),
+                               "imei:", "init", ">>setup"};
     int at = -1;
     for (const QString& line : order) {
         const int found = log.indexOf(line, at + 1);
-        EXPECT_GT(found, at) << "missing or out of order: " << line.toStdString() << "\n" << log.toStdString();
+        EXPECT_GT(found, at) << "missing or out of order: " << line.toStdString() << "\n"
+                             << log.toStdString();
         at = std::max(at, found);
     }
     for (const char* d : {"data", "temp", "data/packicons", "data/apps", "data/appicons", "data/custompack",
@@ -129,7 +130,8 @@ TEST(Startup, SecondInstanceGivesWayAndAStaleServerDoesNotBlock) {
     {
         RunningClient first(root);
         ASSERT_TRUE(first.process.waitForStarted(10000));
-        ASSERT_TRUE(waitFor([&] { return root.readLog().contains("get curr user"); }, 30000)) << root.readLog().toStdString();
+        ASSERT_TRUE(waitFor([&] { return root.readLog().contains("get curr user"); }, 30000))
+            << root.readLog().toStdString();
 
         ProcessResult second = run(root.clientExe(), {}, 30000, clientEnv(root.path("tmp")));
         EXPECT_FALSE(second.timedOut);
@@ -150,7 +152,8 @@ TEST(Startup, SecondInstanceGivesWayAndAStaleServerDoesNotBlock) {
         crashed.process.waitForFinished(5000);
     }
     RunningClient next(root);
-    ASSERT_TRUE(waitFor([&] { return root.readLog().count(">>run") == 3; }, 30000)) << root.readLog().toStdString();
+    ASSERT_TRUE(waitFor([&] { return root.readLog().count(">>run") == 3; }, 30000))
+        << root.readLog().toStdString();
     EXPECT_EQ(root.readLog().count("multi instance"), 1);
     EXPECT_TRUE(next.stop());
 }
@@ -184,7 +187,7 @@ TEST(Startup, SetupTurnsDailyFoldersIntoGb2312PlaylistsWithoutDuplicates) {
     EXPECT_TRUE(QFileInfo::exists(daily + "/b/b.pls"));
 
     ProcessResult rows = run("sqlite3", {root.path("data/main.db"), "select name, playlist, isCustom from "
-                                                                     "DailySceneTbl order by name"});
+                                                                    "DailySceneTbl order by name"});
     EXPECT_EQ(rows.out.trimmed(), "a|a/a.pls|0\nb|b/b.pls|0");
     const QString log = root.readLog();
     EXPECT_TRUE(log.contains("subdir:a"));
@@ -196,6 +199,78 @@ TEST(Startup, HelpNamesTheOptions) {
     root.installClient();
     ProcessResult r = run(root.clientExe(), {"--help"}, 30000, clientEnv(root.path("tmp")));
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* text : {"--setup", "data setup", "--packdir", "pack dir", "--dailyscenedir", "daily scene dir"})
+    for (const char* text :
+         {"--setup", "data setup", "--packdir", "pack dir", "--dailyscenedir", "daily scene dir"})
         EXPECT_TRUE(r.out.contains(text)) << text;
+}
+
+namespace {
+// The environment of a machine without any display: no X, no Wayland, no platform chosen.
+QProcessEnvironment withoutDisplay(const TempRoot& root) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& kv : clientEnv(root.path("tmp")))
+        env.insert(kv.section('=', 0, 0), kv.section('=', 1));
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    return env;
+}
+} // namespace
+
+TEST(Startup, WithoutADisplayOnlyTheSetupRunRuns) {
+    TempRoot root;
+    root.installClient();
+    QProcess normal;
+    normal.setProcessEnvironment(withoutDisplay(root));
+    normal.start(root.clientExe(), QStringList());
+    // It used to run on, invisible, holding the guard that turns away every later start.
+    ASSERT_TRUE(normal.waitForFinished(15000)) << "a normal run without a display lingers";
+    EXPECT_EQ(normal.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(normal.exitCode(), 0);
+    EXPECT_TRUE(QString::fromLocal8Bit(normal.readAllStandardError()).contains("no display"));
+
+    for (const QStringList& args : {QStringList{"-setup"}, QStringList{"--version"}}) {
+        QProcess other;
+        other.setProcessEnvironment(withoutDisplay(root));
+        other.start(root.clientExe(), args);
+        ASSERT_TRUE(other.waitForFinished(30000));
+        EXPECT_EQ(other.exitCode(), 0) << args.join(' ').toStdString();
+        EXPECT_FALSE(QString::fromLocal8Bit(other.readAllStandardError()).contains("already running"));
+    }
+    EXPECT_TRUE(root.readLog().contains(">>setup"));
+}
+
+TEST(Startup, SetupWritesNoPlaylistThroughALinkedFolder) {
+    TempRoot root;
+    root.installClient();
+    ASSERT_EQ(runSetup(root).exitCode, 0);
+    const QString outside = root.path("elsewhere");
+    writeFile(outside + "/song.mp3", "x");
+    writeFile(root.path("data/daily/real/clip.mp3"), "x");
+    ASSERT_TRUE(QFile::link(outside, root.path("data/daily/linked")));
+
+    ASSERT_EQ(runSetup(root).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(root.path("data/daily/real/real.pls")));
+    EXPECT_EQ(QDir(outside).entryList(QDir::Files), QStringList{"song.mp3"})
+        << "nothing written through the link";
+    ProcessResult rows =
+        run("sqlite3", {root.path("data/main.db"), "select name from DailySceneTbl order by name"});
+    EXPECT_EQ(rows.out.trimmed(), "real");
+}
+
+TEST(Startup, APackFileCalledDailyKeepsTheInstallersDailyScenes) {
+    TempRoot root;
+    root.installClient();
+    // An installer stages daily scenes in temp/daily and ships a pack named daily.tvp.
+    writeFile(root.path("temp/daily/nap/lullaby.mp3"), "x");
+    const QString packs = root.path("preinstall");
+    writeFile(root.path("user/pack.ini"), "[pack]\nver=1\ntype=2\n");
+    writeFile(root.path("user/story.mp3"), "x");
+    QDir().mkpath(packs);
+    ASSERT_EQ(run("7za", {"a", "-bd", packs + "/daily.tvp", "."}, 60000, {}, root.path("user")).exitCode, 0);
+
+    ASSERT_EQ(runSetup(root, {"--packdir", packs}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(root.path("data/daily/nap/nap.pls")));
+    EXPECT_TRUE(QFileInfo::exists(root.path("data/external/daily/story.mp3")));
+    ProcessResult rows = run("sqlite3", {root.path("data/main.db"), "select name from DailySceneTbl"});
+    EXPECT_EQ(rows.out.trimmed(), "nap");
 }

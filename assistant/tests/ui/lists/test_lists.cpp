@@ -10,7 +10,9 @@
 #include "ui/lists/applistmodel.h"
 #include "ui/lists/pagedgrid.h"
 
+#include <QFontMetrics>
 #include <QGraphicsOpacityEffect>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
@@ -351,6 +353,33 @@ TEST(DelegatePaintTest, IconFillsTheSquareAndTheNameSitsUnderIt) {
     EXPECT_EQ(pixelsOf(blank, blank.rect(), Qt::black), blank.width() * blank.height());
 }
 
+TEST(DelegatePaintTest, ALongNameEndsItsSecondLineWithAnEllipsis) {
+    const QFont font(QString::fromUtf8("微软雅黑"), 11);
+    const int width = 146;
+    const QFontMetrics metrics(font);
+    const QString shortName = "Snow Day";
+    EXPECT_EQ(IconListItemDelegate::nameLines(shortName, font, width), QStringList{shortName});
+
+    const QString longName =
+        "The very long story of the little bear who went out to find the moon and came back";
+    const QStringList lines = IconListItemDelegate::nameLines(longName, font, width);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(longName.startsWith(lines[0]));
+    EXPECT_TRUE(lines[1].endsWith(QChar(0x2026))) << lines[1].toStdString();
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), width) << line.toStdString();
+
+    // Chinese has no blanks to break at; a name without any still wraps and ends in "…".
+    const QString chinese = QString::fromUtf8("小熊和月亮的故事从前有一只小熊它每天晚上都看着天上的月亮");
+    const QStringList zh = IconListItemDelegate::nameLines(chinese, font, width);
+    ASSERT_EQ(zh.size(), 2);
+    EXPECT_TRUE(zh[1].endsWith(QChar(0x2026)));
+    EXPECT_TRUE(chinese.startsWith(zh[0]));
+    // Exactly two lines' worth keeps every character.
+    const QString twoLines = zh[0] + chinese.mid(zh[0].size(), 3);
+    EXPECT_EQ(IconListItemDelegate::nameLines(twoLines, font, width).join(""), twoLines);
+}
+
 TEST(DelegatePaintTest, HeartFollowsTheFavourRoleAndTheActionPicturesArePainted) {
     DataSet<TaviApp> page;
     page.append(makeApp(1, "a", false));
@@ -579,6 +608,23 @@ TEST_F(AppListDialogTest, CloseButtonAcceptsAndCourseAddOpensNothingYet) {
     button(&dialog, "closeBtn")->click();
     EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(AppListDialogTest, EmptyResultsSayWhyInsteadOfShowingAnEmptyPanel) {
+    addApp("Frog", "pond");
+    AppListDialog search;
+    search.setKeyword("elephant");
+    auto* label = search.findChild<QLabel*>("emptyLabel");
+    ASSERT_TRUE(label);
+    EXPECT_FALSE(label->isHidden());
+    EXPECT_TRUE(label->text().contains("elephant"));
+    search.setKeyword("Frog");
+    EXPECT_TRUE(label->isHidden());
+
+    AppListDialog emptyPack;
+    emptyPack.setPack("no-such-pack");
+    EXPECT_FALSE(emptyPack.findChild<QLabel*>("emptyLabel")->isHidden());
+    EXPECT_FALSE(emptyPack.findChild<QLabel*>("emptyLabel")->text().isEmpty());
 }
 
 // ---- favourites ------------------------------------------------------------------------
