@@ -44,6 +44,14 @@ Xvfb::Xvfb(int width, int height, int depth) : m_size(width, height) {
     m_display = QString(":%1").arg(number);
 }
 
+Xvfb::Xvfb(Current) : m_display(qEnvironmentVariable("DISPLAY")) {
+    if (m_display.isEmpty())
+        m_error = "no DISPLAY to draw on";
+    const QStringList wh = xdotool({"getdisplaygeometry"}).out.trimmed().split(' ');
+    if (wh.size() == 2)
+        m_size = QSize(wh[0].toInt(), wh[1].toInt());
+}
+
 Xvfb::~Xvfb() {
     for (QProcess* p : m_clients) {
         if (p->state() != QProcess::NotRunning) {
@@ -148,8 +156,12 @@ QRect Xvfb::windowGeometry(const QString& windowId) const {
 }
 
 bool Xvfb::click(int x, int y, int button) const {
-    // Moving first and clicking apart gives Qt an enter and a move event, as a real pointer would.
-    if (xdotool({"mousemove", "--sync", QString::number(x), QString::number(y)}).exitCode != 0)
+    // Moving first and clicking apart gives Qt an enter and a move event, as a
+    // real pointer would. A --sync move to where the pointer already is waits
+    // for a motion that never comes, so a second click on the same spot skips it.
+    const QString at = xdotool({"getmouselocation", "--shell"}).out;
+    const bool there = at.contains(QString("X=%1\n").arg(x)) && at.contains(QString("Y=%1\n").arg(y));
+    if (!there && xdotool({"mousemove", "--sync", QString::number(x), QString::number(y)}).exitCode != 0)
         return false;
     QThread::msleep(100);
     return xdotool({"click", QString::number(button)}).exitCode == 0;
