@@ -78,12 +78,14 @@ protected:
         for (int p = 1; p < pages; ++p) {
             ASSERT_TRUE(next->isEnabled()) << "page " << p;
             pointAndClick(next);
-            ASSERT_TRUE(waitFor([&] { return page() == p; }, 3000)) << "next arrow did not turn to page " << p;
+            ASSERT_TRUE(waitFor([&] { return page() == p; }, 3000))
+                << "next arrow did not turn to page " << p;
         }
         EXPECT_FALSE(next->isEnabled()) << "the last page leads nowhere";
         for (int p = pages - 2; p >= 0; --p) {
             pointAndClick(prev);
-            ASSERT_TRUE(waitFor([&] { return page() == p; }, 3000)) << "previous arrow did not turn to page " << p;
+            ASSERT_TRUE(waitFor([&] { return page() == p; }, 3000))
+                << "previous arrow did not turn to page " << p;
         }
         EXPECT_FALSE(prev->isEnabled());
     }
@@ -100,15 +102,16 @@ TEST_F(PagingByPointer, FavouritesAndPacksPageWithTheirArrows) {
     ASSERT_TRUE(waitFor([&] { return favourites->isVisible(); }));
     settle();
     pageThrough(
-        favourites, [&] { return favourites->page(); }, pagedgrid::pageCount(favourites->total(), favourites->pageSize()),
-        "favourites");
+        favourites, [&] { return favourites->page(); },
+        pagedgrid::pageCount(favourites->total(), favourites->pageSize()), "favourites");
 
     pointAndClick(content()->findChild<QWidget*>("packBtn"));
     auto* packs = content()->findChild<PackListWidget*>();
     ASSERT_TRUE(waitFor([&] { return packs->isVisible(); }));
     settle();
     pageThrough(
-        packs, [&] { return packs->page(); }, pagedgrid::pageCount(packs->total(), packs->pageSize()), "packs");
+        packs, [&] { return packs->page(); }, pagedgrid::pageCount(packs->total(), packs->pageSize()),
+        "packs");
 }
 
 TEST_F(PagingByPointer, APacksAppsAndTheSearchResultsPageWithTheirArrows) {
