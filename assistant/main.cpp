@@ -11,6 +11,9 @@
 #include "launch/enginepath.h"
 #include "logsetup.h"
 #include "online/calendar.h"
+#include "online/netclient.h"
+#include "online/offlinedb.h"
+#include "online/serviceaddress.h"
 #include "online/timeserver.h"
 #include "packs/fileutil.h"
 #include "packs/upgrade.h"
@@ -252,9 +255,17 @@ int main(int argc, char* argv[]) {
     probeOpenGL();
     applyStyleSheet(app);
 
+    // The region cache beside the client ("offline.db" in the working directory).
+    OfflineDB offlineDb("offline.db", "offline");
+    offlineDb.open();
+    core->offlineDb = &offlineDb;
+
     TLOG_INFO("get curr user");
     core->loadUser();
 
+    NetClient netClient(configuredServiceAddress(), core->deviceId, core->version, &core->currentUser,
+                        &core->userLock);
+    core->netClient = &netClient;
     QThread workerThread;
     core->workerThread = &workerThread;
     workerThread.start();
@@ -273,7 +284,11 @@ int main(int argc, char* argv[]) {
     workerThread.wait();
     instance.setWindowActivator({});
     mainFrame.reset();
+    offlineDb.close();
     db.close();
+    core->workerThread = nullptr;
+    core->netClient = nullptr;
+    core->offlineDb = nullptr;
     TLOG_INFO("<<<< exit...");
     return result;
 }

@@ -6,6 +6,7 @@
 #include "catalogue/datapaths.h"
 #include "catalogue/records.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QString>
 
@@ -48,8 +49,23 @@ public:
     int removePack(TaviPack* pack);
     int removeApp(_TaviApp* app, bool notify);
 
-    // Reads the local user from the catalogue; always 0.
+    // Reads the local user from the catalogue, the names of its province,
+    // city and school from the region cache; always 0.
     int loadUser();
+    // Worker thread: logs in when there is no uid yet, reloads the user from
+    // the service, names its numbers through the cache, stores it and emits
+    // userLoaded(). The refresh's result code (0 when it worked).
+    int getUserInfoOnline();
+    // Worker thread: sends an edited profile (logging in first when there is
+    // no uid yet) and, once the service took it, reloads the user from there.
+    // The send's result code.
+    int updateUserInfo(TaviUser* user);
+
+    // The current user is written on the worker thread and read on the
+    // interface thread: readers take a copy, writers change it, under userLock.
+    TaviUser userSnapshot() const;
+    void setCurrentUser(const TaviUser& user);
+    mutable QMutex userLock;
 
 signals:
     void userLoaded();

@@ -72,6 +72,9 @@ int main(int argc, char** argv) {
     // (nothing listens on the discard port; the computer's date stays).
     if (qEnvironmentVariableIsEmpty("TAVI_TIME_SERVER"))
         qputenv("TAVI_TIME_SERVER", "127.0.0.1:9");
+    // Nor the online service: a client that goes online meets a closed port here.
+    if (qEnvironmentVariableIsEmpty("TAVI_SERVICE_ADDRESS"))
+        qputenv("TAVI_SERVICE_ADDRESS", "http://127.0.0.1:9");
     ::testing::InitGoogleTest(&argc, argv);
     int result = 0;
     {

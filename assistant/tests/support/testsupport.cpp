@@ -19,6 +19,10 @@ void TempRoot::installClient() const {
     QFile::copy(TAVI_CLIENT_EXE, clientExe());
     QFile::remove(appDir() + "/version.ini");
     QFile::copy(QString(TAVI_CLIENT_BUILD_DIR) + "/version.ini", appDir() + "/version.ini");
+    // The region cache as shipped (a copy: runs write the schools they fetch into it).
+    QFile::remove(appDir() + "/offline.db");
+    QFile::copy(QString(TAVI_CLIENT_BUILD_DIR) + "/offline.db", appDir() + "/offline.db");
+    QFile::setPermissions(appDir() + "/offline.db", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QString TempRoot::readLog() const { return readFile(logPath()); }

@@ -21,7 +21,7 @@ public:
     QString dataDir() const { return m_dir.path() + "/data"; }
     QString tempDir() const { return m_dir.path() + "/temp"; }
     QString path(const QString& relative) const { return m_dir.path() + "/" + relative; }
-    // Copies the built client (and its version.ini) into appDir.
+    // Copies the built client, its version.ini and the region cache into appDir.
     void installClient() const;
     QString clientExe() const { return appDir() + "/taviclient"; }
     QString logPath() const { return appDir() + "/debug/taviassistant.log"; }

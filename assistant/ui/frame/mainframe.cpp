@@ -263,7 +263,7 @@ void MainFrame::showContentPage() {
 }
 
 void MainFrame::refreshUser() {
-    const QString school = Core::instance()->currentUser.schoolName;
+    const QString school = Core::instance()->userSnapshot().schoolName;
     if (!school.isEmpty())
         m_titleLabel->setText(school);
 }

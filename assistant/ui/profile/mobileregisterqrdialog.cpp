@@ -1,0 +1,65 @@
+#include "mobileregisterqrdialog.h"
+
+#include "core/core.h"
+#include "online/formencode.h"
+#include "online/netclient.h"
+#include "online/serviceaddress.h"
+#include "platform/log.h"
+#include "ui/profile/qrwidget.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+QString MobileRegisterQRDialog::registerText(const QString& baseAddress, const QString& deviceId,
+                                             const TaviUser& user) {
+    FormBody query;
+    query.add("imei", deviceId)
+        .add("name", user.name)
+        .add("qq", user.qq)
+        .add("tel", user.mobile)
+        .add("province", user.province)
+        .add("city", user.city)
+        .add("kindergarten", user.school)
+        .add("user_id", user.uid);
+    if (user.school == 0)
+        query.add("other_kindergarten", user.otherSchool);
+    query.add("terminal_type", QStringLiteral("pc")).add("account_type", QStringLiteral("traveler"));
+    return baseAddress + "/api/reg_userinfo?" + QString::fromLatin1(query.bytes());
+}
+
+MobileRegisterQRDialog::MobileRegisterQRDialog(TaviUserPtr user, QWidget* parent)
+    : QDialog(parent), m_user(user ? user : TaviUserPtr(new TaviUser)) {
+    setObjectName("MobileRegisterQRDialog");
+    setWindowTitle(tr("register"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(360, 280);
+    QPalette pal = palette();
+    pal.setBrush(QPalette::Window, QBrush(QPixmap(":/images/store_dialog_background")));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Core* core = Core::instance();
+    const QString base = core->netClient ? core->netClient->baseAddress() : configuredServiceAddress();
+    const QString text = registerText(base, core->deviceId, *m_user);
+    TLOG_DEBUG(text);
+
+    m_closeBtn = new QToolButton(this);
+    m_closeBtn->setObjectName("closeBtn");
+    m_closeBtn->setFixedSize(16, 16);
+    m_closeBtn->setStyleSheet("QToolButton{border-image:url(:/images/close_mid)}");
+    connect(m_closeBtn, &QToolButton::clicked, this, &MobileRegisterQRDialog::accept);
+
+    auto* scan = new QLabel(tr("scan qr to register"), this);
+    scan->setObjectName("whiteLabel");
+    scan->setAlignment(Qt::AlignCenter);
+
+    m_qr = new QRWidget(this);
+    m_qr->setFixedSize(180, 180);
+    m_qr->setQRData(text);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_closeBtn, 1, Qt::AlignRight);
+    layout->addWidget(scan, 1, Qt::AlignHCenter);
+    layout->addWidget(m_qr, 1, Qt::AlignHCenter);
+}

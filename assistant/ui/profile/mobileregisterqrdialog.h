@@ -1,0 +1,28 @@
+#pragma once
+// Registration without a connection: a QR code that a phone opens as the
+// service's registration page, with the profile typed on this page in its
+// query string.
+
+#include "catalogue/records.h"
+
+#include <QDialog>
+
+class QRWidget;
+class QToolButton;
+
+class MobileRegisterQRDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit MobileRegisterQRDialog(TaviUserPtr user, QWidget* parent = nullptr);
+
+    // The registration page's address for the user; every value form-encoded.
+    static QString registerText(const QString& baseAddress, const QString& deviceId, const TaviUser& user);
+
+    QRWidget* qrWidget() const { return m_qr; }
+    QToolButton* closeButton() const { return m_closeBtn; }
+
+private:
+    TaviUserPtr m_user;
+    QRWidget* m_qr = nullptr;
+    QToolButton* m_closeBtn = nullptr;
+};
