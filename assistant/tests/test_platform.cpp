@@ -1,5 +1,6 @@
 // The platform pieces start-up relies on: device id selection, the OpenGL
-// version text, the fortnight, folder copies and crash reports.
+// version text, the fortnight, folder copies, crash reports and the
+// connectivity test.
 
 #include "catalogue/datapaths.h"
 #include "catalogue/fortnight.h"
@@ -7,6 +8,7 @@
 #include "packs/fileutil.h"
 #include "platform/deviceid.h"
 #include "platform/glprobe.h"
+#include "platform/network.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -147,8 +149,9 @@ TEST(DeviceId, ThisMachinesIdComesFromAPhysicalDeviceAndStays) {
         }
     }
     EXPECT_FALSE(virtualAddresses.contains(first)) << "chose a virtual interface: " << first.toStdString();
-    if (!expected.isEmpty())
+    if (!expected.isEmpty()) {
         EXPECT_EQ(first, expected);
+    }
 }
 
 TEST(OpenGl, VersionTextAndEngineChoice) {
@@ -244,4 +247,30 @@ TEST(CrashReport, AFatalSignalLeavesAReportWithABacktrace) {
     EXPECT_NE(crash::install(bad), 0);
     EXPECT_FALSE(crash::lastErrorMessage().empty());
     EXPECT_LE(crash::lastErrorMessage(10).size(), 10u);
+}
+
+TEST(Network, TheConnectivityTestFollowsTheInterfacesAndCanBeForced) {
+    // What iproute2 sees: an interface that is up with its carrier (LOWER_UP),
+    // not loopback, holding at least one address.
+    const testsupport::ProcessResult links = testsupport::run("ip", {"-o", "link", "show"});
+    ASSERT_EQ(links.exitCode, 0) << links.err.toStdString();
+    bool expected = false;
+    for (const QString& line : links.out.split('\n', Qt::SkipEmptyParts)) {
+        const QString name = line.section(':', 1, 1).trimmed().section('@', 0, 0);
+        const QString flags = line.section('<', 1).section('>', 0, 0);
+        const QStringList f = flags.split(',');
+        if (f.contains("LOOPBACK") || !f.contains("UP") || !f.contains("LOWER_UP"))
+            continue;
+        const testsupport::ProcessResult addr = testsupport::run("ip", {"-o", "addr", "show", "dev", name});
+        if (!addr.out.trimmed().isEmpty())
+            expected = true;
+    }
+    EXPECT_EQ(isNetworkConnected(), expected) << links.out.toStdString();
+
+    forceNetworkState(NetworkState::Disconnected);
+    EXPECT_FALSE(isNetworkConnected());
+    forceNetworkState(NetworkState::Connected);
+    EXPECT_TRUE(isNetworkConnected());
+    forceNetworkState(NetworkState::Unforced);
+    EXPECT_EQ(isNetworkConnected(), expected);
 }

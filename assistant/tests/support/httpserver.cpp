@@ -109,6 +109,11 @@ void HttpServer::setReply(const QByteArray& path, const Reply& reply) {
     m_replies[path] = reply;
 }
 
+void HttpServer::setResponder(Responder responder) {
+    QMutexLocker lock(&m_mutex);
+    m_responder = std::move(responder);
+}
+
 QList<HttpServer::Request> HttpServer::requests() const {
     QMutexLocker lock(&m_mutex);
     return m_requests;
@@ -184,7 +189,7 @@ void HttpServer::serve(int fd) {
         QMutexLocker lock(&m_mutex);
         m_requests << request;
         const auto it = m_replies.constFind(request.path());
-        if (it != m_replies.constEnd())
+        if (!(m_responder && m_responder(request, &reply)) && it != m_replies.constEnd())
             reply = it.value();
     }
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.delayMs);

@@ -11,6 +11,7 @@
 #include <QPair>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -48,6 +49,9 @@ public:
     // The reply for one path ("/api/user_login"); other paths get 404.
     void setReply(const QByteArray& path, const Reply& reply);
     void setReply(const QByteArray& path, const QByteArray& body) { setReply(path, Reply{200, body}); }
+    // Answers the requests it takes (returns true for) itself, before the per-path replies.
+    using Responder = std::function<bool(const Request&, Reply*)>;
+    void setResponder(Responder responder);
 
     QList<Request> requests() const;
     // The bodies received for one path, oldest first.
@@ -65,6 +69,7 @@ private:
     mutable QMutex m_mutex;
     std::vector<std::thread> m_connections;
     QMap<QByteArray, Reply> m_replies;
+    Responder m_responder;
     QList<Request> m_requests;
 };
 
