@@ -1,0 +1,431 @@
+// The profile page (offscreen): its fields and their limits, the three modes,
+// the province, city and school lists from the cache and the service, the
+// checks before sending, online and offline registration, the QR widget, and
+// the school in the main window's title.
+
+#include "support/devservice.h"
+#include "support/httpserver.h"
+#include "support/profilefixture.h"
+#include "ui/frame/mainframe.h"
+#include "ui/frame/titlelabel.h"
+#include "ui/profile/mgmtform.h"
+#include "ui/profile/mobileregisterqrdialog.h"
+#include "ui/profile/qrtablet.h"
+#include "ui/profile/qrwidget.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace listtest;
+using namespace profiletest;
+using testsupport::DevService;
+using testsupport::HttpServer;
+using testsupport::formValue;
+using testsupport::waitFor;
+
+namespace {
+
+class ProfilePage : public ProfileFixture {
+protected:
+    void destroyWidgets() override {
+        form.reset();
+        frame.reset();
+    }
+    void makeForm() {
+        form = std::make_unique<MgmtForm>();
+        form->resize(1600, 800);
+        form->show();
+        settleJobs();
+    }
+    void select(QComboBox* box, const QString& text) {
+        const int i = box->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        box->setCurrentIndex(i);
+    }
+    QStringList items(QComboBox* box) {
+        QStringList out;
+        for (int i = 0; i < box->count(); ++i)
+            out << box->itemText(i);
+        return out;
+    }
+    void fill(const QString& name, const QString& qq, const QString& mobile) {
+        form->nameEdit()->setText(name);
+        form->qqEdit()->setText(qq);
+        form->mobileEdit()->setText(mobile);
+    }
+    // 北京市 / 朝阳区 / the first school listed.
+    void chooseChaoyang() {
+        select(form->provinceBox(), QString::fromUtf8("北京市"));
+        select(form->cityBox(), QString::fromUtf8("朝阳区"));
+    }
+    void chooseOther() { form->schoolBox()->setCurrentIndex(form->schoolBox()->findData(0)); }
+
+    std::unique_ptr<MgmtForm> form;
+    std::unique_ptr<MainFrame> frame;
+};
+
+} // namespace
+
+TEST_F(ProfilePage, FieldsCarryTheirLimitsAndTheLowerPartItsParts) {
+    forceNetworkState(NetworkState::Disconnected);
+    makeForm();
+    EXPECT_EQ(form->windowTitle(), "mgmt");
+    EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
+    EXPECT_EQ(form->execButton()->text(), "register");
+    EXPECT_EQ(form->execButton()->objectName(), "darkButton");
+    EXPECT_EQ(form->updateButton()->text(), "update");
+    EXPECT_EQ(form->nameEdit()->objectName(), "profileEdit");
+    EXPECT_EQ(form->provinceBox()->objectName(), "profileComboBox");
+    EXPECT_EQ(form->deviceLabel()->text(), kDevice);
+    EXPECT_TRUE(form->deviceLabel()->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(form->aboutLabel()->text().startsWith("tavinet assistant 2.1.0"));
+    EXPECT_EQ(form->otherSchoolEdit()->placeholderText(), "enter your school name");
+
+    QTest::keyClicks(form->nameEdit(), "abcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(form->nameEdit()->text(), "abcdefghijklmno") << "15 characters";
+    QTest::keyClicks(form->qqEdit(), "12ab34cd567890123");
+    EXPECT_EQ(form->qqEdit()->text(), "123456789012") << "digits only, 12 at most";
+    QTest::keyClicks(form->mobileEdit(), "138x0013y80001234");
+    EXPECT_EQ(form->mobileEdit()->text(), "13800138000");
+    QTest::keyClicks(form->otherSchoolEdit(), "123456789012345678901234");
+    EXPECT_EQ(form->otherSchoolEdit()->text().size(), 20);
+
+    QStringList captions;
+    for (QRTablet* t : form->findChildren<QRTablet*>()) {
+        captions << t->captionLabel()->text();
+        EXPECT_EQ(t->size(), QSize(128, 150));
+        EXPECT_TRUE(t->pictureLabel()->hasScaledContents());
+        EXPECT_FALSE(t->pictureLabel()->pixmap(Qt::ReturnByValue).isNull());
+    }
+    EXPECT_EQ(captions, QStringList({"QQ Group", "Wechat Account"}));
+
+    // The update button is there and does nothing yet.
+    form->updateButton()->click();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ProfilePage, ListsComeFromTheCacheAndACitysSchoolsFromTheServiceFirst) {
+    HttpServer server;
+    useService(server.baseAddress());
+    server.setReply("/api/get_nurseries", R"([{"id":"0","name":"zero"},{"id":"1004","name":"Sun & Moon"},
+                                             {"id":"1005","name":"O'Neil"}])");
+    forceNetworkState(NetworkState::Disconnected);
+    makeForm();
+    EXPECT_EQ(form->provinceBox()->count(), 34);
+    EXPECT_EQ(form->provinceBox()->itemData(0).toInt(), 110000);
+
+    server.clear();
+    select(form->provinceBox(), QString::fromUtf8("上海市"));
+    EXPECT_EQ(form->cityBox()->count(), 16);
+    EXPECT_EQ(form->cityBox()->currentIndex(), 0);
+    select(form->cityBox(), QString::fromUtf8("浦东新区"));
+    // Asked on this thread, for the city on screen, and answered before the slot returned.
+    const QList<QByteArray> asked = server.bodies("/api/get_nurseries");
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_EQ(formValue(testsupport::decodeForm(asked.last()), "city_id"), "310115");
+    EXPECT_EQ(items(form->schoolBox()), QStringList({"Sun & Moon", "O'Neil", "other"}));
+    EXPECT_EQ(form->schoolBox()->itemData(2).toInt(), 0);
+    EXPECT_EQ(form->schoolBox()->currentIndex(), 0);
+    DataSet<_SchoolInfo> cached;
+    ASSERT_TRUE(cache->getSchools(310115, &cached));
+    EXPECT_EQ(cached.size(), 2) << "the city's schools went into the cache, id 0 not";
+
+    // The service has nothing: the cached schools.
+    server.setReply("/api/get_nurseries", "[]");
+    select(form->cityBox(), QString::fromUtf8("徐汇区"));
+    EXPECT_EQ(items(form->schoolBox()), QStringList({"other"}));
+    select(form->cityBox(), QString::fromUtf8("浦东新区"));
+    EXPECT_EQ(items(form->schoolBox()), QStringList({"Sun & Moon", "O'Neil", "other"}));
+}
+
+TEST_F(ProfilePage, WithTheServiceStoppedTheCachedSchoolsAndOtherComeAtOnce) {
+    DevService service;
+    ASSERT_TRUE(service.isRunning());
+    useService(service.baseAddress());
+    addCachedSchool(77, "Cached Kindergarten", 110108);
+    forceNetworkState(NetworkState::Disconnected);
+    makeForm();
+    select(form->cityBox(), QString::fromUtf8("朝阳区"));
+    EXPECT_GT(form->schoolBox()->count(), 1) << "the service's schools of 朝阳区";
+    service.stop();
+    QElapsedTimer t;
+    t.start();
+    select(form->cityBox(), QString::fromUtf8("海淀区"));
+    EXPECT_LT(t.elapsed(), 2000);
+    EXPECT_EQ(items(form->schoolBox()), QStringList({"Cached Kindergarten", "other"}));
+}
+
+TEST_F(ProfilePage, AServiceThatDoesNotAnswerHoldsTheListAtMostForTheTimeOut) {
+    HttpServer server;
+    useService(server.baseAddress());
+    addCachedSchool(77, "Cached Kindergarten", 110108);
+    forceNetworkState(NetworkState::Disconnected);
+    makeForm();
+    server.setReply("/api/get_nurseries", HttpServer::Reply{200, R"([{"id":"5","name":"late"}])",
+                                                          "application/json", 11000});
+    QElapsedTimer t;
+    t.start();
+    select(form->cityBox(), QString::fromUtf8("海淀区"));
+    EXPECT_GE(t.elapsed(), 9500);
+    EXPECT_LT(t.elapsed(), 12000);
+    EXPECT_EQ(items(form->schoolBox()), QStringList({"Cached Kindergarten", "other"}));
+}
+
+TEST_F(ProfilePage, TheModesAndTheOtherSchoolEdit) {
+    HttpServer server;
+    useService(server.baseAddress());
+    addCachedSchool(1004, "Sun", 110105);
+    TaviUser user;
+    user.userId = 10001;
+    user.uid = "tv-1";
+    user.name = "Li";
+    user.qq = "123";
+    user.mobile = "456";
+    user.province = 110000;
+    user.city = 110105;
+    user.school = 1004;
+    ASSERT_TRUE(db->updateUser(&user));
+    core()->loadUser();
+    forceNetworkState(NetworkState::Disconnected);
+    makeForm();
+
+    EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
+    EXPECT_EQ(form->execButton()->text(), "edit");
+    EXPECT_EQ(form->idLabel()->text(), "10001");
+    EXPECT_EQ(form->nameEdit()->text(), "Li");
+    EXPECT_EQ(form->cityBox()->currentText(), QString::fromUtf8("朝阳区"));
+    EXPECT_EQ(form->schoolBox()->currentText(), "Sun");
+    for (QWidget* w : std::initializer_list<QWidget*>{form->nameEdit(), form->qqEdit(), form->mobileEdit(),
+                                                     form->provinceBox(), form->cityBox(), form->schoolBox()})
+        EXPECT_FALSE(w->isEnabled());
+    EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
+
+    // In view mode the button only opens the fields: nothing is checked or sent.
+    server.clear();
+    form->nameEdit()->clear();
+    form->execButton()->click();
+    EXPECT_EQ(form->mode(), MgmtForm::EditMode);
+    EXPECT_EQ(form->execButton()->text(), "save");
+    EXPECT_TRUE(form->nameEdit()->isEnabled());
+    EXPECT_TRUE(form->schoolBox()->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
+    chooseOther();
+    EXPECT_TRUE(form->otherSchoolEdit()->isVisible());
+    form->schoolBox()->setCurrentIndex(0);
+    EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
+}
+
+TEST_F(ProfilePage, AUserOfTheSchoolOtherShowsOtherAndTheTypedName) {
+    TaviUser user;
+    user.userId = 5;
+    user.name = "Li";
+    user.province = 310000;
+    user.city = 310115;
+    user.school = 0;
+    user.otherSchool = "Little Stars";
+    ASSERT_TRUE(db->updateUser(&user));
+    core()->loadUser();
+    forceNetworkState(NetworkState::Disconnected);
+    makeForm();
+    EXPECT_EQ(form->provinceBox()->currentText(), QString::fromUtf8("上海市"));
+    EXPECT_EQ(form->cityBox()->currentText(), QString::fromUtf8("浦东新区"));
+    EXPECT_EQ(form->schoolBox()->currentData().toInt(), 0);
+    EXPECT_EQ(form->schoolBox()->currentText(), "other");
+    EXPECT_EQ(form->otherSchoolEdit()->text(), "Little Stars");
+    EXPECT_FALSE(form->otherSchoolEdit()->isVisible()) << "view mode";
+    form->execButton()->click();
+    EXPECT_TRUE(form->otherSchoolEdit()->isVisible());
+}
+
+TEST_F(ProfilePage, EmptyFieldsAreRefusedInOrderAndNothingIsSent) {
+    HttpServer server;
+    useService(server.baseAddress());
+    addCachedSchool(1004, "Sun", 110105);
+    forceNetworkState(NetworkState::Connected);
+    makeForm();
+    chooseChaoyang();
+    server.clear();
+    struct Case {
+        QString name, qq, mobile;
+        bool other;
+        QString otherName;
+        QString message;
+    } cases[] = {
+        {"", "", "", false, "", "name is null!"},
+        {"Li", "", "138", false, "", "qq is null!"},
+        {"Li", "1", "", true, "", "school name is null!"},
+        {"Li", "1", "", false, "", "mobile is null!"},
+        {"Li", "1", "", true, "Stars", "mobile is null!"},
+    };
+    for (const Case& c : cases) {
+        fill(c.name, c.qq, c.mobile);
+        if (c.other)
+            chooseOther();
+        else
+            form->schoolBox()->setCurrentIndex(0);
+        form->otherSchoolEdit()->setText(c.otherName);
+        auto seen = answerNextBox(QMessageBox::Ok);
+        form->execButton()->click();
+        ASSERT_TRUE(waitFor([&] { return seen->seen; }, 5000)) << c.message.toStdString();
+        EXPECT_EQ(seen->title, "edit profile");
+        EXPECT_EQ(seen->text, c.message);
+        EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
+        EXPECT_TRUE(form->execButton()->isEnabled());
+    }
+    settleJobs();
+    EXPECT_TRUE(server.bodies("/api/up_userinfo").isEmpty());
+}
+
+TEST_F(ProfilePage, OnlineTheProfileGoesToTheServiceAndTheAnswerDecides) {
+    DevService service;
+    ASSERT_TRUE(service.isRunning());
+    useService(service.baseAddress());
+    forceNetworkState(NetworkState::Connected);
+    makeForm();
+    // The page's own refresh logged this device in.
+    const QString uid = core()->userSnapshot().uid;
+    ASSERT_FALSE(uid.isEmpty());
+    EXPECT_EQ(form->mode(), MgmtForm::RegisterMode) << "a new account has no name";
+
+    chooseChaoyang();
+    const QString school = form->schoolBox()->currentText();
+    fill(QString::fromUtf8("王老师"), "12345", "13800000000");
+    auto seen = answerNextBox(QMessageBox::Ok);
+    form->execButton()->click();
+    EXPECT_FALSE(form->execButton()->isEnabled()) << "disabled while the update runs";
+    ASSERT_TRUE(waitFor([&] { return seen->seen; }, 15000));
+    EXPECT_EQ(seen->title, "taviclient");
+    EXPECT_EQ(seen->text, "update user info success!");
+    EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
+    EXPECT_TRUE(form->execButton()->isEnabled());
+    const auto fields = service.lastFields("/api/up_userinfo");
+    EXPECT_EQ(formValue(fields, "user_id"), uid);
+    EXPECT_EQ(formValue(fields, "name"), QString::fromUtf8("王老师"));
+    EXPECT_EQ(formValue(fields, "province"), "110000");
+    EXPECT_EQ(formValue(fields, "city"), "110105");
+    EXPECT_EQ(formValue(fields, "tel"), "13800000000");
+    EXPECT_TRUE(formValue(fields, "other_kindergarten").isNull());
+    settleJobs();
+    EXPECT_EQ(core()->userSnapshot().schoolName, school);
+
+    // Refused by the service: the failure, the mode stays, the button is back.
+    form->execButton()->click();
+    ASSERT_EQ(form->mode(), MgmtForm::EditMode);
+    ASSERT_TRUE(service.control(QJsonObject{{"fail", QJsonObject{{"/api/up_userinfo", "status"}}}}));
+    auto failed = answerNextBox(QMessageBox::Ok);
+    form->execButton()->click();
+    ASSERT_TRUE(waitFor([&] { return failed->seen; }, 15000));
+    EXPECT_EQ(failed->title, "taviclient");
+    EXPECT_EQ(failed->text, "update user info failed!");
+    EXPECT_EQ(form->mode(), MgmtForm::EditMode);
+    EXPECT_TRUE(form->execButton()->isEnabled());
+}
+
+TEST_F(ProfilePage, OfflineRegistrationOpensTheQrCodeOfTheProfile) {
+    TaviUser user;
+    user.uid = "tv-42";
+    core()->setCurrentUser(user);
+    forceNetworkState(NetworkState::Disconnected);
+    makeForm();
+    chooseChaoyang();
+    chooseOther();
+    form->otherSchoolEdit()->setText("Sun & Moon");
+    fill(QString::fromUtf8("王 老师"), "12345", "13800000000");
+    QString text;
+    QStringList decoded;
+    onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "register");
+        EXPECT_EQ(dialog->size(), QSize(360, 280));
+        EXPECT_TRUE(dialog->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(dialog->qrWidget()->size(), QSize(180, 180));
+        text = dialog->qrWidget()->qrData();
+        decoded = decodeQr(dialog->qrWidget()->grab().toImage(), "profile-offline-qr.png");
+        dialog->closeButton()->click();
+    });
+    form->execButton()->click();
+    ASSERT_FALSE(text.isEmpty());
+    EXPECT_EQ(decoded, QStringList({text})) << "the painted code reads as its text";
+    EXPECT_TRUE(text.startsWith("http://127.0.0.1:9/api/reg_userinfo?imei=")) << text.toStdString();
+    EXPECT_TRUE(text.contains("&user_id=tv-42&")) << text.toStdString();
+    const auto fields = queryFields(text);
+    EXPECT_EQ(testsupport::formKeys(fields),
+              QStringList({"imei", "name", "qq", "tel", "province", "city", "kindergarten", "user_id",
+                           "other_kindergarten", "terminal_type", "account_type"}));
+    EXPECT_EQ(formValue(fields, "imei"), kDevice);
+    EXPECT_EQ(formValue(fields, "name"), QString::fromUtf8("王 老师"));
+    EXPECT_EQ(formValue(fields, "kindergarten"), "0");
+    EXPECT_EQ(formValue(fields, "other_kindergarten"), "Sun & Moon");
+    EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
+
+    // A real school: no other_kindergarten pair at all.
+    TaviUser withSchool;
+    withSchool.uid = "tv-42";
+    withSchool.school = 1004;
+    withSchool.otherSchool = "ignored";
+    const QString plain = MobileRegisterQRDialog::registerText("http://h", kDevice, withSchool);
+    EXPECT_FALSE(plain.contains("other_kindergarten")) << plain.toStdString();
+    EXPECT_TRUE(plain.contains("&kindergarten=1004&user_id=tv-42&terminal_type=pc&account_type=traveler"));
+}
+
+TEST_F(ProfilePage, AServiceOutOfReachFallsBackToTheQrCode) {
+    // The discard port: nothing listens there.
+    useService("http://127.0.0.1:9");
+    addCachedSchool(1004, "Sun", 110105);
+    forceNetworkState(NetworkState::Connected);
+    makeForm();
+    chooseChaoyang();
+    ASSERT_EQ(form->schoolBox()->currentText(), "Sun");
+    fill("Li", "1", "2");
+    bool opened = false;
+    onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) {
+        opened = dialog->qrWidget()->qrData().contains("name=Li&qq=1&tel=2");
+        dialog->accept();
+    });
+    form->execButton()->click();
+    ASSERT_TRUE(waitFor([&] { return opened; }, 15000));
+    EXPECT_TRUE(form->execButton()->isEnabled());
+    EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
+}
+
+TEST_F(ProfilePage, TheQrWidgetPaintsItsTextOrRed) {
+    QRWidget widget;
+    widget.resize(180, 180);
+    EXPECT_EQ(widget.qrData(), "Hello QR");
+    EXPECT_EQ(decodeQr(widget.grab().toImage(), "qr-hello.png"), QStringList({"Hello QR"}));
+    const QImage fine = widget.grab().toImage();
+    EXPECT_EQ(fine.pixelColor(0, 0), QColor("black")) << "no quiet zone: the finder starts at the corner";
+
+    // Longer than the largest symbol holds at level L.
+    widget.setQRData(QString(3000, QChar('x')));
+    const QImage red = widget.grab().toImage();
+    EXPECT_DOUBLE_EQ(testsupport::colourShare(red, red.rect(), QColor("red"), 0), 1.0);
+    widget.setQRData(QString());
+    const QImage empty = widget.grab().toImage();
+    EXPECT_DOUBLE_EQ(testsupport::colourShare(empty, empty.rect(), QColor("red"), 0), 1.0);
+    // A wide widget uses its height; the rest stays white.
+    widget.setQRData("Hello QR");
+    widget.resize(300, 100);
+    const QImage wide = widget.grab().toImage();
+    EXPECT_DOUBLE_EQ(testsupport::colourShare(wide, QRect(101, 0, 199, 100), QColor("white"), 0), 1.0);
+}
+
+TEST_F(ProfilePage, TheTitleShowsTheSchoolOfTheLoadedUser) {
+    addCachedSchool(1004, QString::fromUtf8("阳光幼儿园"), 110105);
+    TaviUser user;
+    user.userId = 9;
+    user.name = "Li";
+    user.province = 110000;
+    user.city = 110105;
+    user.school = 1004;
+    ASSERT_TRUE(db->updateUser(&user));
+    core()->loadUser();
+    forceNetworkState(NetworkState::Disconnected);
+    frame = std::make_unique<MainFrame>();
+    EXPECT_EQ(frame->titleLabel()->text(), QString::fromUtf8("阳光幼儿园"));
+}
