@@ -171,7 +171,8 @@ MgmtForm::MgmtForm(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addLayout(buttons);
-    layout->addStretch();
+    // The rows keep their height; the space below takes what the screen has left.
+    layout->addStretch(1);
 
     m_updateWorker = new UpdateUserInfoWorker;
     m_refreshWorker = new RefreshUserInfoWorker;
