@@ -1,12 +1,16 @@
 // The client started as a real process on throw-away installation roots:
 // first start, version check and upgrade trigger, the single-instance guard,
-// the set-up run and its playlists.
+// the set-up run and its playlists, the region cache and the service at the
+// normal run.
 
+#include "support/devservice.h"
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -39,9 +43,9 @@ ProcessResult runSetup(const TempRoot& root, const QStringList& extra = {}) {
 // A normal (interactive) run in the background; stop() ends it like a log-out.
 struct RunningClient {
     QProcess process;
-    explicit RunningClient(const TempRoot& root) {
+    explicit RunningClient(const TempRoot& root, const QStringList& extraEnv = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& kv : clientEnv(root.path("tmp")))
+        for (const QString& kv : clientEnv(root.path("tmp")) + extraEnv)
             env.insert(kv.section('=', 0, 0), kv.section('=', 1));
         process.setProcessEnvironment(env);
         process.start(root.clientExe(), QStringList());
@@ -273,4 +277,72 @@ TEST(Startup, APackFileCalledDailyKeepsTheInstallersDailyScenes) {
     EXPECT_TRUE(QFileInfo::exists(root.path("data/external/daily/story.mp3")));
     ProcessResult rows = run("sqlite3", {root.path("data/main.db"), "select name from DailySceneTbl"});
     EXPECT_EQ(rows.out.trimmed(), "nap");
+}
+
+TEST(Startup, TheNormalRunOpensTheRegionCacheAndUsesTheServiceItIsGiven) {
+    TempRoot root;
+    root.installClient();
+    ASSERT_EQ(runSetup(root).exitCode, 0);
+    // A user stored by an earlier run, of the school "other" in 朝阳区.
+    const ProcessResult insert =
+        run("sqlite3", {root.path("data/main.db"),
+                        "insert into UserTbl(userId,name,qq,mobile,province,city,school,otherSchool,flag,registered,"
+                        "userRole) values(10001,'Li','1','2',110000,110105,0,'Little Stars','local',1,1)"});
+    ASSERT_EQ(insert.exitCode, 0) << insert.err.toStdString();
+
+    DevService service;
+    ASSERT_TRUE(service.isRunning()) << service.error().toStdString();
+    {
+        RunningClient client(root, {"TAVI_SERVICE_ADDRESS=" + service.baseAddress()});
+        ASSERT_TRUE(client.process.waitForStarted(10000));
+        // The profile page logs the device in and refreshes the user.
+        ASSERT_TRUE(waitFor([&] { return !service.requests("/api/query_userInfo").isEmpty(); }, 30000))
+            << root.readLog().toStdString();
+        ASSERT_TRUE(client.stop());
+        EXPECT_EQ(client.process.exitCode(), 0);
+    }
+    const QString log = root.readLog();
+    const QStringList order = {">>run", "get curr user",
+                               "service address from TAVI_SERVICE_ADDRESS: " + service.baseAddress(),
+                               "NetClient::login", "<<<< exit..."};
+    int at = -1;
+    for (const QString& line : order) {
+        const int found = log.indexOf(line, at + 1);
+        EXPECT_GT(found, at) << "missing or out of order: " << line.toStdString() << "\n" << log.toStdString();
+        at = std::max(at, found);
+    }
+    const QJsonArray logins = service.requests("/api/user_login");
+    ASSERT_FALSE(logins.isEmpty());
+    QString operatingSystem, imei;
+    for (const QJsonValue& pair : logins.first().toObject().value("fields").toArray()) {
+        if (pair.toArray().at(0).toString() == "operating_system")
+            operatingSystem = pair.toArray().at(1).toString();
+        if (pair.toArray().at(0).toString() == "imei")
+            imei = pair.toArray().at(1).toString();
+    }
+    EXPECT_EQ(operatingSystem, "unknown widows version");
+    EXPECT_TRUE(log.contains("imei:" + imei)) << imei.toStdString();
+    // The stored user's city was shown, so its schools were fetched into the cache beside the client.
+    const ProcessResult cached =
+        run("sqlite3", {root.path("bin/offline.db"), "select count(*) from SchoolTbl where cityId=110105"});
+    EXPECT_GT(cached.out.trimmed().toInt(), 0) << cached.out.toStdString() << cached.err.toStdString();
+    EXPECT_FALSE(log.contains("open db failed"));
+}
+
+TEST(Startup, AMalformedServiceAddressSendsNothingAnywhere) {
+    TempRoot root;
+    root.installClient();
+    ASSERT_EQ(runSetup(root).exitCode, 0);
+    {
+        RunningClient client(root, {"TAVI_SERVICE_ADDRESS=ftp://127.0.0.1:21"});
+        ASSERT_TRUE(waitFor([&] { return root.readLog().contains("no service address"); }, 30000))
+            << root.readLog().toStdString();
+        ASSERT_TRUE(client.stop());
+        EXPECT_EQ(client.process.exitCode(), 0);
+    }
+    const QString log = root.readLog();
+    EXPECT_TRUE(log.contains("ERROR - TAVI_SERVICE_ADDRESS is not http://host[:port], no service requests: "
+                             "ftp://127.0.0.1:21"));
+    EXPECT_FALSE(log.contains("curl_easy_perform"));
+    EXPECT_TRUE(log.contains("<<<< exit..."));
 }
