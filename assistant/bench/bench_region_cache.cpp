@@ -24,9 +24,9 @@ namespace {
 constexpr int kSchools = 50000;
 QTemporaryDir* g_dir = nullptr;
 OfflineDB* g_cache = nullptr;
-int g_province = 0;   // the province with the most cities
-int g_city = 0;       // a city with a typical number of schools
-int g_bigCity = 0;    // the city with the most schools
+int g_province = 0; // the province with the most cities
+int g_city = 0;     // a city with a typical number of schools
+int g_bigCity = 0;  // the city with the most schools
 
 int scalar(const QString& sql) {
     QSqlQuery q(QSqlDatabase::database("offline"));

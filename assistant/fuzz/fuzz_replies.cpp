@@ -47,7 +47,9 @@ void check(bool ok) {
         std::abort();
 }
 
-bool known(int r) { return r >= NET_OK && r <= NET_STATUS_FAILED; }
+bool known(int r) {
+    return r >= NET_OK && r <= NET_STATUS_FAILED;
+}
 
 } // namespace
 

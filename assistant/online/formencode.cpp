@@ -7,8 +7,8 @@ QByteArray formEncode(const QString& value) {
     out.reserve(utf8.size());
     for (const char c : utf8) {
         const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '*' || b == '-' ||
-            b == '.' || b == '_') {
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '*' ||
+            b == '-' || b == '.' || b == '_') {
             out += char(b);
         } else if (b == ' ') {
             out += '+';
@@ -30,4 +30,6 @@ FormBody& FormBody::add(const char* key, const QString& value) {
     return *this;
 }
 
-FormBody& FormBody::add(const char* key, int value) { return add(key, QString::number(value)); }
+FormBody& FormBody::add(const char* key, int value) {
+    return add(key, QString::number(value));
+}

@@ -66,9 +66,10 @@ QString loginOperatingSystem() {
     return loginOperatingSystem(0, 0, 0);
 }
 
-NetClient::NetClient(const QString& baseAddress, const QString& deviceId, const QString& version, TaviUser* user,
-                     QMutex* userLock)
-    : m_baseAddress(baseAddress), m_deviceId(deviceId), m_version(version), m_user(user), m_userLock(userLock) {
+NetClient::NetClient(const QString& baseAddress, const QString& deviceId, const QString& version,
+                     TaviUser* user, QMutex* userLock)
+    : m_baseAddress(baseAddress), m_deviceId(deviceId), m_version(version), m_user(user),
+      m_userLock(userLock) {
     initCurlOnce();
 }
 

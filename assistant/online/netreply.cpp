@@ -21,7 +21,9 @@ int truncatedInt(const QJsonValue& v) {
     return static_cast<int>(d);
 }
 
-int stringInt(const QJsonValue& v) { return v.toString().toInt(); }
+int stringInt(const QJsonValue& v) {
+    return v.toString().toInt();
+}
 
 bool readObject(const QByteArray& reply, QJsonObject* out) {
     QByteArray bytes = reply;

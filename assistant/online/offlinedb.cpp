@@ -33,7 +33,9 @@ struct ThreadConnections {
 };
 QThreadStorage<ThreadConnections*> g_threadConnections;
 
-QString errorText(const QSqlQuery& q) { return q.lastError().text(); }
+QString errorText(const QSqlQuery& q) {
+    return q.lastError().text();
+}
 
 } // namespace
 

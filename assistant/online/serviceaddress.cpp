@@ -6,7 +6,9 @@
 
 const char* const kServiceBaseAddress = "http://api.tavinet.cn";
 
-QString serviceBaseAddress() { return QString::fromLatin1(kServiceBaseAddress); }
+QString serviceBaseAddress() {
+    return QString::fromLatin1(kServiceBaseAddress);
+}
 
 QString parseServiceAddress(const QString& text) {
     QString t = text.trimmed();

@@ -7,7 +7,9 @@ namespace {
 QAtomicInt g_forced{int(NetworkState::Unforced)};
 }
 
-void forceNetworkState(NetworkState state) { g_forced.storeRelease(int(state)); }
+void forceNetworkState(NetworkState state) {
+    g_forced.storeRelease(int(state));
+}
 
 bool isNetworkConnected() {
     switch (NetworkState(g_forced.loadAcquire())) {

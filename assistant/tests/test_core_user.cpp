@@ -250,8 +250,9 @@ TEST_F(CoreUserTest, TheProfileJobsRunOnTheWorkerThreadAndAnnounceOnTheInterface
     refresh->moveToThread(&thread);
     update->moveToThread(&thread);
     QThread* ranOn = nullptr;
-    QObject::connect(refresh, &RefreshUserInfoWorker::started, refresh, [&] { ranOn = QThread::currentThread(); },
-                     Qt::DirectConnection);
+    QObject::connect(
+        refresh, &RefreshUserInfoWorker::started, refresh, [&] { ranOn = QThread::currentThread(); },
+        Qt::DirectConnection);
     QSignalSpy refreshDone(refresh, &RefreshUserInfoWorker::done);
     QSignalSpy updateDone(update, &UpdateUserInfoWorker::done);
     QSignalSpy updateStarted(update, &UpdateUserInfoWorker::started);

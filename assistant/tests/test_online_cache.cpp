@@ -84,8 +84,9 @@ TEST_F(CacheTest, OpeningTwiceGivesTrueThenFalseAndOneConnection) {
     openEmpty();
     EXPECT_FALSE(cache->open());
     EXPECT_EQ(QSqlDatabase::connectionNames().count("offline"), 1);
-    EXPECT_EQ(count("select count(*) from sqlite_master where type='table' and name in ('ProCityTbl','SchoolTbl')"),
-              2);
+    EXPECT_EQ(
+        count("select count(*) from sqlite_master where type='table' and name in ('ProCityTbl','SchoolTbl')"),
+        2);
     EXPECT_TRUE(cache->close());
     EXPECT_FALSE(QSqlDatabase::contains("offline"));
     EXPECT_TRUE(cache->close()) << "closing a closed cache is fine";
@@ -286,8 +287,9 @@ TEST_F(CacheTest, ACitysRefreshReplacesOnlyThatCityAndSkipsIdZero) {
     addSchool(1, "old in 110105", 110105);
     addSchool(2, "other city", 110108);
     HttpServer server;
-    server.setReply("/api/get_nurseries",
-                    R"([{"id":"0","name":"zero"},{"id":"184","name":"kept"},{"id":"1004","name":"Sun & Moon"}])");
+    server.setReply(
+        "/api/get_nurseries",
+        R"([{"id":"0","name":"zero"},{"id":"184","name":"kept"},{"id":"1004","name":"Sun & Moon"}])");
     NetClient net(server.baseAddress(), "dev", "1", nullptr);
     DataSet<_SchoolInfo> offered;
     fetchCitySchools(&net, cache.get(), 110105, &offered);
@@ -298,7 +300,8 @@ TEST_F(CacheTest, ACitysRefreshReplacesOnlyThatCityAndSkipsIdZero) {
     EXPECT_EQ(schoolNames(110105), QStringList({"kept", "Sun & Moon"}));
     EXPECT_EQ(schoolNames(110108), QStringList({"other city"}));
     EXPECT_EQ(count("select count(*) from SchoolTbl where id=0"), 0);
-    EXPECT_EQ(testsupport::formValue(testsupport::decodeForm(server.bodies("/api/get_nurseries").last()), "city_id"),
+    EXPECT_EQ(testsupport::formValue(testsupport::decodeForm(server.bodies("/api/get_nurseries").last()),
+                                     "city_id"),
               "110105");
 
     // Nothing from the service (an empty list, a failure): the cached schools, unchanged.

@@ -21,11 +21,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-using testsupport::DevService;
-using testsupport::HttpServer;
 using testsupport::decodeForm;
+using testsupport::DevService;
 using testsupport::formKeys;
 using testsupport::formValue;
+using testsupport::HttpServer;
 using testsupport::readFile;
 
 namespace {
@@ -100,8 +100,8 @@ TEST_F(NetClientTest, ALoginBeforeAnyUserSendsAnEmptyUserIdAndTheOperatingSystem
     // The pair with the empty value is there, first, with nothing after its '='.
     EXPECT_TRUE(requests[0].body.startsWith("user_id=&imei=")) << requests[0].body.toStdString();
     const auto form = decodeForm(requests[0].body);
-    EXPECT_EQ(formKeys(form),
-              QStringList({"user_id", "imei", "terminal_type", "device_model", "version", "operating_system"}));
+    EXPECT_EQ(formKeys(form), QStringList({"user_id", "imei", "terminal_type", "device_model", "version",
+                                           "operating_system"}));
     EXPECT_EQ(formValue(form, "user_id"), "");
     EXPECT_EQ(formValue(form, "imei"), kDevice);
     EXPECT_EQ(formValue(form, "terminal_type"), "windows");
@@ -135,7 +135,8 @@ TEST_F(NetClientTest, TheLoginReadsNumbersAndTheRefreshReadsStrings) {
     EXPECT_EQ(user.city, 12) << "truncated";
     EXPECT_EQ(user.school, -3);
 
-    server.setReply("/api/query_userInfo", R"({"province":"11","city":"110105","kindergarten":"1004","school":"9"})");
+    server.setReply("/api/query_userInfo",
+                    R"({"province":"11","city":"110105","kindergarten":"1004","school":"9"})");
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
     EXPECT_EQ(user.province, 11);
     EXPECT_EQ(user.city, 110105);
@@ -224,9 +225,9 @@ TEST_F(NetClientTest, StatusOkAndSuccessAreAcceptedAnythingElseChangesNothing) {
 
     // A refused or unreadable login or refresh leaves the user exactly as it was.
     for (const char* path : {"/api/user_login", "/api/query_userInfo"}) {
-        for (const QByteArray& body : {QByteArray(R"({"status":"fail","name":"X","uid":"Y"})"),
-                                       QByteArray(R"([{"name":"X"}])"), QByteArray("{\"name\":"),
-                                       QByteArray("null"), QByteArray("\"text\"")}) {
+        for (const QByteArray& body :
+             {QByteArray(R"({"status":"fail","name":"X","uid":"Y"})"), QByteArray(R"([{"name":"X"}])"),
+              QByteArray("{\"name\":"), QByteArray("null"), QByteArray("\"text\"")}) {
             server.setReply(path, body);
             user = filledUser();
             const int r = QByteArray(path) == "/api/user_login" ? net->login() : net->refreshUserInfo();
@@ -254,8 +255,8 @@ TEST_F(NetClientTest, TheProfileUpdateSendsItsFieldsAndOtherSchoolOnlyWhenTyped)
     edit.mobile = "13800000000";
     ASSERT_EQ(net->updateUserInfo(&edit), NET_OK);
     auto form = lastForm("/api/up_userinfo");
-    EXPECT_EQ(formKeys(form), QStringList({"user_id", "imei", "name", "province", "city", "kindergarten", "qq",
-                                           "tel", "terminal_type", "account_type"}));
+    EXPECT_EQ(formKeys(form), QStringList({"user_id", "imei", "name", "province", "city", "kindergarten",
+                                           "qq", "tel", "terminal_type", "account_type"}));
     EXPECT_EQ(formValue(form, "user_id"), "tv-9");
     EXPECT_EQ(formValue(form, "kindergarten"), "1004");
     EXPECT_EQ(formValue(form, "tel"), "13800000000");
@@ -265,8 +266,9 @@ TEST_F(NetClientTest, TheProfileUpdateSendsItsFieldsAndOtherSchoolOnlyWhenTyped)
     edit.otherSchool = "Little Stars";
     ASSERT_EQ(net->updateUserInfo(&edit), NET_OK);
     form = lastForm("/api/up_userinfo");
-    EXPECT_EQ(formKeys(form), QStringList({"user_id", "imei", "name", "province", "city", "kindergarten",
-                                           "other_kindergarten", "qq", "tel", "terminal_type", "account_type"}));
+    EXPECT_EQ(formKeys(form),
+              QStringList({"user_id", "imei", "name", "province", "city", "kindergarten",
+                           "other_kindergarten", "qq", "tel", "terminal_type", "account_type"}));
     EXPECT_EQ(formValue(form, "other_kindergarten"), "Little Stars");
     // The body goes to the log as sent.
     EXPECT_TRUE(log().contains("DEBUG - user_id=tv-9&imei="));
@@ -331,8 +333,9 @@ TEST_F(NetClientTest, TheUpdateCheckCopiesWhatItGetsAndCallsAnEmptyObjectEmpty) 
               QStringList({"user_id", "imei", "terminal_type", "account_type", "version_code"}));
     EXPECT_EQ(formValue(form, "version_code"), "2.1.0");
 
-    server.setReply("/api/terminal_upgrade",
-                    R"({"status":"update","path":"/download/t.run","version_name":"2.2.0","version_code":"2.2.0",
+    server.setReply(
+        "/api/terminal_upgrade",
+        R"({"status":"update","path":"/download/t.run","version_name":"2.2.0","version_code":"2.2.0",
                         "package_name":"taviclient","version_information":"新","reason":""})");
     _UpdateInfo offer;
     ASSERT_EQ(net->checkUpdate("2.1.0", &offer), NET_OK);
@@ -397,14 +400,15 @@ TEST_F(NetClientTest, TransportFailuresAreOneAndTheirLines) {
     EXPECT_TRUE(server.requests().isEmpty());
 
     const QString text = log();
-    EXPECT_TRUE(text.contains("ERROR - curl_easy_perform() failed:Couldn't connect to server")) << text.toStdString();
+    EXPECT_TRUE(text.contains("ERROR - curl_easy_perform() failed:Couldn't connect to server"))
+        << text.toStdString();
     EXPECT_TRUE(text.contains("ERROR - post failed."));
     EXPECT_TRUE(text.contains("ERROR - no service address"));
 }
 
 TEST_F(NetClientTest, AServerThatDoesNotAnswerFor11SecondsGivesOneWithin12) {
-    server.setReply("/api/query_userInfo", HttpServer::Reply{200, R"({"status":"ok","name":"late"})", "application/json",
-                                                           11000});
+    server.setReply("/api/query_userInfo",
+                    HttpServer::Reply{200, R"({"status":"ok","name":"late"})", "application/json", 11000});
     user = filledUser();
     QElapsedTimer t;
     t.start();
@@ -418,7 +422,8 @@ TEST_F(NetClientTest, AServerThatDoesNotAnswerFor11SecondsGivesOneWithin12) {
 
 TEST_F(NetClientTest, AReplyBeyondTheLimitFailsInsteadOfFillingTheMemory) {
     QByteArray huge = "[";
-    const QByteArray element = R"({"id":"1","name":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},)";
+    const QByteArray element =
+        R"({"id":"1","name":"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},)";
     while (huge.size() <= NetClient::kMaxReplyBytes)
         huge += element;
     huge += R"({"id":"2","name":"y"}])";
@@ -451,8 +456,9 @@ TEST(ServiceAddress, TheOverrideIsCheckedAndLogged) {
     EXPECT_EQ(parseServiceAddress("http://127.0.0.1:8765"), "http://127.0.0.1:8765");
     EXPECT_EQ(parseServiceAddress("http://127.0.0.1:8765/"), "http://127.0.0.1:8765");
     EXPECT_EQ(parseServiceAddress("http://localhost"), "http://localhost");
-    for (const char* bad : {"", "127.0.0.1:8765", "https://127.0.0.1", "ftp://127.0.0.1", "http://127.0.0.1/api",
-                            "http://u:p@127.0.0.1", "http://127.0.0.1?x=1", "http://127.0.0.1:", "http://"})
+    for (const char* bad :
+         {"", "127.0.0.1:8765", "https://127.0.0.1", "ftp://127.0.0.1", "http://127.0.0.1/api",
+          "http://u:p@127.0.0.1", "http://127.0.0.1?x=1", "http://127.0.0.1:", "http://"})
         EXPECT_TRUE(parseServiceAddress(bad).isEmpty()) << bad;
 
     QTemporaryDir dir;
@@ -494,7 +500,7 @@ protected:
 TEST_F(WithDevService, AwkwardValuesArriveAsTheSameFieldValues) {
     ASSERT_EQ(net->login(), NET_OK);
     ASSERT_FALSE(user.uid.isEmpty());
-    const QStringList values = {"Sun & Moon", "a+b", "100%", QString::fromUtf8("阳光幼儿园 小一班"),
+    const QStringList values = {"Sun & Moon",  "a+b", "100%",     QString::fromUtf8("阳光幼儿园 小一班"),
                                 "x&user_id=y", "=&=", "tab\there"};
     for (const QString& value : values) {
         TaviUser edit;
@@ -579,12 +585,8 @@ TEST_F(WithDevService, TheServicesFailureModesGiveTheirResults) {
         const char* mode;
         int login, refresh, update, list, check;
     } cases[] = {
-        {"garbage", 3, 3, 3, 3, 3},
-        {"wrongtype", 3, 3, 3, 3, 3},
-        {"status", 4, 4, 4, 3, 0},
-        {"http500", 3, 3, 3, 3, 3},
-        {"drop", 1, 1, 1, 1, 1},
-        {"empty", 0, 0, 0, 3, 2},
+        {"garbage", 3, 3, 3, 3, 3}, {"wrongtype", 3, 3, 3, 3, 3}, {"status", 4, 4, 4, 3, 0},
+        {"http500", 3, 3, 3, 3, 3}, {"drop", 1, 1, 1, 1, 1},      {"empty", 0, 0, 0, 3, 2},
     };
     for (const Case& c : cases) {
         QJsonObject fail;

@@ -285,9 +285,10 @@ TEST(Startup, TheNormalRunOpensTheRegionCacheAndUsesTheServiceItIsGiven) {
     ASSERT_EQ(runSetup(root).exitCode, 0);
     // A user stored by an earlier run, of the school "other" in 朝阳区.
     const ProcessResult insert =
-        run("sqlite3", {root.path("data/main.db"),
-                        "insert into UserTbl(userId,name,qq,mobile,province,city,school,otherSchool,flag,registered,"
-                        "userRole) values(10001,'Li','1','2',110000,110105,0,'Little Stars','local',1,1)"});
+        run("sqlite3",
+            {root.path("data/main.db"),
+             "insert into UserTbl(userId,name,qq,mobile,province,city,school,otherSchool,flag,registered,"
+             "userRole) values(10001,'Li','1','2',110000,110105,0,'Little Stars','local',1,1)"});
     ASSERT_EQ(insert.exitCode, 0) << insert.err.toStdString();
 
     DevService service;
@@ -308,7 +309,8 @@ TEST(Startup, TheNormalRunOpensTheRegionCacheAndUsesTheServiceItIsGiven) {
     int at = -1;
     for (const QString& line : order) {
         const int found = log.indexOf(line, at + 1);
-        EXPECT_GT(found, at) << "missing or out of order: " << line.toStdString() << "\n" << log.toStdString();
+        EXPECT_GT(found, at) << "missing or out of order: " << line.toStdString() << "\n"
+                             << log.toStdString();
         at = std::max(at, found);
     }
     const QJsonArray logins = service.requests("/api/user_login");

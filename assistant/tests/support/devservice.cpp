@@ -28,14 +28,17 @@ DevService::DevService(const QStringList& extraArgs) {
     const QRegularExpressionMatch m =
         QRegularExpression("listening on http://127\\.0\\.0\\.1:(\\d+)").match(QString::fromUtf8(line));
     if (!m.hasMatch()) {
-        m_error = "no listening line: " + QString::fromUtf8(line) + QString::fromUtf8(m_process.readAllStandardError());
+        m_error = "no listening line: " + QString::fromUtf8(line) +
+                  QString::fromUtf8(m_process.readAllStandardError());
         stop();
         return;
     }
     m_port = quint16(m.captured(1).toUInt());
 }
 
-DevService::~DevService() { stop(); }
+DevService::~DevService() {
+    stop();
+}
 
 void DevService::stop() {
     if (m_process.state() != QProcess::NotRunning) {
@@ -73,9 +76,12 @@ QJsonArray DevService::users() const {
 }
 
 bool DevService::control(const QJsonObject& order) const {
-    return httpCall(m_port, "POST", "/_control", QJsonDocument(order).toJson(QJsonDocument::Compact)).first == 200;
+    return httpCall(m_port, "POST", "/_control", QJsonDocument(order).toJson(QJsonDocument::Compact)).first ==
+           200;
 }
 
-void DevService::clearRequests() const { httpCall(m_port, "DELETE", "/_requests"); }
+void DevService::clearRequests() const {
+    httpCall(m_port, "DELETE", "/_requests");
+}
 
 } // namespace testsupport

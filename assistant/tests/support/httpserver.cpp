@@ -77,7 +77,8 @@ HttpServer::HttpServer() {
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
     socklen_t len = sizeof addr;
-    if (::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(m_listen, 16) != 0 ||
+    if (::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(m_listen, 16) != 0 ||
         ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
         ::close(m_listen);
         m_listen = -1;
@@ -102,7 +103,9 @@ HttpServer::~HttpServer() {
         ::close(m_listen);
 }
 
-QString HttpServer::baseAddress() const { return QString("http://127.0.0.1:%1").arg(m_port); }
+QString HttpServer::baseAddress() const {
+    return QString("http://127.0.0.1:%1").arg(m_port);
+}
 
 void HttpServer::setReply(const QByteArray& path, const Reply& reply) {
     QMutexLocker lock(&m_mutex);
@@ -172,7 +175,8 @@ void HttpServer::serve(int fd) {
         request.headers << qMakePair(name, value);
         if (name.compare("Content-Length", Qt::CaseInsensitive) == 0)
             length = value.toLongLong();
-        if (name.compare("Expect", Qt::CaseInsensitive) == 0 && value.compare("100-continue", Qt::CaseInsensitive) == 0)
+        if (name.compare("Expect", Qt::CaseInsensitive) == 0 &&
+            value.compare("100-continue", Qt::CaseInsensitive) == 0)
             expectContinue = true;
     }
     if (expectContinue)
@@ -253,7 +257,8 @@ QPair<int, QByteArray> httpCall(quint16 port, const QByteArray& method, const QB
     }
     QByteArray out = method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!body.isEmpty() || method == "POST")
-        out += "Content-Type: " + contentType + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
+        out += "Content-Type: " + contentType + "\r\nContent-Length: " + QByteArray::number(body.size()) +
+               "\r\n";
     out += "\r\n" + body;
     QByteArray in;
     if (sendAll(fd, out)) {

@@ -32,7 +32,9 @@ public:
         QByteArray target; // path and query as sent
         QList<QPair<QByteArray, QByteArray>> headers;
         QByteArray body;
-        QByteArray path() const { return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?')); }
+        QByteArray path() const {
+            return target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
+        }
         QByteArray header(const QByteArray& name) const;
     };
 

@@ -59,13 +59,15 @@ protected:
 
     static Core* core() { return Core::instance(); }
     void useService(const QString& base) {
-        net = std::make_unique<NetClient>(base, kDevice, core()->version, &core()->currentUser, &core()->userLock);
+        net = std::make_unique<NetClient>(base, kDevice, core()->version, &core()->currentUser,
+                                          &core()->userLock);
         core()->netClient = net.get();
     }
     // Waits until the worker thread has run everything queued to it so far,
     // then lets its queued signals arrive here.
     void settleJobs() {
-        QMetaObject::invokeMethod(probe, [] {}, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            probe, [] {}, Qt::BlockingQueuedConnection);
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
@@ -101,11 +103,12 @@ inline QStringList decodeQr(const QImage& image, const QString& name) {
 // pair fails), in order.
 inline QList<QPair<QString, QString>> queryFields(const QString& url) {
     const testsupport::ProcessResult r = testsupport::run(
-        "python3", {"-c",
-                    "import sys, json, urllib.parse\n"
-                    "q = urllib.parse.urlsplit(sys.argv[1]).query\n"
-                    "print(json.dumps(urllib.parse.parse_qsl(q, keep_blank_values=True, strict_parsing=True)))",
-                    url});
+        "python3",
+        {"-c",
+         "import sys, json, urllib.parse\n"
+         "q = urllib.parse.urlsplit(sys.argv[1]).query\n"
+         "print(json.dumps(urllib.parse.parse_qsl(q, keep_blank_values=True, strict_parsing=True)))",
+         url});
     QList<QPair<QString, QString>> out;
     for (const QJsonValue& pair : QJsonDocument::fromJson(r.out.toUtf8()).array())
         out << qMakePair(pair.toArray().at(0).toString(), pair.toArray().at(1).toString());

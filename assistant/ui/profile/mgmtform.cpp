@@ -183,7 +183,8 @@ MgmtForm::MgmtForm(QWidget* parent) : QWidget(parent) {
 
     connect(m_provBox, qOverload<int>(&QComboBox::currentIndexChanged), this, &MgmtForm::onProvIndexChanged);
     connect(m_cityBox, qOverload<int>(&QComboBox::currentIndexChanged), this, &MgmtForm::onCityIndexChanged);
-    connect(m_schoolBox, qOverload<int>(&QComboBox::currentIndexChanged), this, &MgmtForm::onSchoolIndexChanged);
+    connect(m_schoolBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &MgmtForm::onSchoolIndexChanged);
     connect(m_execBtn, &QPushButton::clicked, this, &MgmtForm::onExecBtnClicked);
     connect(m_updateBtn, &QPushButton::clicked, this, &MgmtForm::onUpdateBtnClicked);
     connect(core, &Core::userLoaded, this, &MgmtForm::refreshUser);
@@ -215,7 +216,7 @@ void MgmtForm::setMode(int mode) {
     m_mode = mode;
     const bool editable = mode != ViewMode;
     for (QWidget* w : std::initializer_list<QWidget*>{m_nameEdit, m_qqEdit, m_mobileEdit, m_otherSchoolEdit,
-                                                     m_provBox, m_cityBox, m_schoolBox})
+                                                      m_provBox, m_cityBox, m_schoolBox})
         w->setEnabled(editable);
     m_execBtn->setText(mode == RegisterMode ? tr("register") : mode == ViewMode ? tr("edit") : tr("save"));
     onSchoolIndexChanged(m_schoolBox->currentIndex());

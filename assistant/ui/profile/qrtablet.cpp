@@ -17,6 +17,10 @@ QRTablet::QRTablet(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_picture);
 }
 
-void QRTablet::setCaption(const QString& text) { m_caption->setText(text); }
+void QRTablet::setCaption(const QString& text) {
+    m_caption->setText(text);
+}
 
-void QRTablet::setPicture(const QPixmap& picture) { m_picture->setPixmap(picture); }
+void QRTablet::setPicture(const QPixmap& picture) {
+    m_picture->setPixmap(picture);
+}

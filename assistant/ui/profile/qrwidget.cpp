@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <qrencode.h>
 
-QRWidget::QRWidget(QWidget* parent) : QWidget(parent) { setObjectName("QRWidget"); }
+QRWidget::QRWidget(QWidget* parent) : QWidget(parent) {
+    setObjectName("QRWidget");
+}
 
 void QRWidget::setQRData(const QString& data) {
     m_data = data;

@@ -21,8 +21,8 @@
 using namespace listtest;
 using namespace profiletest;
 using testsupport::DevService;
-using testsupport::HttpServer;
 using testsupport::formValue;
+using testsupport::HttpServer;
 using testsupport::waitFor;
 
 namespace {
@@ -164,8 +164,8 @@ TEST_F(ProfilePage, AServiceThatDoesNotAnswerHoldsTheListAtMostForTheTimeOut) {
     addCachedSchool(77, "Cached Kindergarten", 110108);
     forceNetworkState(NetworkState::Disconnected);
     makeForm();
-    server.setReply("/api/get_nurseries", HttpServer::Reply{200, R"([{"id":"5","name":"late"}])",
-                                                          "application/json", 11000});
+    server.setReply("/api/get_nurseries",
+                    HttpServer::Reply{200, R"([{"id":"5","name":"late"}])", "application/json", 11000});
     QElapsedTimer t;
     t.start();
     select(form->cityBox(), QString::fromUtf8("海淀区"));
@@ -198,8 +198,9 @@ TEST_F(ProfilePage, TheModesAndTheOtherSchoolEdit) {
     EXPECT_EQ(form->nameEdit()->text(), "Li");
     EXPECT_EQ(form->cityBox()->currentText(), QString::fromUtf8("朝阳区"));
     EXPECT_EQ(form->schoolBox()->currentText(), "Sun");
-    for (QWidget* w : std::initializer_list<QWidget*>{form->nameEdit(), form->qqEdit(), form->mobileEdit(),
-                                                     form->provinceBox(), form->cityBox(), form->schoolBox()})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{form->nameEdit(), form->qqEdit(), form->mobileEdit(),
+                                         form->provinceBox(), form->cityBox(), form->schoolBox()})
         EXPECT_FALSE(w->isEnabled());
     EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
 
@@ -257,10 +258,8 @@ TEST_F(ProfilePage, EmptyFieldsAreRefusedInOrderAndNothingIsSent) {
         QString otherName;
         QString message;
     } cases[] = {
-        {"", "", "", false, "", "name is null!"},
-        {"Li", "", "138", false, "", "qq is null!"},
-        {"Li", "1", "", true, "", "school name is null!"},
-        {"Li", "1", "", false, "", "mobile is null!"},
+        {"", "", "", false, "", "name is null!"},          {"Li", "", "138", false, "", "qq is null!"},
+        {"Li", "1", "", true, "", "school name is null!"}, {"Li", "1", "", false, "", "mobile is null!"},
         {"Li", "1", "", true, "Stars", "mobile is null!"},
     };
     for (const Case& c : cases) {

@@ -257,9 +257,8 @@ TEST_F(ProfileByPointer, OfflineRegistrationShowsACodeThatCarriesTheProfile) {
         QRWidget* qr = dialog->qrWidget();
         painted = qr->qrData();
         const QRect onScreen(qr->mapToGlobal(QPoint(0, 0)), qr->size());
-        const QImage shot = screenWhen([&](const QImage& s) {
-            return testsupport::colourShare(s, onScreen, Qt::black, 40) > 0.2;
-        });
+        const QImage shot = screenWhen(
+            [&](const QImage& s) { return testsupport::colourShare(s, onScreen, Qt::black, 40) > 0.2; });
         EXPECT_TRUE(shot.save(testsupport::screenshotDir() + "/profile-register-qr.png"));
         const QStringList decoded = decodeQr(shot.copy(onScreen), "profile-register-qr-code.png");
         EXPECT_EQ(decoded.size(), 1) << "zbarimg found no single code on the screen";
@@ -289,8 +288,8 @@ TEST_F(ProfileByPointer, OfflineRegistrationShowsACodeThatCarriesTheProfile) {
 
     // The phone opens the code: the service's registration page takes it.
     const QUrl url(text);
-    const auto page =
-        testsupport::httpCall(service.port(), "GET", url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
+    const auto page = testsupport::httpCall(service.port(), "GET",
+                                            url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
     EXPECT_EQ(page.first, 200) << page.second.toStdString();
     EXPECT_TRUE(page.second.contains("Pudong Stars"));
 
@@ -306,13 +305,11 @@ TEST_F(ProfileByPointer, ACodeThatCannotBeMadePaintsRed) {
     widget.show();
     ASSERT_TRUE(waitFor([&] { return widget.windowHandle() && widget.windowHandle()->isExposed(); }));
     const QRect onScreen(widget.mapToGlobal(QPoint(0, 0)), widget.size());
-    const QImage shot = screenWhen([&](const QImage& s) {
-        return testsupport::colourShare(s, onScreen, QColor("red"), 8) > 0.99;
-    });
+    const QImage shot = screenWhen(
+        [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) > 0.99; });
     EXPECT_GT(testsupport::colourShare(shot, onScreen, QColor("red"), 8), 0.99);
     widget.setQRData("Hello QR");
-    const QImage fine = screenWhen([&](const QImage& s) {
-        return testsupport::colourShare(s, onScreen, QColor("red"), 8) < 0.01;
-    });
+    const QImage fine = screenWhen(
+        [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) < 0.01; });
     EXPECT_EQ(decodeQr(fine.copy(onScreen), "qr-on-screen.png"), QStringList({"Hello QR"}));
 }
