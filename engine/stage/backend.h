@@ -56,6 +56,8 @@ public:
 
     // Size of the drawing surface in pixels.
     virtual Size outputSize() const = 0;
+    // The widest and tallest texture it can hold, in pixels; 0 when it sets no limit of its own.
+    virtual int maxTextureSize() const { return 0; }
     // Null (and a reason in `error`) when the file is missing or not a picture.
     virtual TexturePtr loadTexture(const std::string& path, std::string& error) = 0;
     // A texture that can be drawn into with setRenderTarget; null when the renderer cannot.

@@ -25,6 +25,7 @@ Director::Director(Backend& backend) : backend_(backend), textures_(backend.rend
     frame_ = backend.windowSize();
     design_ = frame_;
     updateViewport();
+    textures_.setPixelBudget(TextureCache::pixelBudgetFor(design_));
 }
 
 Director::~Director() {
@@ -52,6 +53,7 @@ void Director::setDesignResolutionSize(Size design) {
     design_ = design;
     designSet_ = true;
     updateViewport();
+    textures_.setPixelBudget(TextureCache::pixelBudgetFor(design_));
 }
 
 void Director::setFrameSize(Size pixels) {
@@ -61,6 +63,7 @@ void Director::setFrameSize(Size pixels) {
     frame_ = pixels;
     if (!designSet_) {
         design_ = frame_;
+        textures_.setPixelBudget(TextureCache::pixelBudgetFor(design_));
     }
     updateViewport();
 }

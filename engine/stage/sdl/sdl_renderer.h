@@ -40,6 +40,7 @@ public:
     ~SdlRenderer() override;
 
     Size outputSize() const override;
+    int maxTextureSize() const override;
     TexturePtr loadTexture(const std::string& path, std::string& error) override;
     TexturePtr createRenderTarget(int width, int height) override;
     void setRenderTarget(const TexturePtr& target) override;
