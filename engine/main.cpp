@@ -9,6 +9,7 @@
 #include "pagestage.h"
 #include "thepage.h"
 
+#include "stage/close_request.h"
 #include "stage/director.h"
 #include "stage/sdl/window_backend.h"
 
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Before the window: the window library then leaves these signals to us.
+    stage::installCloseRequestSignals();
     AppDelegate app;
     int result = 3;
     {

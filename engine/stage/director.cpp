@@ -1,5 +1,6 @@
 #include "stage/director.h"
 
+#include "stage/close_request.h"
 #include "stage/log.h"
 #include "stage/transition.h"
 
@@ -342,6 +343,9 @@ int Director::run() {
         for (const auto& e : events) {
             handleEvent(e);
         }
+        if (closeRequested()) {
+            end(); // a termination signal: the same as closing the window
+        }
         if (endRequested_ && !animating_) {
             purge();
             break;
@@ -364,6 +368,7 @@ int Director::run() {
             std::this_thread::yield();
         }
     }
+    closeRequestHandled();
     return 0;
 }
 

@@ -243,14 +243,17 @@ void Animate::update(float t) {
         }
         t = std::fmod(t, 1.0f);
     }
+    // Of the frames that fall due now only the last one shows; the ones before it would be replaced in
+    // the same moment. Split times never decrease.
     const auto& frames = animation_->frames();
-    for (std::size_t i = nextFrame_; i < frames.size(); ++i) {
-        if (splitTimes_[i] <= t) {
-            sprite->setDisplayFrame(frames[i].frame);
-            nextFrame_ = i + 1;
-        } else {
-            break;
-        }
+    if (nextFrame_ >= frames.size()) {
+        return;
+    }
+    const auto from = splitTimes_.begin() + std::ptrdiff_t(nextFrame_);
+    const auto due = std::size_t(std::upper_bound(from, splitTimes_.end(), t) - splitTimes_.begin());
+    if (due > nextFrame_) {
+        sprite->setDisplayFrame(frames[due - 1].frame);
+        nextFrame_ = due;
     }
 }
 

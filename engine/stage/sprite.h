@@ -131,8 +131,8 @@ private:
 };
 using AnimationPtr = std::shared_ptr<Animation>;
 
-// Plays an animation on a sprite (does nothing on other nodes). Frames that fall due in one frame are all
-// set in turn; at the end the last frame stays.
+// Plays an animation on a sprite (does nothing on other nodes). Of the frames that fall due in one frame
+// the last is shown; at the end the last frame stays.
 class Animate : public IntervalAction {
 public:
     // Null when the animation is null.
