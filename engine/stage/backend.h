@@ -101,6 +101,9 @@ public:
     virtual void unloadEffect(const std::string& path) = 0;
 };
 
+// The keys the stage tells apart; every other key is Other.
+enum class Key { Other, Escape, Left, Right };
+
 // A window event. Touch positions are in window pixels with the origin at the top left.
 struct InputEvent {
     enum class Kind {
@@ -111,12 +114,15 @@ struct InputEvent {
         Quit,
         EnterBackground,
         EnterForeground,
-        Resized
+        Resized,
+        // A key went down (held keys repeating are not reported again).
+        KeyPressed
     };
     Kind kind = Kind::Quit;
     int touchId = 0;
     Point position;
-    Size windowSize; // for Resized
+    Size windowSize;      // for Resized
+    Key key = Key::Other; // for KeyPressed
 };
 
 class Backend {

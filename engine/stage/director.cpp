@@ -323,6 +323,11 @@ void Director::handleEvent(const InputEvent& event) {
     case Kind::Resized:
         setFrameSize(event.windowSize);
         return;
+    case Kind::KeyPressed:
+        if (onKey_) {
+            onKey_(event.key);
+        }
+        return;
     }
 }
 

@@ -89,12 +89,14 @@ public:
 
     // --- time and events ---
     void step(float dt);
-    // Touch events are delivered at once; Quit ends; background/foreground call the handlers below.
+    // Touch events are delivered at once; Quit ends; background/foreground and keys call the handlers below.
     void handleEvent(const InputEvent& event);
     // The loop; returns 0 after end().
     int run();
     void setBackgroundHandlers(std::function<void()> onEnterBackground,
                                std::function<void()> onEnterForeground);
+    // Receives every key press, between frames like touches (also while a transition runs).
+    void setKeyHandler(std::function<void(Key)> onKeyPressed) { onKey_ = std::move(onKeyPressed); }
     unsigned long long frames() const { return frames_; }
 
 private:
@@ -133,6 +135,7 @@ private:
     std::map<int, Touch> activeTouches_;
     std::function<void()> onBackground_;
     std::function<void()> onForeground_;
+    std::function<void(Key)> onKey_;
 };
 
 } // namespace stage

@@ -258,6 +258,42 @@ protected:
         return tried > 20 ? double(matched) / tried : 0;
     }
 
+    // The sample book (or the test's own when bookgen is not built), read into book_. "" on failure.
+    std::string sampleBook() {
+        std::string bookDir;
+        const std::string bookgen = BOOKGEN_PROGRAM;
+        if (!bookgen.empty() && fs::exists(bookgen)) {
+            const proctest::RunResult made =
+                proctest::run(bookgen, {root_ + "sample"}, {"QT_QPA_PLATFORM=offscreen"}, 120000);
+            EXPECT_EQ(made.exitCode, 0) << made.output;
+            bookDir = findBook(root_ + "sample");
+        } else {
+            std::cout << "[ NOTE     ] tools/bookgen is not built; playing a book made by the test\n";
+            bookDir = writeOwnBook(root_);
+        }
+        std::string why;
+        if (bookDir.empty() || !readBook(bookDir, book_, why)) {
+            ADD_FAILURE() << "no book to play: " << why;
+            return std::string();
+        }
+        return bookDir;
+    }
+
+    // Starts the engine (copied beside its own log) on the book; the window's id, or "".
+    std::string startEngine(const std::string& bookDir) {
+        const std::string program = root_ + "engine/taviplay";
+        if (!fs::exists(program)) {
+            fs::create_directories(root_ + "engine");
+            fs::copy_file(TAVIPLAY_PROGRAM, program);
+        }
+        std::vector<std::string> env = x_.env();
+        env.push_back("SDL_AUDIODRIVER=dummy");
+        if (!engine_.start(program, {bookDir}, env, root_, root_ + "engine-output.txt")) {
+            return std::string();
+        }
+        return x_.waitForWindow("taviplay", 20000);
+    }
+
     std::string root_;
     proctest::Xvfb x_;
     proctest::Child engine_;
@@ -266,32 +302,14 @@ protected:
 
 TEST_F(Window, SampleBookPlaysTapsSwipesAndExits) {
     ASSERT_TRUE(x_.ok()) << x_.error();
-    std::string bookDir;
-    const std::string bookgen = BOOKGEN_PROGRAM;
-    if (!bookgen.empty() && fs::exists(bookgen)) {
-        const proctest::RunResult made =
-            proctest::run(bookgen, {root_ + "sample"}, {"QT_QPA_PLATFORM=offscreen"}, 120000);
-        ASSERT_EQ(made.exitCode, 0) << made.output;
-        bookDir = findBook(root_ + "sample");
-    } else {
-        std::cout << "[ NOTE     ] tools/bookgen is not built; playing a book made by the test\n";
-        bookDir = writeOwnBook(root_);
-    }
+    const std::string bookDir = sampleBook();
     ASSERT_FALSE(bookDir.empty());
-    std::string why;
-    ASSERT_TRUE(readBook(bookDir, book_, why)) << why;
     ASSERT_GE(book_.pages, 2);
     const PageInfo& first = book_.page[0];
     ASSERT_TRUE(first.hasRight) << "page 0 of the book cannot be swiped forward";
     ASSERT_FALSE(first.actionSpots.empty()) << "page 0 of the book has no hot spot that starts an action";
 
-    fs::create_directories(root_ + "engine");
-    const std::string program = root_ + "engine/taviplay";
-    fs::copy_file(TAVIPLAY_PROGRAM, program);
-    std::vector<std::string> env = x_.env();
-    env.push_back("SDL_AUDIODRIVER=dummy");
-    ASSERT_TRUE(engine_.start(program, {bookDir}, env, root_, root_ + "engine-output.txt"));
-    const std::string window = x_.waitForWindow("taviplay", 20000);
+    const std::string window = startEngine(bookDir);
     ASSERT_FALSE(window.empty()) << logText();
     // Full screen, also without a window manager.
     const std::string geometry = x_.xdotool({"getwindowgeometry", window}).output;
@@ -369,6 +387,80 @@ TEST_F(Window, SampleBookPlaysTapsSwipesAndExits) {
     const std::string text = logText();
     EXPECT_TRUE(has(text, "ThePage::menuCloseCallback"));
     EXPECT_TRUE(has(text, "<<<< exit"));
+}
+
+// The keyboard, on top of touches: Left and Right press the page's arrows (only where the page has them),
+// Escape ends the book on every page, as does the window's close box, even on a page that failed to
+// build and shows nothing to touch.
+TEST_F(Window, KeysTurnPagesLikeTheArrowsAndEscapeOrTheCloseBoxEndEveryPage) {
+    ASSERT_TRUE(x_.ok()) << x_.error();
+    const std::string bookDir = sampleBook();
+    ASSERT_FALSE(bookDir.empty());
+    ASSERT_GE(book_.pages, 2);
+    ASSERT_TRUE(book_.page[0].hasRight);
+    ASSERT_FALSE(book_.page[0].button("button_left")) << "the test presses Left where there is no arrow";
+    ASSERT_TRUE(book_.page[1].button("button_left"));
+
+    std::string window = startEngine(bookDir);
+    ASSERT_FALSE(window.empty()) << logText();
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 1; }, 20000)) << logText();
+    const std::string shots = proctest::outputDir("screenshots");
+
+    // Page 0 has no left arrow: Left does nothing.
+    ASSERT_TRUE(x_.key("taviplay", "Left"));
+    proctest::sleepMs(1500);
+    EXPECT_EQ(count(">>> ThePage::scene"), 1);
+    EXPECT_EQ(count("ThePage::turnLeftCallback"), 0);
+
+    // Right turns to page 1 the way its arrow does.
+    ASSERT_TRUE(x_.key("taviplay", "Right"));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 2; }, 30000)) << logText();
+    EXPECT_EQ(count("ThePage::turnRightCallback"), 1);
+    EXPECT_TRUE(has(logText(), "currentPage:1"));
+    proctest::sleepMs(800);
+    stage::Image shot = x_.screenshot(shots + "/window-key-page1.png");
+    EXPECT_GE(backgroundShare(shot, book_.page[1]), 0.8);
+
+    // Left goes back to page 0.
+    ASSERT_TRUE(x_.key("taviplay", "Left"));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 3; }, 30000)) << logText();
+    EXPECT_EQ(count("ThePage::turnLeftCallback"), 1);
+    EXPECT_EQ(count("currentPage:0"), 2);
+    proctest::sleepMs(800);
+    shot = x_.screenshot(shots + "/window-key-page0.png");
+    EXPECT_GE(backgroundShare(shot, book_.page[0]), 0.8);
+
+    // Escape ends the book.
+    ASSERT_TRUE(x_.key("taviplay", "Escape"));
+    EXPECT_EQ(engine_.wait(10000), 0) << logText();
+    EXPECT_TRUE(has(logText(), "Escape ends the book"));
+
+    // A book whose page fails to build: a black screen without a single button.
+    const std::string blank = root_ + "blank book/";
+    fs::create_directories(blank + "json");
+    std::ofstream(blank + "tavigame.dat") << "";
+    std::ofstream(blank + "json/game_json.txt") << booktest::print(booktest::gameJson(2).get());
+    std::ofstream(blank + "json/scene_json0.txt")
+        << booktest::print(page({}, {}, {{"scene_picture_file", ""}}).get());
+    for (const char* way : {"Escape", "close box"}) {
+        const int exits = count("<<<< exit");
+        window = startEngine(blank);
+        ASSERT_FALSE(window.empty()) << logText();
+        ASSERT_TRUE(proctest::waitUntil(
+            [&] { return count("backgroundNameString创建出现了问题") >= (way[0] == 'E' ? 1 : 2); }, 20000))
+            << logText();
+        ASSERT_TRUE(x_.key("taviplay", "Right"));
+        ASSERT_TRUE(x_.key("taviplay", "Left"));
+        proctest::sleepMs(500);
+        ASSERT_TRUE(engine_.running()) << way;
+        if (way[0] == 'E') {
+            ASSERT_TRUE(x_.key("taviplay", "Escape"));
+        } else {
+            ASSERT_TRUE(x_.requestClose("taviplay"));
+        }
+        EXPECT_EQ(engine_.wait(10000), 0) << way << "\n" << logText();
+        EXPECT_EQ(count("<<<< exit"), exits + 1) << way;
+    }
 }
 
 } // namespace

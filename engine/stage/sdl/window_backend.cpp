@@ -130,6 +130,30 @@ void WindowBackend::pollEvents(std::vector<InputEvent>& out) {
                 ev.kind = Kind::Resized;
                 ev.windowSize = windowSize();
                 out.push_back(ev);
+            } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                ev.kind = Kind::Quit; // the window's close request (SDL also sends a quit after it)
+                out.push_back(ev);
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (e.key.repeat == 0) {
+                ev.kind = Kind::KeyPressed;
+                switch (e.key.keysym.sym) {
+                case SDLK_ESCAPE:
+                case SDLK_AC_BACK:
+                    ev.key = Key::Escape;
+                    break;
+                case SDLK_LEFT:
+                    ev.key = Key::Left;
+                    break;
+                case SDLK_RIGHT:
+                    ev.key = Key::Right;
+                    break;
+                default:
+                    ev.key = Key::Other;
+                    break;
+                }
+                out.push_back(ev);
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
