@@ -15,6 +15,7 @@
 
 #include <log4cplus/loggingmacros.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -84,7 +85,17 @@ int main(int argc, char** argv) {
             stage::Director director(*window);
             LOG4CPLUS_INFO(logger, "run:" << line);
             bookState().dataPath = line;
+            // For measuring what the engine costs: the frames shown so far, once a second.
+            const char* stats = std::getenv("TAVIPLAY_FRAME_STATS");
+            if (stats != nullptr && *stats != '\0' && std::string(stats) != "0") {
+                director.setFrameReport(1.0, [&director, &logger] {
+                    LOG4CPLUS_INFO(logger, "frames presented: " << director.framesPresented()
+                                                                << " steps: " << director.frames());
+                });
+            }
             result = app.run();
+            LOG4CPLUS_INFO(logger, "frames presented: " << director.framesPresented()
+                                                        << " steps: " << director.frames());
         }
     }
     LOG4CPLUS_INFO(logger, "<<<< exit");

@@ -266,6 +266,7 @@ void Director::draw() {
     }
     r.setClipRect(nullptr);
     r.endFrame();
+    ++presented_;
 }
 
 // --- events and loop -------------------------------------------------------------------------------------
@@ -337,12 +338,23 @@ void Director::setBackgroundHandlers(std::function<void()> onEnterBackground,
     onForeground_ = std::move(onEnterForeground);
 }
 
+void Director::setFrameReport(double seconds, std::function<void()> report) {
+    reportInterval_ = seconds;
+    report_ = std::move(report);
+}
+
 int Director::run() {
     using Clock = std::chrono::steady_clock;
     Clock::time_point last = Clock::now();
+    Clock::time_point lastReport = last;
     bool wasAnimating = animating_;
     std::vector<InputEvent> events;
     while (!ended_) {
+        if (report_ && reportInterval_ > 0 &&
+            std::chrono::duration<double>(Clock::now() - lastReport).count() >= reportInterval_) {
+            lastReport = Clock::now();
+            report_();
+        }
         events.clear();
         backend_.pollEvents(events);
         for (const auto& e : events) {

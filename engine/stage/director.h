@@ -98,6 +98,10 @@ public:
     // Receives every key press, between frames like touches (also while a transition runs).
     void setKeyHandler(std::function<void(Key)> onKeyPressed) { onKey_ = std::move(onKeyPressed); }
     unsigned long long frames() const { return frames_; }
+    // Frames drawn and shown in the window.
+    unsigned long long framesPresented() const { return presented_; }
+    // While run() runs, calls `report` about every `seconds` (for measuring what the loop costs).
+    void setFrameReport(double seconds, std::function<void()> report);
 
 private:
     void purge();
@@ -131,6 +135,9 @@ private:
     bool animating_ = true;
     bool nextDeltaZero_ = false;
     unsigned long long frames_ = 0;
+    unsigned long long presented_ = 0;
+    double reportInterval_ = 0;
+    std::function<void()> report_;
 
     std::map<int, Touch> activeTouches_;
     std::function<void()> onBackground_;

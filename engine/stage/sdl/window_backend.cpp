@@ -1,5 +1,6 @@
 #include "stage/sdl/window_backend.h"
 
+#include "stage/log.h"
 #include "stage/sdl/mixer_audio.h"
 #include "stage/sdl/sdl_renderer.h"
 
@@ -72,6 +73,12 @@ std::unique_ptr<WindowBackend> WindowBackend::create(const Options& options, std
     if (impl->sdlRenderer == nullptr) {
         error = SDL_GetError();
         return nullptr;
+    }
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(impl->sdlRenderer, &info) == 0) {
+        log(LogLevel::Info, std::string("renderer: ") + info.name + " (largest texture " +
+                                std::to_string(info.max_texture_width) + " x " +
+                                std::to_string(info.max_texture_height) + ")");
     }
     impl->renderer = std::make_unique<SdlRenderer>(impl->sdlRenderer);
     impl->audio = std::make_unique<MixerAudio>();
