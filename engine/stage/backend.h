@@ -19,13 +19,20 @@ public:
     Size size() const { return size_; }
     // The file it came from; empty for render targets.
     const std::string& path() const { return path_; }
+    // Unique for the life of the program: a texture made later at the same address gets another.
+    std::uint64_t serial() const { return serial_; }
 
 protected:
-    Texture(Size size, std::string path) : size_(size), path_(std::move(path)) {}
+    Texture(Size size, std::string path) : size_(size), path_(std::move(path)), serial_(nextSerial()) {}
 
 private:
+    static std::uint64_t nextSerial() {
+        static std::uint64_t last = 0;
+        return ++last;
+    }
     Size size_;
     std::string path_;
+    std::uint64_t serial_;
 };
 using TexturePtr = std::shared_ptr<Texture>;
 
@@ -116,7 +123,9 @@ struct InputEvent {
         EnterForeground,
         Resized,
         // A key went down (held keys repeating are not reported again).
-        KeyPressed
+        KeyPressed,
+        // The window's picture was lost (uncovered, shown again) and must be drawn again.
+        Exposed
     };
     Kind kind = Kind::Quit;
     int touchId = 0;
@@ -134,6 +143,9 @@ public:
     virtual Size windowSize() const = 0;
     // Appends the events that arrived since the last call.
     virtual void pollEvents(std::vector<InputEvent>& out) = 0;
+    // Like pollEvents, but first waits up to `seconds` for an event when none is there (the program's
+    // loop sleeps here while nothing on stage is due). By default it sleeps the time, then polls.
+    virtual void waitEvents(std::vector<InputEvent>& out, double seconds);
     // Saves the next drawn frame as a PNG file (at the end of that frame). False when it cannot.
     virtual bool requestScreenshot(const std::string& pngPath) = 0;
 };

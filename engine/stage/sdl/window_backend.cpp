@@ -6,6 +6,9 @@
 
 #include <SDL_image.h>
 
+#include <chrono>
+#include <thread>
+
 namespace stage::sdl {
 
 struct WindowBackend::Impl {
@@ -107,9 +110,34 @@ bool WindowBackend::requestScreenshot(const std::string& pngPath) {
 }
 
 void WindowBackend::pollEvents(std::vector<InputEvent>& out) {
-    using Kind = InputEvent::Kind;
     SDL_Event e;
     while (SDL_PollEvent(&e) != 0) {
+        translate(e, out);
+    }
+}
+
+void WindowBackend::waitEvents(std::vector<InputEvent>& out, double seconds) {
+    pollEvents(out);
+    if (!out.empty() || !(seconds > 0)) {
+        return;
+    }
+    const int ms = int(seconds * 1000);
+    if (ms <= 0) {
+        // Less than a millisecond to the next frame: SDL cannot wait that finely.
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        pollEvents(out);
+        return;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, ms) != 0) {
+        translate(e, out);
+        pollEvents(out);
+    }
+}
+
+void WindowBackend::translate(const SDL_Event& e, std::vector<InputEvent>& out) {
+    using Kind = InputEvent::Kind;
+    {
         InputEvent ev;
         switch (e.type) {
         case SDL_QUIT:
@@ -140,7 +168,15 @@ void WindowBackend::pollEvents(std::vector<InputEvent>& out) {
             } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                 ev.kind = Kind::Quit; // the window's close request (SDL also sends a quit after it)
                 out.push_back(ev);
+            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN) {
+                ev.kind = Kind::Exposed;
+                out.push_back(ev);
             }
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            ev.kind = Kind::Exposed; // the renderer lost what it had drawn
+            out.push_back(ev);
             break;
         case SDL_KEYDOWN:
             if (e.key.repeat == 0) {

@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 
+// SDL's event type, without SDL's headers here.
+union SDL_Event;
+
 namespace stage::sdl {
 
 class WindowBackend : public Backend {
@@ -30,12 +33,15 @@ public:
     AudioEngine& audio() override;
     Size windowSize() const override;
     void pollEvents(std::vector<InputEvent>& out) override;
+    // Sleeps in SDL's event wait (no polling) until an event or the time is up.
+    void waitEvents(std::vector<InputEvent>& out, double seconds) override;
     bool requestScreenshot(const std::string& pngPath) override;
 
     struct Impl;
 
 private:
     explicit WindowBackend(std::unique_ptr<Impl> impl);
+    void translate(const SDL_Event& e, std::vector<InputEvent>& out);
     std::unique_ptr<Impl> impl_;
 };
 
