@@ -317,7 +317,7 @@ protected:
     }
 
     // Starts the engine (copied beside its own log) on the book; the window's id, or "".
-    std::string startEngine(const std::string& bookDir) {
+    std::string startEngine(const std::string& bookDir, const std::vector<std::string>& extraEnv = {}) {
         const std::string program = root_ + "engine/taviplay";
         if (!fs::exists(program)) {
             fs::create_directories(root_ + "engine");
@@ -325,6 +325,7 @@ protected:
         }
         std::vector<std::string> env = x_.env();
         env.push_back("SDL_AUDIODRIVER=dummy");
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         if (!engine_.start(program, {bookDir}, env, root_, root_ + "engine-output.txt")) {
             return std::string();
         }
@@ -503,6 +504,66 @@ TEST_F(Window, KeysTurnPagesLikeTheArrowsAndEscapeOrTheCloseBoxEndEveryPage) {
         EXPECT_EQ(engine_.wait(10000), 0) << way << "\n" << logText();
         EXPECT_EQ(count("<<<< exit"), exits + 1) << way;
     }
+}
+
+// The renderer: by default the one that costs least for the same picture (SDL's software renderer when
+// OpenGL is only a software rasterizer, as under Xvfb), asked in a child process so that no OpenGL driver
+// stays loaded; SDL_RENDER_DRIVER still decides. Each shows the page and its changes.
+TEST_F(Window, TheRendererThatCostsLeastIsChosenAndSdlRenderDriverStillDecides) {
+    ASSERT_TRUE(x_.ok()) << x_.error();
+    const std::string bookDir = sampleBook();
+    ASSERT_FALSE(bookDir.empty());
+    // The renderer line of the latest start.
+    const auto rendererLine = [&] {
+        std::string last;
+        for (const auto& line : booktest::logLines(logText())) {
+            if (has(line.message, "stage: renderer: ")) {
+                last = line.message;
+            }
+        }
+        return last;
+    };
+    const auto threadNames = [&] {
+        std::string names;
+        for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(engine_.pid()) + "/task")) {
+            names += booktest::readText(task.path().string() + "/comm");
+        }
+        return names;
+    };
+
+    // The choice.
+    ASSERT_FALSE(startEngine(bookDir).empty()) << logText();
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 1; }, 20000)) << logText();
+    std::string chosen = rendererLine();
+    const bool softwareGl =
+        has(chosen, "llvmpipe") || has(chosen, "softpipe") || has(chosen, "swrast") || has(chosen, "oftware");
+    if (softwareGl) {
+        EXPECT_TRUE(has(chosen, "renderer: software (OpenGL renderer ")) << chosen;
+    }
+    EXPECT_FALSE(has(threadNames(), "llvmpipe")) << "the OpenGL probe left its driver in the engine";
+    proctest::sleepMs(800);
+    const std::string shots = proctest::outputDir("screenshots");
+    EXPECT_GE(backgroundShare(x_.screenshot(shots + "/window-chosen-page0.png"), book_.page[0]), 0.8);
+    ASSERT_TRUE(x_.key("taviplay", "Escape"));
+    ASSERT_EQ(engine_.wait(10000), 0);
+
+    // Forced to OpenGL: the override holds, and the page and a page change are on screen.
+    ASSERT_FALSE(startEngine(bookDir, {"SDL_RENDER_DRIVER=opengl"}).empty()) << logText();
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 2; }, 20000)) << logText();
+    chosen = rendererLine();
+    if (!has(chosen, "renderer: opengl")) {
+        engine_.stop();
+        GTEST_SKIP() << "no OpenGL renderer under this X server: " << chosen;
+    }
+    EXPECT_TRUE(has(chosen, "SDL_RENDER_DRIVER=opengl")) << chosen;
+    proctest::sleepMs(800);
+    EXPECT_GE(backgroundShare(x_.screenshot(shots + "/window-opengl-page0.png"), book_.page[0]), 0.8);
+    ASSERT_TRUE(x_.key("taviplay", "Right"));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 3; }, 30000)) << logText();
+    proctest::sleepMs(800);
+    EXPECT_GE(backgroundShare(x_.screenshot(shots + "/window-opengl-page1.png"), book_.page[1]), 0.8);
+    ASSERT_TRUE(x_.key("taviplay", "Escape"));
+    EXPECT_EQ(engine_.wait(10000), 0);
 }
 
 } // namespace

@@ -91,7 +91,7 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
         SDL_FreeSurface(converted);
         return nullptr;
     }
-    if (direct_ == nullptr) {
+    if (direct_ == nullptr && !directSource_) {
         SDL_FreeSurface(converted);
         converted = nullptr;
     }
@@ -125,6 +125,9 @@ void SdlRenderer::setRenderTarget(const TexturePtr& target) {
 void SdlRenderer::beginFrame() {
     SDL_SetRenderTarget(renderer_, nullptr);
     onTarget_ = false;
+    if (directSource_) {
+        direct_ = directSource_();
+    }
 }
 
 void SdlRenderer::clear(Color4B color) {

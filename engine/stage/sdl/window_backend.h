@@ -20,7 +20,8 @@ public:
         bool fullscreen = true;
         int width = 1024;
         int height = 768;
-        // SDL's software renderer instead of an accelerated one (which is also the fallback).
+        // SDL's software renderer whatever the machine has (it is also the fallback). Otherwise the
+        // renderer that costs least is chosen (see create()), unless SDL_RENDER_DRIVER names one.
         bool software = false;
     };
 
