@@ -331,6 +331,10 @@
         <source>Do you really want to remove %1?</source>
         <translation>确定要把“%1”移出当天的课程吗？</translation>
     </message>
+    <message>
+        <source>Nothing planned for this day. Tap &quot;+&quot; on a resource to plan it here.</source>
+        <translation>这一天还没有安排。点资源上的“+”，把它安排到这里。</translation>
+    </message>
 </context>
 <context>
     <name>DownloadUpdateDialog</name>
