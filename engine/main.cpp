@@ -9,11 +9,13 @@
 #include "pagestage.h"
 #include "thepage.h"
 
+#include "stage/close_request.h"
 #include "stage/director.h"
 #include "stage/sdl/window_backend.h"
 
 #include <log4cplus/loggingmacros.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -66,6 +68,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Before the window: the window library then leaves these signals to us.
+    stage::installCloseRequestSignals();
     AppDelegate app;
     int result = 3;
     {
@@ -81,7 +85,17 @@ int main(int argc, char** argv) {
             stage::Director director(*window);
             LOG4CPLUS_INFO(logger, "run:" << line);
             bookState().dataPath = line;
+            // For measuring what the engine costs: the frames shown so far, once a second.
+            const char* stats = std::getenv("TAVIPLAY_FRAME_STATS");
+            if (stats != nullptr && *stats != '\0' && std::string(stats) != "0") {
+                director.setFrameReport(1.0, [&director, &logger] {
+                    LOG4CPLUS_INFO(logger, "frames presented: " << director.framesPresented()
+                                                                << " steps: " << director.frames());
+                });
+            }
             result = app.run();
+            LOG4CPLUS_INFO(logger, "frames presented: " << director.framesPresented()
+                                                        << " steps: " << director.frames());
         }
     }
     LOG4CPLUS_INFO(logger, "<<<< exit");

@@ -1,6 +1,9 @@
 #include "core.h"
 
 #include "catalogue/db.h"
+#include "catalogue/playlist.h"
+#include "launch/dailysceneplayer.h"
+#include "launch/mediaplayer.h"
 #include "launch/respackplayer.h"
 #include "online/netclient.h"
 #include "online/offlinedb.h"
@@ -9,6 +12,8 @@
 #include <QAtomicInt>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QThread>
 #include <QUrl>
 
@@ -18,8 +23,12 @@ QAtomicInt g_guard{0};
 Core* g_core = nullptr;
 } // namespace
 
-Core::Core() : QObject(nullptr), resPackPlayer(new ResPackPlayer) {
+Core::Core()
+    : QObject(nullptr), resPackPlayer(new ResPackPlayer), mediaPlayer(new MediaPlayer),
+      dailyScenePlayer(new DailyScenePlayer) {
     connect(resPackPlayer, &QThread::finished, this, &Core::playerFinished);
+    connect(mediaPlayer, &QThread::finished, this, &Core::playerFinished);
+    connect(dailyScenePlayer, &QThread::finished, this, &Core::playerFinished);
 }
 
 Core* Core::instance() {
@@ -36,7 +45,7 @@ Core* Core::instance() {
 }
 
 bool Core::isPlaying() {
-    return resPackPlayer->isRunning();
+    return resPackPlayer->isRunning() || mediaPlayer->isRunning() || dailyScenePlayer->isRunning();
 }
 
 int Core::openApp(_TaviApp* app) {
@@ -49,18 +58,51 @@ int Core::openApp(_TaviApp* app) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(full));
         return -1;
     }
-    if (app->proType == "courseware" || app->proType == "books") {
+    if (app->proType == "video" || app->proType == "music") {
+        mediaPlayer->setParams(paths->appsDir + "/" + app->path, app->productId, app->fileName);
+        mediaPlayer->start();
+    } else if (app->proType == "courseware" || app->proType == "books") {
         resPackPlayer->setParams(paths->appsDir + "/" + app->path, app->productId);
         resPackPlayer->start();
     }
     return -1;
 }
 
+QString Core::playlistPath(const _DailyScene& scene) const {
+    return QString("%1/%2").arg(paths ? paths->dailyDir : QString(), scene.playlist);
+}
+
 int Core::playDailyScene(_DailyScene* scene) {
-    if (isPlaying() || !scene)
+    if (isPlaying() || !scene || !paths)
         return 0;
-    const QString path = QString("%1/%2").arg(paths->dailyDir, scene->playlist);
+    QString path = playlistPath(*scene);
     qDebug() << path;
+    QStringList files;
+    if (playlist::read(path, files)) {
+        const QStringList gone = playlist::missing(files);
+        if (!gone.isEmpty()) {
+            QStringList present;
+            for (const QString& f : files)
+                if (!gone.contains(f))
+                    present << f;
+            if (present.isEmpty()) {
+                TLOG_ERROR("no file of the scene exists, nothing played: " << scene->name);
+                return 0;
+            }
+            // The player gets the files that are there; the scene's own playlist stays as it is.
+            const QString playing = paths->tempDir + "/player/scene.pls";
+            QDir().mkpath(QFileInfo(playing).absolutePath());
+            QString error;
+            if (!playlist::write(playing, present, &error)) {
+                TLOG_ERROR("write playlist failed: " << playing << " " << error);
+                return 0;
+            }
+            TLOG_DEBUG("playing " << present.size() << " of " << files.size() << " files of " << scene->name);
+            path = playing;
+        }
+    }
+    dailyScenePlayer->setParams(path);
+    dailyScenePlayer->start();
     return 0;
 }
 

@@ -15,6 +15,8 @@ class DB;
 class OfflineDB;
 class NetClient;
 class QThread;
+class DailyScenePlayer;
+class MediaPlayer;
 class ResPackPlayer;
 
 class Core : public QObject {
@@ -35,14 +37,20 @@ public:
     DataPaths* paths = nullptr;
     // Launchers, owned by Core and reused for every open.
     ResPackPlayer* resPackPlayer = nullptr;
+    MediaPlayer* mediaPlayer = nullptr;
+    DailyScenePlayer* dailyScenePlayer = nullptr;
 
     // Opens a resource with its launcher. 1 = a launcher is busy, 2 = no app,
     // -1 = dispatched (also when no launcher takes the kind).
     int openApp(_TaviApp* app);
     // True while a launcher runs.
     bool isPlaying();
-    // Plays a daily scene's playlist; always 0.
+    // Plays a daily scene's playlist; always 0. Entries whose files are gone
+    // are left out (the player gets a playlist of the rest); a scene with
+    // none left starts nothing.
     int playDailyScene(_DailyScene* scene);
+    // The playlist file of a scene.
+    QString playlistPath(const _DailyScene& scene) const;
 
     // Pack import and removal; the work itself lives with the packs.
     int importPack(QString path);

@@ -1,14 +1,13 @@
 #include "setupmode.h"
 
 #include "catalogue/db.h"
+#include "catalogue/playlist.h"
 #include "core.h"
 #include "platform/log.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
-#include <QTextCodec>
 
 void importPack(QString& dir) {
     TLOG_DEBUG("pack dir:" << dir);
@@ -21,21 +20,16 @@ void importPack(QString& dir) {
 }
 
 int writeFolderPlaylist(const QString& folder, const QString& playlistPath) {
-    static const QStringList kMedia = {"*.mp3", "*.wav", "*.ogg", "*.avi",  "*.mp4",
-                                       "*.mkv", "*.flv", "*.mpg", "*.mpeg", "*.wmv"};
-    QSettings pls(playlistPath, QSettings::IniFormat);
-    pls.clear();
-    pls.setIniCodec(QTextCodec::codecForName("GB2312"));
-    pls.beginGroup("playlist");
-    const QFileInfoList files = QDir(folder).entryInfoList(kMedia, QDir::Files | QDir::NoSymLinks);
-    int i = 0;
-    for (const QFileInfo& f : files)
-        pls.setValue(QString("File%1").arg(++i), f.absoluteFilePath());
-    pls.setValue("NumberOfEntries", i);
-    pls.setValue("Version", 2);
-    pls.endGroup();
-    pls.sync();
-    return i;
+    QStringList files;
+    for (const QFileInfo& f :
+         QDir(folder).entryInfoList(playlist::mediaPatterns(), QDir::Files | QDir::NoSymLinks, QDir::Name))
+        files << f.absoluteFilePath();
+    QString error;
+    if (!playlist::write(playlistPath, files, &error)) {
+        TLOG_ERROR("write playlist failed: " << playlistPath << " " << error);
+        return -1;
+    }
+    return files.size();
 }
 
 void refreshDailyScene() {
@@ -55,8 +49,10 @@ void refreshDailyScene() {
         qDebug() << "targetDir:" << targetDir;
         QDir().mkpath(targetDir);
         const QString relative = QString("%1/%1.pls").arg(n);
-        writeFolderPlaylist(targetDir, dailyDir + "/" + relative);
-
+        // A folder whose playlist could not be written is no scene: it would
+        // hand the player a missing file.
+        if (writeFolderPlaylist(targetDir, dailyDir + "/" + relative) < 0)
+            continue;
         core->db->removeDailyScene(n);
         _DailyScene scene;
         scene.name = n;

@@ -461,6 +461,14 @@ int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
         // The unpacked book first: then the archive's folder can go too once it is empty.
         if (app->proType == "books" || app->proType == "courseware")
             removeUnpackedBook(paths, app->path);
+        // A song a running player took over still carries its display name.
+        if ((app->proType == "music" || app->proType == "video") && !app->fileName.isEmpty()) {
+            const QString stored = pathInside(paths, paths.appsDir, app->path);
+            if (!stored.isEmpty() && !QFileInfo::exists(stored)) {
+                const QString shown = QFileInfo(app->path).path() + "/" + QFileInfo(app->fileName).fileName();
+                removeInside(paths, paths.appsDir, QDir::cleanPath(shown), "resource file");
+            }
+        }
         removeInside(paths, paths.appsDir, app->path, "resource file");
         removeInside(paths, paths.appIconDir, app->icon, "resource icon");
     }

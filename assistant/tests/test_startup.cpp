@@ -162,7 +162,7 @@ TEST(Startup, SecondInstanceGivesWayAndAStaleServerDoesNotBlock) {
     EXPECT_TRUE(next.stop());
 }
 
-TEST(Startup, SetupTurnsDailyFoldersIntoGb2312PlaylistsWithoutDuplicates) {
+TEST(Startup, SetupTurnsDailyFoldersIntoUtf8PlaylistsWithoutDuplicates) {
     TempRoot root;
     root.installClient();
     const QString source = root.path("scenes");
@@ -179,15 +179,15 @@ TEST(Startup, SetupTurnsDailyFoldersIntoGb2312PlaylistsWithoutDuplicates) {
     QFile pls(daily + "/a/a.pls");
     ASSERT_TRUE(pls.open(QIODevice::ReadOnly));
     const QByteArray raw = pls.readAll();
-    const QString text = QTextCodec::codecForName("GB2312")->toUnicode(raw);
+    const QString text = QString::fromUtf8(raw);
     EXPECT_TRUE(text.contains("[playlist]"));
     EXPECT_TRUE(text.contains("NumberOfEntries=2"));
     EXPECT_TRUE(text.contains("Version=2"));
     EXPECT_TRUE(text.contains(QString::fromUtf8("儿歌.wav"))) << text.toStdString();
     EXPECT_TRUE(text.contains(daily + "/a/morning song.mp3"));
     EXPECT_FALSE(text.contains("notes.txt"));
-    // The Chinese name is stored in GB2312, not UTF-8.
-    EXPECT_FALSE(raw.contains(QString::fromUtf8("儿歌").toUtf8()));
+    // Players here read playlists as UTF-8 (a GB2312 one names files they cannot find).
+    EXPECT_TRUE(raw.contains(QString::fromUtf8("儿歌").toUtf8()));
     EXPECT_TRUE(QFileInfo::exists(daily + "/b/b.pls"));
 
     ProcessResult rows = run("sqlite3", {root.path("data/main.db"), "select name, playlist, isCustom from "

@@ -189,12 +189,47 @@
         <source>Do you really want to remove %1?</source>
         <translation>确定要删除场景“%1”吗？</translation>
     </message>
+    <message>
+        <source>play scene</source>
+        <translation>播放情景</translation>
+    </message>
+    <message>
+        <source>The playlist of &quot;%1&quot; can not be found. Edit the scene to choose its files again.</source>
+        <translation>找不到“%1”的播放列表。请编辑这个情景，重新选择文件。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has no files yet. Edit the scene to add songs or videos.</source>
+        <translation>“%1”里还没有文件。请编辑这个情景，添加歌曲或视频。</translation>
+    </message>
+    <message>
+        <source>None of the files of &quot;%1&quot; can be found any more:
+%2</source>
+        <translation>“%1”的文件都找不到了：
+%2</translation>
+    </message>
+    <message>
+        <source>These files of &quot;%1&quot; can not be found; the others are played:
+%2</source>
+        <translation>“%1”中这些文件找不到了，其余的照常播放：
+%2</translation>
+    </message>
 </context>
 <context>
     <name>DailySceneListItemDelegate</name>
     <message>
         <source>add</source>
         <translation>添加</translation>
+    </message>
+</context>
+<context>
+    <name>DailySceneListModel</name>
+    <message>
+        <source>%1: its playlist is missing</source>
+        <translation>%1：播放列表不见了</translation>
+    </message>
+    <message>
+        <source>%1: %2 of its files can not be found</source>
+        <translation>%1：有 %2 个文件找不到了</translation>
     </message>
 </context>
 <context>
@@ -239,6 +274,48 @@
         <source>write db failed!</source>
         <translation>保存失败，请重试！</translation>
     </message>
+    <message>
+        <source>add a file</source>
+        <translation>添加文件</translation>
+    </message>
+    <message>
+        <source>add songs and videos of the library</source>
+        <translation>从资源库添加歌曲和视频</translation>
+    </message>
+    <message>
+        <source>remove</source>
+        <translation>移除</translation>
+    </message>
+    <message>
+        <source>up</source>
+        <translation>上移</translation>
+    </message>
+    <message>
+        <source>down</source>
+        <translation>下移</translation>
+    </message>
+    <message>
+        <source>This file can not be found.</source>
+        <translation>找不到这个文件。</translation>
+    </message>
+    <message>
+        <source>Media Files(*.avi *.mp3 *.mp4 *.mkv *.wmv *.ogg *.flac *.wav *.m4a *.webm *.mov)</source>
+        <translation>媒体文件(*.avi *.mp3 *.mp4 *.mkv *.wmv *.ogg *.flac *.wav *.m4a *.webm *.mov)</translation>
+    </message>
+    <message>
+        <source>The scene name can not be used: it may not contain &quot;/&quot; or &quot;\&quot;, begin with &quot;.&quot; or hold control characters.</source>
+        <translation>这个名称不能用作情景名：不能包含“/”或“\”，不能以“.”开头，也不能含有控制字符。</translation>
+    </message>
+    <message>
+        <source>A scene named &quot;%1&quot; exists already. Choose another name.</source>
+        <translation>已经有名为“%1”的情景了，请换一个名字。</translation>
+    </message>
+    <message>
+        <source>The playlist could not be written, nothing was saved:
+%1</source>
+        <translation>播放列表无法写入，没有保存任何内容：
+%1</translation>
+    </message>
 </context>
 <context>
     <name>DayCourseListWidget</name>
@@ -253,6 +330,10 @@
     <message>
         <source>Do you really want to remove %1?</source>
         <translation>确定要把“%1”移出当天的课程吗？</translation>
+    </message>
+    <message>
+        <source>Nothing planned for this day. Tap &quot;+&quot; on a resource to plan it here.</source>
+        <translation>这一天还没有安排。点资源上的“+”，把它安排到这里。</translation>
     </message>
 </context>
 <context>
@@ -364,6 +445,25 @@
     <message>
         <source>Image Files(*.jpg *.png)</source>
         <translation>图片文件(*.jpg *.png)</translation>
+    </message>
+</context>
+<context>
+    <name>MediaPickerDialog</name>
+    <message>
+        <source>Songs and videos of the library</source>
+        <translation>资源库里的歌曲和视频</translation>
+    </message>
+    <message>
+        <source>search songs and videos</source>
+        <translation>搜索歌曲和视频</translation>
+    </message>
+    <message>
+        <source>add</source>
+        <translation>添加</translation>
+    </message>
+    <message>
+        <source>cancel</source>
+        <translation>取消</translation>
     </message>
 </context>
 <context>

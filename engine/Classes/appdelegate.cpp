@@ -58,6 +58,8 @@ int AppDelegate::run() {
     }
     director->setBackgroundHandlers([this] { applicationDidEnterBackground(); },
                                     [this] { applicationWillEnterForeground(); });
+    // Set before launching: a book that shows no page can still be left with Escape.
+    director->setKeyHandler([](stage::Key key) { ThePage::keyPressed(key); });
     if (!applicationDidFinishLaunching()) {
         return 0;
     }

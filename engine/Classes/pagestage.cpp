@@ -44,6 +44,11 @@ void replaceScene(const stage::ScenePtr& scene) {
     }
 }
 
+stage::ScenePtr runningScene() {
+    stage::Director* d = director();
+    return d != nullptr ? d->runningScene() : nullptr;
+}
+
 void end() {
     if (stage::Director* d = director()) {
         d->end();

@@ -22,6 +22,8 @@ void setDepthTest(bool on);
 // --- scenes ---
 // Shows the scene from the next frame on.
 void replaceScene(const stage::ScenePtr& scene);
+// The scene on stage (a transition while one runs), or null.
+stage::ScenePtr runningScene();
 // Ends the program's loop at the next frame.
 void end();
 stage::TouchDispatcher* touchDispatcher();

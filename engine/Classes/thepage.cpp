@@ -309,6 +309,11 @@ void ThePage::drawButtons(std::vector<stage::MenuItemPtr>& items) {
         if (!item->normalImage()) {
             PAGE_ERROR("buttonPicture创建出现了问题，buttonPicture为空: " << fullPath);
         }
+        if (callback == &ThePage::turnLeftCallback && !leftArrow_) {
+            leftArrow_ = item;
+        } else if (callback == &ThePage::turnRightCallback && !rightArrow_) {
+            rightArrow_ = item;
+        }
         item->setPosition(placeAt({button.button_rect.x, button.button_rect.y}, item->contentSize()));
         items.push_back(item);
     }
@@ -554,6 +559,50 @@ void ThePage::menuCloseCallback(stage::MenuItem&) {
 
 void ThePage::Exit() {
     pagestage::end();
+}
+
+std::shared_ptr<ThePage> ThePage::onStage() {
+    stage::ScenePtr scene = pagestage::runningScene();
+    if (!scene || std::dynamic_pointer_cast<stage::TransitionScene>(scene)) {
+        return nullptr;
+    }
+    for (const stage::NodePtr& child : scene->children()) {
+        if (auto page = std::dynamic_pointer_cast<ThePage>(child)) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+void ThePage::keyPressed(stage::Key key) {
+    switch (key) {
+    case stage::Key::Escape:
+        PAGE_INFO("ThePage::keyPressed: Escape ends the book");
+        Exit();
+        return;
+    case stage::Key::Left:
+    case stage::Key::Right:
+        if (auto page = onStage()) {
+            page->pressArrow(key == stage::Key::Right);
+        }
+        return;
+    case stage::Key::Other:
+        return;
+    }
+}
+
+bool ThePage::pressArrow(bool forward) {
+    const stage::MenuItemPtr& arrow = forward ? rightArrow_ : leftArrow_;
+    stage::TouchDispatcher* touches = pagestage::touchDispatcher();
+    // What keeps a finger from pressing the arrow keeps the key from it too.
+    if (!arrow || !menu_ || leaving_ || touches == nullptr || !touches->isDispatchEvents() ||
+        !touches->hasDelegate(menu_.get()) || !menu_->isEnabled() || !menu_->isVisible() ||
+        !arrow->isEnabled() || !arrow->isVisible()) {
+        return false;
+    }
+    PAGE_DEBUG("ThePage::pressArrow: " << (forward ? "Right" : "Left"));
+    arrow->activate();
+    return true;
 }
 
 void ThePage::jumpToOtherPage(stage::MenuItem& sender) {

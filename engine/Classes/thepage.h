@@ -60,6 +60,11 @@ public:
     static std::shared_ptr<ThePage> node() { return create(); }
     // Ends the program (the director's end).
     static void Exit();
+    // The reader's keys, on every page: Escape ends the program (even on a page that failed to build or
+    // while a transition runs); Left and Right press the page's arrow buttons, where it has them.
+    static void keyPressed(stage::Key key);
+    // The page on stage; null while a transition runs or when the page on stage has no layer.
+    static std::shared_ptr<ThePage> onStage();
     // The placement rule: the node whose top-left corner is at topLeft (design units, origin top left)
     // gets its centre position.
     static stage::Point placeAt(const SPoint& topLeft, stage::Size size);
@@ -94,6 +99,9 @@ public:
     void jumpToOtherPage(stage::MenuItem& sender);
     // Builds the current page and shows it with the page's transition.
     void runPageTransition();
+    // Presses the page's "button_right" (forward) or "button_left" arrow as a touch would: only when the
+    // page has it and takes touches. False when nothing was pressed.
+    bool pressArrow(bool forward);
 
     // --- the action runner ---
     // Runs action number k (1 ... 10 by "Sprite_CCAction_k") of the record on a sprite of this page. Set
@@ -148,4 +156,6 @@ private:
     stage::Point touchStart_;
     bool leaving_ = false;
     std::shared_ptr<stage::Menu> menu_;
+    stage::MenuItemPtr leftArrow_;
+    stage::MenuItemPtr rightArrow_;
 };

@@ -2,6 +2,7 @@
 
 #include "stage/log.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -255,9 +256,21 @@ void Repeat::update(float t) {
     // stalls.
     double nextDt = innerShare_ * double(total_ + 1);
     if (tt >= nextDt) {
+        unsigned ran = 0;
         while (tt > nextDt && total_ < times_) {
+            if (ran == kMaxLoopsPerUpdate) {
+                // The rest of the loops due by now are counted, not run: each ends where it began, and
+                // running millions of them would freeze the frame.
+                const unsigned long long due =
+                    innerShare_ > 0 ? static_cast<unsigned long long>(std::ceil(tt / innerShare_)) - 1
+                                    : times_;
+                total_ = std::min<unsigned long long>(std::max(due, total_), times_);
+                nextDt = innerShare_ * double(total_ + 1);
+                break;
+            }
             inner_->update(1);
             ++total_;
+            ++ran;
             inner_->stop();
             inner_->startWithTarget(target());
             nextDt = innerShare_ * double(total_ + 1);

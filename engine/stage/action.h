@@ -134,9 +134,13 @@ private:
 // Counts of 2^31 and above (an unsigned -1, say) mean "without end": the inner then loops at most once a
 // frame and the repeat never finishes. An instant inner runs `times` times on the repeat's second frame,
 // or once every frame for an endless count.
+//
+// One frame runs at most kMaxLoopsPerUpdate loops; loops due beyond that (a near-zero inner with a count
+// in the millions) are counted as done without being run, so a frame's work stays bounded.
 class Repeat : public IntervalAction {
 public:
     static constexpr unsigned kEndless = 0x80000000u;
+    static constexpr unsigned kMaxLoopsPerUpdate = 1000;
     // Null when `inner` is null or endless.
     static std::shared_ptr<Repeat> create(ActionPtr inner, unsigned times);
 

@@ -19,13 +19,20 @@ public:
     Size size() const { return size_; }
     // The file it came from; empty for render targets.
     const std::string& path() const { return path_; }
+    // Unique for the life of the program: a texture made later at the same address gets another.
+    std::uint64_t serial() const { return serial_; }
 
 protected:
-    Texture(Size size, std::string path) : size_(size), path_(std::move(path)) {}
+    Texture(Size size, std::string path) : size_(size), path_(std::move(path)), serial_(nextSerial()) {}
 
 private:
+    static std::uint64_t nextSerial() {
+        static std::uint64_t last = 0;
+        return ++last;
+    }
     Size size_;
     std::string path_;
+    std::uint64_t serial_;
 };
 using TexturePtr = std::shared_ptr<Texture>;
 
@@ -56,6 +63,8 @@ public:
 
     // Size of the drawing surface in pixels.
     virtual Size outputSize() const = 0;
+    // The widest and tallest texture it can hold, in pixels; 0 when it sets no limit of its own.
+    virtual int maxTextureSize() const { return 0; }
     // Null (and a reason in `error`) when the file is missing or not a picture.
     virtual TexturePtr loadTexture(const std::string& path, std::string& error) = 0;
     // A texture that can be drawn into with setRenderTarget; null when the renderer cannot.
@@ -99,6 +108,9 @@ public:
     virtual void unloadEffect(const std::string& path) = 0;
 };
 
+// The keys the stage tells apart; every other key is Other.
+enum class Key { Other, Escape, Left, Right };
+
 // A window event. Touch positions are in window pixels with the origin at the top left.
 struct InputEvent {
     enum class Kind {
@@ -109,12 +121,17 @@ struct InputEvent {
         Quit,
         EnterBackground,
         EnterForeground,
-        Resized
+        Resized,
+        // A key went down (held keys repeating are not reported again).
+        KeyPressed,
+        // The window's picture was lost (uncovered, shown again) and must be drawn again.
+        Exposed
     };
     Kind kind = Kind::Quit;
     int touchId = 0;
     Point position;
-    Size windowSize; // for Resized
+    Size windowSize;      // for Resized
+    Key key = Key::Other; // for KeyPressed
 };
 
 class Backend {
@@ -126,6 +143,9 @@ public:
     virtual Size windowSize() const = 0;
     // Appends the events that arrived since the last call.
     virtual void pollEvents(std::vector<InputEvent>& out) = 0;
+    // Like pollEvents, but first waits up to `seconds` for an event when none is there (the program's
+    // loop sleeps here while nothing on stage is due). By default it sleeps the time, then polls.
+    virtual void waitEvents(std::vector<InputEvent>& out, double seconds);
     // Saves the next drawn frame as a PNG file (at the end of that frame). False when it cannot.
     virtual bool requestScreenshot(const std::string& pngPath) = 0;
 };

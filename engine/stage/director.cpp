@@ -1,10 +1,13 @@
 #include "stage/director.h"
 
+#include "stage/close_request.h"
 #include "stage/log.h"
 #include "stage/transition.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <thread>
 
 namespace stage {
@@ -17,7 +20,10 @@ Director* Director::current() {
     return g_current;
 }
 
-Director::Director(Backend& backend) : backend_(backend), textures_(backend.renderer()) {
+Director::Director(Backend& backend)
+    : backend_(backend), textures_(backend.renderer()),
+      shown_(std::make_unique<DrawList>(backend.renderer())),
+      drawing_(std::make_unique<DrawList>(backend.renderer())) {
     if (g_current != nullptr) {
         log(LogLevel::Warning, "a second director takes over from the first");
     }
@@ -25,6 +31,7 @@ Director::Director(Backend& backend) : backend_(backend), textures_(backend.rend
     frame_ = backend.windowSize();
     design_ = frame_;
     updateViewport();
+    textures_.setPixelBudget(TextureCache::pixelBudgetFor(design_));
 }
 
 Director::~Director() {
@@ -52,6 +59,7 @@ void Director::setDesignResolutionSize(Size design) {
     design_ = design;
     designSet_ = true;
     updateViewport();
+    textures_.setPixelBudget(TextureCache::pixelBudgetFor(design_));
 }
 
 void Director::setFrameSize(Size pixels) {
@@ -59,8 +67,10 @@ void Director::setFrameSize(Size pixels) {
         return;
     }
     frame_ = pixels;
+    redraw_ = true;
     if (!designSet_) {
         design_ = frame_;
+        textures_.setPixelBudget(TextureCache::pixelBudgetFor(design_));
     }
     updateViewport();
 }
@@ -249,8 +259,39 @@ void Director::tick(float dt) {
     }
 }
 
+void Director::setDrawOnlyChanges(bool on) {
+    drawOnlyChanges_ = on;
+    shownValid_ = false;
+}
+
 void Director::draw() {
     Renderer& r = backend_.renderer();
+    // Transitions draw into render targets and meshes, which a list cannot hold; they change every frame
+    // anyway.
+    if (!drawOnlyChanges_ || std::dynamic_pointer_cast<TransitionScene>(running_)) {
+        drawInto(r);
+        shownValid_ = false;
+        ++presented_;
+        return;
+    }
+    drawInto(*drawing_);
+    if (!drawing_->complete()) {
+        drawInto(r);
+        shownValid_ = false;
+        ++presented_;
+        return;
+    }
+    if (shownValid_ && !redraw_ && drawing_->sameAs(*shown_)) {
+        return; // what is on screen already
+    }
+    drawing_->playBack(r);
+    std::swap(shown_, drawing_);
+    shownValid_ = true;
+    redraw_ = false;
+    ++presented_;
+}
+
+void Director::drawInto(Renderer& r) {
     r.beginFrame();
     r.clear({0, 0, 0, 255});
     const Rect viewport = viewportInPixels();
@@ -262,6 +303,28 @@ void Director::draw() {
     }
     r.setClipRect(nullptr);
     r.endFrame();
+}
+
+double Director::secondsUntilDue() const {
+    if (ended_ || !animating_) {
+        return std::numeric_limits<double>::infinity();
+    }
+    if (endRequested_ || hasNext_ || (redraw_ && drawOnlyChanges_)) {
+        return 0;
+    }
+    if (!running_ || paused_) {
+        return std::numeric_limits<double>::infinity();
+    }
+    std::vector<NodePtr> nodes;
+    running_->collectTree(nodes);
+    double soonest = std::numeric_limits<double>::infinity();
+    for (const auto& node : nodes) {
+        if (node->needsNextFrame()) {
+            return 0;
+        }
+        soonest = std::min(soonest, node->secondsUntilTimerDue());
+    }
+    return soonest;
 }
 
 // --- events and loop -------------------------------------------------------------------------------------
@@ -319,6 +382,14 @@ void Director::handleEvent(const InputEvent& event) {
     case Kind::Resized:
         setFrameSize(event.windowSize);
         return;
+    case Kind::KeyPressed:
+        if (onKey_) {
+            onKey_(event.key);
+        }
+        return;
+    case Kind::Exposed:
+        redraw_ = true;
+        return;
     }
 }
 
@@ -328,39 +399,66 @@ void Director::setBackgroundHandlers(std::function<void()> onEnterBackground,
     onForeground_ = std::move(onEnterForeground);
 }
 
+void Director::setFrameReport(double seconds, std::function<void()> report) {
+    reportInterval_ = seconds;
+    report_ = std::move(report);
+}
+
 int Director::run() {
     using Clock = std::chrono::steady_clock;
+    // The longest sleep in one go: signals and the frame report are looked at in between.
+    constexpr double kLongestWait = 0.25;
+    setDrawOnlyChanges(true);
     Clock::time_point last = Clock::now();
+    Clock::time_point lastReport = last;
     bool wasAnimating = animating_;
+    bool inputSinceStep = true;
+    double wait = 0;
     std::vector<InputEvent> events;
     while (!ended_) {
         events.clear();
-        backend_.pollEvents(events);
+        backend_.waitEvents(events, wait);
         for (const auto& e : events) {
             handleEvent(e);
+        }
+        inputSinceStep = inputSinceStep || !events.empty();
+        if (closeRequested()) {
+            end(); // a termination signal: the same as closing the window
         }
         if (endRequested_ && !animating_) {
             purge();
             break;
         }
         const Clock::time_point now = Clock::now();
+        if (report_ && reportInterval_ > 0 &&
+            std::chrono::duration<double>(now - lastReport).count() >= reportInterval_) {
+            lastReport = now;
+            report_();
+        }
         if (animating_ && !wasAnimating) {
             last = now; // the time spent stopped is not a frame delta
         }
         wasAnimating = animating_;
         const double elapsed = std::chrono::duration<double>(now - last).count();
-        if (animating_ && elapsed > interval_) {
+        // When the next step is due, in seconds after the last one. Input may have changed what is on
+        // stage (a touch moves a sprite), so a frame follows it.
+        const double due = !animating_      ? std::numeric_limits<double>::infinity()
+                           : inputSinceStep ? interval_
+                                            : std::max(interval_, secondsUntilDue());
+        if (animating_ && elapsed > interval_ && elapsed >= due) {
             last = now;
+            inputSinceStep = false;
             step(float(elapsed));
+            wait = 0;
             continue;
         }
-        const double wait = animating_ ? interval_ - elapsed : 0.01;
-        if (wait > 0.002) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        } else {
-            std::this_thread::yield();
+        wait = std::min(kLongestWait, std::max(due, interval_) - elapsed);
+        if (report_ && reportInterval_ > 0) {
+            wait = std::min(wait, reportInterval_ - std::chrono::duration<double>(now - lastReport).count());
         }
+        wait = std::max(wait, 0.0);
     }
+    closeRequestHandled();
     return 0;
 }
 

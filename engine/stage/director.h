@@ -5,14 +5,18 @@
 //   2. unless paused: every action of every running node advances by dt, then every timer;
 //   3. a scene change asked for by replaceScene()/runWithScene() happens now, after the tick;
 //   4. the running scene is drawn, scaled uniformly into the window (show-all, black bars).
-// run() is the program's loop: it polls the backend's events and calls step() with the wall-clock delta
-// once per animation interval until end().
+// run() is the program's loop. It calls step() with the wall-clock delta since the last step, at most once
+// per animation interval, and only when something is due: a running action or transition, a timer, a
+// scene change, input, a lost window picture. Otherwise it sleeps in the backend's event wait until the
+// next timer or input. It also draws only what changes: a frame that would look like the one on screen
+// is neither drawn nor presented (setDrawOnlyChanges).
 //
 // There is one director per program; while it exists Director::current() returns it (nodes use it to
 // reach the texture cache and the touch dispatcher).
 #pragma once
 
 #include "stage/backend.h"
+#include "stage/draw_list.h"
 #include "stage/scene.h"
 #include "stage/sprite.h"
 #include "stage/touch.h"
@@ -89,19 +93,36 @@ public:
 
     // --- time and events ---
     void step(float dt);
-    // Touch events are delivered at once; Quit ends; background/foreground call the handlers below.
+    // On: step() skips drawing and presenting a frame that would look exactly like the one drawn last.
+    // run() turns it on; off (the default), every step draws.
+    void setDrawOnlyChanges(bool on);
+    bool drawsOnlyChanges() const { return drawOnlyChanges_; }
+    // The window lost its picture: the next frame is drawn and presented whatever it shows.
+    void setNeedsRedraw() { redraw_ = true; }
+    // Seconds of frame time until the stage needs a step: 0 for the next frame (actions running, a scene
+    // change or a redraw pending), the time to the next timer, or infinity while only input can change
+    // anything.
+    double secondsUntilDue() const;
+    // Touch events are delivered at once; Quit ends; background/foreground and keys call the handlers below.
     void handleEvent(const InputEvent& event);
     // The loop; returns 0 after end().
     int run();
     void setBackgroundHandlers(std::function<void()> onEnterBackground,
                                std::function<void()> onEnterForeground);
+    // Receives every key press, between frames like touches (also while a transition runs).
+    void setKeyHandler(std::function<void(Key)> onKeyPressed) { onKey_ = std::move(onKeyPressed); }
     unsigned long long frames() const { return frames_; }
+    // Frames drawn and shown in the window.
+    unsigned long long framesPresented() const { return presented_; }
+    // While run() runs, calls `report` about every `seconds` (for measuring what the loop costs).
+    void setFrameReport(double seconds, std::function<void()> report);
 
 private:
     void purge();
     void tick(float dt);
     void swapScene();
     void draw();
+    void drawInto(Renderer& r);
     void updateViewport();
 
     Backend& backend_;
@@ -129,10 +150,20 @@ private:
     bool animating_ = true;
     bool nextDeltaZero_ = false;
     unsigned long long frames_ = 0;
+    unsigned long long presented_ = 0;
+    bool drawOnlyChanges_ = false;
+    bool redraw_ = true;
+    // The frame on screen and the frame being drawn, as lists of draw calls.
+    std::unique_ptr<DrawList> shown_;
+    std::unique_ptr<DrawList> drawing_;
+    bool shownValid_ = false;
+    double reportInterval_ = 0;
+    std::function<void()> report_;
 
     std::map<int, Touch> activeTouches_;
     std::function<void()> onBackground_;
     std::function<void()> onForeground_;
+    std::function<void(Key)> onKey_;
 };
 
 } // namespace stage

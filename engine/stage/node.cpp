@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace stage {
 
@@ -29,6 +30,18 @@ struct Node::Timer {
     bool useDelay = false;
     bool forever = false;
     bool removed = false;
+
+    // Frame time until the next update that may fire it; 0 when the next frame must see it.
+    double secondsUntilDue() const {
+        if (removed) {
+            return std::numeric_limits<double>::infinity();
+        }
+        if (elapsed == -1) {
+            return 0; // the arming frame
+        }
+        const float due = useDelay ? delay : interval;
+        return std::max(0.0, double(due) - double(elapsed));
+    }
 
     // Returns false once the timer has used up its repeats.
     bool update(float dt) {
@@ -444,6 +457,21 @@ void Node::updateTimers(float dt) {
             std::remove_if(timers_.begin(), timers_.end(), [](const auto& t) { return t->removed; }),
             timers_.end());
     }
+}
+
+bool Node::needsNextFrame() const {
+    return !paused_ && numberOfRunningActions() > 0;
+}
+
+double Node::secondsUntilTimerDue() const {
+    double soonest = std::numeric_limits<double>::infinity();
+    if (paused_) {
+        return soonest;
+    }
+    for (const auto& timer : timers_) {
+        soonest = std::min(soonest, timer->secondsUntilDue());
+    }
+    return soonest;
 }
 
 void Node::collectTree(std::vector<NodePtr>& out) {

@@ -128,6 +128,11 @@ public:
     void updateTimers(float dt);
     // Appends this node and everything it runs (its subtree, and a transition's two scenes) in tree order.
     virtual void collectTree(std::vector<NodePtr>& out);
+    // For the program's loop, which sleeps while nothing is due: whether this node's actions need the next
+    // frame (it runs some and is not paused), and in how many seconds of frame time its next timer is due
+    // (0: the next frame; infinity: none, or paused).
+    bool needsNextFrame() const;
+    double secondsUntilTimerDue() const;
 
     // --- transforms ---
     Affine nodeToParentTransform() const;

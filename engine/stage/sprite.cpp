@@ -2,7 +2,9 @@
 
 #include "stage/director.h"
 #include "stage/log.h"
+#include "stage/picture_header.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace stage {
@@ -19,6 +21,10 @@ TexturePtr TextureCache::addImage(const std::string& path) {
         return nullptr;
     }
     std::string error;
+    if (!acceptable(path, error)) {
+        log(LogLevel::Error, "texture cache: cannot load " + path + ": " + error);
+        return nullptr;
+    }
     TexturePtr texture = renderer_.loadTexture(path, error);
     if (!texture) {
         log(LogLevel::Error, "texture cache: cannot load " + path + ": " + error);
@@ -26,6 +32,42 @@ TexturePtr TextureCache::addImage(const std::string& path) {
     }
     textures_.emplace(path, texture);
     return texture;
+}
+
+std::uint64_t TextureCache::pixelBudgetFor(Size design) {
+    const double area = double(std::max(design.width, 0.0f)) * double(std::max(design.height, 0.0f));
+    const double budget = area * double(kBudgetPerDesignArea);
+    if (!(budget >= double(kMinPixelBudget))) {
+        return kMinPixelBudget;
+    }
+    return budget >= double(kMaxPixelBudget) ? kMaxPixelBudget : std::uint64_t(budget);
+}
+
+int TextureCache::maxTextureSize() const {
+    const int own = renderer_.maxTextureSize();
+    return own > 0 ? own : kDefaultMaxTextureSize;
+}
+
+bool TextureCache::acceptable(const std::string& path, std::string& why) const {
+    PictureHeader header;
+    std::string error;
+    if (!readPictureHeader(path, header, error)) {
+        why = "its size cannot be read (" + error + ")";
+        return false;
+    }
+    const auto limit = std::uint32_t(maxTextureSize());
+    const std::string size = std::to_string(header.width) + " x " + std::to_string(header.height);
+    if (header.width > limit || header.height > limit) {
+        why = header.format + " of " + size + " pixels is larger than the largest texture (" +
+              std::to_string(limit) + " pixels a side)";
+        return false;
+    }
+    if (std::uint64_t(header.width) * header.height > pixelBudget_) {
+        why = header.format + " of " + size + " pixels is more than a picture may have (" +
+              std::to_string(pixelBudget_) + " pixels)";
+        return false;
+    }
+    return true;
 }
 
 TexturePtr TextureCache::textureForPath(const std::string& path) const {
@@ -201,14 +243,17 @@ void Animate::update(float t) {
         }
         t = std::fmod(t, 1.0f);
     }
+    // Of the frames that fall due now only the last one shows; the ones before it would be replaced in
+    // the same moment. Split times never decrease.
     const auto& frames = animation_->frames();
-    for (std::size_t i = nextFrame_; i < frames.size(); ++i) {
-        if (splitTimes_[i] <= t) {
-            sprite->setDisplayFrame(frames[i].frame);
-            nextFrame_ = i + 1;
-        } else {
-            break;
-        }
+    if (nextFrame_ >= frames.size()) {
+        return;
+    }
+    const auto from = splitTimes_.begin() + std::ptrdiff_t(nextFrame_);
+    const auto due = std::size_t(std::upper_bound(from, splitTimes_.end(), t) - splitTimes_.begin());
+    if (due > nextFrame_) {
+        sprite->setDisplayFrame(frames[due - 1].frame);
+        nextFrame_ = due;
     }
 }
 

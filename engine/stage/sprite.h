@@ -6,6 +6,7 @@
 #include "stage/backend.h"
 #include "stage/node.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -13,11 +14,31 @@ namespace stage {
 
 // Loads each picture file once. Textures nobody uses any more are released by removeUnusedTextures(),
 // which the director calls whenever a scene goes away, so a page's pictures leave with the page.
+//
+// A picture's size is read from its header before it is decoded. One that is wider or taller than the
+// renderer's largest texture, or has more pixels than the budget, is refused like a missing file: a
+// small file can declare billions of pixels, and decoding it would take all memory.
 class TextureCache {
 public:
+    // Used when the renderer names no limit of its own.
+    static constexpr int kDefaultMaxTextureSize = 16384;
+    // The budget the director sets follows the design size: no page needs more than a few screens'
+    // worth of pixels in one picture (a background, a strip of animation frames).
+    static constexpr std::uint64_t kBudgetPerDesignArea = 8;
+    static constexpr std::uint64_t kMinPixelBudget = 2048 * 2048;
+    static constexpr std::uint64_t kMaxPixelBudget = 8192 * 8192;
+
     explicit TextureCache(Renderer& renderer) : renderer_(renderer) {}
-    // The cached texture, or a newly loaded one; null (and a log line) when the file cannot be loaded.
+    // The cached texture, or a newly loaded one; null (and a log line naming the file) when the file
+    // cannot be loaded or is refused for its size.
     TexturePtr addImage(const std::string& path);
+    // The most pixels one picture may have.
+    void setPixelBudget(std::uint64_t pixels) { pixelBudget_ = pixels; }
+    std::uint64_t pixelBudget() const { return pixelBudget_; }
+    // The budget for a design size: kBudgetPerDesignArea times its area, within the minimum and maximum.
+    static std::uint64_t pixelBudgetFor(Size design);
+    // The largest width and height accepted.
+    int maxTextureSize() const;
     TexturePtr textureForPath(const std::string& path) const;
     void removeUnusedTextures();
     void removeTexture(const std::string& path);
@@ -25,8 +46,12 @@ public:
     std::size_t count() const { return textures_.size(); }
 
 private:
+    // False (and why) when the picture must not be decoded.
+    bool acceptable(const std::string& path, std::string& why) const;
+
     Renderer& renderer_;
     std::map<std::string, TexturePtr> textures_;
+    std::uint64_t pixelBudget_ = kMinPixelBudget;
 };
 
 class SpriteFrame;
@@ -106,8 +131,8 @@ private:
 };
 using AnimationPtr = std::shared_ptr<Animation>;
 
-// Plays an animation on a sprite (does nothing on other nodes). Frames that fall due in one frame are all
-// set in turn; at the end the last frame stays.
+// Plays an animation on a sprite (does nothing on other nodes). Of the frames that fall due in one frame
+// the last is shown; at the end the last frame stays.
 class Animate : public IntervalAction {
 public:
     // Null when the animation is null.

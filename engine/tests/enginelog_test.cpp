@@ -5,9 +5,11 @@
 #include "enginelog.h"
 #include "enginelogtail.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <log4cplus/loggingmacros.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using booktest::logLines;
@@ -66,7 +68,26 @@ TEST_F(EngineLogTest, FileRollsOverAtTenMebibytes) {
 
 TEST_F(EngineLogTest, MissingFolderIsNotCreatedAndLoggingGoesOn) {
     const std::string missing = dir + "not/there";
-    enginelog::setupEngineLog(missing);
+    const std::string file = missing + "/taviengine.log";
+    ::testing::internal::CaptureStderr();
+    const log4cplus::Logger logger = enginelog::setupEngineLog(missing);
     LOG4CPLUS_ERROR(enginelog::logger(), "lost");
+    const std::string complaint = ::testing::internal::GetCapturedStderr();
+    // The appender is in place, on that very file: log4cplus says it cannot open it.
+    EXPECT_EQ(logger.getName(), "ENGINE_LOGGER");
+    EXPECT_EQ(enginelog::logger().getAllAppenders().size(), 1u);
+    EXPECT_TRUE(complaint.find(file) != std::string::npos) << complaint;
+    // Nothing is made for it.
     EXPECT_FALSE(fs::exists(dir + "not"));
+    // Logging goes on: the calls are harmless, and once the folder is there the lines reach the file
+    // (log4cplus tries the file again a second after a failure).
+    fs::create_directories(missing);
+    bool reached = false;
+    for (int tries = 0; tries < 50 && !reached; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        LOG4CPLUS_ERROR(enginelog::logger(), "found");
+        reached = readText(file).find("found") != std::string::npos;
+    }
+    EXPECT_TRUE(reached) << readText(file);
+    EXPECT_EQ(readText(file).find("lost"), std::string::npos);
 }

@@ -1,11 +1,14 @@
 // Building a page: the nodes a scene description gives, the empty page after a failed build, jump hot
 // spots, missing pictures, background music in its modes, and the program's pause in the background.
 #include "page_support.h"
+#include "process_support.h"
 
 #include "appdelegate.h"
 #include "sparse.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 using namespace pagetest;
 using booktest::logLines;
@@ -208,6 +211,65 @@ TEST_F(PageBuild, MissingSpritePictureSkipsTheSpriteButStillPlaysItsDefaultSound
     EXPECT_EQ(audio().effectPlays(path("other.wav")), 1);
     EXPECT_EQ(found->numberOfRunningActions(), 0u);
     EXPECT_EQ(layer()->actionNumber(), 11);
+}
+
+// A real JPEG (written by ImageMagick) whose frame header is changed to declare width x height: a
+// picture bomb as it comes, a few kilobytes that would decode to gigabytes. False when it cannot be made.
+bool writeJpegDeclaring(const std::string& file, int width, int height) {
+    const proctest::RunResult made = proctest::run("convert", {"-size", "64x48", "xc:orange", file});
+    if (made.exitCode != 0) {
+        return false;
+    }
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const auto sof = bytes.find("\xFF\xC0");
+    if (sof == std::string::npos || sof + 9 > bytes.size()) {
+        return false;
+    }
+    bytes[sof + 5] = char(height >> 8);
+    bytes[sof + 6] = char(height & 0xFF);
+    bytes[sof + 7] = char(width >> 8);
+    bytes[sof + 8] = char(width & 0xFF);
+    std::ofstream(file, std::ios::binary) << bytes;
+    return true;
+}
+
+TEST_F(PageBuild, OversizedPicturesAreMissingPicturesNamedInTheLog) {
+    // Over the budget for a 1024 x 768 book (eight times its area), though it would decode.
+    picture("huge-sky.png", 2600, 2600, {90, 160, 250, 255});
+    picture("exit.png", 64, 64, {250, 0, 0, 255});
+    ASSERT_TRUE(writeJpegDeclaring(path("bomb.jpg"), 30000, 30000));
+    const proctest::RunResult photo =
+        proctest::run("convert", {"-size", "120x80", "xc:green", path("photo.jpg")});
+    ASSERT_EQ(photo.exitCode, 0) << photo.output;
+    writeBook(1);
+    writePage(0, page({button("button_exit", "exit.png", "930,20,64,64")},
+                      {sprite("bomb", "bomb.jpg", "100,100"), sprite("photo", "photo.jpg", "300,300")},
+                      {{"scene_picture_file", "huge-sky.png"}}));
+    ASSERT_TRUE(launch());
+
+    // The page is built without the two pictures, as with missing files.
+    ASSERT_TRUE(layer());
+    ASSERT_TRUE(layer()->menu());
+    EXPECT_EQ(layer()->menu()->children().size(), 1u);
+    EXPECT_FALSE(spriteOf(0));
+    auto shown = spriteOf(1);
+    ASSERT_TRUE(shown) << "a JPEG within the limits loads";
+    EXPECT_EQ(shown->contentSize(), stage::Size(120, 80));
+    EXPECT_EQ(director().textureCache().count(), 2u); // the photo and the button
+
+    const auto errors = messages(log_.text(), "ERROR");
+    const auto errorNaming = [&](const std::string& file) {
+        return std::any_of(errors.begin(), errors.end(),
+                           [&](const std::string& m) { return has(m, file) && has(m, "texture cache"); });
+    };
+    EXPECT_TRUE(errorNaming(path("huge-sky.png")));
+    EXPECT_TRUE(errorNaming(path("bomb.jpg")));
+    EXPECT_TRUE(contains(errors, "backgroundSprite创建出现了问题，backgroundSprite为空"));
+    EXPECT_TRUE(has(log_.text(), "sprite创建出现了问题，sprite为空: " + path("bomb.jpg")));
 }
 
 TEST_F(PageBuild, TwoSpritesOfOneNameEachRunTheirOwnActions) {

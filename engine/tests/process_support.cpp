@@ -16,6 +16,9 @@
 #include <thread>
 #include <unistd.h>
 
+// Last: Xlib defines names (None, Status, Bool) other headers use.
+#include <X11/Xlib.h>
+
 extern char** environ;
 
 namespace proctest {
@@ -315,6 +318,41 @@ bool Xvfb::drag(int fromX, int fromY, int toX, int toY) const {
     }
     sleepMs(40);
     return xdotool({"mouseup", "1"}).exitCode == 0;
+}
+
+bool Xvfb::key(const std::string& windowClass, const std::string& keyName) const {
+    // Looked up each time: a program may replace its first window (SDL does for OpenGL).
+    const std::string window = waitForWindow(windowClass, 5000);
+    // Without a window manager the keyboard follows the pointer. (No --sync: it waits for a move, and
+    // there is none when the pointer is there already.)
+    if (window.empty() || xdotool({"mousemove", "--window", window, "100", "100"}).exitCode != 0) {
+        return false;
+    }
+    sleepMs(100);
+    return xdotool({"key", keyName}).exitCode == 0;
+}
+
+bool Xvfb::requestClose(const std::string& windowClass) const {
+    const std::string window = waitForWindow(windowClass, 5000);
+    if (window.empty()) {
+        return false;
+    }
+    Display* x = XOpenDisplay(display_.c_str());
+    if (x == nullptr) {
+        return false;
+    }
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = static_cast<Window>(std::stoul(window));
+    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(x, event.xclient.window, False, NoEventMask, &event) != 0;
+    XSync(x, False);
+    XCloseDisplay(x);
+    return sent;
 }
 
 } // namespace proctest

@@ -74,6 +74,12 @@ public:
     bool click(int x, int y) const;
     // Button down at `from`, a few moves, button up at `to`.
     bool drag(int fromX, int fromY, int toX, int toY) const;
+    // Presses and releases a key (an X key name: "Escape", "Left", ...) with the pointer over the first
+    // visible window of the class, which then has the keyboard.
+    bool key(const std::string& windowClass, const std::string& keyName) const;
+    // What a window manager sends to that window when the reader clicks its close box
+    // (WM_DELETE_WINDOW).
+    bool requestClose(const std::string& windowClass) const;
 
 private:
     Child server_;

@@ -4,6 +4,7 @@
 #include "page_support.h"
 #include "process_support.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -98,11 +99,75 @@ TEST_F(Startup, FolderWithBlanksArrivesWholeAndThePageIsPlayed) {
     ASSERT_TRUE(logSays("<<< ThePage::drawView")) << logText();
     EXPECT_TRUE(has(logText(), "run:" + folder));
     EXPECT_TRUE(engine_.running());
-    // The window's close (here: a terminate signal, which SDL turns into a quit) ends it normally.
+    // The window's close (here: a terminate signal, which the engine takes as a close request) ends it
+    // normally.
     engine_.signal(SIGTERM);
     EXPECT_EQ(engine_.wait(20000), 0);
     EXPECT_TRUE(has(logText(), "<<<< exit"));
     EXPECT_TRUE(errors().empty()) << logText();
+}
+
+// A page whose actions would have a frame catch up on billions of loops: a frame animation of 4096
+// frames without delay, a rotation and a swing without duration, each with the largest count a book can
+// write. The engine still draws frames, and a close request ends it within a second.
+TEST_F(Startup, APageOfEndlessZeroLengthLoopsStillEndsWithinASecondOfTermOrInt) {
+    const std::string folder = root_ + "frantic/";
+    fs::create_directories(folder + "json");
+    writePng(folder + "bg.png", 320, 240, {0, 128, 255, 255});
+    writePng(folder + "cat.png", 40, 40, {255, 0, 0, 255});
+    writePng(folder + "strip.png", 4096, 2, {0, 255, 0, 255});
+    const char* most = "2147483647";
+    booktest::Json scene = page(
+        {},
+        {sprite("cat", "cat.png", "10,10", {},
+                {action("Sprite_CCAction_8", {{"texture_num", "4096"},
+                                              {"texture_width", "1"},
+                                              {"texture_height", "2"},
+                                              {"texture_picture_file", "strip.png"},
+                                              {"action_delay_time", "0"},
+                                              {"action_repeat_num", most}})}),
+         sprite(
+             "dog", "cat.png", "100,10", {},
+             {action("Sprite_CCAction_4",
+                     {{"delta_angle", "90"}, {"unidirectionalMovement", "1"}, {"action_repeat_num", most}})}),
+         sprite("owl", "cat.png", "200,10", {},
+                {action("Sprite_CCAction_3",
+                        {{"toright_angle", "20"}, {"toleft_angle", "-20"}, {"action_repeat_num", most}})})});
+    {
+        std::ofstream(folder + "json/game_json.txt")
+            << booktest::print(booktest::gameJson(1, "320", "240").get());
+        std::ofstream(folder + "json/scene_json0.txt") << booktest::print(scene.get());
+    }
+    const auto exits = [&] {
+        const std::string text = logText();
+        int n = 0;
+        for (auto at = text.find("<<<< exit"); at != std::string::npos; at = text.find("<<<< exit", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    int ended = 0;
+    for (int sig : {SIGTERM, SIGINT}) {
+        const int drawn = int(booktest::logLines(logText()).size());
+        ASSERT_TRUE(start({folder}));
+        ASSERT_TRUE(proctest::waitUntil(
+            [&] {
+                const auto lines = booktest::logLines(logText());
+                return std::any_of(
+                    lines.begin() + std::min<std::ptrdiff_t>(drawn, std::ptrdiff_t(lines.size())),
+                    lines.end(),
+                    [](const booktest::LogLine& l) { return l.message == "<<< ThePage::drawView"; });
+            },
+            20000))
+            << logText();
+        proctest::sleepMs(500);
+        ASSERT_TRUE(engine_.running());
+        engine_.signal(sig);
+        // The loop's own end, not the forced one after the grace period.
+        EXPECT_EQ(engine_.wait(1000), 0) << "signal " << sig;
+        engine_.stop();
+        EXPECT_EQ(exits(), ++ended) << "signal " << sig;
+    }
 }
 
 TEST_F(Startup, CrashReportsThatCannotBeInstalledEndWithOne) {

@@ -555,3 +555,109 @@ TEST_F(Navigation, PageWithoutAValidTransitionRefusesButtonPageChangesAndStaysUs
 }
 
 } // namespace
+
+// --- keys
+// ----------------------------------------------------------------------------------------------------
+
+class Keys : public Navigation {
+protected:
+    // As the program does: the page's key handler on the director.
+    Keys() {
+        director().setKeyHandler([](stage::Key key) { ThePage::keyPressed(key); });
+    }
+    void key(stage::Key k) {
+        stage::InputEvent e;
+        e.kind = stage::InputEvent::Kind::KeyPressed;
+        e.key = k;
+        director().handleEvent(e);
+    }
+};
+
+TEST_F(Keys, LeftAndRightPressThePagesArrowsWithTheirTransitionsAndRules) {
+    writeBook(4);
+    navPage(0, false, true, {{"scene_change", "Scene_CCAction_5"}});
+    navPage(1, true, true, {{"scene_change", "Scene_CCAction_3"}});
+    navPage(2, true, false, {{"scene_change", "Scene_CCAction_7"}});
+    navPage(3, true, true, {{"scene_change", "Scene_CCAction_2"}});
+    ASSERT_TRUE(launch());
+
+    key(stage::Key::Left); // page 0 has no left arrow
+    EXPECT_EQ(bookState().currentPage, 0);
+    EXPECT_FALSE(transitionNow());
+    EXPECT_FALSE(has(log_.text(), "ThePage::turnLeftCallback"));
+
+    key(stage::Key::Right);
+    auto slide = std::dynamic_pointer_cast<stage::SlideInTransition>(transitionNow());
+    ASSERT_TRUE(slide);
+    EXPECT_EQ(slide->edge(), stage::SlideEdge::Top);
+    // While the page turns, keys do nothing, as touches do nothing.
+    key(stage::Key::Right);
+    key(stage::Key::Left);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shownPage(), "page1");
+    EXPECT_EQ(bookState().currentPage, 1);
+
+    // "Slide in from the left" becomes "from the right" going forward, as with the button.
+    key(stage::Key::Right);
+    key(stage::Key::Right); // a second press before the next frame turns no second page
+    slide = std::dynamic_pointer_cast<stage::SlideInTransition>(transitionNow());
+    ASSERT_TRUE(slide);
+    EXPECT_EQ(slide->edge(), stage::SlideEdge::Right);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shownPage(), "page2");
+
+    // Page 2 has no right arrow: Right does nothing although page 3 exists; Left goes back.
+    key(stage::Key::Right);
+    EXPECT_FALSE(transitionNow());
+    EXPECT_EQ(shownPage(), "page2");
+    key(stage::Key::Left);
+    EXPECT_TRUE(std::dynamic_pointer_cast<stage::ShrinkGrowTransition>(transitionNow()));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shownPage(), "page1");
+
+    // On the last page the right arrow leads nowhere.
+    show(3);
+    key(stage::Key::Right);
+    EXPECT_EQ(bookState().currentPage, 3);
+    EXPECT_FALSE(transitionNow());
+    // Other keys do nothing at all.
+    key(stage::Key::Other);
+    EXPECT_FALSE(transitionNow());
+    EXPECT_FALSE(director().hasEnded());
+
+    const std::string text = log_.text();
+    EXPECT_TRUE(has(text, "ThePage::turnRightCallback"));
+    EXPECT_TRUE(has(text, "ThePage::turnLeftCallback"));
+}
+
+TEST_F(Keys, EscapeEndsTheProgramOnEveryPageEvenAnEmptyOneOrDuringATransition) {
+    sound("song.wav");
+    writeBook(3);
+    navPage(0, false, true, {{"scene_music", "song.wav"}, {"scene_enter_delay_time", "2000"}});
+    navPage(1, true, false);
+    // Page 2 failed to build: no layer, no buttons, nothing to touch.
+    writePage(2, page({}, {}, {{"scene_picture_file", ""}}));
+    ASSERT_TRUE(launch());
+
+    key(stage::Key::Right);
+    ASSERT_TRUE(transitionNow());
+    key(stage::Key::Escape);
+    frames(2);
+    EXPECT_TRUE(director().hasEnded());
+    EXPECT_FALSE(audio().isMusicPlaying());
+
+    resetWindow({1024, 768});
+    director().setKeyHandler([](stage::Key k) { ThePage::keyPressed(k); });
+    bookState().currentPage = 2;
+    director().runWithScene(ThePage::scene(book_.dir().c_str()));
+    frames(1);
+    ASSERT_FALSE(layer());
+    key(stage::Key::Left);
+    key(stage::Key::Right);
+    frames(1);
+    EXPECT_FALSE(director().hasEnded());
+    key(stage::Key::Escape);
+    frames(2);
+    EXPECT_TRUE(director().hasEnded());
+    EXPECT_TRUE(has(log_.text(), "Escape ends the book"));
+}

@@ -144,6 +144,43 @@ bool readBook(const std::string& dir, BookInfo& info, std::string& why) {
     return true;
 }
 
+// A pixel of a button's picture, nearest its centre, that shows on screen as itself and cannot be mistaken
+// for the background: opaque, in a patch of its own colour (so scaling does not blur it), and clearly
+// unlike the background picture under it (which is centred on the design area). False when none is.
+bool findMark(const stage::Image& button, const stage::Image& background, stage::Point topLeft,
+              stage::Size design, stage::Point& mark) {
+    const float left = (design.width - float(background.width)) / 2;
+    const float top = (design.height - float(background.height)) / 2;
+    const auto differs = [](stage::Color4B a, stage::Color4B b, int by) {
+        return std::abs(a.r - b.r) > by || std::abs(a.g - b.g) > by || std::abs(a.b - b.b) > by;
+    };
+    double best = -1;
+    for (int y = 2; y + 2 < button.height; ++y) {
+        for (int x = 2; x + 2 < button.width; ++x) {
+            const stage::Color4B c = button.at(x, y);
+            bool patch = c.a == 255;
+            for (int dy = -2; dy <= 2 && patch; ++dy) {
+                for (int dx = -2; dx <= 2 && patch; ++dx) {
+                    const stage::Color4B n = button.at(x + dx, y + dy);
+                    patch = n.a == 255 && !differs(n, c, 10);
+                }
+            }
+            const int bx = int(topLeft.x + float(x) - left);
+            const int by = int(topLeft.y + float(y) - top);
+            if (!patch || bx < 0 || by < 0 || bx >= background.width || by >= background.height ||
+                !differs(c, background.at(bx, by), 80)) {
+                continue;
+            }
+            const double d = std::hypot(x - button.width / 2.0, y - button.height / 2.0);
+            if (best < 0 || d < best) {
+                best = d;
+                mark = {float(x), float(y)};
+            }
+        }
+    }
+    return best >= 0;
+}
+
 // A small book of two pages for when the sample book's generator is not built.
 std::string writeOwnBook(const std::string& root) {
     const std::string dir = root + "own book/";
@@ -258,6 +295,43 @@ protected:
         return tried > 20 ? double(matched) / tried : 0;
     }
 
+    // The sample book (or the test's own when bookgen is not built), read into book_. "" on failure.
+    std::string sampleBook() {
+        std::string bookDir;
+        const std::string bookgen = BOOKGEN_PROGRAM;
+        if (!bookgen.empty() && fs::exists(bookgen)) {
+            const proctest::RunResult made =
+                proctest::run(bookgen, {root_ + "sample"}, {"QT_QPA_PLATFORM=offscreen"}, 120000);
+            EXPECT_EQ(made.exitCode, 0) << made.output;
+            bookDir = findBook(root_ + "sample");
+        } else {
+            std::cout << "[ NOTE     ] tools/bookgen is not built; playing a book made by the test\n";
+            bookDir = writeOwnBook(root_);
+        }
+        std::string why;
+        if (bookDir.empty() || !readBook(bookDir, book_, why)) {
+            ADD_FAILURE() << "no book to play: " << why;
+            return std::string();
+        }
+        return bookDir;
+    }
+
+    // Starts the engine (copied beside its own log) on the book; the window's id, or "".
+    std::string startEngine(const std::string& bookDir, const std::vector<std::string>& extraEnv = {}) {
+        const std::string program = root_ + "engine/taviplay";
+        if (!fs::exists(program)) {
+            fs::create_directories(root_ + "engine");
+            fs::copy_file(TAVIPLAY_PROGRAM, program);
+        }
+        std::vector<std::string> env = x_.env();
+        env.push_back("SDL_AUDIODRIVER=dummy");
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        if (!engine_.start(program, {bookDir}, env, root_, root_ + "engine-output.txt")) {
+            return std::string();
+        }
+        return x_.waitForWindow("taviplay", 20000);
+    }
+
     std::string root_;
     proctest::Xvfb x_;
     proctest::Child engine_;
@@ -266,32 +340,14 @@ protected:
 
 TEST_F(Window, SampleBookPlaysTapsSwipesAndExits) {
     ASSERT_TRUE(x_.ok()) << x_.error();
-    std::string bookDir;
-    const std::string bookgen = BOOKGEN_PROGRAM;
-    if (!bookgen.empty() && fs::exists(bookgen)) {
-        const proctest::RunResult made =
-            proctest::run(bookgen, {root_ + "sample"}, {"QT_QPA_PLATFORM=offscreen"}, 120000);
-        ASSERT_EQ(made.exitCode, 0) << made.output;
-        bookDir = findBook(root_ + "sample");
-    } else {
-        std::cout << "[ NOTE     ] tools/bookgen is not built; playing a book made by the test\n";
-        bookDir = writeOwnBook(root_);
-    }
+    const std::string bookDir = sampleBook();
     ASSERT_FALSE(bookDir.empty());
-    std::string why;
-    ASSERT_TRUE(readBook(bookDir, book_, why)) << why;
     ASSERT_GE(book_.pages, 2);
     const PageInfo& first = book_.page[0];
     ASSERT_TRUE(first.hasRight) << "page 0 of the book cannot be swiped forward";
     ASSERT_FALSE(first.actionSpots.empty()) << "page 0 of the book has no hot spot that starts an action";
 
-    fs::create_directories(root_ + "engine");
-    const std::string program = root_ + "engine/taviplay";
-    fs::copy_file(TAVIPLAY_PROGRAM, program);
-    std::vector<std::string> env = x_.env();
-    env.push_back("SDL_AUDIODRIVER=dummy");
-    ASSERT_TRUE(engine_.start(program, {bookDir}, env, root_, root_ + "engine-output.txt"));
-    const std::string window = x_.waitForWindow("taviplay", 20000);
+    const std::string window = startEngine(bookDir);
     ASSERT_FALSE(window.empty()) << logText();
     // Full screen, also without a window manager.
     const std::string geometry = x_.xdotool({"getwindowgeometry", window}).output;
@@ -306,18 +362,23 @@ TEST_F(Window, SampleBookPlaysTapsSwipesAndExits) {
     stage::Image shot = x_.screenshot(shots + "/window-page0.png");
     ASSERT_EQ(shot.width, kScreenW);
     EXPECT_GE(backgroundShare(shot, first), 0.8);
-    if (const PageInfo::Button* exit = first.button("button_exit")) {
+    {
+        const PageInfo::Button* exit = first.button("button_exit");
+        ASSERT_TRUE(exit) << "page 0 of the book has no exit button";
         const Picture pic = load(book_.dir + exit->picture);
+        const Picture bg = load(book_.dir + first.background);
         ASSERT_TRUE(pic.ok);
-        const stage::Color4B want = pic.image.at(pic.image.width / 2, pic.image.height / 2);
-        const stage::Rect& r = exit->area;
-        const stage::Point at = onScreen({r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2});
+        ASSERT_TRUE(bg.ok);
+        stage::Point mark;
+        ASSERT_TRUE(findMark(pic.image, bg.image, exit->area.origin, book_.design, mark))
+            << "no part of the exit button can be told from the background under it";
+        const stage::Color4B want = pic.image.at(int(mark.x), int(mark.y));
+        const stage::Point at =
+            onScreen({exit->area.origin.x + mark.x + 0.5f, exit->area.origin.y + mark.y + 0.5f});
         const stage::Color4B got = shot.at(int(at.x), int(at.y));
-        if (want.a == 255) {
-            EXPECT_NEAR(got.r, want.r, 40);
-            EXPECT_NEAR(got.g, want.g, 40);
-            EXPECT_NEAR(got.b, want.b, 40);
-        }
+        EXPECT_NEAR(got.r, want.r, 40);
+        EXPECT_NEAR(got.g, want.g, 40);
+        EXPECT_NEAR(got.b, want.b, 40);
     }
     // The bars beside the page stay black when the screen has another shape than the page.
     const stage::Point corner = onScreen({0, 0});
@@ -369,6 +430,140 @@ TEST_F(Window, SampleBookPlaysTapsSwipesAndExits) {
     const std::string text = logText();
     EXPECT_TRUE(has(text, "ThePage::menuCloseCallback"));
     EXPECT_TRUE(has(text, "<<<< exit"));
+}
+
+// The keyboard, on top of touches: Left and Right press the page's arrows (only where the page has them),
+// Escape ends the book on every page, as does the window's close box, even on a page that failed to
+// build and shows nothing to touch.
+TEST_F(Window, KeysTurnPagesLikeTheArrowsAndEscapeOrTheCloseBoxEndEveryPage) {
+    ASSERT_TRUE(x_.ok()) << x_.error();
+    const std::string bookDir = sampleBook();
+    ASSERT_FALSE(bookDir.empty());
+    ASSERT_GE(book_.pages, 2);
+    ASSERT_TRUE(book_.page[0].hasRight);
+    ASSERT_FALSE(book_.page[0].button("button_left")) << "the test presses Left where there is no arrow";
+    ASSERT_TRUE(book_.page[1].button("button_left"));
+
+    std::string window = startEngine(bookDir);
+    ASSERT_FALSE(window.empty()) << logText();
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 1; }, 20000)) << logText();
+    const std::string shots = proctest::outputDir("screenshots");
+
+    // Page 0 has no left arrow: Left does nothing.
+    ASSERT_TRUE(x_.key("taviplay", "Left"));
+    proctest::sleepMs(1500);
+    EXPECT_EQ(count(">>> ThePage::scene"), 1);
+    EXPECT_EQ(count("ThePage::turnLeftCallback"), 0);
+
+    // Right turns to page 1 the way its arrow does.
+    ASSERT_TRUE(x_.key("taviplay", "Right"));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 2; }, 30000)) << logText();
+    EXPECT_EQ(count("ThePage::turnRightCallback"), 1);
+    EXPECT_TRUE(has(logText(), "currentPage:1"));
+    proctest::sleepMs(800);
+    stage::Image shot = x_.screenshot(shots + "/window-key-page1.png");
+    EXPECT_GE(backgroundShare(shot, book_.page[1]), 0.8);
+
+    // Left goes back to page 0.
+    ASSERT_TRUE(x_.key("taviplay", "Left"));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 3; }, 30000)) << logText();
+    EXPECT_EQ(count("ThePage::turnLeftCallback"), 1);
+    EXPECT_EQ(count("currentPage:0"), 2);
+    proctest::sleepMs(800);
+    shot = x_.screenshot(shots + "/window-key-page0.png");
+    EXPECT_GE(backgroundShare(shot, book_.page[0]), 0.8);
+
+    // Escape ends the book.
+    ASSERT_TRUE(x_.key("taviplay", "Escape"));
+    EXPECT_EQ(engine_.wait(10000), 0) << logText();
+    EXPECT_TRUE(has(logText(), "Escape ends the book"));
+
+    // A book whose page fails to build: a black screen without a single button.
+    const std::string blank = root_ + "blank book/";
+    fs::create_directories(blank + "json");
+    std::ofstream(blank + "tavigame.dat") << "";
+    std::ofstream(blank + "json/game_json.txt") << booktest::print(booktest::gameJson(2).get());
+    std::ofstream(blank + "json/scene_json0.txt")
+        << booktest::print(page({}, {}, {{"scene_picture_file", ""}}).get());
+    for (const char* way : {"Escape", "close box"}) {
+        const int exits = count("<<<< exit");
+        window = startEngine(blank);
+        ASSERT_FALSE(window.empty()) << logText();
+        ASSERT_TRUE(proctest::waitUntil(
+            [&] { return count("backgroundNameString创建出现了问题") >= (way[0] == 'E' ? 1 : 2); }, 20000))
+            << logText();
+        ASSERT_TRUE(x_.key("taviplay", "Right"));
+        ASSERT_TRUE(x_.key("taviplay", "Left"));
+        proctest::sleepMs(500);
+        ASSERT_TRUE(engine_.running()) << way;
+        if (way[0] == 'E') {
+            ASSERT_TRUE(x_.key("taviplay", "Escape"));
+        } else {
+            ASSERT_TRUE(x_.requestClose("taviplay"));
+        }
+        EXPECT_EQ(engine_.wait(10000), 0) << way << "\n" << logText();
+        EXPECT_EQ(count("<<<< exit"), exits + 1) << way;
+    }
+}
+
+// The renderer: by default the one that costs least for the same picture (SDL's software renderer when
+// OpenGL is only a software rasterizer, as under Xvfb), asked in a child process so that no OpenGL driver
+// stays loaded; SDL_RENDER_DRIVER still decides. Each shows the page and its changes.
+TEST_F(Window, TheRendererThatCostsLeastIsChosenAndSdlRenderDriverStillDecides) {
+    ASSERT_TRUE(x_.ok()) << x_.error();
+    const std::string bookDir = sampleBook();
+    ASSERT_FALSE(bookDir.empty());
+    // The renderer line of the latest start.
+    const auto rendererLine = [&] {
+        std::string last;
+        for (const auto& line : booktest::logLines(logText())) {
+            if (has(line.message, "stage: renderer: ")) {
+                last = line.message;
+            }
+        }
+        return last;
+    };
+    const auto threadNames = [&] {
+        std::string names;
+        for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(engine_.pid()) + "/task")) {
+            names += booktest::readText(task.path().string() + "/comm");
+        }
+        return names;
+    };
+
+    // The choice.
+    ASSERT_FALSE(startEngine(bookDir).empty()) << logText();
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 1; }, 20000)) << logText();
+    std::string chosen = rendererLine();
+    const bool softwareGl =
+        has(chosen, "llvmpipe") || has(chosen, "softpipe") || has(chosen, "swrast") || has(chosen, "oftware");
+    if (softwareGl) {
+        EXPECT_TRUE(has(chosen, "renderer: software (OpenGL renderer ")) << chosen;
+    }
+    EXPECT_FALSE(has(threadNames(), "llvmpipe")) << "the OpenGL probe left its driver in the engine";
+    proctest::sleepMs(800);
+    const std::string shots = proctest::outputDir("screenshots");
+    EXPECT_GE(backgroundShare(x_.screenshot(shots + "/window-chosen-page0.png"), book_.page[0]), 0.8);
+    ASSERT_TRUE(x_.key("taviplay", "Escape"));
+    ASSERT_EQ(engine_.wait(10000), 0);
+
+    // Forced to OpenGL: the override holds, and the page and a page change are on screen.
+    ASSERT_FALSE(startEngine(bookDir, {"SDL_RENDER_DRIVER=opengl"}).empty()) << logText();
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 2; }, 20000)) << logText();
+    chosen = rendererLine();
+    if (!has(chosen, "renderer: opengl")) {
+        engine_.stop();
+        GTEST_SKIP() << "no OpenGL renderer under this X server: " << chosen;
+    }
+    EXPECT_TRUE(has(chosen, "SDL_RENDER_DRIVER=opengl")) << chosen;
+    proctest::sleepMs(800);
+    EXPECT_GE(backgroundShare(x_.screenshot(shots + "/window-opengl-page0.png"), book_.page[0]), 0.8);
+    ASSERT_TRUE(x_.key("taviplay", "Right"));
+    ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 3; }, 30000)) << logText();
+    proctest::sleepMs(800);
+    EXPECT_GE(backgroundShare(x_.screenshot(shots + "/window-opengl-page1.png"), book_.page[1]), 0.8);
+    ASSERT_TRUE(x_.key("taviplay", "Escape"));
+    EXPECT_EQ(engine_.wait(10000), 0);
 }
 
 } // namespace

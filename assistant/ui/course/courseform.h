@@ -1,10 +1,29 @@
 #pragma once
-// The content page's form for the course schedule; an empty page until its views are built.
+// The content page's form for the course schedule: today's course, or both
+// weeks, switched with the button at the top.
 
 #include <QWidget>
+
+class AllCourseWidget;
+class QStackedWidget;
+class QToolButton;
+class TodayCourseWidget;
 
 class CourseForm : public QWidget {
     Q_OBJECT
 public:
     explicit CourseForm(QWidget* parent = nullptr);
+    TodayCourseWidget* today() const { return m_today; }
+    AllCourseWidget* all() const { return m_all; }
+    QToolButton* switchButton() const { return m_switchBtn; }
+    QStackedWidget* stack() const { return m_stack; }
+
+public slots:
+    void onSwitch(bool checked);
+
+private:
+    QToolButton* m_switchBtn = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    TodayCourseWidget* m_today = nullptr;
+    AllCourseWidget* m_all = nullptr;
 };

@@ -1,6 +1,20 @@
 #include "dailyform.h"
 
+#include "ui/daily/dailylistwidget.h"
+
+#include <QBoxLayout>
+
 DailyForm::DailyForm(QWidget* parent) : QWidget(parent) {
     setObjectName("DailyForm");
     setWindowTitle(tr("daily"));
+    m_list = new DailyListWidget(this);
+
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(m_list, 18);
+    row->addStretch(1);
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(row, 12);
+    column->addStretch(2);
 }

@@ -1,10 +1,16 @@
 #pragma once
-// The content page's form for the daily scenes; an empty page until its views are built.
+// The content page's form for the daily scenes: the daily grid, centred.
 
 #include <QWidget>
+
+class DailyListWidget;
 
 class DailyForm : public QWidget {
     Q_OBJECT
 public:
     explicit DailyForm(QWidget* parent = nullptr);
+    DailyListWidget* list() const { return m_list; }
+
+private:
+    DailyListWidget* m_list = nullptr;
 };

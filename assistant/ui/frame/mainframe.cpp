@@ -269,7 +269,7 @@ void MainFrame::refreshUser() {
 }
 
 void MainFrame::refreshAvatar() {
-    const QString avatar = Core::instance()->currentUser.avatar;
+    const QString avatar = Core::instance()->userSnapshot().avatar;
     if (!avatar.isEmpty() && QFileInfo::exists(avatar))
         m_avatarBtn->setIcon(QIcon(avatar));
 }

@@ -4,7 +4,9 @@
 #include "core/core.h"
 #include "core/worker.h"
 #include "platform/log.h"
+#include "ui/course/selectcoursedaydialog.h"
 #include "ui/dialogs/processingdialog.h"
+#include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
 #include "ui/lists/pagedgrid.h"
@@ -184,9 +186,11 @@ void AppListDialog::onSetFavorClicked(const QModelIndex& index) {
 }
 
 void AppListDialog::onAddCourseClicked(const QModelIndex& index) {
-    // The day picker comes with the course schedule views; until then the
-    // picture has nothing to open.
-    Q_UNUSED(index);
+    const TaviAppPtr app = m_model->record(index);
+    if (!app)
+        return;
+    SelectCourseDayDialog dialog(*app, nullptr);
+    execAbove(dialog, this);
 }
 
 void AppListDialog::onAppClicked(const QModelIndex& index) {

@@ -1,8 +1,10 @@
 #include "pagedgrid.h"
 
 #include <QAbstractButton>
+#include <QBitmap>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 #include <QtGlobal>
@@ -55,6 +57,15 @@ void enableArrow(QAbstractButton* button, bool enabled) {
     effect->setOpacity(enabled ? 1.0 : 0.3);
 }
 } // namespace
+
+void paintCentreBackground(QWidget* widget, const QSize& size) {
+    const QPixmap background =
+        QPixmap(":/images/center_widget_background").scaled(size, Qt::IgnoreAspectRatio);
+    widget->setMask(background.mask());
+    QPalette pal = widget->palette();
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
+    widget->setPalette(pal);
+}
 
 QLabel* makeEmptyLabel(QWidget* list) {
     auto* label = new QLabel(list);

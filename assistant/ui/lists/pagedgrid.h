@@ -36,6 +36,9 @@ void loadPage(int& page, unsigned& total, int pageSize, const PageQuery& query);
 // Next works only before the last page, previous only after the first.
 void updateButtons(QAbstractButton* prev, QAbstractButton* next, int page, unsigned total, int pageSize);
 
+// The rounded centre picture as a widget's background and shape.
+void paintCentreBackground(QWidget* widget, const QSize& size);
+
 // The line an empty grid shows, laid over `list` (clicks go through it).
 QLabel* makeEmptyLabel(QWidget* list);
 // Shows `text` on the label while the list has nothing, hides it otherwise.

@@ -9,11 +9,12 @@
 #include <QResizeEvent>
 #include <QToolButton>
 
-PagedListWidget::PagedListWidget(const QString& objectName, const QString& title, QWidget* parent)
-    : QWidget(parent) {
+PagedListWidget::PagedListWidget(const QString& objectName, const QString& title, QWidget* parent,
+                                 bool ownBackground)
+    : QWidget(parent), m_ownBackground(ownBackground) {
     setObjectName(objectName);
     setWindowTitle(title);
-    setAutoFillBackground(true);
+    setAutoFillBackground(ownBackground);
 
     m_prevBtn = new QToolButton(this);
     m_prevBtn->setFixedSize(26, 45);
@@ -54,12 +55,8 @@ void PagedListWidget::setModelAndDelegate(QAbstractItemModel* model, QAbstractIt
 
 void PagedListWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const QPixmap background =
-        QPixmap(":/images/center_widget_background").scaled(event->size(), Qt::IgnoreAspectRatio);
-    setMask(background.mask());
-    QPalette pal = palette();
-    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
-    setPalette(pal);
+    if (m_ownBackground)
+        pagedgrid::paintCentreBackground(this, event->size());
 
     // The layout has already placed the list view; its area decides.
     m_pageSize = pagedgrid::pageSizeFor(m_listView->size());

@@ -28,7 +28,10 @@ public slots:
     void onNextBtnClicked();
 
 protected:
-    PagedListWidget(const QString& objectName, const QString& title, QWidget* parent);
+    // ownBackground: the grid paints the rounded centre background itself (and
+    // takes its shape); a grid inside another panel leaves that to the panel.
+    PagedListWidget(const QString& objectName, const QString& title, QWidget* parent,
+                    bool ownBackground = true);
 
     // Puts the model and delegate into the grid; subclasses call it once.
     void setModelAndDelegate(QAbstractItemModel* model, QAbstractItemDelegate* delegate);
@@ -50,6 +53,7 @@ protected:
     QLabel* m_emptyLabel = nullptr;
 
 private:
+    bool m_ownBackground = true;
     unsigned m_total = 0;
     int m_page = 0;
     int m_pageSize = 1;

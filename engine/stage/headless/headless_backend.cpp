@@ -130,9 +130,11 @@ public:
         if (!canvas_.ok()) {
             log(LogLevel::Error, "headless backend without pixels: " + canvas_.error());
         }
+        maxTextureSize_ = canvas_.renderer().maxTextureSize();
     }
 
     Size outputSize() const override { return size_; }
+    int maxTextureSize() const override { return maxTextureSize_; }
 
     TexturePtr loadTexture(const std::string& path, std::string& error) override {
         return canvas_.renderer().loadTexture(path, error);
@@ -209,6 +211,7 @@ private:
     std::vector<DrawRecord> current_;
     std::vector<DrawRecord> last_;
     bool onTarget_ = false;
+    int maxTextureSize_ = 0;
     int frames_ = 0;
     std::string screenshot_;
 };

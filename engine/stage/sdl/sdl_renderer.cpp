@@ -58,6 +58,18 @@ Size SdlRenderer::outputSize() const {
     return {float(w), float(h)};
 }
 
+int SdlRenderer::maxTextureSize() const {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer_, &info) != 0) {
+        return 0;
+    }
+    // The software renderer names no limit (0).
+    if (info.max_texture_width <= 0 || info.max_texture_height <= 0) {
+        return std::max(info.max_texture_width, info.max_texture_height);
+    }
+    return std::min(info.max_texture_width, info.max_texture_height);
+}
+
 TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error) {
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (loaded == nullptr) {
@@ -79,7 +91,7 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
         SDL_FreeSurface(converted);
         return nullptr;
     }
-    if (direct_ == nullptr) {
+    if (direct_ == nullptr && !directSource_) {
         SDL_FreeSurface(converted);
         converted = nullptr;
     }
@@ -113,6 +125,9 @@ void SdlRenderer::setRenderTarget(const TexturePtr& target) {
 void SdlRenderer::beginFrame() {
     SDL_SetRenderTarget(renderer_, nullptr);
     onTarget_ = false;
+    if (directSource_) {
+        direct_ = directSource_();
+    }
 }
 
 void SdlRenderer::clear(Color4B color) {

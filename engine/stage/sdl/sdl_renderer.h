@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,7 @@ public:
     ~SdlRenderer() override;
 
     Size outputSize() const override;
+    int maxTextureSize() const override;
     TexturePtr loadTexture(const std::string& path, std::string& error) override;
     TexturePtr createRenderTarget(int width, int height) override;
     void setRenderTarget(const TexturePtr& target) override;
@@ -58,6 +60,9 @@ public:
     bool readPixels(Image& out);
     // Software canvases have nothing to present, but drawing must still be flushed.
     void setPresents(bool presents) { presents_ = presents; }
+    // For a software renderer on a window: the surface it draws on, asked for at every frame (it is new
+    // after a resize). Upright pictures are then blitted onto it directly.
+    void setDirectSurfaceSource(std::function<SDL_Surface*()> source) { directSource_ = std::move(source); }
 
 private:
     bool drawDirect(const SdlTexture& texture, const SDL_Rect& source, const SDL_FRect& destination,
@@ -65,6 +70,7 @@ private:
 
     SDL_Renderer* renderer_;
     SDL_Surface* direct_;
+    std::function<SDL_Surface*()> directSource_;
     SDL_Surface* scratch_ = nullptr;
     std::shared_ptr<int> alive_;
     bool hasScreenClip_ = false;

@@ -1,9 +1,19 @@
 #include "stage/sdl/window_backend.h"
 
+#include "stage/log.h"
 #include "stage/sdl/mixer_audio.h"
 #include "stage/sdl/sdl_renderer.h"
 
 #include <SDL_image.h>
+
+#include <cctype>
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace stage::sdl {
 
@@ -37,7 +47,118 @@ struct WindowBackend::Impl {
     }
 };
 
+namespace {
+
+bool isSoftwareRasterizer(std::string name) {
+    for (char& c : name) {
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const char* word : {"llvmpipe", "softpipe", "swrast", "software"}) {
+        if (name.find(word) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What OpenGL draws with, read on a hidden window of its own ("" when there is no OpenGL).
+std::string readOpenGlRenderer() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return std::string();
+    }
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (probe == nullptr) {
+        return std::string();
+    }
+    std::string name;
+    if (SDL_GLContext context = SDL_GL_CreateContext(probe)) {
+        using GetString = const unsigned char* (*)(unsigned);
+        constexpr unsigned kGlRenderer = 0x1F01;
+        auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+        const unsigned char* text = getString != nullptr ? getString(kGlRenderer) : nullptr;
+        name = text != nullptr ? reinterpret_cast<const char*>(text) : "";
+        SDL_GL_DeleteContext(context);
+    }
+    SDL_DestroyWindow(probe);
+    return name;
+}
+
+// The same, asked in a child process before this one starts SDL's video: an OpenGL driver, once loaded,
+// keeps its threads and tens of megabytes for the life of the process even when it is not used.
+std::string openGlRenderer() {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return std::string();
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return std::string();
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        const std::string name = readOpenGlRenderer();
+        const ssize_t written = ::write(fds[1], name.data(), name.size());
+        (void)written;
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string name;
+    // A driver that hangs must not hold up the book.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd readable{fds[0], POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&readable, 1, int(left.count())) <= 0) {
+            ::kill(child, SIGKILL);
+            name.clear();
+            break;
+        }
+        char buffer[256];
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        name.append(buffer, std::size_t(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return name;
+}
+
+// Which renderer costs least for the same picture: OpenGL when a graphics chip does its drawing; SDL's
+// software renderer, drawing straight into the window's shared-memory image, when OpenGL would only be
+// a software rasterizer (Mesa's llvmpipe): that draws the same picture on the same processor and then
+// draws the whole window again as a texture, at several times the cost. SDL_RENDER_DRIVER decides
+// when set.
+bool chooseSoftware(const WindowBackend::Options& options, std::string& why) {
+    if (options.software) {
+        why = "asked for";
+        return true;
+    }
+    const char* forced = SDL_getenv("SDL_RENDER_DRIVER");
+    if (forced != nullptr && *forced != '\0') {
+        why = std::string("SDL_RENDER_DRIVER=") + forced;
+        return SDL_strcasecmp(forced, "software") == 0;
+    }
+    const std::string gl = openGlRenderer();
+    if (gl.empty()) {
+        why = "no OpenGL";
+        return false; // whatever accelerated renderer SDL has, else the software one below
+    }
+    why = "OpenGL renderer " + gl;
+    return isSoftwareRasterizer(gl);
+}
+
+} // namespace
+
 std::unique_ptr<WindowBackend> WindowBackend::create(const Options& options, std::string& error) {
+    // Chosen before the video starts here (the OpenGL question is asked in a child process).
+    std::string why;
+    const bool software = chooseSoftware(options, why);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         error = SDL_GetError();
         return nullptr;
@@ -45,6 +166,11 @@ std::unique_ptr<WindowBackend> WindowBackend::create(const Options& options, std
     auto impl = std::make_unique<Impl>();
     IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    if (software) {
+        // The software renderer's window image goes to the X server as it is, not through an OpenGL
+        // texture (SDL's default), unless the environment says otherwise.
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    }
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     flags |= options.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
     int width = options.width;
@@ -62,7 +188,7 @@ std::unique_ptr<WindowBackend> WindowBackend::create(const Options& options, std
         error = SDL_GetError();
         return nullptr;
     }
-    if (!options.software) {
+    if (!software) {
         impl->sdlRenderer =
             SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
     }
@@ -73,7 +199,20 @@ std::unique_ptr<WindowBackend> WindowBackend::create(const Options& options, std
         error = SDL_GetError();
         return nullptr;
     }
+    SDL_RendererInfo info;
+    const bool onSoftware =
+        SDL_GetRendererInfo(impl->sdlRenderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+    if (SDL_GetRendererInfo(impl->sdlRenderer, &info) == 0) {
+        log(LogLevel::Info, std::string("renderer: ") + info.name + " (" + why + "; largest texture " +
+                                std::to_string(info.max_texture_width) + " x " +
+                                std::to_string(info.max_texture_height) + ")");
+    }
     impl->renderer = std::make_unique<SdlRenderer>(impl->sdlRenderer);
+    if (onSoftware) {
+        // Upright pictures are blitted straight onto the window's image, as on the off-screen canvas.
+        SDL_Window* window = impl->window;
+        impl->renderer->setDirectSurfaceSource([window] { return SDL_GetWindowSurface(window); });
+    }
     impl->audio = std::make_unique<MixerAudio>();
     return std::unique_ptr<WindowBackend>(new WindowBackend(std::move(impl)));
 }
@@ -100,9 +239,34 @@ bool WindowBackend::requestScreenshot(const std::string& pngPath) {
 }
 
 void WindowBackend::pollEvents(std::vector<InputEvent>& out) {
-    using Kind = InputEvent::Kind;
     SDL_Event e;
     while (SDL_PollEvent(&e) != 0) {
+        translate(e, out);
+    }
+}
+
+void WindowBackend::waitEvents(std::vector<InputEvent>& out, double seconds) {
+    pollEvents(out);
+    if (!out.empty() || !(seconds > 0)) {
+        return;
+    }
+    const int ms = int(seconds * 1000);
+    if (ms <= 0) {
+        // Less than a millisecond to the next frame: SDL cannot wait that finely.
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        pollEvents(out);
+        return;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, ms) != 0) {
+        translate(e, out);
+        pollEvents(out);
+    }
+}
+
+void WindowBackend::translate(const SDL_Event& e, std::vector<InputEvent>& out) {
+    using Kind = InputEvent::Kind;
+    {
         InputEvent ev;
         switch (e.type) {
         case SDL_QUIT:
@@ -129,6 +293,38 @@ void WindowBackend::pollEvents(std::vector<InputEvent>& out) {
             } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 ev.kind = Kind::Resized;
                 ev.windowSize = windowSize();
+                out.push_back(ev);
+            } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                ev.kind = Kind::Quit; // the window's close request (SDL also sends a quit after it)
+                out.push_back(ev);
+            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN) {
+                ev.kind = Kind::Exposed;
+                out.push_back(ev);
+            }
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            ev.kind = Kind::Exposed; // the renderer lost what it had drawn
+            out.push_back(ev);
+            break;
+        case SDL_KEYDOWN:
+            if (e.key.repeat == 0) {
+                ev.kind = Kind::KeyPressed;
+                switch (e.key.keysym.sym) {
+                case SDLK_ESCAPE:
+                case SDLK_AC_BACK:
+                    ev.key = Key::Escape;
+                    break;
+                case SDLK_LEFT:
+                    ev.key = Key::Left;
+                    break;
+                case SDLK_RIGHT:
+                    ev.key = Key::Right;
+                    break;
+                default:
+                    ev.key = Key::Other;
+                    break;
+                }
                 out.push_back(ev);
             }
             break;

@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 
+// SDL's event type, without SDL's headers here.
+union SDL_Event;
+
 namespace stage::sdl {
 
 class WindowBackend : public Backend {
@@ -17,7 +20,8 @@ public:
         bool fullscreen = true;
         int width = 1024;
         int height = 768;
-        // SDL's software renderer instead of an accelerated one (which is also the fallback).
+        // SDL's software renderer whatever the machine has (it is also the fallback). Otherwise the
+        // renderer that costs least is chosen (see create()), unless SDL_RENDER_DRIVER names one.
         bool software = false;
     };
 
@@ -30,12 +34,15 @@ public:
     AudioEngine& audio() override;
     Size windowSize() const override;
     void pollEvents(std::vector<InputEvent>& out) override;
+    // Sleeps in SDL's event wait (no polling) until an event or the time is up.
+    void waitEvents(std::vector<InputEvent>& out, double seconds) override;
     bool requestScreenshot(const std::string& pngPath) override;
 
     struct Impl;
 
 private:
     explicit WindowBackend(std::unique_ptr<Impl> impl);
+    void translate(const SDL_Event& e, std::vector<InputEvent>& out);
     std::unique_ptr<Impl> impl_;
 };
 

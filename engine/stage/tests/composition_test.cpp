@@ -198,6 +198,52 @@ TEST(Repeat, UnsignedMinusOneTimesLoopsForeverAtMostOnceAFrameEvenWithZeroDurati
     EXPECT_TRUE(z.running());
 }
 
+TEST(Repeat, AFrameRunsAtMostABoundedNumberOfLoopsYetTheRepeatKeepsItsTime) {
+    // A near-zero loop with the largest count a book can write: about 140000 loops fall due in every
+    // frame of a 60 Hz page. A frame runs a bounded number of them and counts the rest as done.
+    Lone l;
+    int loops = 0;
+    int after = 0;
+    auto inner = Sequence::create({RotateBy::create(0, 30), RotateBy::create(1e-10f, -30), count(loops)});
+    auto repeat = Repeat::create(inner, 2147483647u);
+    l.run(Sequence::create({repeat, count(after)}));
+    l.step(1);
+    l.step(1);
+    EXPECT_GT(loops, 0);
+    EXPECT_LE(loops, int(Repeat::kMaxLoopsPerUpdate) + 1);
+    EXPECT_NEAR(l.node->rotation(), 0, 1e-3);
+    // A long frame (a stalled machine) is no more work.
+    loops = 0;
+    l.step(1, 5);
+    EXPECT_LE(loops, int(Repeat::kMaxLoopsPerUpdate) + 1);
+    EXPECT_EQ(after, 0);
+    // The repeat still lasts its whole duration, then what follows it runs.
+    const float total = repeat->duration();
+    ASSERT_GT(total, 100);
+    l.step(int((total - 6) / 5), 5); // just short of the end: 5 s have passed already
+    EXPECT_EQ(after, 0);
+    l.step(2, 5);
+    EXPECT_EQ(after, 1);
+    EXPECT_FALSE(l.running());
+}
+
+TEST(Repeat, UpToTheBoundEveryLoopDueInAFrameRuns) {
+    Lone l;
+    int loops = 0;
+    l.run(Repeat::create(Sequence::create({MoveBy::create(0, {1, 0}), count(loops)}),
+                         Repeat::kMaxLoopsPerUpdate));
+    l.step(1);
+    l.step(1);
+    EXPECT_EQ(loops, int(Repeat::kMaxLoopsPerUpdate));
+    EXPECT_FLOAT_EQ(l.node->position().x, float(Repeat::kMaxLoopsPerUpdate));
+    EXPECT_FALSE(l.running());
+    // An instant inner likewise.
+    loops = 0;
+    l.run(Repeat::create(count(loops), Repeat::kMaxLoopsPerUpdate));
+    l.step(2);
+    EXPECT_EQ(loops, int(Repeat::kMaxLoopsPerUpdate));
+}
+
 TEST(RepeatForever, WrapsOnceAFrameCarryingTheOvershootAndNeverEnds) {
     Lone l;
     int loops = 0;

@@ -597,13 +597,18 @@ TEST_F(AppListDialogTest, FailedQueryShowsAnEmptyPageWithBothButtonsOff) {
     EXPECT_FALSE(button(&dialog, "nextBtn")->isEnabled());
 }
 
-TEST_F(AppListDialogTest, CloseButtonAcceptsAndCourseAddOpensNothingYet) {
+TEST_F(AppListDialogTest, CloseButtonAcceptsAndCourseAddOpensTheDayPicker) {
     addApp("Frog");
     AppListDialog dialog;
     dialog.setKeyword("");
     dialog.show();
+    bool picker = false;
+    onNextModal<QDialog>([&](QDialog* modal) {
+        picker = modal->objectName() == "SelectCourseDayDialog";
+        modal->accept();
+    });
     click(listView(&dialog), 0, kOnCourseAdd);
-    QApplication::processEvents();
+    EXPECT_TRUE(waitFor([&] { return picker; }, 5000));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     button(&dialog, "closeBtn")->click();
     EXPECT_EQ(dialog.result(), int(QDialog::Accepted));

@@ -3,7 +3,10 @@
 // another widget covers (or a dialog that is not where it seems) fails here,
 // which a click() on the button object never could.
 
+#include "launch/mediaplayer.h"
 #include "support/listfixture.h"
+#include "support/pointer.h"
+#include "support/testplayer.h"
 #include "support/xvfb.h"
 #include "ui/favor/favorlistwidget.h"
 #include "ui/frame/contentpage.h"
@@ -50,44 +53,10 @@ protected:
         CatalogueFixture::TearDown();
     }
 
-    // Lets the window system and the layouts catch up.
-    void settle(int ms = 300) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-
-    // A real click at the widget's centre on screen.
-    void pointAndClick(QWidget* w) {
-        ASSERT_TRUE(w && w->isVisible());
-        const QPoint at = w->mapToGlobal(w->rect().center());
-        ASSERT_TRUE(x.click(at.x(), at.y()));
-        settle(150);
-    }
-
-    // Pages forward with the next arrow to the last page, then back with the
-    // previous arrow, checking after each click that the page moved.
+    void settle(int ms = 300) { pointer::settle(ms); }
+    void pointAndClick(QWidget* w) { pointer::clickAt(x, w); }
     void pageThrough(QWidget* list, const std::function<int()>& page, int pages, const char* what) {
-        SCOPED_TRACE(what);
-        QToolButton* next = button(list, "nextBtn");
-        QToolButton* prev = button(list, "prevBtn");
-        ASSERT_TRUE(next && prev);
-        ASSERT_EQ(page(), 0);
-        ASSERT_GE(pages, 2) << "the test needs more than one page";
-        for (int p = 1; p < pages; ++p) {
-            ASSERT_TRUE(next->isEnabled()) << "page " << p;
-            pointAndClick(next);
-            ASSERT_TRUE(waitFor([&] { return page() == p; }, 3000))
-                << "next arrow did not turn to page " << p;
-        }
-        EXPECT_FALSE(next->isEnabled()) << "the last page leads nowhere";
-        for (int p = pages - 2; p >= 0; --p) {
-            pointAndClick(prev);
-            ASSERT_TRUE(waitFor([&] { return page() == p; }, 3000))
-                << "previous arrow did not turn to page " << p;
-        }
-        EXPECT_FALSE(prev->isEnabled());
+        pointer::pageThrough(x, list, page, pages, what);
     }
 
     ContentPage* content() const { return frame->contentPage(); }
@@ -148,6 +117,42 @@ TEST_F(PagingByPointer, APacksAppsAndTheSearchResultsPageWithTheirArrows) {
     pageTheDialog("search results");
     pointAndClick(frame->searchButton());
     ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
+}
+
+TEST_F(PagingByPointer, ASongInTheSearchResultsStartsTheDesktopsPlayer) {
+    testsupport::TestPlayer& player = testsupport::TestPlayer::instance();
+    player.clear();
+    player.setStayMs(1500);
+    _TaviApp song;
+    song.productId = 9001;
+    song.name = "Morning Sun";
+    song.proType = "music";
+    song.path = "music/x9001";
+    song.fileName = "Morning Sun.mp3";
+    song.packId = "songs";
+    ASSERT_TRUE(db->addApp(&song));
+    ASSERT_TRUE(testsupport::writeFile(paths->appsDir + "/music/x9001", "ID3 la la la"));
+
+    bool handled = false;
+    onNextModal<AppListDialog>([&](AppListDialog* dialog) {
+        settle();
+        QListView* grid = listView(dialog);
+        if (grid->model()->rowCount() == 1) {
+            const QRect item = grid->visualRect(grid->model()->index(0, 0));
+            const QPoint icon = grid->viewport()->mapToGlobal(item.topLeft() + kOnIcon);
+            EXPECT_TRUE(x.click(icon.x(), icon.y()));
+            EXPECT_TRUE(waitFor([&] { return !player.calls().isEmpty(); }, 10000)) << "no player started";
+            EXPECT_EQ(player.calls().value(0), "arg=" + paths->appsDir + "/music/Morning Sun.mp3");
+        } else {
+            ADD_FAILURE() << "the search found " << grid->model()->rowCount() << " apps";
+        }
+        dialog->reject();
+        handled = true;
+    });
+    frame->searchEdit()->setText("Morning");
+    pointAndClick(frame->searchButton());
+    ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
+    EXPECT_TRUE(Core::instance()->mediaPlayer->wait(10000));
 }
 
 } // namespace

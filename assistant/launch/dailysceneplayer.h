@@ -1,0 +1,24 @@
+#pragma once
+// Plays a daily scene's playlist in the desktop's player and waits for it, on
+// a thread of its own.
+
+#include <QString>
+#include <QThread>
+
+class DailyScenePlayer : public QThread {
+    Q_OBJECT
+public:
+    explicit DailyScenePlayer(QObject* parent = nullptr);
+
+    void setParams(const QString& path);
+    QString path() const { return m_path; }
+
+protected:
+    void run() override;
+
+private:
+    QString m_path;
+};
+
+// Opens the playlist file with the desktop's player and waits for it.
+void openPlaylist(QString path);

@@ -1,0 +1,40 @@
+#pragma once
+// Real-pointer helpers for suites that run their own widgets on a private X
+// server (the *_pointer suites): clicks at a widget's centre on screen as a
+// person would make them, and paging a grid through with its arrows.
+
+#include "support/xvfb.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QToolButton>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace pointer {
+
+// Lets the window system and the layouts catch up.
+inline void settle(int ms = 300) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// A real click at a point of the widget (its centre by default), in the widget's coordinates.
+inline void clickAt(const testsupport::Xvfb& x, QWidget* w, QPoint at = QPoint(-1, -1)) {
+    ASSERT_TRUE(w && w->isVisible());
+    if (at.x() < 0)
+        at = w->rect().center();
+    const QPoint global = w->mapToGlobal(at);
+    ASSERT_TRUE(x.click(global.x(), global.y()));
+    settle(150);
+}
+
+// Pages forward with the "nextBtn" arrow to the last page, then back with
+// "prevBtn", checking after each click that the page moved.
+void pageThrough(const testsupport::Xvfb& x, QWidget* list, const std::function<int()>& page, int pages,
+                 const char* what);
+
+} // namespace pointer

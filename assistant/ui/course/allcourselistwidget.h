@@ -1,0 +1,36 @@
+#pragma once
+// Both weeks of the schedule: seven weekday buttons over one day's list. Each
+// week remembers the weekday last looked at in it.
+
+#include <QVector>
+#include <QWidget>
+
+class DayCourseListWidget;
+class QToolButton;
+
+class AllCourseListWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit AllCourseListWidget(QWidget* parent = nullptr);
+
+    void setThisWeek(bool thisWeek) { m_thisWeek = thisWeek; }
+    bool isThisWeek() const { return m_thisWeek; }
+    // The weekday last shown in a week (1-7), 0 when none yet.
+    int rememberedDay(bool thisWeek) const { return thisWeek ? m_thisWeekDay : m_nextWeekDay; }
+    DayCourseListWidget* dayList() const { return m_list; }
+    QToolButton* dayButton(int weekday) const { return m_dayBtns.value(weekday - 1); }
+
+public slots:
+    // weekday 1 (Monday) to 7.
+    void onDayBtnClicked(int day);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool m_thisWeek = true;
+    int m_thisWeekDay = 0;
+    int m_nextWeekDay = 0;
+    QVector<QToolButton*> m_dayBtns;
+    DayCourseListWidget* m_list = nullptr;
+};

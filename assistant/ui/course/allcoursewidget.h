@@ -1,0 +1,23 @@
+#pragma once
+// This week and next week: two week buttons beside the weekday browser.
+
+#include <QWidget>
+
+class AllCourseListWidget;
+class QToolButton;
+
+class AllCourseWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit AllCourseWidget(QWidget* parent = nullptr);
+    AllCourseListWidget* list() const { return m_list; }
+
+public slots:
+    void onThisWeekClicked();
+    void onNextWeekClicked();
+
+private:
+    QToolButton* m_thisWeekBtn = nullptr;
+    QToolButton* m_nextWeekBtn = nullptr;
+    AllCourseListWidget* m_list = nullptr;
+};

@@ -1,0 +1,102 @@
+#include "selectcoursedaydialog.h"
+
+#include "catalogue/db.h"
+#include "core/core.h"
+#include "ui/course/daybutton.h"
+
+#include <QBitmap>
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QToolButton>
+
+SelectCourseDayDialog::SelectCourseDayDialog(const _TaviApp& app, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint), m_app(app) {
+    m_app.iconPixmap = QPixmap();
+    setObjectName("SelectCourseDayDialog");
+    setWindowTitle(tr("select"));
+    setFixedSize(440, 256);
+    setAutoFillBackground(true);
+    const QPixmap background =
+        QPixmap(":/images/select_course_day_background").scaled(size(), Qt::IgnoreAspectRatio);
+    setMask(background.mask());
+    QPalette pal = palette();
+    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
+    setPalette(pal);
+
+    auto* close = new QToolButton(this);
+    close->setObjectName("closeBtn");
+    close->setFixedSize(32, 32);
+    close->setStyleSheet("QToolButton{border-image:url(:/images/select_course_day_close)}");
+    connect(close, &QToolButton::clicked, this, &QDialog::accept);
+
+    auto* weeks = new QGridLayout;
+    for (int row = 0; row < 2; ++row) {
+        auto* label = new QToolButton(this);
+        label->setFixedSize(32, 86);
+        label->setStyleSheet(QString("QToolButton{border-image:url(:/images/%1)}")
+                                 .arg(row == 0 ? "select_course_this_week" : "select_course_next_week"));
+        weeks->addWidget(label, row, 0);
+    }
+    auto* days = new QGridLayout;
+    for (int day = 1; day <= 14; ++day) {
+        const int row = (day - 1) / 7, column = (day - 1) % 7;
+        auto* b = new DayButton(day, this);
+        b->setObjectName(QString("dayBtn%1").arg(day));
+        b->setFixedSize(32, 86);
+        b->setStyleSheet(QString("QToolButton{border-image:url(:/images/select_course_day%1)}"
+                                 "QToolButton:checked{border-image:url(:/images/select_course_day_added)}")
+                             .arg(column + 1));
+        connect(b, &DayButton::dayBtnToggled, this, &SelectCourseDayDialog::onDayBtnToggled);
+        days->addWidget(b, row, column);
+        m_days << b;
+    }
+
+    auto* top = new QHBoxLayout;
+    top->addStretch();
+    top->addWidget(close);
+    top->addSpacing(2);
+    auto* middle = new QHBoxLayout;
+    middle->addSpacing(30);
+    middle->addLayout(weeks);
+    middle->addStretch();
+    middle->addLayout(days);
+    middle->addSpacing(60);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addStretch();
+    column->addLayout(top);
+    column->addLayout(middle);
+    column->addSpacing(32);
+    column->addStretch();
+
+    refresh();
+}
+
+void SelectCourseDayDialog::refresh() {
+    m_updating = true;
+    QList<int> planned;
+    if (DB* db = Core::instance()->db)
+        db->getAppCourseDays(m_app.appId, planned);
+    // Every button shows the catalogue: a day whose change failed goes back
+    // to what is stored instead of looking done.
+    for (DayButton* b : m_days)
+        b->setChecked(planned.contains(b->day()));
+    m_updating = false;
+}
+
+void SelectCourseDayDialog::onDayBtnToggled(int day, bool checked) {
+    if (m_updating)
+        return;
+    DB* db = Core::instance()->db;
+    if (db) {
+        if (checked) {
+            db->addCourseApp(day, m_app.appId);
+            // Planning an app also keeps it among the favourites.
+            if (!m_app.favor)
+                db->setFavorApp(m_app.appId, true);
+        } else {
+            db->removeCourseApp(day, m_app.appId);
+        }
+    }
+    refresh();
+}

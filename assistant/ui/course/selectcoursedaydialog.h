@@ -1,0 +1,31 @@
+#pragma once
+// Plans one app on the days of this week and the next: fourteen day buttons,
+// ticked where the app is planned. Ticking plans it (and makes it a
+// favourite), unticking takes it off that day.
+
+#include "catalogue/records.h"
+
+#include <QDialog>
+#include <QVector>
+
+class DayButton;
+
+class SelectCourseDayDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Works on its own copy of the app.
+    explicit SelectCourseDayDialog(const _TaviApp& app, QWidget* parent = nullptr);
+
+    DayButton* dayButton(int day) const { return m_days.value(day - 1); }
+
+public slots:
+    void onDayBtnToggled(int day, bool checked);
+
+private:
+    // Shows the catalogue's days: ticked where the app is planned, and only there.
+    void refresh();
+
+    _TaviApp m_app;
+    QVector<DayButton*> m_days;
+    bool m_updating = false;
+};

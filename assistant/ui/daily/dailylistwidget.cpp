@@ -1,0 +1,128 @@
+#include "dailylistwidget.h"
+
+#include "catalogue/db.h"
+#include "catalogue/playlist.h"
+#include "core/core.h"
+#include "ui/daily/dailyscenelistitemdelegate.h"
+#include "ui/daily/dailyscenelistmodel.h"
+#include "ui/daily/dailyscenemgmtdialog.h"
+#include "ui/dialogs/topdialog.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+
+DailyListWidget::DailyListWidget(QWidget* parent) : PagedListWidget("DailyListWidget", tr("daily list"), parent) {
+    m_model = new DailySceneListModel(this);
+    m_delegate = new DailySceneListItemDelegate(this);
+    setModelAndDelegate(m_model, m_delegate);
+
+    connect(m_delegate, &DailySceneListItemDelegate::editBtnClicked, this, &DailyListWidget::editScene);
+    connect(m_delegate, &DailySceneListItemDelegate::removeBtnClicked, this, &DailyListWidget::removeScene);
+    connect(m_delegate, &DailySceneListItemDelegate::clicked, this, &DailyListWidget::onSceneClicked);
+    connect(m_delegate, &DailySceneListItemDelegate::addItemClicked, this, &DailyListWidget::addScene);
+    if (DB* db = Core::instance()->db) {
+        connect(db, &DB::dailySceneAdded, this, &DailyListWidget::load);
+        connect(db, &DB::dailySceneRemoved, this, &DailyListWidget::load);
+        connect(db, &DB::dailySceneUpdated, this, &DailyListWidget::load);
+    }
+    load();
+}
+
+DailyListWidget::~DailyListWidget() { m_model->setList(nullptr, false); }
+
+void DailyListWidget::detachRows() { m_model->setList(nullptr, false); }
+
+int DailyListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) {
+    DB* db = Core::instance()->db;
+    _DailySceneSearchPara para;
+    para.limit = limit;
+    para.offset = offset;
+    m_scenes.clear();
+    m_addRow = false;
+    m_sceneCount = 0;
+    unsigned scenes = 0;
+    if (!db || !db->searchDailyScene(&para, scenes, &m_scenes)) {
+        m_scenes.clear();
+        return -1;
+    }
+    m_sceneCount = scenes;
+    // The add item is one more cell after the last scene; the pages count it.
+    total = scenes + 1;
+    m_addRow = offset + unsigned(m_scenes.size()) == scenes && unsigned(m_scenes.size()) < limit;
+    return m_scenes.size() + (m_addRow ? 1 : 0);
+}
+
+void DailyListWidget::attachRows() {
+    QHash<int, int> missing;
+    for (const DailyScenePtr& scene : m_scenes) {
+        QStringList files;
+        if (!playlist::read(Core::instance()->playlistPath(*scene), files))
+            missing.insert(scene->id, -1);
+        else if (const int gone = playlist::missing(files).size())
+            missing.insert(scene->id, gone);
+    }
+    m_model->setList(&m_scenes, m_addRow);
+    m_model->setMissing(missing);
+}
+
+QString DailyListWidget::emptyText() const { return QString(); }
+
+void DailyListWidget::onSceneClicked(const QModelIndex& index) {
+    const DailyScenePtr scene = m_model->record(index);
+    Core* core = Core::instance();
+    if (!scene || core->isPlaying())
+        return;
+    // Files that went away are found before the player is started, and said once.
+    QStringList files;
+    if (!playlist::read(core->playlistPath(*scene), files)) {
+        QMessageBox::warning(this, tr("play scene"),
+                             tr("The playlist of \"%1\" can not be found. Edit the scene to choose its files again.")
+                                 .arg(scene->name));
+        return;
+    }
+    if (files.isEmpty()) {
+        QMessageBox::information(this, tr("play scene"),
+                                 tr("\"%1\" has no files yet. Edit the scene to add songs or videos.").arg(scene->name));
+        return;
+    }
+    const QStringList gone = playlist::missing(files);
+    if (gone.size() == files.size()) {
+        QMessageBox::warning(this, tr("play scene"),
+                             tr("None of the files of \"%1\" can be found any more:\n%2")
+                                 .arg(scene->name, gone.join('\n')));
+        return;
+    }
+    if (!gone.isEmpty())
+        QMessageBox::information(this, tr("play scene"),
+                                 tr("These files of \"%1\" can not be found; the others are played:\n%2")
+                                     .arg(scene->name, gone.join('\n')));
+    core->playDailyScene(scene.data());
+}
+
+void DailyListWidget::addScene(const QModelIndex&) {
+    DailySceneMgmtDialog dialog(nullptr, nullptr);
+    execAbove(dialog, this);
+}
+
+void DailyListWidget::editScene(const QModelIndex& index) {
+    const DailyScenePtr scene = m_model->record(index);
+    // The dialog edits a copy: the page (and the record) is reloaded when the catalogue reports the change.
+    DailyScenePtr copy(scene ? new _DailyScene(*scene) : nullptr);
+    DailySceneMgmtDialog dialog(copy.data(), nullptr);
+    execAbove(dialog, this);
+}
+
+void DailyListWidget::removeScene(const QModelIndex& index) {
+    const DailyScenePtr scene = m_model->record(index);
+    DB* db = Core::instance()->db;
+    if (!scene || !db)
+        return;
+    const auto answer = QMessageBox::question(this, tr("Confirm Removal"),
+                                              tr("Do you really want to remove %1?").arg(scene->name),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    // The scene's folder and playlist stay on disk: its songs may be the teacher's own.
+    db->removeDailyScene(scene->id);
+    load();
+}

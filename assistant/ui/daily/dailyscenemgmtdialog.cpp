@@ -1,0 +1,245 @@
+#include "dailyscenemgmtdialog.h"
+
+#include "catalogue/db.h"
+#include "catalogue/playlist.h"
+#include "core/core.h"
+#include "packs/fileutil.h"
+#include "platform/log.h"
+#include "ui/daily/mediapickerdialog.h"
+#include "ui/dialogs/topdialog.h"
+
+#include <QBoxLayout>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QToolButton* toolButton(const char* name, const char* picture, const QString& tip, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setFixedSize(20, 20);
+    b->setIconSize(QSize(20, 20));
+    b->setIcon(QIcon(QString(":/images/%1").arg(picture)));
+    b->setToolTip(tip);
+    b->setAutoRaise(true);
+    return b;
+}
+
+// The scene of this name other than `self`, if the catalogue has one.
+bool nameTaken(DB& db, const QString& name, int self) {
+    _DailySceneSearchPara para;
+    para.name = name;
+    unsigned count = 0;
+    DataSet<DailyScene> found;
+    if (!db.searchDailyScene(&para, count, &found))
+        return false; // the insert or update refuses it then
+    for (const DailyScenePtr& s : found)
+        if (s->name == name && s->id != self)
+            return true;
+    return false;
+}
+
+} // namespace
+
+DailySceneMgmtDialog::DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent) : QDialog(parent), m_scene(scene) {
+    setObjectName("DailySceneMgmtDialog");
+    resize(400, 300);
+    setWindowTitle(tr("Add Scene"));
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(new QLabel(tr("name:"), this));
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName("nameEdit");
+    nameRow->addWidget(m_nameEdit);
+
+    auto* toolBar = new QToolBar(this);
+    m_addBtn = toolButton("addBtn", "playlist_add", tr("add a file"), this);
+    m_libraryBtn = toolButton("libraryBtn", "playlist_library", tr("add songs and videos of the library"), this);
+    m_removeBtn = toolButton("removeBtn", "playlist_remove", tr("remove"), this);
+    m_upBtn = toolButton("upBtn", "playlist_up", tr("up"), this);
+    m_downBtn = toolButton("downBtn", "playlist_down", tr("down"), this);
+    for (QToolButton* b : {m_addBtn, m_libraryBtn, m_removeBtn, m_upBtn, m_downBtn})
+        toolBar->addWidget(b);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName("playlist");
+    m_saveBtn = new QPushButton(tr("save"), this);
+    m_saveBtn->setObjectName("saveBtn");
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(nameRow);
+    column->addWidget(toolBar);
+    column->addWidget(m_list);
+    column->addWidget(m_saveBtn, 1, Qt::AlignRight);
+
+    m_removeBtn->setEnabled(false);
+    m_upBtn->setEnabled(false);
+    m_downBtn->setEnabled(false);
+    connect(m_list, &QListWidget::currentItemChanged, this, &DailySceneMgmtDialog::onListItemChanged);
+    connect(m_addBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onAddBtnClicked);
+    connect(m_libraryBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onLibraryBtnClicked);
+    connect(m_removeBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onRemoveBtnClicked);
+    connect(m_upBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onUpBtnClicked);
+    connect(m_downBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onDownBtnClicked);
+    connect(m_saveBtn, &QPushButton::clicked, this, &DailySceneMgmtDialog::onSaveBtnClicked);
+
+    if (m_scene) {
+        setWindowTitle(tr("modify scene"));
+        m_nameEdit->setText(m_scene->name);
+        QStringList entries;
+        // A missing or unreadable playlist gives an empty list.
+        if (playlist::read(Core::instance()->playlistPath(*m_scene), entries))
+            addFiles(entries);
+    }
+}
+
+QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path) const {
+    auto* item = new QListWidgetItem(path);
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        return item;
+    // Still listed (saving keeps it), but the teacher sees it is gone.
+    item->setIcon(QIcon(":/images/warning"));
+    item->setForeground(QColor(0xC0, 0x39, 0x2B));
+    item->setToolTip(tr("This file can not be found."));
+    item->setData(Qt::UserRole, true);
+    return item;
+}
+
+QStringList DailySceneMgmtDialog::files() const {
+    QStringList out;
+    for (int i = 0; i < m_list->count(); ++i)
+        out << m_list->item(i)->text();
+    return out;
+}
+
+void DailySceneMgmtDialog::addFiles(const QStringList& paths) {
+    for (const QString& p : paths)
+        m_list->addItem(makeItem(p));
+}
+
+void DailySceneMgmtDialog::onListItemChanged(QListWidgetItem* current, QListWidgetItem*) {
+    const bool any = current != nullptr;
+    m_removeBtn->setEnabled(any);
+    m_upBtn->setEnabled(any);
+    m_downBtn->setEnabled(any);
+}
+
+void DailySceneMgmtDialog::onAddBtnClicked() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Select media file"), ".",
+        tr("Media Files(*.avi *.mp3 *.mp4 *.mkv *.wmv *.ogg *.flac *.wav *.m4a *.webm *.mov)"));
+    if (!path.isEmpty())
+        m_list->addItem(makeItem(path));
+}
+
+void DailySceneMgmtDialog::onLibraryBtnClicked() {
+    MediaPickerDialog picker(nullptr);
+    if (execAbove(picker, this) == QDialog::Accepted)
+        addFiles(picker.selectedFiles());
+}
+
+void DailySceneMgmtDialog::onRemoveBtnClicked() {
+    const int row = m_list->currentRow();
+    if (row >= 0)
+        delete m_list->takeItem(row);
+    m_removeBtn->setEnabled(m_list->count() > 0);
+}
+
+void DailySceneMgmtDialog::moveCurrent(int by) {
+    const int row = m_list->currentRow();
+    const int to = row + by;
+    if (row < 0 || to < 0 || to >= m_list->count())
+        return;
+    QListWidgetItem* item = m_list->takeItem(row);
+    m_list->insertItem(to, item);
+    m_list->setCurrentRow(to);
+}
+
+void DailySceneMgmtDialog::onUpBtnClicked() { moveCurrent(-1); }
+
+void DailySceneMgmtDialog::onDownBtnClicked() { moveCurrent(1); }
+
+void DailySceneMgmtDialog::onSaveBtnClicked() {
+    if (save())
+        accept();
+}
+
+bool DailySceneMgmtDialog::save() {
+    const QString title = m_scene ? tr("edit scene") : tr("add scene");
+    Core* core = Core::instance();
+    DB* db = core->db;
+    const QString name = m_nameEdit->text();
+    if (name.isEmpty()) {
+        QMessageBox::critical(this, title, tr("scene name is null!"));
+        return false;
+    }
+    if (!isUsableFolderName(name)) {
+        QMessageBox::critical(this, title,
+                              tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
+                                 "\".\" or hold control characters."));
+        return false;
+    }
+    if (!db || !core->paths) {
+        QMessageBox::critical(this, title, tr("write db failed!"));
+        return false;
+    }
+    // Before any file is written: the playlist path comes from the name, and
+    // another scene's playlist must never be overwritten.
+    if (nameTaken(*db, name, m_scene ? m_scene->id : -1)) {
+        QMessageBox::critical(this, title, tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
+        return false;
+    }
+    const QString dailyDir = core->paths->dailyDir;
+    const QString targetDir = QString("%1/%2").arg(dailyDir, name);
+    TLOG_DEBUG("targetDir:" << targetDir);
+    const QString playlistName = QString("%1/%1.pls").arg(name);
+    QString error;
+    if (!QDir().mkpath(targetDir) || !playlist::write(dailyDir + "/" + playlistName, files(), &error)) {
+        TLOG_ERROR("write playlist failed: " << dailyDir + "/" + playlistName << " " << error);
+        QMessageBox::critical(this, title, tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
+        return false;
+    }
+
+    if (!m_scene) {
+        _DailyScene scene;
+        scene.name = name;
+        scene.playlist = playlistName;
+        scene.isCustom = true;
+        if (!db->addDailyScene(&scene)) {
+            QMessageBox::critical(this, title, tr("write db failed!"));
+            return false;
+        }
+        return true;
+    }
+    const QString oldPlaylist = m_scene->playlist;
+    const QString oldName = m_scene->name;
+    m_scene->name = name;
+    m_scene->playlist = playlistName;
+    if (!db->updateDailyScene(m_scene)) {
+        m_scene->name = oldName;
+        m_scene->playlist = oldPlaylist;
+        QMessageBox::critical(this, title, tr("write db failed!"));
+        return false;
+    }
+    // A renamed scene takes its folder along when the folder held nothing but
+    // its playlist, so the daily folder does not fill with dead folders.
+    if (oldPlaylist != playlistName && !oldPlaylist.isEmpty()) {
+        const QString oldFile = QDir::cleanPath(dailyDir + "/" + oldPlaylist);
+        const QString oldDir = QFileInfo(oldFile).absolutePath();
+        const QStringList left = QDir(oldDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        if (oldDir.startsWith(QDir::cleanPath(dailyDir) + "/") && oldDir != QDir::cleanPath(targetDir) &&
+            left == QStringList{QFileInfo(oldFile).fileName()}) {
+            QFile::remove(oldFile);
+            QDir().rmdir(oldDir);
+        }
+    }
+    return true;
+}

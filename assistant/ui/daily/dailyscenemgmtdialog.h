@@ -1,0 +1,51 @@
+#pragma once
+// Makes a new daily scene or edits one: its name and its playlist (files
+// added from disk or from the library's songs and videos, moved up and down,
+// removed). Saving writes the scene's playlist into daily/<name>/<name>.pls
+// and records the scene.
+
+#include "catalogue/records.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QToolButton;
+
+class DailySceneMgmtDialog : public QDialog {
+    Q_OBJECT
+public:
+    // scene: the scene to edit (kept by the caller while the dialog runs), or null to add one.
+    explicit DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent = nullptr);
+
+    // The playlist as it stands, in order.
+    QStringList files() const;
+    void addFiles(const QStringList& paths);
+
+public slots:
+    void onListItemChanged(QListWidgetItem* current, QListWidgetItem* previous);
+    void onAddBtnClicked();
+    void onLibraryBtnClicked();
+    void onRemoveBtnClicked();
+    void onUpBtnClicked();
+    void onDownBtnClicked();
+    void onSaveBtnClicked();
+
+private:
+    QListWidgetItem* makeItem(const QString& path) const;
+    void moveCurrent(int by);
+    // Checks and writes; a message and false when something stops the save.
+    bool save();
+
+    _DailyScene* m_scene = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
+    QToolButton* m_addBtn = nullptr;
+    QToolButton* m_libraryBtn = nullptr;
+    QToolButton* m_removeBtn = nullptr;
+    QToolButton* m_upBtn = nullptr;
+    QToolButton* m_downBtn = nullptr;
+    QListWidget* m_list = nullptr;
+    QPushButton* m_saveBtn = nullptr;
+};

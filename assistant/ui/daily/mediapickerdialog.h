@@ -1,0 +1,33 @@
+#pragma once
+// Picks songs and videos of the library for a playlist: the catalogue's music
+// and video resources by name, with their icons and a search field. The
+// playlist gets their files (stored under short names, so a file dialog would
+// show them unrecognisably).
+
+#include "catalogue/records.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+class MediaPickerDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit MediaPickerDialog(QWidget* parent = nullptr);
+
+    // The files of the chosen resources, in the order they are listed.
+    QStringList selectedFiles() const;
+    QListWidget* list() const { return m_list; }
+
+public slots:
+    // Lists the resources whose name holds the search text.
+    void refill();
+
+private:
+    QLineEdit* m_search = nullptr;
+    QListWidget* m_list = nullptr;
+    QPushButton* m_addBtn = nullptr;
+};

@@ -1,0 +1,264 @@
+// Drawing only what changes: a frame that would look like the one on screen is neither drawn nor
+// presented, every kind of change is drawn, the picture is the one an always-drawing director makes, and
+// the program's loop sleeps while nothing on stage is due instead of waking every millisecond.
+#include "test_support.h"
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+using namespace stage;
+using namespace stagetest;
+
+namespace {
+
+class DrawChanges : public StageTest {
+protected:
+    DrawChanges() {
+        red_ = writePicture(dir_, "red.png", 40, 40, {255, 0, 0, 255});
+        blue_ = writePicture(dir_, "blue.png", 40, 40, {0, 0, 255, 255});
+    }
+
+    // Steps one frame; true when it reached the screen.
+    bool presented() {
+        const int before = backend().framesDrawn();
+        frames(1);
+        return backend().framesDrawn() == before + 1;
+    }
+
+    std::string red_;
+    std::string blue_;
+};
+
+} // namespace
+
+TEST_F(DrawChanges, AnUnchangedFrameIsNeitherDrawnNorPresentedAndEveryChangeIs) {
+    director().setDrawOnlyChanges(true);
+    ScenePtr scene = showScene();
+    SpritePtr a = Sprite::create(red_);
+    a->setPosition({100, 100});
+    scene->addChild(a);
+    EXPECT_TRUE(presented());
+    const unsigned long long shown = director().framesPresented();
+    EXPECT_FALSE(presented());
+    EXPECT_FALSE(presented());
+    EXPECT_EQ(director().framesPresented(), shown);
+    EXPECT_EQ(director().frames(), shown + 2) << "the frames still step";
+
+    // Each change below reaches the screen once.
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"moved",
+         [&] {
+             a->setPosition({101, 100});
+         }},
+        {"scaled", [&] { a->setScale(1.5f); }},
+        {"turned", [&] { a->setRotation(10); }},
+        {"faded", [&] { a->setOpacity(100); }},
+        {"tinted",
+         [&] {
+             a->setColor({10, 200, 10});
+         }},
+        {"another picture",
+         [&] {
+             a->setDisplayFrame(
+                 SpriteFrame::create(director().textureCache().addImage(blue_), Rect(0, 0, 40, 40)));
+         }},
+        {"part of the picture",
+         [&] { a->setDisplayFrame(SpriteFrame::create(a->texture(), Rect(0, 0, 20, 40))); }},
+        {"hidden", [&] { a->setVisible(false); }},
+        {"shown", [&] { a->setVisible(true); }},
+        {"a child added",
+         [&] {
+             SpritePtr b = Sprite::create(red_);
+             b->setTag(7);
+             b->setPosition({100, 100});
+             scene->addChild(b);
+         }},
+        {"z-order", [&] { scene->reorderChild(a, 5); }},
+        {"a child removed", [&] { scene->removeChildByTag(7); }},
+        {"the window exposed",
+         [&] {
+             InputEvent e;
+             e.kind = InputEvent::Kind::Exposed;
+             director().handleEvent(e);
+         }},
+    };
+    for (const auto& [what, change] : changes) {
+        change();
+        EXPECT_TRUE(presented()) << what;
+        EXPECT_FALSE(presented()) << what << ", the frame after";
+    }
+    // A node moved and moved back within one frame shows no change.
+    a->setPosition({300, 300});
+    a->setPosition({101, 100});
+    EXPECT_FALSE(presented());
+    // One sprite replaced by another of the same size at the same place, with another picture loaded
+    // after the first one's texture is gone (the memory may well be the same): drawn.
+    const std::string green = writePicture(dir_, "green.png", 40, 40, {0, 255, 0, 255});
+    SpritePtr first = Sprite::create(green);
+    first->setPosition({200, 200});
+    scene->addChild(first);
+    EXPECT_TRUE(presented());
+    scene->removeChild(first);
+    first.reset();
+    director().textureCache().removeAllTextures();
+    SpritePtr second = Sprite::create(writePicture(dir_, "yellow.png", 40, 40, {255, 255, 0, 255}));
+    second->setPosition({200, 200});
+    scene->addChild(second);
+    EXPECT_TRUE(presented());
+    EXPECT_EQ(backend().frame().at(200, 768 - 200), (Color4B{255, 255, 0, 255}));
+}
+
+TEST_F(DrawChanges, RunningActionsAndTransitionsAreDrawnEveryFrameAndTheLastPictureStays) {
+    director().setDrawOnlyChanges(true);
+    ScenePtr scene = showScene();
+    SpritePtr a = Sprite::create(red_);
+    a->setPosition({100, 100});
+    scene->addChild(a);
+    frames(1);
+    a->runAction(MoveBy::create(0.5f, {60, 0}));
+    int shown = 0;
+    for (int i = 0; i < 40; ++i) {
+        shown += presented() ? 1 : 0;
+    }
+    // Frame 1 of the move applies t = 0 (no change), then about 30 frames move it, then it rests.
+    EXPECT_GE(shown, 30);
+    EXPECT_LE(shown, 31);
+    EXPECT_FLOAT_EQ(a->position().x, 160);
+
+    ScenePtr next = Scene::create();
+    director().replaceScene(RotoZoomTransition::create(0.5f, next));
+    shown = 0;
+    int transitionFrames = 0;
+    for (int i = 0; i < 40; ++i) {
+        const bool during = std::dynamic_pointer_cast<TransitionScene>(director().runningScene()) != nullptr;
+        const bool drew = presented();
+        transitionFrames += during ? 1 : 0;
+        shown += during && drew ? 1 : 0;
+    }
+    EXPECT_GT(transitionFrames, 25);
+    EXPECT_EQ(shown, transitionFrames);
+    EXPECT_EQ(director().runningScene(), next);
+    EXPECT_FALSE(presented());
+}
+
+TEST_F(DrawChanges, ThePictureIsTheOneAnAlwaysDrawingDirectorMakes) {
+    // The same scene played twice, drawing only changes and drawing every frame: the same pixels
+    // after every step.
+    const auto play = [&](bool onlyChanges, std::vector<Image>& out) {
+        reset({320, 240}, {320, 240});
+        director().setDrawOnlyChanges(onlyChanges);
+        ScenePtr scene = showScene();
+        SpritePtr bg = Sprite::create(writePicture(dir_, "bg.png", 320, 240, {20, 120, 20, 255}));
+        bg->setPosition({160, 120});
+        scene->addChild(bg);
+        SpritePtr a = Sprite::create(red_);
+        a->setPosition({60, 60});
+        scene->addChild(a);
+        a->runAction(Sequence::create({MoveBy::create(0.2f, {100, 0}), DelayTime::create(0.2f),
+                                       RotateBy::create(0.2f, 90), Blink::create(0.3f, 3)}));
+        for (int i = 0; i < 70; ++i) {
+            frames(1);
+            out.push_back(backend().frame());
+        }
+    };
+    std::vector<Image> always;
+    std::vector<Image> changes;
+    play(false, always);
+    play(true, changes);
+    ASSERT_EQ(always.size(), changes.size());
+    for (std::size_t i = 0; i < always.size(); ++i) {
+        ASSERT_EQ(always[i].pixels, changes[i].pixels) << "frame " << i;
+    }
+}
+
+TEST_F(DrawChanges, TheStageSaysWhenItNeedsTheNextStep) {
+    const double never = std::numeric_limits<double>::infinity();
+    ScenePtr scene = showScene();
+    EXPECT_EQ(director().secondsUntilDue(), never);
+    // A timer: its arming frame is due at once, then its interval.
+    scene->schedule(
+        "tick", [](float) {}, 0.5f);
+    EXPECT_EQ(director().secondsUntilDue(), 0);
+    frames(1);
+    EXPECT_NEAR(director().secondsUntilDue(), 0.5, 1e-6);
+    frames(1, 0.2f);
+    EXPECT_NEAR(director().secondsUntilDue(), 0.3, 1e-6);
+    scene->scheduleOnce(
+        "once", [](float) {}, 0.1f);
+    EXPECT_EQ(director().secondsUntilDue(), 0);
+    frames(1, 0.05f);
+    EXPECT_NEAR(director().secondsUntilDue(), 0.1, 1e-6) << "the delay of the one-shot timer";
+    scene->unschedule("tick");
+    scene->unschedule("once");
+    EXPECT_EQ(director().secondsUntilDue(), never);
+
+    // Actions need every frame, also on a child; paused nodes need nothing.
+    SpritePtr a = Sprite::create(red_);
+    scene->addChild(a);
+    a->runAction(DelayTime::create(5));
+    EXPECT_EQ(director().secondsUntilDue(), 0);
+    a->pauseSchedulerAndActions();
+    EXPECT_EQ(director().secondsUntilDue(), never);
+    a->resumeSchedulerAndActions();
+    a->stopAllActions();
+    EXPECT_EQ(director().secondsUntilDue(), never);
+
+    // A scene change or the end is due at the next frame; a stopped director has nothing due.
+    director().replaceScene(Scene::create());
+    EXPECT_EQ(director().secondsUntilDue(), 0);
+    frames(1);
+    EXPECT_EQ(director().secondsUntilDue(), never);
+    director().stopAnimation();
+    director().end();
+    EXPECT_EQ(director().secondsUntilDue(), never);
+}
+
+namespace {
+
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+} // namespace
+
+TEST_F(DrawChanges, TheLoopSleepsOnAStillPageAndKeepsPaceOnAMovingOne) {
+    // A still page with a timer that ends the loop after a second: the loop wakes for the timer's
+    // arming frame and for the timer, not 60 times, and hardly uses the processor meanwhile.
+    ScenePtr still = Scene::create();
+    SpritePtr a = Sprite::create(red_);
+    a->setPosition({100, 100});
+    still->addChild(a);
+    still->scheduleOnce(
+        "end", [&](float) { director().end(); }, 1.0f);
+    director().runWithScene(still);
+    auto start = std::chrono::steady_clock::now();
+    double cpu = processCpuSeconds();
+    EXPECT_EQ(director().run(), 0);
+    cpu = processCpuSeconds() - cpu;
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.95);
+    EXPECT_LE(director().frames(), 5u);
+    EXPECT_LE(director().framesPresented(), 2u);
+    EXPECT_LT(cpu, 0.2) << "seconds of processor time for one second of a still page";
+
+    // A moving page keeps the frame rate: about 60 steps a second, each one drawn.
+    reset({1024, 768}, {1024, 768});
+    ScenePtr moving = Scene::create();
+    SpritePtr b = Sprite::create(red_);
+    b->setPosition({100, 100});
+    moving->addChild(b);
+    b->runAction(RepeatForever::create(MoveBy::create(1, {100, 0})));
+    moving->scheduleOnce(
+        "end", [&](float) { director().end(); }, 1.0f);
+    director().runWithScene(moving);
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(director().run(), 0);
+    took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.95);
+    EXPECT_GE(director().frames(), 20u) << "a loaded machine may drop frames, not this many";
+    EXPECT_LE(director().frames(), 63u);
+    EXPECT_GE(director().framesPresented() + 3, director().frames());
+}
