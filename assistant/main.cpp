@@ -32,6 +32,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
 #include <cstdio>
 #include <memory>
@@ -175,6 +176,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     tavilog::useUtf8Locale();
     const QString appDir = QCoreApplication::applicationDirPath();
+    // Files named on the command line are relative to where the client was started from.
+    const QDir startDir = QDir::current();
     // Relative paths ("./version.ini", "engine/...", "dumps") mean the application directory.
     QDir::setCurrent(appDir);
 
@@ -191,7 +194,26 @@ int main(int argc, char* argv[]) {
 
     installCrashReporting(core->version);
 
-    SingleInstanceHelper instance("taviclient_41F8");
+    // The options are read here already (parse has no side effects): pack
+    // files named on the command line go to a client that runs already.
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption setupOption("setup", "data setup");
+    const QCommandLineOption packDirOption("packdir", "pack dir", "packdir");
+    const QCommandLineOption dailyDirOption("dailyscenedir", "daily scene dir", "dailyscenedir");
+    parser.addOption(setupOption);
+    parser.addOption(packDirOption);
+    parser.addOption(dailyDirOption);
+    parser.addPositionalArgument("files", "pack files to import", "[FILE.tvp...]");
+    parser.parse(app.arguments());
+    QStringList packFiles;
+    if (!parser.isSet(setupOption))
+        for (const QString& file : parser.positionalArguments())
+            packFiles << QDir::cleanPath(startDir.absoluteFilePath(file));
+
+    SingleInstanceHelper instance("taviclient_41F8", nullptr, packFiles);
     if (instance.isRunning()) {
         TLOG_INFO("multi instance");
         return 0;
@@ -220,16 +242,6 @@ int main(int argc, char* argv[]) {
     // that went missing since the first start.
     db.setup();
 
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption setupOption("setup", "data setup");
-    const QCommandLineOption packDirOption("packdir", "pack dir", "packdir");
-    const QCommandLineOption dailyDirOption("dailyscenedir", "daily scene dir", "dailyscenedir");
-    parser.addOption(setupOption);
-    parser.addOption(packDirOption);
-    parser.addOption(dailyDirOption);
     parser.process(app);
 
     if (parser.isSet(setupOption))
@@ -278,6 +290,13 @@ int main(int argc, char* argv[]) {
         frame->activateWindow();
     });
     mainFrame->showOnWholeScreen();
+    // Packs opened from the file manager: named on this command line, or
+    // handed over by a later start while this one runs.
+    QObject::connect(&instance, &SingleInstanceHelper::filesHandedOver, mainFrame.get(),
+                     &MainFrame::importPackFiles);
+    if (!packFiles.isEmpty())
+        QTimer::singleShot(0, mainFrame.get(),
+                           [frame = mainFrame.get(), packFiles]() { frame->importPackFiles(packFiles); });
     const int result = app.exec();
 
     workerThread.quit();

@@ -12,6 +12,10 @@
 
 class Calendar;
 class DB;
+namespace packs {
+class ImportObserver;
+struct ImportReport;
+} // namespace packs
 class OfflineDB;
 class NetClient;
 class QThread;
@@ -54,6 +58,8 @@ public:
 
     // Pack import and removal; the work itself lives with the packs.
     int importPack(QString path);
+    // The same, followed by observer (progress, cancel) and described in report.
+    int importPack(const QString& path, packs::ImportObserver* observer, packs::ImportReport* report);
     int removePack(TaviPack* pack);
     int removeApp(_TaviApp* app, bool notify);
 

@@ -7,11 +7,15 @@
 // The work lives with the packs; Core hands it the catalogue and the data folders.
 
 int Core::importPack(QString path) {
+    return importPack(path, nullptr, nullptr);
+}
+
+int Core::importPack(const QString& path, packs::ImportObserver* observer, packs::ImportReport* report) {
     if (!db || !paths) {
         TLOG_ERROR("pack import before the catalogue is open: " << path);
         return packs::ImportExtractFailed;
     }
-    return packs::importPack(*db, *paths, path);
+    return packs::importPack(*db, *paths, path, observer, report);
 }
 
 int Core::removePack(TaviPack* pack) {

@@ -4,7 +4,9 @@
 // ends with finished(r), 0 meaning success.
 
 #include "catalogue/records.h"
+#include "packs/packimport.h"
 
+#include <QAtomicInt>
 #include <QObject>
 #include <QSharedPointer>
 #include <QString>
@@ -19,6 +21,15 @@ public:
     virtual QString name();
     // The message shown for a non-zero result.
     virtual QString errorString(int r);
+    // Jobs that can tell how far they are report progress(); the others run
+    // behind a busy animation.
+    virtual bool reportsProgress() const { return false; }
+    // A result that means the user stopped the job: no error box for it.
+    virtual bool isCancelResult(int) const { return false; }
+
+    // Asks the job to stop where it still can (any thread).
+    void requestCancel() { m_cancel.storeRelease(1); }
+    bool cancelRequested() const { return m_cancel.loadAcquire() != 0; }
 
 public slots:
     virtual void doWork() = 0;
@@ -26,24 +37,44 @@ public slots:
 signals:
     void started();
     void finished(int r);
+    // How far the job has come (0-100, never going back), what it is doing in
+    // the user's words, and whether stopping it is still possible.
+    void progress(int percent, const QString& stage, bool cancellable);
+
+private:
+    QAtomicInt m_cancel{0};
 };
 
 typedef QSharedPointer<Worker> WorkerPtr;
 
-// Imports one ".tvp" archive (Core::importPack); the result is the import's code.
-class PackImportWorker : public Worker {
+// Imports one ".tvp" archive (Core::importPack); the result is the import's
+// code. It reports its stages (unpacking, checking, moving and cataloguing)
+// and can be stopped while it unpacks.
+class PackImportWorker : public Worker, private packs::ImportObserver {
     Q_OBJECT
 public:
     explicit PackImportWorker(const QString& path, QObject* parent = nullptr);
     QString name() override;
     QString errorString(int r) override;
+    bool reportsProgress() const override { return true; }
+    bool isCancelResult(int r) const override;
     QString path() const { return m_path; }
+    // What the import did (filled when it has finished).
+    const packs::ImportReport& report() const { return m_report; }
+    // The outcome in the user's words, for a summary of several imports.
+    QString outcome() const;
 
 public slots:
     void doWork() override;
 
 private:
+    void advanced(Stage stage, int done, int total) override;
+    bool cancelRequested() override { return Worker::cancelRequested(); }
+
     QString m_path;
+    packs::ImportReport m_report;
+    int m_lastPercent = -1;
+    int m_lastStage = -1;
 };
 
 // Removes a pack with all its resources. The pack stays owned by the caller,

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUuid>
@@ -23,29 +24,58 @@ struct ToolRun {
     QByteArray out;
     QByteArray err;
     QString startError;
-    bool ok() const { return started && !crashed && exitCode == 0; }
+    bool cancelled = false;
+    bool ok() const { return started && !crashed && !cancelled && exitCode == 0; }
 };
 
 // Runs the tool to its end: a big pack takes as long as it takes, and stopping
-// half way would leave a half unpacked pack that looks complete.
-ToolRun runTool(const QStringList& args, const QString& workDir = QString()) {
+// half way would leave a half unpacked pack that looks complete. With a
+// progress callback the tool's own percentages (-bsp1 on its output) are
+// handed on as they come; the callback answers false to stop the tool.
+ToolRun runTool(const QStringList& args, const QString& workDir = QString(),
+                const ExtractProgress& progress = ExtractProgress()) {
     ToolRun r;
     QProcess p;
     p.setProgram(extractTool());
-    p.setArguments(args);
+    QStringList arguments = args;
+    if (progress && !arguments.isEmpty())
+        arguments.insert(1, "-bsp1"); // after the command
+    p.setArguments(arguments);
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
-    // Only the listing is read; the extraction's progress text is thrown away.
     p.start();
     if (!p.waitForStarted(-1)) {
         r.startError = p.errorString();
         return r;
     }
     r.started = true;
-    p.waitForFinished(-1);
+    if (progress) {
+        static const QRegularExpression percent("(\\d{1,3})%");
+        int last = 0;
+        // A stop asked for before the tool got going is honoured at once.
+        bool keepGoing = progress(0);
+        while (keepGoing && !p.waitForFinished(100)) {
+            const QByteArray chunk = p.readAllStandardOutput();
+            r.out += chunk;
+            // The newest figure counts; the tool rewrites its line with backspaces.
+            auto matches = percent.globalMatch(QString::fromLatin1(chunk));
+            while (matches.hasNext())
+                last = matches.next().captured(1).toInt();
+            keepGoing = progress(qBound(0, last, 100));
+        }
+        if (!keepGoing) {
+            r.cancelled = true;
+            p.kill();
+            p.waitForFinished(-1);
+        }
+        if (r.out.size() > (1 << 20))
+            r.out = r.out.right(1 << 16); // only the end of the progress text can say what went wrong
+    } else {
+        p.waitForFinished(-1);
+    }
     r.crashed = p.exitStatus() == QProcess::CrashExit;
     r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
+    r.out += p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
 }
@@ -156,7 +186,8 @@ void setExtractTool(const QString& program) {
     g_tool = program;
 }
 
-bool extract(const QString& archivePath, const QString& destDir, bool overwrite, ExtractReport* report) {
+bool extract(const QString& archivePath, const QString& destDir, bool overwrite, ExtractReport* report,
+             const ExtractProgress& progress) {
     ExtractReport local;
     ExtractReport& rep = report ? *report : local;
     rep = ExtractReport();
@@ -236,8 +267,14 @@ bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
     }
     args << "--" << archive;
 
-    const ToolRun run = runTool(args, parent);
+    const ToolRun run = runTool(args, parent, progress);
     rep.exitCode = run.exitCode;
+    if (run.cancelled) {
+        // The staging folder goes with its guard: nothing of the archive is left.
+        rep.cancelled = true;
+        TLOG_INFO("extract cancelled: " << archivePath);
+        return false;
+    }
     if (!run.ok()) {
         rep.toolFailed = true;
         rep.errorOutput = describe(run);

@@ -4,10 +4,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+// Told the tool's progress (0-100) while it unpacks; answers false to stop it.
+using ExtractProgress = std::function<bool(int percent)>;
+
 // What an extraction did, for callers that report more than yes or no.
 struct ExtractReport {
     bool refused = false;    // the destination existed and overwriting was not allowed
     bool toolFailed = false; // the tool could not be started, crashed, or reported an error
+    bool cancelled = false;  // stopped on request; nothing of the archive was left
     int exitCode = -1;
     QString errorOutput;
     // Symbolic links in the archive: never unpacked, so nothing can be written through them.
@@ -20,7 +26,7 @@ struct ExtractReport {
 // the tool is missing, crashes or fails (not an archive, a broken one); the
 // tool's exit status and error output are logged then.
 bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
-             ExtractReport* report = nullptr);
+             ExtractReport* report = nullptr, const ExtractProgress& progress = ExtractProgress());
 
 // The folder a book archive is unpacked into when it is opened: beside the
 // archive, named after the file name up to its first dot ("story.tvp" gives

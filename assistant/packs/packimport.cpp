@@ -4,6 +4,7 @@
 #include "catalogue/db.h"
 #include "extract.h"
 #include "packdb.h"
+#include "packsums.h"
 #include "platform/log.h"
 #include "safepath.h"
 
@@ -13,9 +14,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 #include <QSettings>
 #include <QUuid>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace packs {
 
@@ -198,7 +205,96 @@ TaviPackPtr installedPack(DB& db, const QString& packId) {
     return TaviPackPtr();
 }
 
-int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, const QStringList& links) {
+// What one import carries along: who follows it, what it reports, and the
+// pack's files that failed their checksum (relative to the pack root).
+struct ImportRun {
+    ImportObserver* observer = nullptr;
+    ImportReport* report = nullptr;
+    QSet<QString> damaged;
+
+    void progress(ImportObserver::Stage stage, int done, int total) const {
+        if (observer)
+            observer->advanced(stage, done, total);
+    }
+    bool isDamaged(const QString& relative) const { return damaged.contains(QDir::cleanPath(relative)); }
+};
+
+// Checks every file "pack.sha256" lists (in parallel: the files were just
+// unpacked and are still in memory, the digest is what costs). Returns false
+// when the list itself cannot be read; damaged files go into run.damaged.
+bool verifyChecksums(const QString& root, const QStringList& links, ImportRun& run) {
+    const QString listPath = root + "/" + packsums::kFileName;
+    const QFileInfo listInfo(listPath);
+    if (!listInfo.exists() && !listInfo.isSymLink())
+        return true; // a pack from before the checksums
+    QFile list(listPath);
+    if (listInfo.isSymLink() || !listInfo.isFile() || listInfo.size() > (64 << 20) ||
+        !list.open(QIODevice::ReadOnly)) {
+        TLOG_ERROR("pack.sha256 can not be read: " << listPath);
+        return false;
+    }
+    int rejected = 0;
+    const auto entries = packsums::parse(list.readAll().toStdString(), &rejected);
+    if (rejected > 0)
+        TLOG_ERROR("pack.sha256: " << rejected << " lines are no checksum of a file of the pack, ignored");
+
+    struct Check {
+        QString relative;
+        std::string expected;
+        bool ok = false;
+    };
+    std::vector<Check> checks;
+    for (const auto& e : entries)
+        checks.push_back({QDir::cleanPath(QString::fromStdString(e.second)), e.first, false});
+    std::atomic<size_t> next{0};
+    std::atomic<int> done{0};
+    SourceGuard sources(root);
+    QMutex sourcesLock;
+    auto work = [&](bool reports) {
+        for (size_t i = next++; i < checks.size(); i = next++) {
+            Check& c = checks[i];
+            const QString path = root + "/" + c.relative;
+            bool plain = false;
+            if (!throughLink(links, path)) {
+                QMutexLocker lock(&sourcesLock);
+                plain = sources.isRealFile(path);
+            }
+            std::string actual;
+            c.ok = plain && packsums::sha256File(QFile::encodeName(path).toStdString(), actual) &&
+                   actual == c.expected;
+            const int finished = ++done;
+            if (reports)
+                run.progress(ImportObserver::Checking, finished, int(checks.size()));
+        }
+    };
+    std::vector<std::thread> helpers;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    for (unsigned t = 1; t < std::min(cores, 4u) && checks.size() > 1; ++t)
+        helpers.emplace_back(work, false);
+    work(true);
+    for (std::thread& t : helpers)
+        t.join();
+    run.progress(ImportObserver::Checking, int(checks.size()), int(checks.size()));
+
+    for (const Check& c : checks) {
+        if (c.ok)
+            continue;
+        run.damaged.insert(c.relative);
+        if (QFileInfo::exists(root + "/" + c.relative))
+            TLOG_ERROR("checksum does not match, the file is damaged: " << c.relative);
+        else
+            TLOG_ERROR("listed in pack.sha256 but missing: " << c.relative);
+    }
+    if (run.report) {
+        QStringList damaged = run.damaged.values();
+        damaged.sort();
+        run.report->damaged = damaged;
+    }
+    return true;
+}
+
+int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, const QStringList& links,
+                        ImportRun& run) {
     TLOG_DEBUG("PACK_TAVI_BUILD");
     const QString dbPath = QString("%1/pack.db").arg(root);
     TLOG_DEBUG("dbPath:" << dbPath);
@@ -235,10 +331,17 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
         TaviPackPtr old = installedPack(db, pack.packId);
         removePack(db, paths, old ? old.data() : &pack);
     }
+    if (run.report) {
+        run.report->replaced = exists;
+        run.report->packName = pack.name;
+    }
 
     Mover mover(paths, root, links);
     QString packIcon;
-    if (mover.checkIcon(pack.icon, mover.packIcons(), "pack " + pack.packId, packIcon))
+    if (!pack.icon.isEmpty() && run.isDamaged("icons/" + pack.icon)) {
+        TLOG_ERROR("damaged, skipped: pack icon " << pack.icon);
+        pack.icon.clear();
+    } else if (mover.checkIcon(pack.icon, mover.packIcons(), "pack " + pack.packId, packIcon))
         mover.move(mover.iconSource(pack.icon), packIcon);
     else
         pack.icon.clear(); // never keep a name that removal would follow out of the folder
@@ -254,11 +357,22 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
         Mover::Planned p;
         p.app = app;
         p.source = root + "/" + app->path;
+        if (run.isDamaged(app->path)) {
+            TLOG_ERROR("damaged, skipped: " << owner << " path " << app->path);
+            continue;
+        }
+        if (!app->icon.isEmpty() && run.isDamaged("icons/" + app->icon)) {
+            TLOG_ERROR("damaged, left out: " << owner << " icon " << app->icon);
+            app->icon.clear();
+        }
         if (mover.check(app->path, mover.apps(), p.source, owner, "path " + app->path, p.target) &&
             mover.checkIcon(app->icon, mover.appIcons(), owner, p.iconTarget))
             plan << p;
     }
+    const int total = plan.size();
+    run.progress(ImportObserver::Moving, 0, total);
     mover.moveWholeFolders(plan);
+    int done = 0;
     for (const Mover::Planned& p : plan) {
         if (!p.moved)
             mover.move(p.source, p.target);
@@ -266,7 +380,12 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
             mover.move(mover.iconSource(p.app->icon), p.iconTarget);
         p.app->packId = pack.packId;
         db.addApp(p.app.data());
+        // A few hundred reports are plenty for a bar; each one costs a queued signal.
+        if (++done == total || done % qMax(1, total / 200) == 0)
+            run.progress(ImportObserver::Moving, done, total);
     }
+    if (run.report)
+        run.report->resources = total;
     if (batch && !db.endBatch()) {
         // The rows went with the rolled-back batch; the files and the pack follow.
         mover.undo();
@@ -276,7 +395,8 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
     return ImportOk;
 }
 
-int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QString& baseName) {
+int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QString& baseName,
+                   ImportRun& run) {
     TLOG_DEBUG("PACK_USER_BUILD");
     TaviPack pack;
     pack.packId = QUuid::createUuid().toString();
@@ -286,14 +406,25 @@ int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QS
         return ImportAddPackFailed;
 
     QFile::remove(root + "/pack.ini");
+    QFile::remove(root + "/" + packsums::kFileName); // the pack's own, no file of the user's
     QFileInfoList files;
     for (const QFileInfo& f : QDir(root).entryInfoList(QDir::Files)) {
         if (f.isSymLink()) {
             TLOG_ERROR("link in user pack, skipped: " << f.fileName());
             continue;
         }
+        if (run.isDamaged(f.fileName())) {
+            TLOG_ERROR("damaged, skipped: " << f.fileName());
+            continue;
+        }
         files << f;
     }
+    if (run.report) {
+        run.report->packName = baseName;
+        run.report->resources = files.size();
+    }
+    int done = 0;
+    run.progress(ImportObserver::Moving, 0, files.size());
     TLOG_DEBUG("file count:" << files.size());
     for (const QFileInfo& f : files) {
         const QString relative = baseName + "/" + f.fileName();
@@ -313,6 +444,7 @@ int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QS
         app.isUserFile = true;
         app.isExternal = true;
         db.addApp(&app);
+        run.progress(ImportObserver::Moving, ++done, files.size());
     }
     return ImportOk;
 }
@@ -329,7 +461,8 @@ QString findPackRoot(const QString& unpackDir) {
     return root;
 }
 
-int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
+namespace {
+int importArchive(DB& db, const DataPaths& paths, const QString& archivePath, ImportRun& run) {
     const QString baseName = QFileInfo(archivePath).completeBaseName();
     // The unpack folder is deleted before and after, so it lies in a folder of
     // the imports' own: named after the archive directly in temp, "daily.tvp"
@@ -340,13 +473,21 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
         return ImportExtractFailed;
     }
     ExtractReport report;
-    if (!extract(archivePath, unpackDir, true, &report)) {
+    run.progress(ImportObserver::Unpacking, 0, 100);
+    ExtractProgress unpacking;
+    if (run.observer)
+        unpacking = [&run](int percent) {
+            run.progress(ImportObserver::Unpacking, percent, 100);
+            return !run.observer->cancelRequested();
+        };
+    if (!extract(archivePath, unpackDir, true, &report, unpacking)) {
         // What a failed tool left behind is ours to clear; a refused destination is not.
         if (report.toolFailed)
             removeFolderInside(paths, unpackDir);
         QDir().rmdir(QFileInfo(unpackDir).absolutePath());
-        return ImportExtractFailed;
+        return report.cancelled ? ImportCancelled : ImportExtractFailed;
     }
+    run.progress(ImportObserver::Unpacking, 100, 100);
 
     const QString root = findPackRoot(unpackDir);
     const QString iniPath = QString("%1/pack.ini").arg(root);
@@ -354,10 +495,20 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
 
     int result = ImportOk;
     bool userBuilt = false;
+    QStringList links;
+    for (const QString& link : report.skippedLinks)
+        links << QDir::cleanPath(unpackDir + "/" + link);
     if (root.isEmpty()) {
         // Nothing of a pack in the archive.
         TLOG_DEBUG("pack.ini does not exists");
         result = ImportNoDbFile;
+    } else if (!verifyChecksums(root, links, run)) {
+        result = ImportDamaged;
+        run.report->damaged = QStringList{packsums::kFileName};
+    } else if (run.isDamaged("pack.db") || run.isDamaged("pack.ini")) {
+        // What describes the pack is not what the publisher made: nothing of it is trusted.
+        TLOG_ERROR("pack description damaged, nothing imported: " << archivePath);
+        result = ImportDamaged;
     } else if (QFileInfo(iniPath).isFile() && !QFileInfo(iniPath).isSymLink()) {
         QSettings ini(iniPath, QSettings::IniFormat);
         const int ver = ini.value("pack/ver").toInt();
@@ -372,17 +523,27 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath) {
         TLOG_DEBUG("pack.ini does not exists");
     }
 
-    if (result == ImportOk && !root.isEmpty()) {
-        QStringList links;
-        for (const QString& link : report.skippedLinks)
-            links << QDir::cleanPath(unpackDir + "/" + link);
-        result = userBuilt ? importUserPack(db, paths, root, baseName)
-                           : importPublisherPack(db, paths, root, links);
-    }
+    if (result == ImportOk && !root.isEmpty())
+        result = userBuilt ? importUserPack(db, paths, root, baseName, run)
+                           : importPublisherPack(db, paths, root, links, run);
 
     removeFolderInside(paths, unpackDir);
     // The imports' folder goes too once it is empty: temp holds nothing of a finished import.
     QDir().rmdir(QFileInfo(unpackDir).absolutePath());
+    return result;
+}
+
+} // namespace
+
+int importPack(DB& db, const DataPaths& paths, const QString& archivePath, ImportObserver* observer,
+               ImportReport* importReport) {
+    ImportReport localReport;
+    ImportRun run;
+    run.observer = observer;
+    run.report = importReport ? importReport : &localReport;
+    *run.report = ImportReport();
+    const int result = importArchive(db, paths, archivePath, run);
+    run.report->result = result;
     return result;
 }
 

@@ -4,15 +4,23 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QUrl>
 #include <cstdio>
 
 const char* const SingleInstanceHelper::kMutexName = "taviassistant-9898e953-8372-43c8-9563-9119822fd5ee";
 
-SingleInstanceHelper::SingleInstanceHelper(const QString& key, QObject* parent) : QObject(parent), m_key(key) {
+namespace {
+// What a later start says: this line, then one percent-encoded absolute path a line.
+const QByteArray kOpenLine = "TAVI-OPEN 1";
+} // namespace
+
+SingleInstanceHelper::SingleInstanceHelper(const QString& key, QObject* parent, const QStringList& handOver)
+    : QObject(parent), m_key(key) {
     if (m_key.isEmpty())
         m_key = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 
@@ -22,7 +30,17 @@ SingleInstanceHelper::SingleInstanceHelper(const QString& key, QObject* parent) 
         std::fprintf(stderr, "%s already running.\n", m_key.toLocal8Bit().constData());
         std::fflush(stderr);
         m_running = true;
+        if (!handOver.isEmpty()) {
+            QByteArray message = kOpenLine + '\n';
+            for (const QString& file : handOver)
+                message += QUrl::toPercentEncoding(QFileInfo(file).absoluteFilePath(), "/") + '\n';
+            probe.write(message);
+            if (!probe.waitForBytesWritten(1000))
+                TLOG_ERROR("files not handed to the running client: " << probe.errorString());
+        }
         probe.disconnectFromServer();
+        if (probe.state() != QLocalSocket::UnconnectedState)
+            probe.waitForDisconnected(1000);
         return;
     }
 
@@ -55,8 +73,29 @@ void SingleInstanceHelper::_newLocalConnection() {
     QLocalSocket* socket = m_server->nextPendingConnection();
     if (!socket)
         return;
-    socket->waitForReadyRead(1000);
+    // A start that only knocks sends nothing; one with files sends them and hangs up.
+    QByteArray data;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1000 && socket->state() == QLocalSocket::ConnectedState) {
+        if (socket->waitForReadyRead(int(1000 - waited.elapsed())))
+            data += socket->readAll();
+        else
+            break;
+        if (data.size() > (1 << 20))
+            break;
+    }
+    data += socket->readAll();
     delete socket;
     if (m_activate)
         m_activate();
+    const QList<QByteArray> lines = data.split('\n');
+    if (lines.value(0) != kOpenLine)
+        return;
+    QStringList files;
+    for (const QByteArray& line : lines.mid(1))
+        if (!line.isEmpty())
+            files << QUrl::fromPercentEncoding(line);
+    if (!files.isEmpty())
+        emit filesHandedOver(files);
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -16,13 +17,19 @@ public:
     // The name of the lock that marks a running client (held for the whole run).
     static const char* const kMutexName;
 
-    SingleInstanceHelper(const QString& key, QObject* parent = nullptr);
+    // handOver: files a second start passes to the running client (opening a
+    // pack from the file manager), sent before this start gives up.
+    SingleInstanceHelper(const QString& key, QObject* parent = nullptr, const QStringList& handOver = {});
     ~SingleInstanceHelper() override;
 
     bool isRunning() const { return m_running; }
     QString key() const { return m_key; }
     // What brings the window to front when another start knocks (show, raise, activate).
     void setWindowActivator(std::function<void()> activate) { m_activate = std::move(activate); }
+
+signals:
+    // A later start handed these files over (absolute paths).
+    void filesHandedOver(const QStringList& files);
 
 private slots:
     void _newLocalConnection();

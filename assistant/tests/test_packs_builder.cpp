@@ -77,11 +77,16 @@ TEST_F(Builder, WritesTheLayoutTheClientReads) {
 
     const QString unpacked = dir.path() + "/unpacked";
     ASSERT_EQ(testsupport::run("7za", {"x", out(), "-o" + unpacked}).exitCode, 0);
-    EXPECT_EQ(
-        testsupport::listTree(unpacked),
-        QStringList({"deep/", "deep/inside/", "deep/inside/b/", "deep/inside/b/one.zip", "deep/inside/c/",
-                     "deep/inside/c/two.zip", "deep/inside/icons/", "deep/inside/icons/pack.png",
-                     "deep/inside/icons/shared.png", "deep/inside/pack.db", "deep/inside/pack.ini"}));
+    EXPECT_EQ(testsupport::listTree(unpacked),
+              QStringList({"deep/", "deep/inside/", "deep/inside/b/", "deep/inside/b/one.zip",
+                           "deep/inside/c/", "deep/inside/c/two.zip", "deep/inside/icons/",
+                           "deep/inside/icons/pack.png", "deep/inside/icons/shared.png",
+                           "deep/inside/pack.db", "deep/inside/pack.ini", "deep/inside/pack.sha256"}));
+    // The checksums cover every file of the pack, and sha256sum agrees with them.
+    const ProcessResult check = testsupport::run("sha256sum", {"-c", "--strict", "pack.sha256"}, 30000, {},
+                                                 unpacked + "/deep/inside");
+    EXPECT_EQ(check.exitCode, 0) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_EQ(check.out.count(": OK"), 7) << check.out.toStdString();
     QSettings ini(unpacked + "/deep/inside/pack.ini", QSettings::IniFormat);
     EXPECT_EQ(ini.value("pack/ver").toInt(), 1);
     EXPECT_EQ(ini.value("pack/type").toInt(), 1);
@@ -107,7 +112,9 @@ TEST_F(Builder, BuildsUserBuiltPacks) {
     ASSERT_EQ(src.build(out()).exitCode, 0);
     const QString unpacked = dir.path() + "/unpacked";
     ASSERT_EQ(testsupport::run("7za", {"x", out(), "-o" + unpacked}).exitCode, 0);
-    EXPECT_EQ(testsupport::listTree(unpacked), QStringList({"a.mp3", "b.png", "pack.ini"}));
+    EXPECT_EQ(testsupport::listTree(unpacked), QStringList({"a.mp3", "b.png", "pack.ini", "pack.sha256"}));
+    EXPECT_EQ(testsupport::run("sha256sum", {"-c", "--strict", "pack.sha256"}, 30000, {}, unpacked).exitCode,
+              0);
     QSettings ini(unpacked + "/pack.ini", QSettings::IniFormat);
     EXPECT_EQ(ini.value("pack/type").toInt(), 2);
 

@@ -348,3 +348,62 @@ TEST(Startup, AMalformedServiceAddressSendsNothingAnywhere) {
     EXPECT_FALSE(log.contains("curl_easy_perform"));
     EXPECT_TRUE(log.contains("<<<< exit..."));
 }
+
+namespace {
+// A publisher pack with one book, built by the pack builder.
+QString buildPack(const TempRoot& root, const QString& id) {
+    writeFile(root.path("src-" + id + "/book.zip"), "book of " + id.toUtf8());
+    const QString manifest = root.path("src-" + id + "/manifest.json");
+    writeFile(manifest,
+              QString(R"({"packId":"%1","name":"Pack %1","resources":[{"appId":%2,"name":"Book %1",)"
+                      R"("proType":"books","file":"book.zip"}]})")
+                  .arg(id)
+                  .arg(qHash(id) % 100000 + 1)
+                  .toUtf8());
+    const QString archive = root.path(id + " pack.tvp");
+    const ProcessResult r = run(TAVI_PACKBUILDER_EXE, {"build", manifest, archive});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return archive;
+}
+QString packsIn(const TempRoot& root) {
+    return run("sqlite3", {root.path("data/main.db"), "select packId from PackTbl order by packId"})
+        .out.trimmed();
+}
+} // namespace
+
+TEST(Startup, APackFileOnTheCommandLineIsImportedAndTheClientRunsOn) {
+    TempRoot root;
+    root.installClient();
+    const QString archive = buildPack(root, "meadow");
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& kv : clientEnv(root.path("tmp")))
+        env.insert(kv.section('=', 0, 0), kv.section('=', 1));
+    client.setProcessEnvironment(env);
+    client.start(root.clientExe(), {archive});
+    ASSERT_TRUE(waitFor([&] { return packsIn(root) == "meadow"; }, 30000)) << root.readLog().toStdString();
+    EXPECT_EQ(client.state(), QProcess::Running) << "the client runs on after the import";
+    ::kill(client.processId(), SIGTERM);
+    ASSERT_TRUE(client.waitForFinished(15000));
+    EXPECT_EQ(client.exitCode(), 0);
+}
+
+TEST(Startup, ASecondStartHandsItsPackFilesToTheRunningClient) {
+    TempRoot root;
+    root.installClient();
+    const QString archive = buildPack(root, "songs");
+    RunningClient first(root);
+    ASSERT_TRUE(waitFor([&] { return root.readLog().contains("get curr user"); }, 30000));
+    QThread::msleep(500);
+
+    // As the file manager starts it: the file's path as the only argument, from another folder.
+    const ProcessResult second = run(root.clientExe(), {QFileInfo(archive).fileName()}, 30000,
+                                     clientEnv(root.path("tmp")), QFileInfo(archive).absolutePath());
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(second.err.contains("taviclient_41F8 already running.\n")) << second.err.toStdString();
+    EXPECT_TRUE(waitFor([&] { return packsIn(root) == "songs"; }, 30000))
+        << "the running client did not import the pack: " << root.readLog().toStdString();
+    EXPECT_EQ(first.process.state(), QProcess::Running);
+    EXPECT_EQ(root.readLog().count(">>run"), 1) << "the second start ran a client of its own";
+    EXPECT_TRUE(first.stop());
+}

@@ -645,6 +645,16 @@
         <source>Pack Files(*.tvp)</source>
         <translation>资源包文件(*.tvp)</translation>
     </message>
+    <message>
+        <source>import</source>
+        <translation>导入</translation>
+    </message>
+    <message>
+        <source>Some files of the pack are damaged and were left out:
+%1</source>
+        <translation>资源包中有些文件已损坏，没有导入：
+%1</translation>
+    </message>
 </context>
 <context>
     <name>PackImportWorker</name>
@@ -680,6 +690,58 @@
         <source>unknown error!</source>
         <translation>未知错误！</translation>
     </message>
+    <message>
+        <source>The import was cancelled; nothing was changed.</source>
+        <translation>导入已取消，没有做任何改动。</translation>
+    </message>
+    <message>
+        <source>The pack is damaged (%1); nothing was imported. Copy it again from where it came from.</source>
+        <translation>资源包已损坏（%1），没有导入任何内容。请从原处重新复制一份。</translation>
+    </message>
+    <message>
+        <source>Unpacking %1 %</source>
+        <translation>正在解压 %1 %</translation>
+    </message>
+    <message>
+        <source>Checking the files: %1 of %2</source>
+        <translation>正在检查文件：%1 / %2</translation>
+    </message>
+    <message>
+        <source>Moving files and cataloguing: %1 of %2</source>
+        <translation>正在移动文件并登记：%1 / %2</translation>
+    </message>
+    <message>
+        <source>%1: imported with %2 resources, replacing an older copy</source>
+        <translation>%1：已导入，共 %2 个资源，替换了旧版本</translation>
+    </message>
+    <message>
+        <source>%1: imported with %2 resources</source>
+        <translation>%1：已导入，共 %2 个资源</translation>
+    </message>
+    <message>
+        <source>; damaged, left out: %1</source>
+        <translation>；已损坏、未导入：%1</translation>
+    </message>
+    <message>
+        <source>%1: skipped: needs a newer client</source>
+        <translation>%1：已跳过：需要更新版本的客户端</translation>
+    </message>
+    <message>
+        <source>%1: skipped: not a pack</source>
+        <translation>%1：已跳过：不是资源包</translation>
+    </message>
+    <message>
+        <source>%1: damaged: %2</source>
+        <translation>%1：已损坏：%2</translation>
+    </message>
+    <message>
+        <source>%1: cancelled</source>
+        <translation>%1：已取消</translation>
+    </message>
+    <message>
+        <source>%1: not imported: %2</source>
+        <translation>%1：未导入：%2</translation>
+    </message>
 </context>
 <context>
     <name>PackListWidget</name>
@@ -705,6 +767,14 @@
     <message>
         <source>Processing</source>
         <translation>正在处理</translation>
+    </message>
+    <message>
+        <source>cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>正在取消……</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,9 @@
 #include "builder.h"
 
+#include "packsums.h"
+
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -118,6 +121,36 @@ bool writeDb(const PackManifest& m, const QString& dbPath, QStringList& errors) 
     return ok;
 }
 
+// pack.sha256 over every plain file below the root (links are no content of
+// the pack; the client never moves them).
+bool writeChecksums(const QString& root, QStringList& errors) {
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(root).relativeFilePath(path);
+        if (relative != packsums::kFileName)
+            files << relative;
+    }
+    files.sort();
+    std::string text;
+    for (const QString& relative : files) {
+        std::string hex;
+        if (!packsums::sha256File(QFile::encodeName(root + "/" + relative).toStdString(), hex)) {
+            errors << QString("can not read %1/%2 for its checksum").arg(root, relative);
+            return false;
+        }
+        text += packsums::formatLine(hex, relative.toStdString());
+    }
+    QFile out(root + "/" + packsums::kFileName);
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+        errors << QString("can not write %1/%2").arg(root, packsums::kFileName);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool stagePack(const PackManifest& m, const QString& stageDir, const BuildOptions& o, QStringList& errors) {
@@ -145,6 +178,8 @@ bool stagePack(const PackManifest& m, const QString& stageDir, const BuildOption
         }
         if (o.writeIni)
             ok = writeIni(root, ver, type, errors) && ok;
+        if (o.writeChecksums)
+            ok = writeChecksums(root, errors) && ok;
         return ok;
     }
 
@@ -176,6 +211,8 @@ bool stagePack(const PackManifest& m, const QString& stageDir, const BuildOption
     ok = writeDb(m, root + "/pack.db", errors) && ok;
     if (o.writeIni)
         ok = writeIni(root, ver, type, errors) && ok;
+    if (o.writeChecksums)
+        ok = writeChecksums(root, errors) && ok;
     return ok;
 }
 

@@ -10,9 +10,10 @@
 struct BuildOptions {
     bool unchecked = false; // write what the manifest says, however broken (tests of the client's defences)
     bool writeIni = true;
-    int iniVer = -1;  // -1: the manifest's ver
-    int iniType = -1; // -1: the manifest's type
-    int level = 5;    // 7z compression level 0-9
+    bool writeChecksums = true; // pack.sha256 over every file of the pack root
+    int iniVer = -1;            // -1: the manifest's ver
+    int iniType = -1;           // -1: the manifest's type
+    int level = 5;              // 7z compression level 0-9
     QString sevenZip = "7za";
 };
 

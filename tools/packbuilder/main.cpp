@@ -40,14 +40,17 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption noIni("no-ini", "Leave pack.ini out (publisher packs may lack it).");
     const QCommandLineOption iniVer("ini-ver", "Write N as ver in pack.ini.", "N");
     const QCommandLineOption iniType("ini-type", "Write N as type in pack.ini.", "N");
+    const QCommandLineOption noChecksums("no-checksums",
+                                         "Leave pack.sha256 out (packs from before the checksums).");
     const QCommandLineOption level("level", "7z compression level 0-9 (default 5).", "N", "5");
     const QCommandLineOption sevenZip("7za", "The 7-Zip program (default: 7za on the PATH).", "PATH", "7za");
-    parser.addOptions({unchecked, noIni, iniVer, iniType, level, sevenZip});
+    parser.addOptions({unchecked, noIni, noChecksums, iniVer, iniType, level, sevenZip});
     parser.process(app);
 
     BuildOptions options;
     options.unchecked = parser.isSet(unchecked);
     options.writeIni = !parser.isSet(noIni);
+    options.writeChecksums = !parser.isSet(noChecksums);
     bool ok = true;
     if (parser.isSet(iniVer))
         options.iniVer = parser.value(iniVer).toInt(&ok);

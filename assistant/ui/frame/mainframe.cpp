@@ -8,7 +8,9 @@
 
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
+#include "ui/packs/packform.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QFile>
@@ -19,6 +21,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <cmath>
 
@@ -244,6 +247,20 @@ void MainFrame::search() {
     AppListDialog dialog;
     dialog.setKeyword(text);
     execAbove(dialog, this);
+}
+
+void MainFrame::importPackFiles(const QStringList& files) {
+    if (files.isEmpty())
+        return;
+    showContentPage();
+    m_contentPage->showPackForm();
+    // A job already running (its dialog is modal) finishes first; these follow.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(500, this, [this, files]() { importPackFiles(files); });
+        return;
+    }
+    if (auto* packs = qobject_cast<PackForm*>(m_contentPage->packForm()))
+        packs->importFiles(files);
 }
 
 void MainFrame::showOnWholeScreen() {

@@ -46,6 +46,8 @@ public slots:
     void showContentPage();
     void refreshUser();
     void refreshAvatar();
+    // Imports pack files (opened from the file manager) on the pack tab.
+    void importPackFiles(const QStringList& files);
     // Esc and other rejections go through the exit question like every close.
     void reject() override;
 

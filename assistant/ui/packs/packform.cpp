@@ -9,6 +9,7 @@
 
 #include <QBoxLayout>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QToolButton>
 
 namespace {
@@ -76,13 +77,42 @@ void PackForm::onImportPackClicked() {
             return;
         files = dialog.selectedFiles();
     }
+    importFiles(files);
+}
+
+void PackForm::importFiles(const QStringList& files) {
     // One job at a time: the next import starts once the previous one's
-    // dialog has closed. Each dialog reports its own failure.
+    // dialog has closed. Several files end with one summary of what happened
+    // to each; a single file's failure gets its own box, its success none.
+    QStringList lines;
+    bool anyTrouble = false;
+    int count = 0;
+    for (const QString& path : files)
+        if (!path.isEmpty())
+            ++count;
     for (const QString& path : files) {
         if (path.isEmpty())
             continue;
-        WorkerPtr worker(new PackImportWorker(path));
-        ProcessingDialog processing(worker, this);
-        processing.exec();
+        auto* job = new PackImportWorker(path);
+        WorkerPtr worker(job);
+        {
+            ProcessingDialog processing(worker, this);
+            processing.setShowsErrorBox(count == 1);
+            processing.exec();
+        }
+        lines << job->outcome();
+        const packs::ImportReport& report = job->report();
+        anyTrouble = anyTrouble || report.result != packs::ImportOk || !report.damaged.isEmpty();
+        if (count == 1 && report.result == packs::ImportOk && !report.damaged.isEmpty())
+            QMessageBox::warning(this, tr("import"),
+                                 tr("Some files of the pack are damaged and were left out:\n%1")
+                                     .arg(report.damaged.join("\n")));
+    }
+    if (count > 1) {
+        const QString text = lines.join("\n");
+        if (anyTrouble)
+            QMessageBox::warning(this, tr("import"), text);
+        else
+            QMessageBox::information(this, tr("import"), text);
     }
 }

@@ -332,8 +332,14 @@ TEST_F(PackViewTest, ChoosingThreePackFilesImportsThemOneAfterAnother) {
     ProcessingWatch watch([this] { return cataloguePacks(); });
 
     auto seen = chooseFiles(work, {"1-birds.tvp", "2-bugs.tvp", "3-cats.tvp"});
+    auto summary = answerNextBox(QMessageBox::Ok);
     button(&form, "importPackBtn")->click();
     ASSERT_TRUE(seen->seen);
+    // One summary at the end, a line per file.
+    ASSERT_TRUE(summary->seen);
+    EXPECT_EQ(summary->text, "1-birds.tvp: imported with 2 resources\n2-bugs.tvp: imported with 2 resources\n"
+                             "3-cats.tvp: imported with 2 resources")
+        << summary->text.toStdString();
     EXPECT_EQ(seen->title, "Select tavi pack");
     EXPECT_EQ(seen->filters, QStringList{"Pack Files(*.tvp)"});
     EXPECT_EQ(seen->mode, QFileDialog::ExistingFiles);
@@ -366,6 +372,7 @@ TEST_F(PackViewTest, AFailedImportIsReportedAndTheNextFileStillComes) {
     button(&form, "importPackBtn")->click();
     EXPECT_TRUE(error->seen);
     EXPECT_EQ(error->title, "import");
+    EXPECT_TRUE(error->text.contains("2-broken.tvp: skipped: not a pack")) << error->text.toStdString();
     EXPECT_EQ(cataloguePacks(), (QStringList{"birds", "cats"}));
 }
 
