@@ -41,5 +41,10 @@ struct _UpdateInfo {
     QString versionInformation;
     QString status;
     QString reason;
+    // The installer's SHA-256 (hex) when the reply names one; a download that
+    // does not match it is never opened. hasSha256 tells an empty or
+    // non-text member (which nothing matches) from no member at all.
+    QString sha256;
+    bool hasSha256 = false;
 };
 typedef _UpdateInfo UpdateInfo;

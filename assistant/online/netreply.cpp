@@ -244,5 +244,9 @@ int readCheckUpdateReply(const QByteArray& reply, _UpdateInfo* info) {
         if (obj.contains(f.key))
             info->*f.field = obj.value(f.key).toString();
     }
+    if (obj.contains("sha256")) {
+        info->hasSha256 = true;
+        info->sha256 = obj.value("sha256").toString();
+    }
     return NET_OK;
 }

@@ -22,5 +22,6 @@ int readUpdateUserReply(const QByteArray& reply);
 // "/get_pc" and "/get_nurseries": arrays, appended in order (result not cleared).
 int readProvCityReply(const QByteArray& reply, DataSet<_ProvCityInfo>* result);
 int readSchoolReply(const QByteArray& reply, DataSet<_SchoolInfo>* result);
-// "/terminal_upgrade": NET_EMPTY_REPLY for an object without members.
+// "/terminal_upgrade": NET_EMPTY_REPLY for an object without members; "sha256",
+// which the service may add, is kept beside the seven named fields.
 int readCheckUpdateReply(const QByteArray& reply, _UpdateInfo* info);

@@ -203,9 +203,21 @@ void HttpServer::serve(int fd) {
         QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " " + reason(reply.status) + "\r\n";
         out += "Content-Type: " + reply.contentType + "\r\n";
         out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        for (const auto& h : reply.headers)
+            out += h.first + ": " + h.second + "\r\n";
         out += "Connection: close\r\n\r\n";
-        out += reply.body;
-        sendAll(fd, out);
+        if (reply.chunkBytes <= 0) {
+            out += reply.body;
+            sendAll(fd, out);
+        } else if (sendAll(fd, out)) {
+            for (int at = 0; at < reply.body.size() && !m_stop; at += reply.chunkBytes) {
+                if (!sendAll(fd, reply.body.mid(at, reply.chunkBytes)))
+                    break;
+                // The peer may have gone (a cancelled download): stop as soon as it has.
+                for (int waited = 0; waited < reply.chunkDelayMs && !m_stop; waited += 5)
+                    QThread::msleep(5);
+            }
+        }
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);

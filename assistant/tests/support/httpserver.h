@@ -1,8 +1,9 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 for the service client's tests: it
 // records every request byte for byte and answers each path as a test tells
-// it (a body, a status, a delay, or a dropped connection). One thread per
-// connection, so a reply held back for seconds does not hold up the next.
+// it (a body, a status, extra headers, a delay, a slow body, or a dropped
+// connection). One thread per connection, so a reply held back for seconds
+// does not hold up the next.
 
 #include <QByteArray>
 #include <QList>
@@ -26,6 +27,12 @@ public:
         QByteArray contentType = "application/json";
         int delayMs = 0;
         bool drop = false; // close without answering
+        // More header lines ("Location" of a redirect, for example).
+        QList<QPair<QByteArray, QByteArray>> headers = {};
+        // Sends the body in pieces of chunkBytes with chunkDelayMs between
+        // them (a slow download); 0 sends it at once.
+        int chunkBytes = 0;
+        int chunkDelayMs = 0;
     };
     struct Request {
         QByteArray method;

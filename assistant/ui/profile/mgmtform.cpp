@@ -1,19 +1,27 @@
 #include "mgmtform.h"
 
+#include "core/checkupdateworker.h"
 #include "core/core.h"
 #include "core/refreshuserinfoworker.h"
 #include "core/updateuserinfoworker.h"
 #include "online/cacheworker.h"
+#include "online/netclient.h"
 #include "online/offlinedb.h"
 #include "online/schoollist.h"
+#include "online/updatedownload.h"
+#include "platform/log.h"
 #include "platform/network.h"
+#include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
+#include "ui/profile/downloadupdatedialog.h"
 #include "ui/profile/mobileregisterqrdialog.h"
 #include "ui/profile/qrtablet.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -312,7 +320,82 @@ void MgmtForm::onExecBtnClicked() {
 }
 
 void MgmtForm::onUpdateBtnClicked() {
-    // Left empty on purpose: the client update (check, download, install) comes with its own issue.
+    if (!isNetworkConnected()) {
+        QMessageBox::information(this, tr("update"), tr("your are offline!"));
+        return;
+    }
+    Core* core = Core::instance();
+    const QString version = core->version;
+    if (version.isEmpty())
+        return;
+
+    // The record is the job's until the processing dialog has returned.
+    _UpdateInfo info;
+    {
+        WorkerPtr worker(new CheckUpdateWorker(version, &info));
+        ProcessingDialog processing(worker, this);
+        if (execAbove(processing, this) != QDialog::Accepted)
+            return;
+    }
+    if (info.status == "nothing") {
+        QMessageBox::information(this, tr("update"),
+                                 tr("Current version is %1, the latest version!").arg(version));
+        return;
+    }
+    if (info.status != "update") {
+        QMessageBox::critical(this, tr("update"), tr("Status mismatch!"));
+        return;
+    }
+    if (info.path.isEmpty()) {
+        QMessageBox::critical(this, tr("update"), tr("Server return empty path!"));
+        return;
+    }
+    // The installer comes from the service itself: a path that would name
+    // another host is no path on the service.
+    const QUrl address =
+        updateDownloadUrl(core->netClient ? core->netClient->baseAddress() : QString(), info.path);
+    if (!address.isValid()) {
+        TLOG_ERROR("the update's path is not a path on the service: " << info.path);
+        QMessageBox::critical(this, tr("update"), tr("Server return empty path!"));
+        return;
+    }
+
+    QMessageBox offer(QMessageBox::Information, tr("update"),
+                      tr("New version %1 available!").arg(info.versionName), QMessageBox::NoButton, this);
+    offer.setInformativeText(tr("info:%1").arg(info.versionInformation));
+    QPushButton* updateNow = offer.addButton(tr("Update"), QMessageBox::AcceptRole);
+    offer.addButton(tr("Update later"), QMessageBox::RejectRole);
+    execAbove(offer, this);
+    if (offer.clickedButton() != updateNow)
+        return;
+
+    const QString urlStr = address.toString(QUrl::FullyEncoded);
+    const QString tempDir = core->paths ? core->paths->tempDir : QString();
+    const QString name = updateFileName(address);
+    const QString filePath = tempDir.isEmpty() ? QString() : QString("%1/%2").arg(tempDir, name);
+    bool downloaded = false;
+    if (!filePath.isEmpty() && name.isEmpty()) {
+        // "..", "a%2Fb" and the like would put the file somewhere else.
+        TLOG_ERROR("the update's address names no plain file: " << urlStr);
+        QMessageBox::critical(this, tr("update"), DownloadUpdateDialog::tr("open file failed!"));
+    } else {
+        DownloadUpdateDialog download(urlStr, filePath, this);
+        if (info.hasSha256)
+            download.setExpectedSha256(info.sha256);
+        downloaded = download.startDownload();
+    }
+    if (!downloaded) {
+        TLOG_ERROR("download failed");
+        TLOG_DEBUG("urlStr:" << urlStr);
+        TLOG_DEBUG("updateFilePath:" << filePath);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(filePath))) {
+        TLOG_ERROR("install failed");
+        QMessageBox::critical(this, tr("update"), tr("create install process failed!"));
+    }
+    // The installer replaces this client: it ends either way.
+    QCoreApplication::exit(0);
 }
 
 void MgmtForm::onUpdateUserInfoDone(int r) {

@@ -101,9 +101,12 @@ TEST_F(ProfilePage, FieldsCarryTheirLimitsAndTheLowerPartItsParts) {
     }
     EXPECT_EQ(captions, QStringList({"QQ Group", "Wechat Account"}));
 
-    // The update button is there and does nothing yet.
+    // Offline, the update button says so and asks nothing.
+    auto offline = answerNextBox(QMessageBox::Ok);
     form->updateButton()->click();
-    QApplication::processEvents();
+    EXPECT_TRUE(offline->seen);
+    EXPECT_EQ(offline->title, "update");
+    EXPECT_EQ(offline->text, "your are offline!");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 

@@ -1,0 +1,80 @@
+#pragma once
+// What the update suites share: the desktop's file handler caught in the
+// process, the update flow run inside the application's own event loop (so a
+// flow that ends the client is seen as QApplication::exec() returning its
+// code, and the suite lives on), and the message boxes it shows read and
+// answered as they come.
+
+#include <QByteArray>
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+
+namespace updatetest {
+
+// Stands in for the desktop's default handler of local files while it lives.
+// refuse: the hand-over fails as it does when nothing can open the file.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit UrlCatcher(bool refuse = false);
+    ~UrlCatcher() override;
+    QList<QUrl> urls;
+    // Each file's bytes at the moment it was handed over.
+    QList<QByteArray> contents;
+
+public slots:
+    void open(const QUrl& url);
+};
+
+// exec()'s code when the flow returned without ending the client, and when
+// it did not return within the time given.
+constexpr int kFlowReturned = 77;
+constexpr int kFlowTimedOut = 78;
+
+// Runs flow from inside QApplication::exec() and returns exec()'s code: 0
+// (or what the flow asked for) when the flow ended the application,
+// kFlowReturned when it came back without, kFlowTimedOut after timeoutMs.
+int runInEventLoop(const std::function<void()>& flow, int timeoutMs = 60000);
+
+struct SeenBox {
+    QString title;
+    QString text;
+    QString informative;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+// Reads every message box that becomes the active modal window while it
+// lives and presses the button choose() names (by its text; an empty name
+// presses the box's reject button, else its first one). press does the
+// pressing (a real pointer in the *_pointer suites).
+class BoxAnswerer {
+public:
+    using Choose = std::function<QString(const SeenBox&)>;
+    using Press = std::function<void(QAbstractButton*)>;
+    explicit BoxAnswerer(Choose choose = {}, Press press = {});
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+    QList<SeenBox> boxes;
+    QStringList texts() const;
+
+private:
+    void poll();
+    Choose m_choose;
+    Press m_press;
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
+
+// "Title: text" of each box, for messages.
+QString describe(const QList<SeenBox>& boxes);
+
+} // namespace updatetest

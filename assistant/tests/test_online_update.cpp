@@ -1,0 +1,88 @@
+// What the client update decides around its download, without a network:
+// the address made from the service's path, the file name taken from it, the
+// redirects it follows, the digest check, and the reply member that carries
+// the digest.
+
+#include "online/netreply.h"
+#include "online/updatedownload.h"
+#include "support/testsupport.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(UpdateAddress, ThePathFollowsTheBaseAndMustStayOnTheService) {
+    const QString base = "http://127.0.0.1:8765";
+    EXPECT_EQ(updateDownloadUrl(base, "/download/a.run"), QUrl("http://127.0.0.1:8765/download/a.run"));
+    EXPECT_EQ(updateDownloadUrl(base, "/download/a.run?v=2"),
+              QUrl("http://127.0.0.1:8765/download/a.run?v=2"));
+    EXPECT_EQ(updateDownloadUrl("http://api.tavinet.cn", "/d/x.deb").toString(),
+              "http://api.tavinet.cn/d/x.deb");
+    // "//" after the authority is still a path on the same host.
+    EXPECT_EQ(updateDownloadUrl(base, "//elsewhere/x.run").host(), "127.0.0.1");
+    for (const char* path : {"", "download/a.run", "@127.0.0.2/x.run", ":9/x.run", ".elsewhere/x", "?x"}) {
+        EXPECT_FALSE(updateDownloadUrl(base, path).isValid()) << path;
+    }
+    EXPECT_FALSE(updateDownloadUrl(QString(), "/download/a.run").isValid()) << "no service, no download";
+}
+
+TEST(UpdateAddress, TheFileNameIsTheLastSegmentDecodedAndPlain) {
+    auto nameOf = [](const char* address) { return updateFileName(QUrl(QString::fromUtf8(address))); };
+    EXPECT_EQ(nameOf("http://h/download/taviclient-2.2.0.run"), "taviclient-2.2.0.run");
+    EXPECT_EQ(nameOf("http://h/download/tavi%20assistant_2.2.0_amd64.deb"), "tavi assistant_2.2.0_amd64.deb");
+    EXPECT_EQ(nameOf("http://h/download/%E5%8A%A9%E6%89%8B.deb"), QString::fromUtf8("助手.deb"));
+    EXPECT_EQ(nameOf("http://h/a.run?x=/y/z"), "a.run") << "the query is no part of the name";
+    for (const char* address :
+         {"http://h/download/", "http://h", "http://h/download/..", "http://h/download/.",
+          "http://h/download/%2E%2E", "http://h/download/..%2F..%2Fevil.run", "http://h/download/a%2Fb.run",
+          "http://h/download/a%5Cb.run", "http://h/download/a%00b.run"}) {
+        EXPECT_TRUE(nameOf(address).isEmpty()) << address;
+    }
+    EXPECT_TRUE(isPlainFileName(".hidden"));
+    EXPECT_TRUE(isPlainFileName("..."));
+    EXPECT_FALSE(isPlainFileName(".."));
+    EXPECT_FALSE(isPlainFileName(QString()));
+}
+
+TEST(UpdateAddress, RedirectsGoOnlyToHttpOrHttps) {
+    EXPECT_TRUE(isFollowableRedirect(QUrl("http://127.0.0.1:9/x")));
+    EXPECT_TRUE(isFollowableRedirect(QUrl("HTTPS://mirror.example/x")));
+    for (const char* url :
+         {"file:///etc/passwd", "ftp://127.0.0.1/x", "data:,x", "qrc:/images/x", "http:///x", ""})
+        EXPECT_FALSE(isFollowableRedirect(QUrl(url))) << url;
+    EXPECT_EQ(kMaxUpdateRedirects, 10);
+}
+
+TEST(UpdateDigest, TheFileMustHaveTheNamedDigest) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/setup.run";
+    const QByteArray body = "installer bytes";
+    ASSERT_TRUE(testsupport::writeFile(path, body));
+    const QString hex =
+        QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
+    EXPECT_TRUE(fileMatchesSha256(path, hex));
+    EXPECT_TRUE(fileMatchesSha256(path, hex.toUpper()));
+    EXPECT_FALSE(fileMatchesSha256(path, " " + hex));
+    EXPECT_FALSE(fileMatchesSha256(path, hex.left(63)));
+    EXPECT_FALSE(fileMatchesSha256(path, QString()));
+    EXPECT_FALSE(fileMatchesSha256(dir.path() + "/missing.run", hex));
+    ASSERT_TRUE(testsupport::writeFile(path, body + "!"));
+    EXPECT_FALSE(fileMatchesSha256(path, hex));
+}
+
+TEST(UpdateDigest, TheReplyCarriesTheDigestBesideTheSevenFields) {
+    _UpdateInfo info;
+    ASSERT_EQ(readCheckUpdateReply(R"({"status":"update","path":"/d/x","sha256":"AB12"})", &info), NET_OK);
+    EXPECT_TRUE(info.hasSha256);
+    EXPECT_EQ(info.sha256, "AB12");
+
+    _UpdateInfo none;
+    ASSERT_EQ(readCheckUpdateReply(R"({"status":"update","path":"/d/x"})", &none), NET_OK);
+    EXPECT_FALSE(none.hasSha256) << "no member, no check";
+
+    // A member that is not text still counts as named: nothing will match it.
+    _UpdateInfo odd;
+    ASSERT_EQ(readCheckUpdateReply(R"({"status":"update","sha256":7})", &odd), NET_OK);
+    EXPECT_TRUE(odd.hasSha256);
+    EXPECT_TRUE(odd.sha256.isEmpty());
+}
