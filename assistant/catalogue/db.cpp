@@ -9,35 +9,18 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
-#include <QThreadStorage>
 #include <QVariant>
 
 namespace {
 
-const char* const kCourseTableSql = "create table if not exists %1(appId int, PRIMARY KEY(appId), FOREIGN KEY "
-                                    "(appId) references AppTbl(appId) ON DELETE CASCADE)";
+const char* const kCourseTableSql =
+    "create table if not exists %1(appId int, PRIMARY KEY(appId), FOREIGN KEY "
+    "(appId) references AppTbl(appId) ON DELETE CASCADE)";
 const char* const kConnectOptions = "QSQLITE_BUSY_TIMEOUT=15000";
 
-QAtomicInt g_serial {0};
-
-// Connections a thread opened for catalogues; closed when the thread ends.
-struct ThreadConnections {
-    QStringList names;
-    ~ThreadConnections() {
-        for (const QString& name : names) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                if (db.isValid())
-                    db.close();
-            }
-            if (QSqlDatabase::contains(name))
-                QSqlDatabase::removeDatabase(name);
-        }
-    }
-};
-QThreadStorage<ThreadConnections*> g_threadConnections;
-
-QString errorText(const QSqlQuery& q) { return q.lastError().text(); }
+QString errorText(const QSqlQuery& q) {
+    return q.lastError().text();
+}
 
 // The open batches of this thread, per catalogue: the signals held back and
 // the statements prepared once for the whole batch.
@@ -52,14 +35,26 @@ void bindAll(QSqlQuery& q, const QVector<QPair<QString, QVariant>>& binds) {
         q.bindValue(b.first, b.second);
 }
 
-QString dateText(const QDate& d) { return d.toString(Qt::TextDate); }
-QDate textDate(const QVariant& v) { return QDate::fromString(v.toString(), Qt::TextDate); }
+QString dateText(const QDate& d) {
+    return d.toString(Qt::TextDate);
+}
+QDate textDate(const QVariant& v) {
+    return QDate::fromString(v.toString(), Qt::TextDate);
+}
 
 } // namespace
 
 DB::DB(const QString& path, const QString& connectionName, QObject* parent)
-    : QObject(parent), m_path(path), m_connName(connectionName), m_ownerThread(QThread::currentThread()),
-      m_serial(g_serial.fetchAndAddRelaxed(1)), m_dayMapper(clockFortnight()) {
+    : QObject(parent), m_path(path), m_connName(connectionName), m_dayMapper(clockFortnight()),
+      m_connections(connectionName, path, kConnectOptions, [](QSqlDatabase& db) {
+          // A clone gets the owner's rules: the cascade into the course tables needs them.
+          if (!db.open())
+              return false;
+          QSqlQuery q(db);
+          if (!q.exec("PRAGMA foreign_keys = ON"))
+              TLOG_ERROR("set foreign_keys failed");
+          return true;
+      }) {
     // Changes made on job threads reach interface receivers queued.
     registerRecordMetaTypes();
     QSqlDatabase db = QSqlDatabase::contains(m_connName) ? QSqlDatabase::database(m_connName, false)
@@ -73,43 +68,16 @@ DB::~DB() {
         close();
 }
 
-void DB::setDayMapper(DayToDate mapper) { m_dayMapper = std::move(mapper); }
-
-QDate DB::dateOfDay(int day) const { return m_dayMapper ? m_dayMapper(day) : QDate(); }
-
-QString DB::courseTableName(int day) const { return "courseTbl_" + dateOfDay(day).toString("yyyyMMdd"); }
-
-bool DB::prepareConnection(QSqlDatabase& db) {
-    if (!db.open())
-        return false;
-    QSqlQuery q(db);
-    if (!q.exec("PRAGMA foreign_keys = ON"))
-        TLOG_ERROR("set foreign_keys failed");
-    return true;
+void DB::setDayMapper(DayToDate mapper) {
+    m_dayMapper = std::move(mapper);
 }
 
-QSqlDatabase DB::connection() {
-    if (QThread::currentThread() == m_ownerThread)
-        return QSqlDatabase::database(m_connName, false);
-    const QString name = QString("%1_%2_%3").arg(m_connName).arg(m_serial).arg(quintptr(QThread::currentThreadId()));
-    if (QSqlDatabase::contains(name)) {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (db.isOpen())
-            return db;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(kConnectOptions);
-    if (!prepareConnection(db))
-        TLOG_ERROR("open db failed:" << db.lastError().text());
-    if (!g_threadConnections.hasLocalData())
-        g_threadConnections.setLocalData(new ThreadConnections);
-    if (!g_threadConnections.localData()->names.contains(name))
-        g_threadConnections.localData()->names << name;
-    QMutexLocker lock(&m_cloneMutex);
-    if (!m_clones.contains(name))
-        m_clones << name;
-    return db;
+QDate DB::dateOfDay(int day) const {
+    return m_dayMapper ? m_dayMapper(day) : QDate();
+}
+
+QString DB::courseTableName(int day) const {
+    return "courseTbl_" + dateOfDay(day).toString("yyyyMMdd");
 }
 
 bool DB::open() {
@@ -132,24 +100,10 @@ bool DB::open() {
     return true;
 }
 
-void DB::dropThreadConnections() {
-    QMutexLocker lock(&m_cloneMutex);
-    for (const QString& name : m_clones) {
-        if (!QSqlDatabase::contains(name))
-            continue;
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-    m_clones.clear();
-}
-
 void DB::close() {
     m_opened.storeRelease(0);
     t_batches.remove(this);
-    dropThreadConnections();
+    m_connections.dropClones();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connName, false);
         if (db.isValid())
@@ -211,8 +165,9 @@ bool DB::setup() {
     if (!isOpen())
         return false;
     QSqlQuery q(connection());
-    if (!q.exec("create table if not exists DailySceneTbl(id INTEGER PRIMARY KEY AUTOINCREMENT,name varchr(50) "
-                "unique,icon varchar(255),playlist varchar(255),isCustom int)"))
+    if (!q.exec(
+            "create table if not exists DailySceneTbl(id INTEGER PRIMARY KEY AUTOINCREMENT,name varchr(50) "
+            "unique,icon varchar(255),playlist varchar(255),isCustom int)"))
         TLOG_ERROR("create DailyTbl failed");
     if (!q.exec("create table if not exists UserTbl(userId INTEGER PRIMARY KEY,name varchar(50),avatar "
                 "varchar(255),qq varchar(20),mobile varchar(20),province int,city int,school int,otherSchool "
@@ -221,13 +176,14 @@ bool DB::setup() {
     if (!q.exec("create table if not exists PackTbl(packId varchar(50) PRIMARY KEY,name varchar(50),icon "
                 "varchar(255),installDate TIMESTAMP,isCustom int)"))
         TLOG_ERROR("create PackTbl failed");
-    if (!q.exec("create table if not exists AppTbl(appId INTEGER PRIMARY KEY AUTOINCREMENT,isUserFile "
-                "int,isExternal int,productId INTEGER UNIQUE,name varchar(50),packId varchar(50),price "
-                "int,starLevel int,size int,versionCode int,proType varchar(10),catena varchar(50),version "
-                "varchar(50),firstDate varchar(50),editionReleaseDate varchar(50),keyword varchar(50),copyright "
-                "varchar(100),packageName varchar(100),path varchar(255),downloadId varchar(255),downloadDate "
-                "TIMESTAMP,accessDate TIMESTAMP,fileName varchar(255),icon varchar(255),favor int,favorDate "
-                "TIMESTAMP)"))
+    if (!q.exec(
+            "create table if not exists AppTbl(appId INTEGER PRIMARY KEY AUTOINCREMENT,isUserFile "
+            "int,isExternal int,productId INTEGER UNIQUE,name varchar(50),packId varchar(50),price "
+            "int,starLevel int,size int,versionCode int,proType varchar(10),catena varchar(50),version "
+            "varchar(50),firstDate varchar(50),editionReleaseDate varchar(50),keyword varchar(50),copyright "
+            "varchar(100),packageName varchar(100),path varchar(255),downloadId varchar(255),downloadDate "
+            "TIMESTAMP,accessDate TIMESTAMP,fileName varchar(255),icon varchar(255),favor int,favorDate "
+            "TIMESTAMP)"))
         TLOG_ERROR("create AppTbl failed");
     // Indexes for the paged lists (favourites, per-pack lists, name order); the
     // tables themselves stay exactly as above.
@@ -268,9 +224,10 @@ bool DB::updateUser(TaviUser* user) {
     if (!isOpen())
         return false;
     QSqlQuery q(connection());
-    q.prepare("INSERT OR REPLACE INTO "
-              "UserTbl(userId,name,avatar,qq,mobile,province,city,school,otherSchool,userRole,flag,registered)"
-              "VALUES(:userId,:name,:avatar,:qq,:mobile,:province,:city,:school,:otherSchool,:userRole,'local',1)");
+    q.prepare(
+        "INSERT OR REPLACE INTO "
+        "UserTbl(userId,name,avatar,qq,mobile,province,city,school,otherSchool,userRole,flag,registered)"
+        "VALUES(:userId,:name,:avatar,:qq,:mobile,:province,:city,:school,:otherSchool,:userRole,'local',1)");
     q.bindValue(":userId", user->userId);
     q.bindValue(":name", user->name);
     q.bindValue(":avatar", user->avatar);
@@ -334,7 +291,8 @@ bool DB::addDailyScene(_DailyScene* scene) {
     if (!isOpen())
         return false;
     QSqlQuery q(connection());
-    q.prepare("INSERT INTO DailySceneTbl(name,icon,playlist,isCustom)VALUES(:name,:icon,:playlist,:isCustom)");
+    q.prepare(
+        "INSERT INTO DailySceneTbl(name,icon,playlist,isCustom)VALUES(:name,:icon,:playlist,:isCustom)");
     q.bindValue(":name", scene->name);
     q.bindValue(":icon", scene->icon);
     q.bindValue(":playlist", scene->playlist);
@@ -443,8 +401,9 @@ bool DB::addPack(TaviPack* pack) {
     if (!isOpen())
         return false;
     QSqlQuery q(connection());
-    q.prepare("INSERT OR REPLACE INTO PackTbl(packId,name,icon,installDate,isCustom)VALUES(:packId,:name,:icon,"
-              "datetime('now', 'localtime'),:isCustom)");
+    q.prepare(
+        "INSERT OR REPLACE INTO PackTbl(packId,name,icon,installDate,isCustom)VALUES(:packId,:name,:icon,"
+        "datetime('now', 'localtime'),:isCustom)");
     q.bindValue(":packId", pack->packId);
     q.bindValue(":name", pack->name);
     q.bindValue(":icon", pack->icon);
@@ -535,10 +494,11 @@ bool DB::updateApp(_TaviApp* app) {
     if (!isOpen())
         return false;
     QSqlQuery q(connection());
-    q.prepare("update AppTbl set price = :price,starLevel = :starLevel,versionCode = :versionCode,proType = "
-              ":proType,name = :name,version = :version,keyword = :keyword,copyright = :copyright,packageName = "
-              ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = :fileName,firstDate = "
-              ":firstDate,editionReleaseDate = :editionReleaseDate,size = :size where appId = :appId");
+    q.prepare(
+        "update AppTbl set price = :price,starLevel = :starLevel,versionCode = :versionCode,proType = "
+        ":proType,name = :name,version = :version,keyword = :keyword,copyright = :copyright,packageName = "
+        ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = :fileName,firstDate = "
+        ":firstDate,editionReleaseDate = :editionReleaseDate,size = :size where appId = :appId");
     q.bindValue(":price", app->price);
     q.bindValue(":starLevel", app->starLevel);
     q.bindValue(":versionCode", app->versionCode);
@@ -593,9 +553,10 @@ bool DB::setFavorApp(int appId, bool favor) {
     if (!isOpen())
         return false;
     QSqlQuery q(connection());
-    if (!q.exec(QString("update AppTbl set favor = %1, favorDate = datetime('now', 'localtime') where appId = %2")
-                    .arg(favor ? 1 : 0)
-                    .arg(appId))) {
+    if (!q.exec(
+            QString("update AppTbl set favor = %1, favorDate = datetime('now', 'localtime') where appId = %2")
+                .arg(favor ? 1 : 0)
+                .arg(appId))) {
         TLOG_ERROR("set favor failed:" << errorText(q));
         return false;
     }
@@ -656,8 +617,8 @@ bool DB::checkAppExists(int day, int appId, bool& exists) {
     if (!isOpen())
         return false;
     unsigned count = 0;
-    if (!countQuery(QString("SELECT count(*) FROM %1 WHERE appId= %2").arg(courseTableName(day)).arg(appId), {},
-                    count, "exec query failed:"))
+    if (!countQuery(QString("SELECT count(*) FROM %1 WHERE appId= %2").arg(courseTableName(day)).arg(appId),
+                    {}, count, "exec query failed:"))
         return false;
     exists = count != 0;
     return true;

@@ -8,6 +8,7 @@
 
 #include "fortnight.h"
 #include "records.h"
+#include "threadconnections.h"
 
 #include <QAtomicInteger>
 #include <QList>
@@ -103,19 +104,14 @@ private:
     // A prepared statement on the calling thread's connection, kept for the rest of its batch.
     QSqlQuery prepared(const QString& sql);
     // The calling thread's connection (opened on first use in that thread).
-    QSqlDatabase connection();
-    bool prepareConnection(QSqlDatabase& db);
+    QSqlDatabase connection() { return m_connections.connection(); }
     bool countQuery(const QString& sql, const QVector<QPair<QString, QVariant>>& binds, unsigned& count,
                     const char* failure);
     bool getApps(QSqlQuery& query, DataSet<TaviApp>* result);
-    void dropThreadConnections();
 
     QString m_path;
     QString m_connName;
-    QAtomicInt m_opened {0};
-    QThread* m_ownerThread = nullptr;
-    int m_serial = 0;
+    QAtomicInt m_opened{0};
     DayToDate m_dayMapper;
-    QMutex m_cloneMutex;
-    QStringList m_clones;
+    ThreadConnections m_connections;
 };

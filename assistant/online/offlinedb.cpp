@@ -7,31 +7,11 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
-#include <QThreadStorage>
 #include <QVariant>
 
 namespace {
 
 const char* const kConnectOptions = "QSQLITE_BUSY_TIMEOUT=5000";
-
-QAtomicInt g_serial{0};
-
-// Clone connections a thread opened; closed when the thread ends.
-struct ThreadConnections {
-    QStringList names;
-    ~ThreadConnections() {
-        for (const QString& name : names) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                if (db.isValid())
-                    db.close();
-            }
-            if (QSqlDatabase::contains(name))
-                QSqlDatabase::removeDatabase(name);
-        }
-    }
-};
-QThreadStorage<ThreadConnections*> g_threadConnections;
 
 QString errorText(const QSqlQuery& q) {
     return q.lastError().text();
@@ -40,8 +20,7 @@ QString errorText(const QSqlQuery& q) {
 } // namespace
 
 OfflineDB::OfflineDB(const QString& path, const QString& connectionName)
-    : m_path(path), m_connName(connectionName), m_ownerThread(QThread::currentThread()),
-      m_serial(g_serial.fetchAndAddRelaxed(1)) {
+    : m_path(path), m_connName(connectionName), m_connections(connectionName, path, kConnectOptions, {}) {
     QSqlDatabase db = QSqlDatabase::contains(m_connName) ? QSqlDatabase::database(m_connName, false)
                                                          : QSqlDatabase::addDatabase("QSQLITE", m_connName);
     db.setDatabaseName(m_path);
@@ -84,23 +63,9 @@ bool OfflineDB::open() {
     return true;
 }
 
-void OfflineDB::dropClones() {
-    QMutexLocker lock(&m_cloneMutex);
-    for (const QString& name : m_clones) {
-        if (!QSqlDatabase::contains(name))
-            continue;
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-    m_clones.clear();
-}
-
 bool OfflineDB::close() {
     m_opened.storeRelease(0);
-    dropClones();
+    m_connections.dropClones();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connName, false);
         if (db.isValid())
@@ -109,31 +74,6 @@ bool OfflineDB::close() {
     if (QSqlDatabase::contains(m_connName))
         QSqlDatabase::removeDatabase(m_connName);
     return true;
-}
-
-QSqlDatabase OfflineDB::connection() {
-    if (QThread::currentThread() == m_ownerThread)
-        return QSqlDatabase::database(m_connName, false);
-    const QString name =
-        QString("%1_%2_%3").arg(m_connName).arg(m_serial).arg(quintptr(QThread::currentThreadId()));
-    if (QSqlDatabase::contains(name)) {
-        QSqlDatabase db = QSqlDatabase::database(name, false);
-        if (db.isOpen())
-            return db;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(kConnectOptions);
-    if (!db.open())
-        TLOG_ERROR("open db failed:" << db.lastError().text());
-    if (!g_threadConnections.hasLocalData())
-        g_threadConnections.setLocalData(new ThreadConnections);
-    if (!g_threadConnections.localData()->names.contains(name))
-        g_threadConnections.localData()->names << name;
-    QMutexLocker lock(&m_cloneMutex);
-    if (!m_clones.contains(name))
-        m_clones << name;
-    return db;
 }
 
 bool OfflineDB::beginBatch() {

@@ -12,6 +12,8 @@
 
 #include "netrecords.h"
 
+#include "catalogue/threadconnections.h"
+
 #include <QAtomicInt>
 #include <QMutex>
 #include <QSqlDatabase>
@@ -59,14 +61,10 @@ public:
 
 private:
     // The calling thread's connection (opened on its first use there).
-    QSqlDatabase connection();
-    void dropClones();
+    QSqlDatabase connection() { return m_connections.connection(); }
 
     QString m_path;
     QString m_connName;
     QAtomicInt m_opened{0};
-    QThread* m_ownerThread = nullptr;
-    int m_serial = 0;
-    QMutex m_cloneMutex;
-    QStringList m_clones;
+    ThreadConnections m_connections;
 };
