@@ -12,6 +12,7 @@
 #include "platform/log.h"
 #include "support/devservice.h"
 #include "support/httpserver.h"
+#include "support/listfixture.h"
 #include "support/testsupport.h"
 
 #include <QFile>
@@ -29,16 +30,12 @@ namespace {
 
 const QString kDevice = "02:00:00:00:00:01";
 
-class CoreUserTest : public ::testing::Test {
+class CoreUserTest : public listtest::CatalogueFixture {
 protected:
     void SetUp() override {
-        registerRecordMetaTypes();
-        tavi::setupClientLogging(root.appDir());
-        paths = std::make_unique<DataPaths>(root.appDir());
-        ASSERT_TRUE(paths->makeDirs());
-        db = std::make_unique<DB>(paths->mainDbPath, "default");
-        ASSERT_TRUE(db->open());
-        ASSERT_TRUE(db->setup());
+        CatalogueFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         const QString cachePath = root.appDir() + "/offline.db";
         ASSERT_TRUE(QFile::copy(QString(TAVI_CLIENT_BUILD_DIR) + "/offline.db", cachePath));
         QFile::setPermissions(cachePath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -48,19 +45,15 @@ protected:
         core->setCurrentUser(TaviUser());
         core->deviceId = kDevice;
         core->version = "2.1.0";
-        core->paths = paths.get();
-        core->db = db.get();
         core->offlineDb = cache.get();
     }
     void TearDown() override {
         core->netClient = nullptr;
         core->offlineDb = nullptr;
-        core->db = nullptr;
-        core->paths = nullptr;
         core->setCurrentUser(TaviUser());
         net.reset();
         cache.reset();
-        db.reset();
+        CatalogueFixture::TearDown();
     }
     void useService(const QString& base) {
         net = std::make_unique<NetClient>(base, kDevice, core->version, &core->currentUser, &core->userLock);
@@ -82,9 +75,6 @@ protected:
         return out;
     }
 
-    testsupport::TempRoot root;
-    std::unique_ptr<DataPaths> paths;
-    std::unique_ptr<DB> db;
     std::unique_ptr<OfflineDB> cache;
     std::unique_ptr<NetClient> net;
     Core* core = nullptr;

@@ -6,6 +6,7 @@
 #include "catalogue/db.h"
 #include "core/core.h"
 #include "platform/log.h"
+#include "support/listfixture.h"
 #include "support/testsupport.h"
 #include "ui/frame/contentpage.h"
 #include "ui/frame/indexpage.h"
@@ -67,25 +68,15 @@ void clickButton(QWidget* modal, QMessageBox::StandardButton which) {
         dialog->reject();
 }
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public listtest::CatalogueFixture {
 protected:
     void SetUp() override {
-        registerRecordMetaTypes();
-        tavi::setupClientLogging(root.appDir());
-        paths = std::make_unique<DataPaths>(root.appDir());
-        ASSERT_TRUE(paths->makeDirs());
-        db = std::make_unique<DB>(paths->mainDbPath, "default");
-        ASSERT_TRUE(db->open());
-        ASSERT_TRUE(db->setup());
-        Core::instance()->db = db.get();
-        Core::instance()->paths = paths.get();
+        CatalogueFixture::SetUp();
         Core::instance()->currentUser = TaviUser();
     }
     void TearDown() override {
         Core::instance()->currentUser = TaviUser();
-        Core::instance()->db = nullptr;
-        Core::instance()->paths = nullptr;
-        db.reset();
+        CatalogueFixture::TearDown();
     }
 
     // Shows the frame at exactly w x h and waits until the resize has been handled.
@@ -96,9 +87,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    TempRoot root;
-    std::unique_ptr<DataPaths> paths;
-    std::unique_ptr<DB> db;
 };
 
 // ---------------------------------------------------------------- background
