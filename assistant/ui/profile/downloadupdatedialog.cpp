@@ -15,6 +15,19 @@
 #include <QNetworkRequest>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+
+namespace {
+int g_stallTimeoutMs = 60 * 1000;
+}
+
+int DownloadUpdateDialog::stallTimeoutMs() {
+    return g_stallTimeoutMs;
+}
+
+void DownloadUpdateDialog::setStallTimeoutMs(int ms) {
+    g_stallTimeoutMs = ms;
+}
 
 DownloadUpdateDialog::DownloadUpdateDialog(const QString& address, const QString& filePath, QWidget* parent)
     : QDialog(parent), m_address(address), m_filePath(filePath) {
@@ -37,6 +50,16 @@ DownloadUpdateDialog::DownloadUpdateDialog(const QString& address, const QString
     layout->addWidget(m_bar);
     layout->addLayout(buttons);
 
+    m_stallTimer = new QTimer(this);
+    m_stallTimer->setSingleShot(true);
+    connect(m_stallTimer, &QTimer::timeout, this, [this] {
+        if (!m_running || !m_reply)
+            return;
+        TLOG_ERROR("download of " << m_url.toString() << " received nothing for " << g_stallTimeoutMs
+                                  << " ms; given up");
+        m_stalled = true;
+        m_reply->abort();
+    });
     connect(m_cancelBtn, &QPushButton::clicked, this, &DownloadUpdateDialog::stopDownload);
     connect(this, &DownloadUpdateDialog::taskFinished, this, &DownloadUpdateDialog::onTaskFinished);
 }
@@ -74,6 +97,7 @@ bool DownloadUpdateDialog::startDownload() {
     }
     m_aborted = false;
     m_writeFailed = false;
+    m_stalled = false;
     m_redirects = 0;
     m_result = -1;
     m_running = true;
@@ -96,6 +120,7 @@ void DownloadUpdateDialog::startRequest() {
     connect(m_reply, &QNetworkReply::finished, this, &DownloadUpdateDialog::httpFinished);
     connect(m_reply, &QNetworkReply::readyRead, this, &DownloadUpdateDialog::httpReadyRead);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &DownloadUpdateDialog::updateDataReadProgress);
+    m_stallTimer->start(g_stallTimeoutMs);
 }
 
 void DownloadUpdateDialog::httpReadyRead() {
@@ -104,6 +129,7 @@ void DownloadUpdateDialog::httpReadyRead() {
     const QByteArray data = m_reply->readAll();
     if (data.isEmpty())
         return;
+    m_stallTimer->start(g_stallTimeoutMs);
     if (m_file->write(data) != data.size()) {
         // A short file must never pass for the installer.
         TLOG_ERROR("cannot write " << m_filePath << ": " << m_file->errorString());
@@ -138,8 +164,9 @@ void DownloadUpdateDialog::httpFinished() {
         return;
     // Replies let go of are disconnected, so this is always the current one.
     QNetworkReply* reply = m_reply;
-    if (m_aborted || m_writeFailed || !reply || reply->error() != QNetworkReply::NoError) {
-        if (!m_aborted && reply)
+    m_stallTimer->stop();
+    if (m_aborted || m_writeFailed || m_stalled || !reply || reply->error() != QNetworkReply::NoError) {
+        if (!m_aborted && !m_stalled && reply)
             TLOG_ERROR("download of " << m_url.toString() << " failed: " << reply->errorString());
         discardFile();
         releaseReply();
@@ -241,6 +268,7 @@ void DownloadUpdateDialog::abandon(const char* why) {
     m_running = false;
     m_aborted = true;
     m_result = Stopped;
+    m_stallTimer->stop();
     if (m_reply) {
         QNetworkReply* reply = m_reply;
         disconnect(reply, nullptr, this, nullptr);

@@ -14,6 +14,7 @@ class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QProgressBar;
+class QTimer;
 class QPushButton;
 
 class DownloadUpdateDialog : public QDialog {
@@ -37,6 +38,10 @@ public:
     int redirectCount() const { return m_redirects; }
     // The code taskFinished carried; -1 before the download has ended.
     int taskResult() const { return m_result; }
+    // A download that receives nothing for this long fails as a network
+    // error (a stalled server would otherwise keep the bar still for ever).
+    static int stallTimeoutMs();
+    static void setStallTimeoutMs(int ms);
 
 signals:
     void taskFinished(int ret);
@@ -72,6 +77,8 @@ private:
     bool m_aborted = false;
     bool m_running = false;
     bool m_writeFailed = false;
+    bool m_stalled = false;
+    QTimer* m_stallTimer = nullptr;
     int m_redirects = 0;
     int m_result = -1;
     bool m_checksSha256 = false;

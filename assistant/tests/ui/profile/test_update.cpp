@@ -388,6 +388,31 @@ TEST_F(UpdateFlow, HttpErrorsAndLostConnectionsAreNetworkErrors) {
     EXPECT_TRUE(opened.urls.isEmpty());
 }
 
+TEST_F(UpdateFlow, AStalledDownloadFailsButASlowOneThatMovesFinishes) {
+    struct Bound {
+        const int saved = DownloadUpdateDialog::stallTimeoutMs();
+        Bound() { DownloadUpdateDialog::setStallTimeoutMs(700); }
+        ~Bound() { DownloadUpdateDialog::setStallTimeoutMs(saved); }
+    } bound;
+    UrlCatcher opened;
+    // The first piece comes, then nothing for longer than the bound.
+    const QByteArray stalled = randomBytes(64 * 1024, 7);
+    offerAndServe(stalled, 16 * 1024, 3000);
+    const QString before = log();
+    EXPECT_EQ(press(updateNow()), kFlowReturned);
+    EXPECT_EQ(boxTexts(), QStringList({"New version 2.2.0 available!", "download file failed!"}));
+    EXPECT_TRUE(tempFiles().isEmpty()) << "no partial file stays";
+    EXPECT_TRUE(log().mid(before.size()).contains("received nothing for 700 ms; given up"));
+    EXPECT_TRUE(opened.urls.isEmpty());
+
+    // Pieces every 250 ms take well over the bound in all, but each restarts it.
+    const QByteArray slow = randomBytes(8 * 1024, 8);
+    offerAndServe(slow, 1024, 250);
+    EXPECT_EQ(press(updateNow()), 0);
+    ASSERT_EQ(opened.urls.size(), 1);
+    EXPECT_TRUE(opened.contents[0] == slow);
+}
+
 TEST_F(UpdateFlow, CancellingOrClosingRemovesThePartialFileAndSaysNothing) {
     const QByteArray body = randomBytes(600 * 1024, 4);
     offerAndServe(body, 8 * 1024, 15);
