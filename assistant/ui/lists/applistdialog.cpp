@@ -59,6 +59,10 @@ AppListDialog::AppListDialog(QWidget* parent) : QDialog(parent, Qt::FramelessWin
     // Five cells across (5 x 167 + 20) and two down leave room for both arrows
     // inside the 960-pixel dialog: a wider list would lie over the next arrow.
     m_listView->setFixedSize(860, 420);
+    // A page always fits: with a scroll bar allowed, the view would keep its
+    // width free and wrap the fifth cell into a third row.
+    m_listView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_listView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_listView->setViewMode(QListView::IconMode);
     // Items stay in their grid places: dragging an icon would only disorder the page.
     m_listView->setMovement(QListView::Static);
