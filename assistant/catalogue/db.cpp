@@ -635,6 +635,88 @@ bool DB::getAppCourseDays(int appId, QList<int>& days) {
     return true;
 }
 
+bool DB::getPackMarks(const QString& packId, QHash<int, AppMarks>& marks) {
+    marks.clear();
+    if (!isOpen())
+        return false;
+    QSqlQuery q(connection());
+    q.prepare("SELECT appId,productId,favor,favorDate FROM AppTbl WHERE packId = :packId AND isUserFile = 0");
+    q.bindValue(":packId", packId);
+    if (!q.exec()) {
+        TLOG_ERROR("get pack marks failed:" << errorText(q));
+        return false;
+    }
+    QList<QPair<int, int>> ids; // appId, productId
+    while (q.next()) {
+        const int appId = q.value(0).toInt();
+        const int productId = q.value(1).toInt();
+        ids.append({appId, productId});
+        if (q.value(2).toInt() != 0) {
+            marks[productId].favor = true;
+            marks[productId].favorDate = q.value(3).toString();
+        }
+    }
+    for (const auto& id : ids) {
+        QList<int> days;
+        if (!getAppCourseDays(id.first, days))
+            return false;
+        if (!days.isEmpty())
+            marks[id.second].days = days;
+    }
+    return true;
+}
+
+bool DB::restoreMarks(int productId, const AppMarks& marks) {
+    if (!isOpen())
+        return false;
+    QSqlQuery find = prepared("SELECT appId FROM AppTbl WHERE productId = :productId AND isUserFile = 0");
+    find.bindValue(":productId", productId);
+    if (!find.exec() || !find.next()) {
+        TLOG_ERROR("restore marks failed: no resource " << productId << " " << errorText(find));
+        return false;
+    }
+    const int appId = find.value(0).toInt();
+    find.finish();
+    bool ok = true;
+    if (marks.favor) {
+        QSqlQuery q = prepared("UPDATE AppTbl SET favor = 1, favorDate = :favorDate WHERE appId = :appId");
+        q.bindValue(":favorDate", marks.favorDate);
+        q.bindValue(":appId", appId);
+        if (q.exec())
+            announce([this, appId]() { emit favorChanged(appId, true); });
+        else {
+            TLOG_ERROR("restore favor failed:" << errorText(q));
+            ok = false;
+        }
+    }
+    for (int day : marks.days) {
+        QSqlQuery q(connection());
+        if (q.exec(QString("INSERT INTO %1(appId)VALUES(%2)").arg(courseTableName(day)).arg(appId)))
+            announce([this, day]() { emit courseChanged(day); });
+        else {
+            TLOG_ERROR("restore course day failed:" << errorText(q));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool DB::packOfProduct(int productId, QString& packId) {
+    packId.clear();
+    if (!isOpen())
+        return false;
+    QSqlQuery q = prepared("SELECT packId FROM AppTbl WHERE productId = :productId AND isUserFile = 0");
+    q.bindValue(":productId", productId);
+    if (!q.exec()) {
+        TLOG_ERROR("find pack of resource failed:" << errorText(q));
+        return false;
+    }
+    if (q.next())
+        packId = q.value(0).toString();
+    q.finish();
+    return true;
+}
+
 // ---- app lists ------------------------------------------------------------------
 
 bool DB::getApps(QSqlQuery& q, DataSet<TaviApp>* result) {

@@ -11,6 +11,7 @@
 #include "threadconnections.h"
 
 #include <QAtomicInteger>
+#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QObject>
@@ -70,6 +71,19 @@ public:
     bool removeCourseApp(int day, int appId);
     bool checkAppExists(int day, int appId, bool& exists);
     bool getAppCourseDays(int appId, QList<int>& days);
+
+    // What a teacher marked on a pack's resources (favourite and since when,
+    // the days of the fortnight they are planned on), by productId: a newer
+    // copy of the pack replaces the rows, and the marks go over to the new ones.
+    struct AppMarks {
+        bool favor = false;
+        QString favorDate;
+        QList<int> days;
+    };
+    bool getPackMarks(const QString& packId, QHash<int, AppMarks>& marks);
+    bool restoreMarks(int productId, const AppMarks& marks);
+    // The pack that holds the publisher resource productId; empty when none does.
+    bool packOfProduct(int productId, QString& packId);
 
     bool getApps(QString sql, DataSet<TaviApp>* result);
     bool searchApps(_AppSearchPara* para, unsigned& count, DataSet<TaviApp>* result);

@@ -94,6 +94,8 @@ QString PackImportWorker::outcome() const {
         line = line.arg(file).arg(m_report.resources);
         if (!m_report.damaged.isEmpty())
             line += tr("; damaged, left out: %1").arg(m_report.damaged.join(", "));
+        if (!m_report.clashing.isEmpty())
+            line += tr("; already in another pack, left out: %1").arg(m_report.clashing.join(", "));
         return line;
     }
     case packs::ImportNeedsNewerClient:

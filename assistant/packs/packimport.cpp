@@ -205,6 +205,12 @@ TaviPackPtr installedPack(DB& db, const QString& packId) {
     return TaviPackPtr();
 }
 
+// The name a teacher knows a pack by; its id when the record cannot be read.
+QString packName(DB& db, const QString& packId) {
+    const TaviPackPtr p = installedPack(db, packId);
+    return p && !p->name.isEmpty() ? p->name : packId;
+}
+
 // What one import carries along: who follows it, what it reports, and the
 // pack's files that failed their checksum (relative to the pack root).
 struct ImportRun {
@@ -327,7 +333,10 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
     bool exists = false;
     if (!db.checkPackExists(pack.packId, exists))
         return ImportQueryFailed;
+    // A newer copy keeps what the teacher marked on the older one.
+    QHash<int, DB::AppMarks> marks;
     if (exists) {
+        db.getPackMarks(pack.packId, marks);
         TaviPackPtr old = installedPack(db, pack.packId);
         removePack(db, paths, old ? old.data() : &pack);
     }
@@ -361,6 +370,13 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
             TLOG_ERROR("damaged, skipped: " << owner << " path " << app->path);
             continue;
         }
+        QString holder;
+        if (db.packOfProduct(app->productId, holder) && !holder.isEmpty() && holder != pack.packId) {
+            TLOG_ERROR("skipped: " << owner << " belongs to the installed pack " << holder);
+            if (run.report)
+                run.report->clashing << QString("%1 (%2)").arg(app->name, packName(db, holder));
+            continue;
+        }
         if (!app->icon.isEmpty() && run.isDamaged("icons/" + app->icon)) {
             TLOG_ERROR("damaged, left out: " << owner << " icon " << app->icon);
             app->icon.clear();
@@ -379,7 +395,11 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
         if (!p.app->icon.isEmpty())
             mover.move(mover.iconSource(p.app->icon), p.iconTarget);
         p.app->packId = pack.packId;
-        db.addApp(p.app.data());
+        if (db.addApp(p.app.data())) {
+            auto kept = marks.constFind(p.app->productId);
+            if (kept != marks.constEnd())
+                db.restoreMarks(p.app->productId, kept.value());
+        }
         // A few hundred reports are plenty for a bar; each one costs a queued signal.
         if (++done == total || done % qMax(1, total / 200) == 0)
             run.progress(ImportObserver::Moving, done, total);

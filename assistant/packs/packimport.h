@@ -39,6 +39,9 @@ struct ImportReport {
     QString packName;
     QStringList
         damaged; // files whose checksum did not match (or that were missing), relative to the pack root
+    // Resources left out because another installed pack has the same
+    // productId (taking them would take them from that pack): "name (pack)".
+    QStringList clashing;
 };
 
 // Follows an import as it goes: its stages and how far each has come, and

@@ -290,7 +290,7 @@ TEST_F(PackImport, PublisherPackWithoutIniAndPackRootNestedTwoLevels) {
     EXPECT_EQ(inst.packs().size(), 2);
 }
 
-TEST_F(PackImport, ReimportReplacesOldFilesFavouritesAndSchedule) {
+TEST_F(PackImport, ReimportReplacesOldFilesAndKeepsTheMarksOfResourcesStillInThePack) {
     PackSource v1(inst.work() + "/v1", "songs", "Songs v1", "art/p1.png");
     v1.add(resource(3001, "Morning", "music", "old/morning.mp3", "art/m.png"), "old morning");
     v1.add(resource(3002, "Evening", "music", "old/evening.mp3", "art/e.png"), "old evening");
@@ -299,7 +299,12 @@ TEST_F(PackImport, ReimportReplacesOldFilesFavouritesAndSchedule) {
     ASSERT_TRUE(morning);
     ASSERT_TRUE(inst.db().setFavorApp(morning->appId, true));
     ASSERT_TRUE(inst.db().addCourseApp(1, morning->appId));
+    ASSERT_TRUE(inst.db().addCourseApp(12, morning->appId));
+    ASSERT_TRUE(inst.db().setFavorApp(inst.appByProduct(3002)->appId, true));
     ASSERT_TRUE(inst.db().addCourseApp(9, inst.appByProduct(3002)->appId));
+    const QString favouredAt =
+        inst.scalar("SELECT favorDate FROM AppTbl WHERE productId = 3001").toString();
+    ASSERT_FALSE(favouredAt.isEmpty());
 
     PackSource v2(inst.work() + "/v2", "songs", "Songs v2", "art/p2.png");
     v2.add(resource(3001, "Morning (new)", "music", "new/morning.mp3", "art/m2.png"), "new morning");
@@ -322,17 +327,25 @@ TEST_F(PackImport, ReimportReplacesOldFilesFavouritesAndSchedule) {
     EXPECT_FALSE(inst.appByProduct(3002));
     EXPECT_EQ(inst.appByProduct(3001)->name, "Morning (new)");
 
+    // Morning is still in the pack: its new row is a favourite since the same
+    // moment and planned on the same days; Evening went with the old copy.
+    const TaviAppPtr newMorning = inst.appByProduct(3001);
+    EXPECT_NE(newMorning->appId, morning->appId);
+    EXPECT_TRUE(newMorning->favor);
+    EXPECT_EQ(inst.scalar("SELECT favorDate FROM AppTbl WHERE productId = 3001").toString(), favouredAt);
+    EXPECT_FALSE(inst.appByProduct(3003)->favor);
+    QList<int> days;
+    ASSERT_TRUE(inst.db().getAppCourseDays(newMorning->appId, days));
+    EXPECT_EQ(days, QList<int>({1, 12}));
     unsigned count = 99;
     DataSet<TaviApp> set;
     _GetFavorAppsPara favor;
     ASSERT_TRUE(inst.db().getFavorApps(&favor, count, &set));
+    EXPECT_EQ(count, 1u);
+    _GetCourseAppsPara course;
+    course.day = 9;
+    ASSERT_TRUE(inst.db().getCourseApps(&course, count, &set));
     EXPECT_EQ(count, 0u);
-    for (int day : {1, 9}) {
-        _GetCourseAppsPara course;
-        course.day = day;
-        ASSERT_TRUE(inst.db().getCourseApps(&course, count, &set));
-        EXPECT_EQ(count, 0u) << "day " << day;
-    }
 }
 
 TEST_F(PackImport, IconAlreadyPresentIsKeptAndShared) {
@@ -355,6 +368,34 @@ TEST_F(PackImport, IconAlreadyPresentIsKeptAndShared) {
     EXPECT_EQ(readFile(inst.paths().packIconDir + "/shared-pack.png"), packIconOfA);
     EXPECT_EQ(inst.appByProduct(4002)->icon, "shared.png");
     EXPECT_TRUE(tempEntries().isEmpty());
+}
+
+TEST_F(PackImport, AResourceThatBelongsToAnotherPackIsLeftOutAndNamed) {
+    PackSource a(inst.work() + "/a", "meadow", "Happy Meadow");
+    a.add(resource(5001, "Meadow book", "books", "meadow.zip"), "meadow");
+    ASSERT_EQ(importJob(build(a, "a")).first, 0);
+    const TaviAppPtr meadow = inst.appByProduct(5001);
+    ASSERT_TRUE(meadow);
+
+    // Another publisher's pack reuses the number: taking it would take the
+    // book from Happy Meadow, so it is left out and said.
+    PackSource b(inst.work() + "/b", "other", "Other");
+    b.add(resource(5001, "Clash", "books", "clash.zip"), "clash");
+    b.add(resource(5002, "Fine", "books", "fine.zip"), "fine");
+    PackImportWorker job(build(b, "b"));
+    job.doWork();
+    EXPECT_EQ(job.report().result, 0);
+    EXPECT_EQ(job.report().resources, 1);
+    EXPECT_EQ(job.report().clashing, QStringList{"Clash (Happy Meadow)"});
+    EXPECT_TRUE(job.outcome().contains("already in another pack, left out: Clash (Happy Meadow)"));
+    EXPECT_TRUE(inst.log().contains("belongs to the installed pack meadow"));
+
+    const TaviAppPtr still = inst.appByProduct(5001);
+    ASSERT_TRUE(still);
+    EXPECT_EQ(still->appId, meadow->appId);
+    EXPECT_EQ(inst.apps("meadow").size(), 1);
+    EXPECT_EQ(inst.apps("other").size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(inst.paths().appsDir + "/clash.zip"));
 }
 
 TEST_F(PackImport, UserBuiltPackImportedTwiceGivesTwoPacksOverTheSameFiles) {

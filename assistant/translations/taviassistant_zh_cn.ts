@@ -655,6 +655,12 @@
         <translation>资源包中有些文件已损坏，没有导入：
 %1</translation>
     </message>
+    <message>
+        <source>These resources already belong to another pack and were left out:
+%1</source>
+        <translation>这些资源已属于另一个资源包，未导入：
+%1</translation>
+    </message>
 </context>
 <context>
     <name>PackImportWorker</name>
@@ -741,6 +747,10 @@
     <message>
         <source>%1: not imported: %2</source>
         <translation>%1：未导入：%2</translation>
+    </message>
+    <message>
+        <source>; already in another pack, left out: %1</source>
+        <translation>；已在另一个资源包中，未导入：%1</translation>
     </message>
 </context>
 <context>

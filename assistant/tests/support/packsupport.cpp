@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
 #include <QJsonDocument>
 
 namespace packsupport {
@@ -125,6 +128,22 @@ TaviAppPtr Installation::appByProduct(int productId) {
     DataSet<TaviApp> set;
     m_db->getApps(QString("select * from AppTbl where productId = %1").arg(productId), &set);
     return set.isEmpty() ? TaviAppPtr() : set.first();
+}
+
+QVariant Installation::scalar(const QString& sql) {
+    QVariant value;
+    const QString name = "scalar-" + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(m_paths.mainDbPath);
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(sql) && q.next())
+                value = q.value(0);
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return value;
 }
 
 QMap<QString, QByteArray> snapshot(const QString& folder) {

@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
+#include <QVariant>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -69,6 +70,8 @@ public:
     QList<TaviPackPtr> packs();
     QList<TaviAppPtr> apps(const QString& packId = QString());
     TaviAppPtr appByProduct(int productId);
+    // The first column of the first row of sql, read on a connection of its own.
+    QVariant scalar(const QString& sql);
 
 private:
     testsupport::TempRoot m_root;

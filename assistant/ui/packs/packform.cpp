@@ -102,11 +102,16 @@ void PackForm::importFiles(const QStringList& files) {
         }
         lines << job->outcome();
         const packs::ImportReport& report = job->report();
-        anyTrouble = anyTrouble || report.result != packs::ImportOk || !report.damaged.isEmpty();
+        anyTrouble = anyTrouble || report.result != packs::ImportOk || !report.damaged.isEmpty() ||
+                     !report.clashing.isEmpty();
         if (count == 1 && report.result == packs::ImportOk && !report.damaged.isEmpty())
             QMessageBox::warning(this, tr("import"),
                                  tr("Some files of the pack are damaged and were left out:\n%1")
                                      .arg(report.damaged.join("\n")));
+        if (count == 1 && report.result == packs::ImportOk && !report.clashing.isEmpty())
+            QMessageBox::warning(this, tr("import"),
+                                 tr("These resources already belong to another pack and were left out:\n%1")
+                                     .arg(report.clashing.join("\n")));
     }
     if (count > 1) {
         const QString text = lines.join("\n");
