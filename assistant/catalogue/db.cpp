@@ -717,6 +717,16 @@ bool DB::packOfProduct(int productId, QString& packId) {
     return true;
 }
 
+bool DB::userFileRowCount(const QString& path, bool external, unsigned& count) {
+    return countQuery("SELECT count(*) FROM AppTbl WHERE isUserFile = 1 AND isExternal = :external AND path = :path",
+                      {{":external", external ? 1 : 0}, {":path", path}}, count, "count user file rows failed:");
+}
+
+bool DB::iconRowCount(const QString& icon, unsigned& count) {
+    return countQuery("SELECT count(*) FROM AppTbl WHERE isUserFile = 0 AND icon = :icon", {{":icon", icon}}, count,
+                      "count icon rows failed:");
+}
+
 // ---- app lists ------------------------------------------------------------------
 
 bool DB::getApps(QSqlQuery& q, DataSet<TaviApp>* result) {

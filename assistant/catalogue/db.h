@@ -84,6 +84,10 @@ public:
     bool restoreMarks(int productId, const AppMarks& marks);
     // The pack that holds the publisher resource productId; empty when none does.
     bool packOfProduct(int productId, QString& packId);
+    // How many rows name this file: a user's file or an icon can serve several
+    // resources, and is deleted only with the last of them.
+    bool userFileRowCount(const QString& path, bool external, unsigned& count);
+    bool iconRowCount(const QString& icon, unsigned& count);
 
     bool getApps(QString sql, DataSet<TaviApp>* result);
     bool searchApps(_AppSearchPara* para, unsigned& count, DataSet<TaviApp>* result);

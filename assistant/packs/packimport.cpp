@@ -635,9 +635,21 @@ void removeUnpackedBook(const DataPaths& paths, const QString& relative) {
 int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
     if (!app)
         return 0;
+    // A file another row still names stays for that row (the same file added
+    // twice, a user-built pack imported twice, an icon two packs share).
+    auto lastUser = [&](bool counted, unsigned rows, const QString& what) {
+        if (!counted)
+            return false; // unsure: keeping a file is better than breaking another resource
+        if (rows > 1)
+            TLOG_DEBUG(what << " kept: " << rows - 1 << " other resources use it");
+        return rows <= 1;
+    };
     if (app->isUserFile) {
-        removeInside(paths, app->isExternal ? paths.externalDir : paths.customPackDir, app->path,
-                     "user file");
+        unsigned rows = 0;
+        const bool counted = db.userFileRowCount(app->path, app->isExternal, rows);
+        if (lastUser(counted, rows, "user file " + app->path))
+            removeInside(paths, app->isExternal ? paths.externalDir : paths.customPackDir, app->path,
+                         "user file");
     } else {
         // The unpacked book first: then the archive's folder can go too once it is empty.
         if (app->proType == "books" || app->proType == "courseware")
@@ -651,7 +663,10 @@ int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
             }
         }
         removeInside(paths, paths.appsDir, app->path, "resource file");
-        removeInside(paths, paths.appIconDir, app->icon, "resource icon");
+        unsigned rows = 0;
+        const bool counted = !app->icon.isEmpty() && db.iconRowCount(app->icon, rows);
+        if (counted && lastUser(counted, rows, "icon " + app->icon))
+            removeInside(paths, paths.appIconDir, app->icon, "resource icon");
     }
     db.removeApp(app->appId, notify);
     return 0;

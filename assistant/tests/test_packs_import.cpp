@@ -368,6 +368,14 @@ TEST_F(PackImport, IconAlreadyPresentIsKeptAndShared) {
     EXPECT_EQ(readFile(inst.paths().packIconDir + "/shared-pack.png"), packIconOfA);
     EXPECT_EQ(inst.appByProduct(4002)->icon, "shared.png");
     EXPECT_TRUE(tempEntries().isEmpty());
+
+    // A's removal leaves the icon B still shows.
+    const QList<TaviPackPtr> packs = inst.packs();
+    for (const TaviPackPtr& pack : packs)
+        if (pack->packId == "pack-a")
+            packs::removePack(inst.db(), inst.paths(), pack.data());
+    EXPECT_FALSE(inst.appByProduct(4001));
+    EXPECT_EQ(readFile(inst.paths().appIconDir + "/shared.png").toLatin1(), iconOfA);
 }
 
 TEST_F(PackImport, AResourceThatBelongsToAnotherPackIsLeftOutAndNamed) {
@@ -429,6 +437,13 @@ TEST_F(PackImport, UserBuiltPackImportedTwiceGivesTwoPacksOverTheSameFiles) {
               QStringList({"my.songs/", "my.songs/rain.mp3", "my.songs/sun.png"}));
     EXPECT_TRUE(inst.log().contains("PACK_USER_BUILD"));
     EXPECT_TRUE(inst.log().contains("file count:2"));
+
+    // Both copies name the same files: removing one leaves the other whole.
+    packs::removePack(inst.db(), inst.paths(), packs[0].data());
+    EXPECT_EQ(readFile(inst.paths().externalDir + "/my.songs/rain.mp3"), "first copy");
+    EXPECT_EQ(inst.apps(packs[1]->packId).size(), 2);
+    packs::removePack(inst.db(), inst.paths(), packs[1].data());
+    EXPECT_TRUE(testsupport::listTree(inst.paths().externalDir).isEmpty());
 }
 
 // ---- removal --------------------------------------------------------------------------

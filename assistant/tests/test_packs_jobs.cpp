@@ -2,6 +2,7 @@
 // custom-pack dialog with its job.
 
 #include "core/worker.h"
+#include "packs/packimport.h"
 #include "support/packsupport.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/packs/custompackadddialog.h"
@@ -199,7 +200,7 @@ protected:
     }
 };
 
-TEST_F(CustomPack, TwoSameNamedFilesFromDifferentFoldersGiveTwoRowsOverTheFirstFile) {
+TEST_F(CustomPack, SameNamedFilesKeepTheirOwnContentAndASharedFileGoesWithItsLastRow) {
     writeFile(inst.work() + "/one/song.mp3", "first");
     writeFile(inst.work() + "/two/song.mp3", "second");
     writeFile(inst.work() + "/two/other.txt", "other");
@@ -221,19 +222,34 @@ TEST_F(CustomPack, TwoSameNamedFilesFromDifferentFoldersGiveTwoRowsOverTheFirstF
     EXPECT_TRUE(packs[0]->icon.isEmpty());
     const QList<TaviAppPtr> apps = inst.apps(packs[0]->packId);
     ASSERT_EQ(apps.size(), 3);
-    int songs = 0;
+    QStringList songPaths;
     for (const TaviAppPtr& app : apps) {
         EXPECT_TRUE(app->isUserFile);
         EXPECT_FALSE(app->isExternal);
-        if (app->name == "song.mp3") {
-            ++songs;
-            EXPECT_EQ(app->path, "My Songs/song.mp3");
-        }
+        if (app->name == "song.mp3")
+            songPaths << app->path;
     }
-    EXPECT_EQ(songs, 2);
-    EXPECT_EQ(readFile(inst.paths().customPackDir + "/My Songs/song.mp3"), "first");
+    songPaths.sort();
+    // Both keep the name the teacher knows; each opens the file that was chosen.
+    EXPECT_EQ(songPaths, QStringList({"My Songs/song (2).mp3", "My Songs/song.mp3"}));
+    const QString dir = inst.paths().customPackDir + "/My Songs/";
+    EXPECT_EQ(readFile(dir + "song.mp3"), "first");
+    EXPECT_EQ(readFile(dir + "song (2).mp3"), "second");
+
+    // The very same file chosen again is shared, and stays until its last row goes.
+    CustomPackAddWorker again("My Songs", {inst.work() + "/one/song.mp3"});
+    again.doWork();
+    QList<TaviAppPtr> shared;
+    for (const TaviAppPtr& app : inst.apps())
+        if (app->path == "My Songs/song.mp3")
+            shared << app;
+    ASSERT_EQ(shared.size(), 2);
     EXPECT_EQ(testsupport::listTree(inst.paths().customPackDir),
-              QStringList({"My Songs/", "My Songs/other.txt", "My Songs/song.mp3"}));
+              QStringList({"My Songs/", "My Songs/other.txt", "My Songs/song (2).mp3", "My Songs/song.mp3"}));
+    packs::removeApp(inst.db(), inst.paths(), shared[0].data(), true);
+    EXPECT_EQ(readFile(dir + "song.mp3"), "first") << "another resource still opens it";
+    packs::removeApp(inst.db(), inst.paths(), shared[1].data(), true);
+    EXPECT_FALSE(QFileInfo::exists(dir + "song.mp3"));
 }
 
 TEST_F(CustomPack, NoFilesGiveAnEmptyPackAndAnEmptyNameIsRefused) {
