@@ -23,8 +23,12 @@ QString ordering(int orderBy, int desc, const char* zero, const char* one) {
     return s + (desc ? " desc" : " asc");
 }
 
+// What the user typed is matched as typed: "%" and "_" are no wildcards of
+// theirs (a search for "100%" would otherwise list everything).
 QString likeValue(const QString& text) {
-    return "%" + text + "%";
+    QString escaped = text;
+    escaped.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
+    return "%" + escaped + "%";
 }
 } // namespace
 
@@ -42,7 +46,7 @@ PagedQuery buildAppSearch(const _AppSearchPara& para) {
         q.binds.append({":packId", para.packId});
     }
     if (!para.name.isEmpty()) {
-        conditions << " name like :name";
+        conditions << " name like :name escape '\\'";
         q.binds.append({":name", likeValue(para.name)});
     }
     if (!conditions.isEmpty()) {
@@ -60,8 +64,8 @@ PagedQuery buildPackSearch(const _PackSearchPara& para) {
     q.countSql = "select count(*) from PackTbl";
     q.selectSql = "select * from PackTbl";
     if (!para.name.isEmpty()) {
-        q.countSql += " where name like :name";
-        q.selectSql += " where name like :name";
+        q.countSql += " where name like :name escape '\\'";
+        q.selectSql += " where name like :name escape '\\'";
         q.binds.append({":name", likeValue(para.name)});
     }
     q.selectSql += ordering(para.orderBy, para.desc, " order by name", " order by installDate");
@@ -78,8 +82,8 @@ PagedQuery buildDailySceneSearch(const _DailySceneSearchPara& para) {
     q.countSql = "select count(*) from DailySceneTbl";
     q.selectSql = "select * from DailySceneTbl";
     if (!para.name.isEmpty()) {
-        q.countSql += " where name like :name";
-        q.selectSql += " where name like :name";
+        q.countSql += " where name like :name escape '\\'";
+        q.selectSql += " where name like :name escape '\\'";
         q.binds.append({":name", likeValue(para.name)});
     }
     q.selectSql += pagingClause(para.limit, para.offset);

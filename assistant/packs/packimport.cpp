@@ -521,6 +521,7 @@ int importArchive(DB& db, const DataPaths& paths, const QString& archivePath, Im
     if (root.isEmpty()) {
         // Nothing of a pack in the archive.
         TLOG_DEBUG("pack.ini does not exists");
+        TLOG_ERROR("no pack.ini or pack.db anywhere in " << archivePath << ": not a pack");
         result = ImportNoDbFile;
     } else if (!verifyChecksums(root, links, run)) {
         result = ImportDamaged;

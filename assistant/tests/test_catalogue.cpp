@@ -64,8 +64,8 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     byName.orderBy = 1;
     byName.limit = 10;
     q = buildAppSearch(byName);
-    EXPECT_EQ(q.countSql, "select count(*) from AppTbl where name like :name");
-    EXPECT_EQ(q.selectSql, "select * from AppTbl where name like :name order by name asc limit 10");
+    EXPECT_EQ(q.countSql, "select count(*) from AppTbl where name like :name escape '\\'");
+    EXPECT_EQ(q.selectSql, "select * from AppTbl where name like :name escape '\\' order by name asc limit 10");
     ASSERT_EQ(q.binds.size(), 1);
     EXPECT_EQ(q.binds[0].second.toString(), "%ab%");
 
@@ -77,8 +77,8 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     three.desc = 1;
     q = buildAppSearch(three);
     EXPECT_EQ(q.selectSql,
-              "select * from AppTbl where proType=:proType and packId=:packId and name like :name order by "
-              "accessDate desc");
+              "select * from AppTbl where proType=:proType and packId=:packId and name like :name escape '\\' "
+              "order by accessDate desc");
 
     _PackSearchPara packs;
     packs.orderBy = 1;
@@ -120,6 +120,23 @@ TEST_F(CatalogueTest, SearchCountsAllMatchesAndPagesInOrder) {
     ASSERT_TRUE(db->searchApps(&byPack, count, &page));
     EXPECT_EQ(count, 5u);
     EXPECT_EQ(page.first()->name, "book04");
+
+    // What the user types is matched as typed, wildcards and all.
+    addPublisherApp("100% fun", 200, "p2");
+    addPublisherApp("a_b song", 201, "p2");
+    addPublisherApp("back\\slash", 202, "p2");
+    for (const auto& [typed, expected] : std::vector<std::pair<QString, QStringList>>{
+             {"%", {"100% fun"}}, {"_", {"a_b song"}}, {"0%", {"100% fun"}}, {"\\", {"back\\slash"}}}) {
+        _AppSearchPara literal;
+        literal.name = typed;
+        literal.orderBy = 1;
+        ASSERT_TRUE(db->searchApps(&literal, count, &page));
+        QStringList names;
+        for (const TaviAppPtr& app : page)
+            names << app->name;
+        EXPECT_EQ(names, expected) << typed.toStdString();
+        EXPECT_EQ(count, unsigned(expected.size()));
+    }
 
     // The list is emptied by every query, also when nothing matches.
     byPack.packId = "none";
