@@ -84,11 +84,13 @@ protected:
 
 // The texts of the QR codes zbarimg finds in a picture, one per code. The
 // picture is enlarged onto a white margin, as a phone camera would see it.
+// The code is read as a phone would: on the dark dialog around it, so the
+// light margin a reader needs must be the widget's own.
 inline QStringList decodeQr(const QImage& image, const QString& name) {
-    QImage big(image.width() * 3 + 80, image.height() * 3 + 80, QImage::Format_RGB32);
-    big.fill(Qt::white);
+    QImage big(image.width() + 80, image.height() + 80, QImage::Format_RGB32);
+    big.fill(QColor(20, 60, 50));
     QPainter p(&big);
-    p.drawImage(QRect(40, 40, image.width() * 3, image.height() * 3), image);
+    p.drawImage(QRect(40, 40, image.width(), image.height()), image);
     p.end();
     const QString path = testsupport::screenshotDir() + "/" + name;
     EXPECT_TRUE(big.save(path));

@@ -24,15 +24,18 @@ void QRWidget::paintEvent(QPaintEvent*) {
     painter.setBrush(QColor("white"));
     painter.drawRect(rect());
 
+    // Readers find the symbol by the light margin around it (four modules):
+    // on the dialog's dark background a code drawn edge to edge cannot be read.
+    constexpr int kQuietModules = 4;
     const int width = qr->width;
-    const int n = width > 0 ? width : 1;
+    const int n = (width > 0 ? width : 1) + 2 * kQuietModules;
     const double side = qMin(this->width(), height());
     const double s = side / n;
     painter.setBrush(QColor("black"));
     for (int y = 0; y < width; ++y) {
         for (int x = 0; x < width; ++x) {
             if (qr->data[y * width + x] & 1)
-                painter.drawRect(QRectF(x * s, y * s, s, s));
+                painter.drawRect(QRectF((x + kQuietModules) * s, (y + kQuietModules) * s, s, s));
         }
     }
     QRcode_free(qr);

@@ -401,7 +401,11 @@ TEST_F(ProfilePage, TheQrWidgetPaintsItsTextOrRed) {
     EXPECT_EQ(widget.qrData(), "Hello QR");
     EXPECT_EQ(decodeQr(widget.grab().toImage(), "qr-hello.png"), QStringList({"Hello QR"}));
     const QImage fine = widget.grab().toImage();
-    EXPECT_EQ(fine.pixelColor(0, 0), QColor("black")) << "no quiet zone: the finder starts at the corner";
+    // Four light modules around the symbol: "Hello QR" is 21 modules, so 29 across.
+    const int module = 180 / 29;
+    EXPECT_DOUBLE_EQ(testsupport::colourShare(fine, QRect(0, 0, 180, 4 * module), QColor("white"), 0), 1.0);
+    EXPECT_DOUBLE_EQ(testsupport::colourShare(fine, QRect(0, 0, 4 * module, 180), QColor("white"), 0), 1.0);
+    EXPECT_EQ(fine.pixelColor(4 * module + 2, 4 * module + 2), QColor("black")) << "the finder starts after it";
 
     // Longer than the largest symbol holds at level L.
     widget.setQRData(QString(3000, QChar('x')));
