@@ -8,6 +8,7 @@
 #include "online/netclient.h"
 #include "online/offlinedb.h"
 #include "platform/log.h"
+#include "platform/shellopen.h"
 
 #include <QAtomicInt>
 #include <QDebug>
@@ -29,6 +30,9 @@ Core::Core()
     connect(resPackPlayer, &QThread::finished, this, &Core::playerFinished);
     connect(mediaPlayer, &QThread::finished, this, &Core::playerFinished);
     connect(dailyScenePlayer, &QThread::finished, this, &Core::playerFinished);
+    connect(mediaPlayer, &MediaPlayer::failed, this, &Core::launchFailed);
+    connect(dailyScenePlayer, &DailyScenePlayer::failed, this,
+            [this](const QString& reason) { emit launchFailed(m_sceneName, reason); });
 }
 
 Core* Core::instance() {
@@ -55,6 +59,14 @@ int Core::openApp(_TaviApp* app) {
         return 2;
     if (app->isUserFile) {
         const QString full = (app->isExternal ? paths->externalDir : paths->customPackDir) + "/" + app->path;
+        // The desktop's opener starts detached and says nothing when no program
+        // takes the file: ask first, so the teacher hears why nothing opens.
+        QString reason;
+        if (defaultApplicationFor(full, &reason).isEmpty()) {
+            TLOG_ERROR("no program opens " << full << ": " << reason);
+            emit launchFailed(app->name, reason);
+            return -1;
+        }
         QDesktopServices::openUrl(QUrl::fromLocalFile(full));
         return -1;
     }
@@ -101,6 +113,7 @@ int Core::playDailyScene(_DailyScene* scene) {
             path = playing;
         }
     }
+    m_sceneName = scene->name;
     dailyScenePlayer->setParams(path);
     dailyScenePlayer->start();
     return 0;

@@ -85,9 +85,12 @@ signals:
     void userLoaded();
     // A launcher's program (a book, a player) has ended.
     void playerFinished();
+    // Nothing on this computer could open the resource or scene called name.
+    void launchFailed(QString name, QString reason);
 
 private:
     Core();
+    QString m_sceneName; // the scene the daily-scene player was last given
     Core(const Core&) = delete;
     Core& operator=(const Core&) = delete;
 };

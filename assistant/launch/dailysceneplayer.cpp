@@ -6,6 +6,10 @@ DailyScenePlayer::DailyScenePlayer(QObject* parent) : QThread(parent) {}
 
 void DailyScenePlayer::setParams(const QString& path) { m_path = path; }
 
-void DailyScenePlayer::run() { openPlaylist(m_path); }
+void DailyScenePlayer::run() {
+    QString reason;
+    if (openPlaylist(m_path, &reason) == LaunchFailed)
+        emit failed(reason);
+}
 
-void openPlaylist(QString path) { shellLaunch(path); }
+LaunchResult openPlaylist(QString path, QString* reason) { return shellLaunch(path, reason); }

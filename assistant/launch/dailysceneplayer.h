@@ -2,6 +2,8 @@
 // Plays a daily scene's playlist in the desktop's player and waits for it, on
 // a thread of its own.
 
+#include "shelllaunch.h"
+
 #include <QString>
 #include <QThread>
 
@@ -13,6 +15,10 @@ public:
     void setParams(const QString& path);
     QString path() const { return m_path; }
 
+signals:
+    // Nothing could play the playlist.
+    void failed(QString reason);
+
 protected:
     void run() override;
 
@@ -20,5 +26,6 @@ private:
     QString m_path;
 };
 
-// Opens the playlist file with the desktop's player and waits for it.
-void openPlaylist(QString path);
+// Opens the playlist file with the desktop's player and waits for it;
+// `reason` (optional) says why when that failed.
+LaunchResult openPlaylist(QString path, QString* reason = nullptr);

@@ -16,9 +16,13 @@ void MediaPlayer::setParams(const QString& path, int productId, const QString& n
     m_name = name;
 }
 
-void MediaPlayer::run() { openMediaFile(m_path, m_productId, m_name); }
+void MediaPlayer::run() {
+    QString reason;
+    if (openMediaFile(m_path, m_productId, m_name, &reason) == LaunchFailed)
+        emit failed(m_name.isEmpty() ? QFileInfo(m_path).fileName() : m_name, reason);
+}
 
-void openMediaFile(QString path, int productId, QString name) {
+LaunchResult openMediaFile(QString path, int productId, QString name, QString* reason) {
     TLOG_DEBUG("openMediaFile productId:" << productId);
     // A display name that is no plain file name would move the file elsewhere.
     const bool plainName = !name.isEmpty() && !name.contains('/') && name != "." && name != "..";
@@ -27,13 +31,14 @@ void openMediaFile(QString path, int productId, QString name) {
     if (displayPath != path && !QFileInfo::exists(displayPath) && !QFileInfo(displayPath).isSymLink())
         renamed = QFile::rename(path, displayPath);
 
-    const LaunchResult result = shellLaunch(displayPath);
+    const LaunchResult result = shellLaunch(displayPath, reason);
     if (result == LaunchNoProcess)
-        return; // the file keeps its display name: the running player opens it by that name
+        return result; // the file keeps its display name: the running player opens it by that name
     if (result == LaunchWaited)
         TLOG_DEBUG("openMediaFile done");
     // Nothing was started after a failure, so nothing holds the file: it gets
     // its stored name back, or the catalogue would lose it.
     if (renamed)
         QFile::rename(displayPath, path);
+    return result;
 }

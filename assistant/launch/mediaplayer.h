@@ -4,6 +4,8 @@
 // without an extension; while the player runs the file carries its display
 // name, so the player shows (and recognises) it.
 
+#include "shelllaunch.h"
+
 #include <QString>
 #include <QThread>
 
@@ -17,6 +19,10 @@ public:
     int productId() const { return m_productId; }
     QString name() const { return m_name; }
 
+signals:
+    // Nothing could play the file (no player for its type, or it would not start).
+    void failed(QString name, QString reason);
+
 protected:
     void run() override;
 
@@ -28,7 +34,8 @@ private:
 
 // Renames the file at `path` to `name` in its folder (unless a file of that
 // name is there), opens it with the desktop's player, waits, and renames it back.
-void openMediaFile(QString path, int productId, QString name);
+// Returns the launch's outcome; `reason` (optional) says why it failed.
+LaunchResult openMediaFile(QString path, int productId, QString name, QString* reason = nullptr);
 
 // A player that ends this quickly has handed the file to an instance that was
 // running already: there is nothing to wait for, and the file keeps its

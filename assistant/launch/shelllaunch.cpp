@@ -18,7 +18,7 @@ void started(long long pid, void*) {
 
 void setPlayerStartedHook(void (*hook)(long long pid)) { g_startedHook.storeRelease(hook); }
 
-LaunchResult shellLaunch(const QString& file) {
+LaunchResult shellLaunch(const QString& file, QString* reason) {
     const ShellLaunch r = openWithDefaultAndWait(file, started);
     switch (r.outcome) {
     case ShellLaunch::Waited:
@@ -34,5 +34,7 @@ LaunchResult shellLaunch(const QString& file) {
         break;
     }
     TLOG_ERROR("ShellExecuteExW failed, LastError:" << r.reason << " sei.hInstApp " << r.contentType);
+    if (reason)
+        *reason = r.reason;
     return LaunchFailed;
 }

@@ -8,7 +8,8 @@ enum LaunchResult { LaunchWaited, LaunchNoProcess, LaunchFailed };
 
 // Opens `file` and waits for the player; a player that ends within
 // kHandOverMs handed the file to a running instance and counts as no process.
-LaunchResult shellLaunch(const QString& file);
+// `reason` (optional) says why when the launch failed.
+LaunchResult shellLaunch(const QString& file, QString* reason = nullptr);
 
 // Tests learn when a player was started (its pid), before the wait.
 void setPlayerStartedHook(void (*hook)(long long pid));

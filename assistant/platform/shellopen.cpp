@@ -30,6 +30,28 @@ QString fromUtf8(const char* text) {
 
 } // namespace
 
+QString defaultApplicationFor(const QString& file, QString* reason) {
+    const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
+    GObjectRef<GFile> gfile{g_file_new_for_path(path.constData())};
+    GError* error = nullptr;
+    GObjectRef<GFileInfo> info{
+        g_file_query_info(gfile.p, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, &error)};
+    if (!info.p) {
+        if (reason)
+            *reason = QString("can not read %1: %2").arg(file, fromUtf8(error ? error->message : nullptr));
+        g_clear_error(&error);
+        return QString();
+    }
+    const QString type = fromUtf8(g_file_info_get_content_type(info.p));
+    GObjectRef<GAppInfo> app{g_app_info_get_default_for_type(type.toUtf8().constData(), FALSE)};
+    if (!app.p) {
+        if (reason)
+            *reason = QString("no application for %1 (%2)").arg(type, file);
+        return QString();
+    }
+    return fromUtf8(g_app_info_get_id(app.p));
+}
+
 ShellLaunch openWithDefaultAndWait(const QString& file, void (*started)(long long, void*), void* data) {
     ShellLaunch r;
     const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();

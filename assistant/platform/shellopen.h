@@ -23,5 +23,9 @@ struct ShellLaunch {
 // Starts the default application with the file and, when it runs as a process
 // of ours, waits until it ends. `started` (optional) is called with the pid as
 // soon as the process exists, before the wait.
+// The desktop entry that opens `file` by default (empty when none does, with
+// `reason` saying why): what a start would use, without starting anything.
+QString defaultApplicationFor(const QString& file, QString* reason = nullptr);
+
 ShellLaunch openWithDefaultAndWait(const QString& file, void (*started)(long long pid, void* data) = nullptr,
                                    void* data = nullptr);

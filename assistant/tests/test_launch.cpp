@@ -6,11 +6,13 @@
 #include "launch/enginepath.h"
 #include "launch/respackplayer.h"
 #include "platform/log.h"
+#include "support/testplayer.h"
 #include "support/testsupport.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -150,19 +152,37 @@ TEST_F(LaunchTest, CoreOpensOneThingAtATime) {
     EXPECT_FALSE(core->isPlaying());
 
     // User files go to the desktop's handler, from the folder their flag names.
+    testsupport::TestPlayer::instance();
+    ASSERT_TRUE(testsupport::writeFile(paths.externalDir + "/trip/song 1.mp3", "ID3"));
+    ASSERT_TRUE(testsupport::writeFile(paths.customPackDir + "/trip/song 1.mp3", "ID3"));
+    ASSERT_TRUE(testsupport::writeFile(paths.customPackDir + "/trip/notes.txt", "words"));
     UrlCatcher opened;
+    QSignalSpy failed(core, &Core::launchFailed);
     QDesktopServices::setUrlHandler("file", &opened, "open");
     _TaviApp mine;
     mine.isUserFile = true;
     mine.isExternal = true;
-    mine.path = "trip/photo 1.jpg";
+    mine.name = "song 1.mp3";
+    mine.path = "trip/song 1.mp3";
     EXPECT_EQ(core->openApp(&mine), -1);
     mine.isExternal = false;
     EXPECT_EQ(core->openApp(&mine), -1);
+    // A file no program opens, and one that is gone, are not handed on: the
+    // teacher is told instead.
+    mine.name = "notes.txt";
+    mine.path = "trip/notes.txt";
+    EXPECT_EQ(core->openApp(&mine), -1);
+    mine.name = "gone.mp3";
+    mine.path = "trip/gone.mp3";
+    EXPECT_EQ(core->openApp(&mine), -1);
     QDesktopServices::unsetUrlHandler("file");
     ASSERT_EQ(opened.urls.size(), 2);
-    EXPECT_EQ(opened.urls[0].toLocalFile(), paths.externalDir + "/trip/photo 1.jpg");
-    EXPECT_EQ(opened.urls[1].toLocalFile(), paths.customPackDir + "/trip/photo 1.jpg");
+    EXPECT_EQ(opened.urls[0].toLocalFile(), paths.externalDir + "/trip/song 1.mp3");
+    EXPECT_EQ(opened.urls[1].toLocalFile(), paths.customPackDir + "/trip/song 1.mp3");
+    ASSERT_EQ(failed.count(), 2);
+    EXPECT_EQ(failed[0][0].toString(), "notes.txt");
+    EXPECT_TRUE(failed[0][1].toString().contains("no application for text/plain")) << failed[0][1].toString().toStdString();
+    EXPECT_EQ(failed[1][0].toString(), "gone.mp3");
     EXPECT_EQ(engineCalls().size(), 1);
     core->paths = savedPaths;
 }

@@ -446,6 +446,16 @@
         <source>Image Files(*.jpg *.png)</source>
         <translation>图片文件(*.jpg *.png)</translation>
     </message>
+    <message>
+        <source>open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>No program on this computer can open &quot;%1&quot;.
+Install a media player (for example VLC) or a program for this kind of file, then try again.</source>
+        <translation>这台电脑上没有能打开“%1”的程序。
+请安装一个播放器（例如 VLC）或能打开这类文件的程序，然后再试一次。</translation>
+    </message>
 </context>
 <context>
     <name>MediaPickerDialog</name>

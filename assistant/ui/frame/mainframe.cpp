@@ -123,6 +123,7 @@ MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
     // A book or a player covered the screen; when it ends, the window the user
     // worked in (a list dialog, or this one) comes back in front.
     connect(Core::instance(), &Core::playerFinished, this, [this]() { raiseWorkingWindow(this); });
+    connect(Core::instance(), &Core::launchFailed, this, &MainFrame::onLaunchFailed);
     connect(m_titleLabel, &TitleLabel::clicked, this, &MainFrame::onTitleClicked);
     connect(m_avatarBtn, &QToolButton::clicked, this, &MainFrame::changeAvatar);
     connect(m_searchBtn, &QToolButton::clicked, this, &MainFrame::search);
@@ -238,6 +239,18 @@ void MainFrame::changeAvatar() {
 void MainFrame::onTitleClicked() {
     m_pageStack->setCurrentWidget(m_contentPage);
     m_contentPage->showMgmtForm();
+}
+
+void MainFrame::onLaunchFailed(const QString& name, const QString& reason) {
+    TLOG_DEBUG("launch failed: " << name << " " << reason);
+    // Over whatever list the click came from, not behind it.
+    QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    QMessageBox box(QMessageBox::Warning, tr("open"),
+                    tr("No program on this computer can open \"%1\".\nInstall a media player (for example VLC) "
+                       "or a program for this kind of file, then try again.")
+                        .arg(name),
+                    QMessageBox::Ok, over);
+    execAbove(box, over);
 }
 
 void MainFrame::search() {

@@ -48,6 +48,8 @@ public slots:
     void refreshAvatar();
     // Imports pack files (opened from the file manager) on the pack tab.
     void importPackFiles(const QStringList& files);
+    // No program could open a resource or a scene: the teacher hears why.
+    void onLaunchFailed(const QString& name, const QString& reason);
     // Esc and other rejections go through the exit question like every close.
     void reject() override;
 

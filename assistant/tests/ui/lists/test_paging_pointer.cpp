@@ -155,4 +155,47 @@ TEST_F(PagingByPointer, ASongInTheSearchResultsStartsTheDesktopsPlayer) {
     EXPECT_TRUE(Core::instance()->mediaPlayer->wait(10000));
 }
 
+TEST_F(PagingByPointer, AResourceNothingCanPlaySaysSoOverTheList) {
+    testsupport::TestPlayer::instance().clear();
+    _TaviApp clip;
+    clip.productId = 9002;
+    clip.name = "Rain Story";
+    clip.proType = "video";
+    clip.path = "video/x9002";
+    // A type no program here opens.
+    clip.fileName = "Rain Story.txt";
+    clip.packId = "songs";
+    ASSERT_TRUE(db->addApp(&clip));
+    ASSERT_TRUE(testsupport::writeFile(paths->appsDir + "/video/x9002", "just words"));
+
+    bool handled = false;
+    QString said;
+    onNextModal<AppListDialog>([&](AppListDialog* dialog) {
+        settle();
+        QListView* grid = listView(dialog);
+        const QRect item = grid->visualRect(grid->model()->index(0, 0));
+        const QPoint icon = grid->viewport()->mapToGlobal(item.topLeft() + kOnIcon);
+        // The box runs its own loop: it is answered from there, with the pointer.
+        bool boxDone = false;
+        onNextModal<QMessageBox>([&](QMessageBox* box) {
+            said = box->text();
+            settle();
+            pointAndClick(box->button(QMessageBox::Ok));
+            EXPECT_TRUE(waitFor([&] { return !box->isVisible(); }, 5000)) << "the box did not take the pointer's click";
+            boxDone = true;
+        }, 10000);
+        EXPECT_TRUE(x.click(icon.x(), icon.y()));
+        EXPECT_TRUE(waitFor([&] { return boxDone; }, 15000)) << "no word on why nothing played";
+        EXPECT_TRUE(waitFor([&] { return QApplication::activeModalWidget() == dialog; }, 5000));
+        dialog->reject();
+        handled = true;
+    });
+    frame->searchEdit()->setText("Rain Story");
+    pointAndClick(frame->searchButton());
+    ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
+    EXPECT_TRUE(said.contains("\"Rain Story.txt\"")) << said.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(paths->appsDir + "/video/x9002")) << "the file keeps its stored name";
+    EXPECT_TRUE(root.readLog().contains("ShellExecuteExW failed, LastError:no application for text/plain"));
+}
+
 } // namespace
