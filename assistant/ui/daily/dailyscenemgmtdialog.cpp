@@ -58,6 +58,9 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent) 
     nameRow->addWidget(new QLabel(tr("name:"), this));
     m_nameEdit = new QLineEdit(this);
     m_nameEdit->setObjectName("nameEdit");
+    // The name is a folder and a playlist file name: kept well inside what a
+    // file name may hold, also in Chinese (three bytes a character).
+    m_nameEdit->setMaxLength(kMaxSceneName);
     nameRow->addWidget(m_nameEdit);
 
     auto* toolBar = new QToolBar(this);
@@ -176,7 +179,8 @@ bool DailySceneMgmtDialog::save() {
     const QString title = m_scene ? tr("edit scene") : tr("add scene");
     Core* core = Core::instance();
     DB* db = core->db;
-    const QString name = m_nameEdit->text();
+    // " Lunch " and "Lunch" would look the same in the grid.
+    const QString name = m_nameEdit->text().trimmed();
     if (name.isEmpty()) {
         QMessageBox::critical(this, title, tr("scene name is null!"));
         return false;
@@ -202,8 +206,12 @@ bool DailySceneMgmtDialog::save() {
     TLOG_DEBUG("targetDir:" << targetDir);
     const QString playlistName = QString("%1/%1.pls").arg(name);
     QString error;
+    const bool folderWasThere = QFileInfo(targetDir).isDir();
     if (!QDir().mkpath(targetDir) || !playlist::write(dailyDir + "/" + playlistName, files(), &error)) {
         TLOG_ERROR("write playlist failed: " << dailyDir + "/" + playlistName << " " << error);
+        // Nothing saved means nothing left behind either.
+        if (!folderWasThere)
+            QDir().rmdir(targetDir);
         QMessageBox::critical(this, title, tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
         return false;
     }

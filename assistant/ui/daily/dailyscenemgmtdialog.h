@@ -17,6 +17,7 @@ class QToolButton;
 class DailySceneMgmtDialog : public QDialog {
     Q_OBJECT
 public:
+    static constexpr int kMaxSceneName = 40;
     // scene: the scene to edit (kept by the caller while the dialog runs), or null to add one.
     explicit DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent = nullptr);
 

@@ -218,6 +218,8 @@ void DownloadUpdateDialog::onTaskFinished(int ret) {
     if (ret == Saved) {
         accept();
     } else if (ret == NetworkError) {
+        // A full bar behind the failure would say the opposite.
+        m_bar->setValue(0);
         QMessageBox::critical(this, tr("update"), tr("download file failed!"));
         QDialog::reject();
     } else {

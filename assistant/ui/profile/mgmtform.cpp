@@ -390,6 +390,7 @@ void MgmtForm::onUpdateBtnClicked() {
         TLOG_DEBUG("updateFilePath:" << filePath);
         return;
     }
+    TLOG_INFO("installer handed to the desktop: " << filePath);
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(filePath))) {
         TLOG_ERROR("install failed");
         QMessageBox::critical(this, tr("update"), tr("create install process failed!"));

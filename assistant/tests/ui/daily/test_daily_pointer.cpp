@@ -195,7 +195,10 @@ TEST_F(DailyByPointer, AFileFromDiskAnEmptyListAChineseNameAndADuplicate) {
     done = false;
     inNextSceneDialog(
         [&](DailySceneMgmtDialog* dialog) {
-            dialog->findChild<QLineEdit*>("nameEdit")->setText("Quiet");
+            auto* name = dialog->findChild<QLineEdit*>("nameEdit");
+            // Blanks around a name are no part of it; a name fits a file name.
+            EXPECT_EQ(name->maxLength(), DailySceneMgmtDialog::kMaxSceneName);
+            name->setText("  Quiet ");
             clickAt(x, dialog->findChild<QPushButton*>("saveBtn"));
         },
         &done);
@@ -209,7 +212,7 @@ TEST_F(DailyByPointer, AFileFromDiskAnEmptyListAChineseNameAndADuplicate) {
     auto box = answerNextBox(QMessageBox::Ok);
     inNextSceneDialog(
         [&](DailySceneMgmtDialog* dialog) {
-            dialog->findChild<QLineEdit*>("nameEdit")->setText("Morning");
+            dialog->findChild<QLineEdit*>("nameEdit")->setText(" Morning");
             dialog->addFiles({song});
             clickAt(x, dialog->findChild<QPushButton*>("saveBtn"));
             EXPECT_TRUE(waitFor([&] { return box->seen; }, 5000));
