@@ -7,6 +7,7 @@
 #include "platform/log.h"
 #include "ui/daily/mediapickerdialog.h"
 #include "ui/dialogs/topdialog.h"
+#include "ui/dialogs/pickerfolder.h"
 
 #include <QBoxLayout>
 #include <QDir>
@@ -137,10 +138,12 @@ void DailySceneMgmtDialog::onListItemChanged(QListWidgetItem* current, QListWidg
 
 void DailySceneMgmtDialog::onAddBtnClicked() {
     const QString path = QFileDialog::getOpenFileName(
-        this, tr("Select media file"), ".",
+        this, tr("Select media file"), pickerStartFolder(),
         tr("Media Files(*.avi *.mp3 *.mp4 *.mkv *.wmv *.ogg *.flac *.wav *.m4a *.webm *.mov)"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
+        rememberPickerFolder({path});
         m_list->addItem(makeItem(path));
+    }
 }
 
 void DailySceneMgmtDialog::onLibraryBtnClicked() {

@@ -9,6 +9,7 @@
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
 #include "ui/packs/packform.h"
+#include "ui/dialogs/pickerfolder.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -211,12 +212,13 @@ void MainFrame::reject() {
 }
 
 void MainFrame::changeAvatar() {
-    QFileDialog dialog(this, tr("Open Image"), ".", tr("Image Files(*.jpg *.png)"));
+    QFileDialog dialog(this, tr("Open Image"), pickerStartFolder(), tr("Image Files(*.jpg *.png)"));
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return;
+    rememberPickerFolder(files);
     const QString chosen = files.first();
     // The old avatar is replaced only by a picture that can be read and was
     // copied whole; a failed copy keeps the avatar the user had.

@@ -3,6 +3,7 @@
 #include "core/worker.h"
 #include "packs/fileutil.h"
 #include "ui/dialogs/processingdialog.h"
+#include "ui/dialogs/pickerfolder.h"
 
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -62,10 +63,12 @@ void CustomPackAddDialog::addFiles(const QStringList& paths) {
 }
 
 void CustomPackAddDialog::onAddFileBtnClicked() {
-    QFileDialog dialog(this, tr("Select file"), ".");
+    QFileDialog dialog(this, tr("Select file"), pickerStartFolder());
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
+        rememberPickerFolder(dialog.selectedFiles());
         addFiles(dialog.selectedFiles());
+    }
 }
 
 void CustomPackAddDialog::onSaveBtnClicked() {

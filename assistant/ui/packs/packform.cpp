@@ -6,6 +6,7 @@
 #include "ui/packs/custompackadddialog.h"
 #include "ui/packs/packlistwidget.h"
 #include "ui/packs/storedialog.h"
+#include "ui/dialogs/pickerfolder.h"
 
 #include <QBoxLayout>
 #include <QFileDialog>
@@ -71,11 +72,12 @@ void PackForm::onMakePackClicked() {
 void PackForm::onImportPackClicked() {
     QStringList files;
     {
-        QFileDialog dialog(this, tr("Select tavi pack"), ".", tr("Pack Files(*.tvp)"));
+        QFileDialog dialog(this, tr("Select tavi pack"), pickerStartFolder(), tr("Pack Files(*.tvp)"));
         dialog.setFileMode(QFileDialog::ExistingFiles);
         if (dialog.exec() != QDialog::Accepted)
             return;
         files = dialog.selectedFiles();
+        rememberPickerFolder(files);
     }
     importFiles(files);
 }

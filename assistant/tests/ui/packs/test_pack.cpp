@@ -343,7 +343,7 @@ TEST_F(PackViewTest, ChoosingThreePackFilesImportsThemOneAfterAnother) {
     EXPECT_EQ(seen->title, "Select tavi pack");
     EXPECT_EQ(seen->filters, QStringList{"Pack Files(*.tvp)"});
     EXPECT_EQ(seen->mode, QFileDialog::ExistingFiles);
-    EXPECT_EQ(seen->directory, QDir::current().absolutePath());
+    EXPECT_NE(seen->directory, QDir::current().absolutePath()) << "the client's own folder is no place for packs";
 
     // Each file had a processing dialog of its own, one at a time, in the order chosen.
     EXPECT_EQ(watch.shown, 3);
@@ -356,6 +356,12 @@ TEST_F(PackViewTest, ChoosingThreePackFilesImportsThemOneAfterAnother) {
     // Their own icons, copied in by the import.
     for (int row = 0; row < 3; ++row)
         EXPECT_FALSE(decoration(view, row).isNull());
+
+    // The next choice starts where the packs were.
+    auto again = chooseFiles(work, {});
+    button(&form, "importPackBtn")->click();
+    ASSERT_TRUE(again->seen);
+    EXPECT_EQ(again->directory, QDir(work).absolutePath());
 }
 
 TEST_F(PackViewTest, AFailedImportIsReportedAndTheNextFileStillComes) {
