@@ -24,7 +24,10 @@ CourseForm::CourseForm(QWidget* parent) : QWidget(parent) {
     m_switchBtn->setPalette(pal);
     m_switchBtn->setText(tr("switch to all"));
     m_switchBtn->setCursor(Qt::PointingHandCursor);
-    m_switchBtn->setStyleSheet("QToolButton{background-color: transparent;}");
+    // Checked or pressed, a tool button draws its own sunken panel (black on
+    // this style) unless the style sheet says otherwise for those states too.
+    m_switchBtn->setStyleSheet("QToolButton{background-color: transparent;}"
+                               "QToolButton:checked, QToolButton:pressed{background-color: transparent; border: none;}");
     connect(m_switchBtn, &QToolButton::toggled, this, &CourseForm::onSwitch);
 
     m_stack = new QStackedWidget(this);

@@ -94,6 +94,13 @@ TEST_F(CourseByPointer, TodayOnASundayAndTheTwoWeeksWithTheirRememberedDays) {
     EXPECT_EQ(form->switchButton()->text(), "switch to today");
     AllCourseListWidget* all = form->all()->list();
     settle();
+    {
+        // Checked, the switch still shows the sky behind its text, not a dark panel.
+        QToolButton* sw = form->switchButton();
+        const QRect onScreen(sw->mapToGlobal(QPoint(0, 0)), sw->size());
+        const QImage shot = x.screenshot();
+        EXPECT_LT(testsupport::colourShare(shot, onScreen, Qt::black, 60), 0.05);
+    }
     EXPECT_EQ(all->dayList()->day(), 1) << "this week starts on Monday";
 
     clickAt(x, form->all()->findChild<QToolButton*>("nextWeekBtn"));
