@@ -671,6 +671,14 @@ Install a media player (for example VLC) or a program for this kind of file, the
         <translation>这些资源已属于另一个资源包，未导入：
 %1</translation>
     </message>
+    <message>
+        <source>%1: not found</source>
+        <translation>%1：找不到文件</translation>
+    </message>
+    <message>
+        <source>The pack file &quot;%1&quot; was not found.</source>
+        <translation>找不到资源包文件“%1”。</translation>
+    </message>
 </context>
 <context>
     <name>PackImportWorker</name>

@@ -1,15 +1,17 @@
 #include "packform.h"
 
 #include "core/worker.h"
+#include "platform/log.h"
+#include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/packs/custompackadddialog.h"
 #include "ui/packs/packlistwidget.h"
 #include "ui/packs/storedialog.h"
-#include "ui/dialogs/pickerfolder.h"
 
 #include <QBoxLayout>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QToolButton>
 
@@ -95,6 +97,16 @@ void PackForm::importFiles(const QStringList& files) {
     for (const QString& path : files) {
         if (path.isEmpty())
             continue;
+        // A name from the command line may point nowhere: say so in words,
+        // not with the unpacker's "unknown error!".
+        if (!QFileInfo(path).isFile()) {
+            TLOG_ERROR("pack file not found: " << path);
+            anyTrouble = true;
+            lines << tr("%1: not found").arg(QFileInfo(path).fileName());
+            if (count == 1)
+                QMessageBox::warning(this, tr("import"), tr("The pack file \"%1\" was not found.").arg(path));
+            continue;
+        }
         auto* job = new PackImportWorker(path);
         WorkerPtr worker(job);
         {

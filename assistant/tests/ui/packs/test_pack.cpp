@@ -382,6 +382,23 @@ TEST_F(PackViewTest, AFailedImportIsReportedAndTheNextFileStillComes) {
     EXPECT_EQ(cataloguePacks(), (QStringList{"birds", "cats"}));
 }
 
+TEST_F(PackViewTest, APackFileThatIsNotThereIsSaidByName) {
+    const QString work = root.path("work");
+    buildArchive("1-birds.tvp", "birds", "Birds", 3001);
+    PackForm form;
+    auto summary = answerNextBox(QMessageBox::Ok);
+    form.importFiles({work + "/gone.tvp", work + "/1-birds.tvp"});
+    ASSERT_TRUE(summary->seen);
+    EXPECT_EQ(summary->text, "gone.tvp: not found\n1-birds.tvp: imported with 2 resources");
+    EXPECT_EQ(cataloguePacks(), QStringList{"birds"});
+
+    auto alone = answerNextBox(QMessageBox::Ok);
+    form.importFiles({work + "/gone.tvp"});
+    ASSERT_TRUE(alone->seen);
+    EXPECT_EQ(alone->text, "The pack file \"" + work + "/gone.tvp\" was not found.");
+    EXPECT_TRUE(root.readLog().contains("ERROR - pack file not found: " + work + "/gone.tvp"));
+}
+
 TEST_F(PackViewTest, CancellingTheFileDialogImportsNothing) {
     buildArchive("1-birds.tvp", "birds", "Birds", 3001);
     PackForm form;
