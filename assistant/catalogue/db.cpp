@@ -1,5 +1,6 @@
 #include "db.h"
 
+#include "namecollation.h"
 #include "platform/log.h"
 #include "sqlbuild.h"
 
@@ -50,6 +51,7 @@ DB::DB(const QString& path, const QString& connectionName, QObject* parent)
           // A clone gets the owner's rules: the cascade into the course tables needs them.
           if (!db.open())
               return false;
+          installNameCollation(db);
           QSqlQuery q(db);
           if (!q.exec("PRAGMA foreign_keys = ON"))
               TLOG_ERROR("set foreign_keys failed");
@@ -86,6 +88,7 @@ bool DB::open() {
         TLOG_ERROR("open db failed:" << db.lastError().text());
         return false;
     }
+    installNameCollation(db);
     {
         QSqlQuery q(db);
         if (!q.exec("PRAGMA foreign_keys = ON"))

@@ -54,7 +54,7 @@ PagedQuery buildAppSearch(const _AppSearchPara& para) {
         q.countSql += where;
         q.selectSql += where;
     }
-    q.selectSql += ordering(para.orderBy, para.desc, " order by accessDate", " order by name");
+    q.selectSql += ordering(para.orderBy, para.desc, " order by accessDate", " order by name collate names");
     q.selectSql += pagingClause(para.limit, para.offset);
     return q;
 }
@@ -68,7 +68,7 @@ PagedQuery buildPackSearch(const _PackSearchPara& para) {
         q.selectSql += " where name like :name escape '\\'";
         q.binds.append({":name", likeValue(para.name)});
     }
-    q.selectSql += ordering(para.orderBy, para.desc, " order by name", " order by installDate");
+    q.selectSql += ordering(para.orderBy, para.desc, " order by name collate names", " order by installDate");
     // Packs imported within one second share their time stamp: the row id
     // (a replaced pack gets a new one) keeps their order stable, in the same direction.
     if (para.orderBy == 1)

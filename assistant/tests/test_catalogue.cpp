@@ -13,6 +13,7 @@
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using testsupport::readFile;
 
@@ -65,7 +66,7 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     byName.limit = 10;
     q = buildAppSearch(byName);
     EXPECT_EQ(q.countSql, "select count(*) from AppTbl where name like :name escape '\\'");
-    EXPECT_EQ(q.selectSql, "select * from AppTbl where name like :name escape '\\' order by name asc limit 10");
+    EXPECT_EQ(q.selectSql, "select * from AppTbl where name like :name escape '\\' order by name collate names asc limit 10");
     ASSERT_EQ(q.binds.size(), 1);
     EXPECT_EQ(q.binds[0].second.toString(), "%ab%");
 
@@ -94,6 +95,38 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     // An offset alone still gives a statement SQLite accepts.
     EXPECT_EQ(pagingClause(0, 5), " limit -1 offset 5");
     EXPECT_EQ(pagingClause(0, 0), "");
+}
+
+TEST_F(CatalogueTest, NamesComeInTheOrderATeacherReadsThem) {
+    // Numbers by value, capitals ignored, Chinese by its reading (pinyin:
+    // ba, ma, yu), on the owner's connection and on a job thread's.
+    const QStringList shuffled = {QString::fromUtf8("儿歌 第10首"), "song 2", QString::fromUtf8("儿歌 第2首"),
+                                  "Song 10", QString::fromUtf8("鱼"),  QString::fromUtf8("爸爸"),
+                                  "song 1",   QString::fromUtf8("妈妈")};
+    int id = 300;
+    for (const QString& name : shuffled)
+        addPublisherApp(name, ++id, "p3");
+    // The Chinese order puts Chinese names before Latin ones.
+    const QStringList expected = {QString::fromUtf8("爸爸"), QString::fromUtf8("儿歌 第2首"),
+                                  QString::fromUtf8("儿歌 第10首"), QString::fromUtf8("妈妈"),
+                                  QString::fromUtf8("鱼"), "song 1", "song 2", "Song 10"};
+    auto names = [&] {
+        _AppSearchPara para;
+        para.packId = "p3";
+        para.orderBy = 1;
+        unsigned count = 0;
+        DataSet<TaviApp> page;
+        EXPECT_TRUE(db->searchApps(&para, count, &page));
+        QStringList out;
+        for (const TaviAppPtr& app : page)
+            out << app->name;
+        return out;
+    };
+    EXPECT_EQ(names(), expected);
+    QStringList fromThread;
+    std::thread job([&] { fromThread = names(); });
+    job.join();
+    EXPECT_EQ(fromThread, expected) << "a job thread's connection knows the order too";
 }
 
 TEST_F(CatalogueTest, SearchCountsAllMatchesAndPagesInOrder) {
