@@ -144,11 +144,11 @@ TEST(PackTabScreens, PackAppListOnAnInstallationWithTwoPreinstalledPacks) {
         icons << colourBox(shot, c);
         EXPECT_TRUE(dialog.contains(icons.last())) << "an app icon lies outside the dialog";
     }
-    // Ordered by name as the catalogue compares them (熊 U+718A before 猫 U+732B
-    // before 龟 U+9F9F), left to right on one row.
+    // Ordered by name as read aloud (龟 gui, 猫 mao, 熊 xiong; by code point it
+    // would be 熊 猫 龟), left to right on one row.
     EXPECT_EQ(icons[0].top(), icons[2].top());
-    EXPECT_LT(icons[1].left(), icons[0].left());
-    EXPECT_LT(icons[0].left(), icons[2].left());
+    EXPECT_LT(icons[2].left(), icons[0].left());
+    EXPECT_LT(icons[0].left(), icons[1].left());
     // Each name is written (in white) under its icon.
     for (const QRect& icon : icons) {
         const QRect nameArea(icon.left(), icon.top() + 138, 147, 36);
