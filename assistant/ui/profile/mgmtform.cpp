@@ -264,6 +264,13 @@ void MgmtForm::onCityIndexChanged() {
 void MgmtForm::refreshUser() {
     qDebug() << "MgmtForm::refreshUser";
     const TaviUser user = Core::instance()->userSnapshot();
+    // An account still without a profile leaves what the teacher has typed
+    // into the registration form alone.
+    if (user.name.isEmpty() && m_mode == RegisterMode && !m_nameEdit->text().isEmpty()) {
+        if (user.userId != 0)
+            m_idValue->setText(QString::number(user.userId));
+        return;
+    }
     setMode(user.name.isEmpty() ? RegisterMode : ViewMode);
     if (user.userId != 0)
         m_idValue->setText(QString::number(user.userId));
@@ -417,4 +424,8 @@ void MgmtForm::onUpdateUserInfoDone(int r) {
 void MgmtForm::showRegisterQR(TaviUserPtr user) {
     MobileRegisterQRDialog dialog(user, this);
     execAbove(dialog, this);
+    // The phone may have registered meanwhile: the service's copy shows as
+    // soon as it arrives (through Core's userLoaded).
+    if (isNetworkConnected())
+        emit m_refreshWorker->run();
 }

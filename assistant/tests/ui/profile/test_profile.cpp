@@ -329,6 +329,48 @@ TEST_F(ProfilePage, OnlineTheProfileGoesToTheServiceAndTheAnswerDecides) {
     EXPECT_TRUE(form->execButton()->isEnabled());
 }
 
+TEST_F(ProfilePage, APhoneRegistrationShowsOnceTheCodeClosesAndTypedTextStaysOtherwise) {
+    DevService service;
+    ASSERT_TRUE(service.isRunning());
+    useService(service.baseAddress());
+    forceNetworkState(NetworkState::Connected);
+    makeForm();
+    ASSERT_EQ(form->mode(), MgmtForm::RegisterMode);
+    // The client cannot deliver the profile; the phone can.
+    ASSERT_TRUE(service.control(QJsonObject{{"fail", QJsonObject{{"/api/up_userinfo", "drop"}}}}));
+    chooseChaoyang();
+    fill("Li", "12345", "13800000000");
+
+    // First the teacher closes the code without scanning it: what was typed stays.
+    onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) { dialog->accept(); });
+    form->execButton()->click();
+    ASSERT_TRUE(waitFor([&] { return service.requests("/api/query_userInfo").size() >= 2; }, 15000))
+        << "no refresh after the code closed";
+    settleJobs();
+    EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
+    EXPECT_EQ(form->nameEdit()->text(), "Li");
+
+    // Then the phone registers while the code is shown.
+    QString code;
+    onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) {
+        code = dialog->qrWidget()->qrData();
+        const QUrl url(code);
+        const auto page = testsupport::httpCall(service.port(), "GET",
+                                                url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
+        EXPECT_EQ(page.first, 200) << page.second.toStdString();
+        // The teacher confirms on the phone.
+        const auto confirmed = testsupport::httpCall(service.port(), "POST", "/api/reg_userinfo",
+                                                     url.query(QUrl::FullyEncoded).toUtf8());
+        EXPECT_EQ(confirmed.first, 200) << confirmed.second.toStdString();
+        dialog->accept();
+    });
+    form->execButton()->click();
+    ASSERT_TRUE(waitFor([&] { return form->mode() == MgmtForm::ViewMode; }, 15000))
+        << "the profile the phone sent did not show";
+    EXPECT_EQ(core()->userSnapshot().name, "Li");
+    EXPECT_EQ(form->nameEdit()->text(), "Li");
+}
+
 TEST_F(ProfilePage, OfflineRegistrationOpensTheQrCodeOfTheProfile) {
     TaviUser user;
     user.uid = "tv-42";
