@@ -106,13 +106,17 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent) 
 }
 
 QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path) const {
-    auto* item = new QListWidgetItem(path);
+    // The name is what a teacher looks for; the whole path is one hover away
+    // (a long path cut at the right would hide the name).
+    auto* item = new QListWidgetItem(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+    item->setData(kPathRole, path);
+    item->setToolTip(path);
     if (!path.isEmpty() && QFileInfo(path).isFile())
         return item;
     // Still listed (saving keeps it), but the teacher sees it is gone.
     item->setIcon(QIcon(":/images/warning"));
     item->setForeground(QColor(0xC0, 0x39, 0x2B));
-    item->setToolTip(tr("This file can not be found."));
+    item->setToolTip(tr("This file can not be found.") + "\n" + path);
     item->setData(Qt::UserRole, true);
     return item;
 }
@@ -120,7 +124,7 @@ QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path) const {
 QStringList DailySceneMgmtDialog::files() const {
     QStringList out;
     for (int i = 0; i < m_list->count(); ++i)
-        out << m_list->item(i)->text();
+        out << m_list->item(i)->data(kPathRole).toString();
     return out;
 }
 

@@ -18,6 +18,8 @@ class DailySceneMgmtDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kMaxSceneName = 40;
+    // Each playlist entry's full path (its text is the file name).
+    static constexpr int kPathRole = Qt::UserRole + 1;
     // scene: the scene to edit (kept by the caller while the dialog runs), or null to add one.
     explicit DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent = nullptr);
 
