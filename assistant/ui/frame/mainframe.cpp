@@ -20,11 +20,43 @@
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
+
+namespace {
+// The chosen picture in the same round badge as the default avatar: its
+// middle square, cut to a circle inside a white ring.
+QIcon avatarIcon(const QString& path) {
+    const QImage picture(QFileInfo::exists(path) ? path : QString());
+    if (picture.isNull())
+        return QIcon(":/images/defaultavatar");
+    constexpr int kSide = 256;
+    const int square = qMin(picture.width(), picture.height());
+    const QImage middle = picture
+                              .copy((picture.width() - square) / 2, (picture.height() - square) / 2, square, square)
+                              .scaled(kSide, kSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap badge(kSide, kSide);
+    badge.fill(Qt::transparent);
+    QPainter painter(&badge);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF ring(6, 6, kSide - 12, kSide - 12);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(ring);
+    QPainterPath inner;
+    inner.addEllipse(ring.adjusted(10, 10, -10, -10));
+    painter.setClipPath(inner);
+    painter.drawImage(QRect(0, 0, kSide, kSide), middle);
+    painter.end();
+    return QIcon(badge);
+}
+} // namespace
 
 MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
     setObjectName("MainFrame");
@@ -45,8 +77,7 @@ MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
     // background, a black square around the round picture.
     m_avatarBtn->setStyleSheet("QToolButton{background:transparent;border:none;}");
     m_avatarBtn->setCursor(Qt::PointingHandCursor);
-    m_avatarBtn->setIcon(
-        QIcon(QFileInfo::exists(m_avatarPath) ? m_avatarPath : QString(":/images/defaultavatar")));
+    m_avatarBtn->setIcon(avatarIcon(m_avatarPath));
 
     m_titleLabel = new TitleLabel(this);
     m_titleLabel->setObjectName("titleLabel");
@@ -234,8 +265,7 @@ void MainFrame::changeAvatar() {
             TLOG_ERROR("avatar copy failed: " << chosen);
         }
     }
-    m_avatarBtn->setIcon(
-        QIcon(QFileInfo::exists(m_avatarPath) ? m_avatarPath : QString(":/images/defaultavatar")));
+    m_avatarBtn->setIcon(avatarIcon(m_avatarPath));
 }
 
 void MainFrame::onTitleClicked() {
@@ -303,5 +333,5 @@ void MainFrame::refreshUser() {
 void MainFrame::refreshAvatar() {
     const QString avatar = Core::instance()->userSnapshot().avatar;
     if (!avatar.isEmpty() && QFileInfo::exists(avatar))
-        m_avatarBtn->setIcon(QIcon(avatar));
+        m_avatarBtn->setIcon(avatarIcon(avatar));
 }

@@ -395,6 +395,9 @@ TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
     EXPECT_EQ(avatar.readAll(), chosen.readAll());
     const QImage shown = frame.avatarButton()->icon().pixmap(40, 40).toImage();
     EXPECT_GT(shown.pixelColor(20, 20).blue(), 200);
+    // In the round badge of the default avatar: corners clear, a white ring.
+    EXPECT_EQ(shown.pixelColor(1, 1).alpha(), 0);
+    EXPECT_EQ(shown.pixelColor(20, 2), QColor(Qt::white));
     const QStringList avatars = QDir(paths->dataDir).entryList({"avatar*"}, QDir::Files);
     EXPECT_EQ(avatars, QStringList{"avatar"});
 
