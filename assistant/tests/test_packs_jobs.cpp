@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMovie>
 #include <QPushButton>
@@ -250,6 +251,26 @@ TEST_F(CustomPack, SameNamedFilesKeepTheirOwnContentAndASharedFileGoesWithItsLas
     EXPECT_EQ(readFile(dir + "song.mp3"), "first") << "another resource still opens it";
     packs::removeApp(inst.db(), inst.paths(), shared[1].data(), true);
     EXPECT_FALSE(QFileInfo::exists(dir + "song.mp3"));
+}
+
+TEST_F(CustomPack, AFileChosenByMistakeGoesWithTheDeleteKey) {
+    writeFile(inst.work() + "/a.mp3", "a");
+    writeFile(inst.work() + "/b.mp3", "b");
+    writeFile(inst.work() + "/c.mp3", "c");
+    CustomPackAddDialog dialog;
+    dialog.addFiles({inst.work() + "/a.mp3", inst.work() + "/b.mp3", inst.work() + "/c.mp3"});
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    auto* list = dialog.findChild<QListWidget*>("fileList");
+    ASSERT_TRUE(list);
+    list->setFocus();
+    ASSERT_TRUE(testsupport::waitFor([&] { return list->hasFocus(); }));
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(dialog.files(), QStringList({inst.work() + "/a.mp3", inst.work() + "/c.mp3"}));
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Backspace);
+    EXPECT_EQ(dialog.files(), QStringList({inst.work() + "/c.mp3"}));
 }
 
 TEST_F(CustomPack, NoFilesGiveAnEmptyPackAndAnEmptyNameIsRefused) {

@@ -156,6 +156,10 @@
         <source>The pack name can not be used: it may not contain &quot;/&quot; or &quot;\&quot;, begin with &quot;.&quot; or hold control characters.</source>
         <translation>这个名称不能用作资源包名：不能包含“/”或“\”，不能以“.”开头，也不能含有控制字符。</translation>
     </message>
+    <message>
+        <source>Select a file and press Delete to leave it out.</source>
+        <translation>选中文件后按 Delete 键即可去掉它。</translation>
+    </message>
 </context>
 <context>
     <name>CustomPackAddWorker</name>

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QShortcut>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -47,6 +48,13 @@ CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
 
     connect(m_selectBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onAddFileBtnClicked);
     connect(m_saveBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onSaveBtnClicked);
+    // A file chosen by mistake goes with Delete (or Backspace) while it is selected.
+    m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_fileList->setToolTip(tr("Select a file and press Delete to leave it out."));
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Delete), QKeySequence(Qt::Key_Backspace)}) {
+        auto* remove = new QShortcut(key, m_fileList, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(remove, &QShortcut::activated, this, [this] { qDeleteAll(m_fileList->selectedItems()); });
+    }
 }
 
 QStringList CustomPackAddDialog::files() const {
