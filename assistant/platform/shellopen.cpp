@@ -30,23 +30,37 @@ QString fromUtf8(const char* text) {
 
 } // namespace
 
+namespace {
+
+// The file's type (from its name and, where the name says nothing, from its
+// content) and the desktop's default application for it; null with the
+// reason in r when there is none.
+GAppInfo* defaultAppInfo(const QString& file, GFile* gfile, ShellLaunch& r) {
+    GError* error = nullptr;
+    GObjectRef<GFileInfo> info{
+        g_file_query_info(gfile, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, &error)};
+    if (!info.p) {
+        r.reason = QString("can not read %1: %2").arg(file, fromUtf8(error ? error->message : nullptr));
+        g_clear_error(&error);
+        return nullptr;
+    }
+    r.contentType = fromUtf8(g_file_info_get_content_type(info.p));
+    GAppInfo* app = g_app_info_get_default_for_type(r.contentType.toUtf8().constData(), FALSE);
+    if (!app)
+        r.reason = QString("no application for %1 (%2)").arg(r.contentType, file);
+    return app;
+}
+
+} // namespace
+
 QString defaultApplicationFor(const QString& file, QString* reason) {
     const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
     GObjectRef<GFile> gfile{g_file_new_for_path(path.constData())};
-    GError* error = nullptr;
-    GObjectRef<GFileInfo> info{
-        g_file_query_info(gfile.p, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, &error)};
-    if (!info.p) {
-        if (reason)
-            *reason = QString("can not read %1: %2").arg(file, fromUtf8(error ? error->message : nullptr));
-        g_clear_error(&error);
-        return QString();
-    }
-    const QString type = fromUtf8(g_file_info_get_content_type(info.p));
-    GObjectRef<GAppInfo> app{g_app_info_get_default_for_type(type.toUtf8().constData(), FALSE)};
+    ShellLaunch r;
+    GObjectRef<GAppInfo> app{defaultAppInfo(file, gfile.p, r)};
     if (!app.p) {
         if (reason)
-            *reason = QString("no application for %1 (%2)").arg(type, file);
+            *reason = r.reason;
         return QString();
     }
     return fromUtf8(g_app_info_get_id(app.p));
@@ -56,23 +70,10 @@ ShellLaunch openWithDefaultAndWait(const QString& file, void (*started)(long lon
     ShellLaunch r;
     const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
     GObjectRef<GFile> gfile{g_file_new_for_path(path.constData())};
-
-    // The type from the name and, where the name says nothing, from the content.
+    GObjectRef<GAppInfo> app{defaultAppInfo(file, gfile.p, r)};
+    if (!app.p)
+        return r;
     GError* error = nullptr;
-    GObjectRef<GFileInfo> info{
-        g_file_query_info(gfile.p, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, &error)};
-    if (!info.p) {
-        r.reason = QString("can not read %1: %2").arg(file, fromUtf8(error ? error->message : nullptr));
-        g_clear_error(&error);
-        return r;
-    }
-    r.contentType = fromUtf8(g_file_info_get_content_type(info.p));
-
-    GObjectRef<GAppInfo> app{g_app_info_get_default_for_type(r.contentType.toUtf8().constData(), FALSE)};
-    if (!app.p) {
-        r.reason = QString("no application for %1 (%2)").arg(r.contentType, file);
-        return r;
-    }
     r.application = fromUtf8(g_app_info_get_id(app.p));
     if (!G_IS_DESKTOP_APP_INFO(app.p)) {
         r.reason = QString("the application for %1 is no desktop entry").arg(r.contentType);
