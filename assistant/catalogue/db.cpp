@@ -649,22 +649,32 @@ bool DB::getPackMarks(const QString& packId, QHash<int, AppMarks>& marks) {
         TLOG_ERROR("get pack marks failed:" << errorText(q));
         return false;
     }
-    QList<QPair<int, int>> ids; // appId, productId
+    QHash<int, int> productOf; // appId -> productId
     while (q.next()) {
         const int appId = q.value(0).toInt();
         const int productId = q.value(1).toInt();
-        ids.append({appId, productId});
+        productOf.insert(appId, productId);
         if (q.value(2).toInt() != 0) {
             marks[productId].favor = true;
             marks[productId].favorDate = q.value(3).toString();
         }
     }
-    for (const auto& id : ids) {
-        QList<int> days;
-        if (!getAppCourseDays(id.first, days))
+    // One look at each day of the fortnight, not fourteen per resource.
+    for (int day = 1; day <= 14; ++day) {
+        QSqlQuery planned(connection());
+        planned.prepare(QString("SELECT appId FROM %1 WHERE appId IN (SELECT appId FROM AppTbl WHERE packId = "
+                                ":packId)")
+                            .arg(courseTableName(day)));
+        planned.bindValue(":packId", packId);
+        if (!planned.exec()) {
+            TLOG_ERROR("get pack marks failed:" << errorText(planned));
             return false;
-        if (!days.isEmpty())
-            marks[id.second].days = days;
+        }
+        while (planned.next()) {
+            const auto product = productOf.constFind(planned.value(0).toInt());
+            if (product != productOf.constEnd())
+                marks[product.value()].days.append(day);
+        }
     }
     return true;
 }
