@@ -188,11 +188,14 @@ bool DB::setup() {
             "TIMESTAMP,accessDate TIMESTAMP,fileName varchar(255),icon varchar(255),favor int,favorDate "
             "TIMESTAMP)"))
         TLOG_ERROR("create AppTbl failed");
-    // Indexes for the paged lists (favourites, per-pack lists, name order); the
-    // tables themselves stay exactly as above.
+    // Indexes for the paged lists (favourites, per-pack lists, name order) and
+    // for removal's question whether another row still names a file or an
+    // icon; the tables themselves stay exactly as above.
     q.exec("create index if not exists AppTbl_favor on AppTbl(favor, favorDate)");
     q.exec("create index if not exists AppTbl_pack on AppTbl(packId)");
     q.exec("create index if not exists AppTbl_name on AppTbl(name)");
+    q.exec("create index if not exists AppTbl_icon on AppTbl(icon)");
+    q.exec("create index if not exists AppTbl_path on AppTbl(path)");
     return true;
 }
 
