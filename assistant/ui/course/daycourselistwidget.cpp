@@ -6,6 +6,7 @@
 #include "platform/log.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
+#include "ui/lists/pagedgrid.h"
 
 #include <QBoxLayout>
 #include <QMessageBox>
@@ -86,11 +87,9 @@ void DayCourseListWidget::removeFavorApp(const QModelIndex& index) {
     DB* db = Core::instance()->db;
     if (!app || !db)
         return;
-    const auto answer = QMessageBox::question(
-        this, tr("Confirm Removal"),
-        tr("Do you really want to remove %1?").arg(index.data(AppListModel::AppNameRole).toString()),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!pagedgrid::confirmRemoval(
+            this, tr("Confirm Removal"),
+            tr("Do you really want to remove %1?").arg(index.data(AppListModel::AppNameRole).toString())))
         return;
     // The list follows through courseChanged.
     db->removeCourseApp(m_day, app->appId);

@@ -7,11 +7,13 @@
 #include "ui/daily/dailyscenelistmodel.h"
 #include "ui/daily/dailyscenemgmtdialog.h"
 #include "ui/dialogs/topdialog.h"
+#include "ui/lists/pagedgrid.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
 
-DailyListWidget::DailyListWidget(QWidget* parent) : PagedListWidget("DailyListWidget", tr("daily list"), parent) {
+DailyListWidget::DailyListWidget(QWidget* parent)
+    : PagedListWidget("DailyListWidget", tr("daily list"), parent) {
     m_model = new DailySceneListModel(this);
     m_delegate = new DailySceneListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
@@ -28,9 +30,13 @@ DailyListWidget::DailyListWidget(QWidget* parent) : PagedListWidget("DailyListWi
     load();
 }
 
-DailyListWidget::~DailyListWidget() { m_model->setList(nullptr, false); }
+DailyListWidget::~DailyListWidget() {
+    m_model->setList(nullptr, false);
+}
 
-void DailyListWidget::detachRows() { m_model->setList(nullptr, false); }
+void DailyListWidget::detachRows() {
+    m_model->setList(nullptr, false);
+}
 
 int DailyListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) {
     DB* db = Core::instance()->db;
@@ -65,7 +71,9 @@ void DailyListWidget::attachRows() {
     m_model->setMissing(missing);
 }
 
-QString DailyListWidget::emptyText() const { return QString(); }
+QString DailyListWidget::emptyText() const {
+    return QString();
+}
 
 void DailyListWidget::onSceneClicked(const QModelIndex& index) {
     const DailyScenePtr scene = m_model->record(index);
@@ -75,21 +83,23 @@ void DailyListWidget::onSceneClicked(const QModelIndex& index) {
     // Files that went away are found before the player is started, and said once.
     QStringList files;
     if (!playlist::read(core->playlistPath(*scene), files)) {
-        QMessageBox::warning(this, tr("play scene"),
-                             tr("The playlist of \"%1\" can not be found. Edit the scene to choose its files again.")
-                                 .arg(scene->name));
+        QMessageBox::warning(
+            this, tr("play scene"),
+            tr("The playlist of \"%1\" can not be found. Edit the scene to choose its files again.")
+                .arg(scene->name));
         return;
     }
     if (files.isEmpty()) {
-        QMessageBox::information(this, tr("play scene"),
-                                 tr("\"%1\" has no files yet. Edit the scene to add songs or videos.").arg(scene->name));
+        QMessageBox::information(
+            this, tr("play scene"),
+            tr("\"%1\" has no files yet. Edit the scene to add songs or videos.").arg(scene->name));
         return;
     }
     const QStringList gone = playlist::missing(files);
     if (gone.size() == files.size()) {
-        QMessageBox::warning(this, tr("play scene"),
-                             tr("None of the files of \"%1\" can be found any more:\n%2")
-                                 .arg(scene->name, gone.join('\n')));
+        QMessageBox::warning(
+            this, tr("play scene"),
+            tr("None of the files of \"%1\" can be found any more:\n%2").arg(scene->name, gone.join('\n')));
         return;
     }
     if (!gone.isEmpty())
@@ -117,10 +127,8 @@ void DailyListWidget::removeScene(const QModelIndex& index) {
     DB* db = Core::instance()->db;
     if (!scene || !db)
         return;
-    const auto answer = QMessageBox::question(this, tr("Confirm Removal"),
-                                              tr("Do you really want to remove %1?").arg(scene->name),
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"),
+                                   tr("Do you really want to remove %1?").arg(scene->name)))
         return;
     // The scene's folder and playlist stay on disk: its songs may be the teacher's own.
     db->removeDailyScene(scene->id);

@@ -4,6 +4,7 @@
 #include "core/core.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
+#include "ui/lists/pagedgrid.h"
 
 #include <QMessageBox>
 
@@ -68,11 +69,9 @@ void FavorListWidget::removeFavorApp(const QModelIndex& index) {
     DB* db = Core::instance()->db;
     if (!app || !db)
         return;
-    const auto answer = QMessageBox::question(
-        this, tr("Confirm Removal"),
-        tr("Do you really want to unfavor %1?").arg(index.data(AppListModel::AppNameRole).toString()),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!pagedgrid::confirmRemoval(
+            this, tr("Confirm Removal"),
+            tr("Do you really want to unfavor %1?").arg(index.data(AppListModel::AppNameRole).toString())))
         return;
     db->setFavorApp(app->appId, false);
     load();

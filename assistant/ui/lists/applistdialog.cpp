@@ -207,10 +207,8 @@ void AppListDialog::onRemoveClicked(const QModelIndex& index) {
     const TaviAppPtr app = m_model->record(index);
     if (!app)
         return;
-    const auto answer = QMessageBox::question(this, tr("Confirm Removal"),
-                                              tr("Do you really want to remove %1?").arg(app->name),
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"),
+                                   tr("Do you really want to remove %1?").arg(app->name)))
         return;
     // The job works on its own copy: the page (and the record in it) is
     // reloaded while the job still runs, as soon as the catalogue reports the removal.

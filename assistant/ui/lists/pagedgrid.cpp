@@ -4,6 +4,7 @@
 #include <QBitmap>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -93,6 +94,11 @@ void updateButtons(QAbstractButton* prev, QAbstractButton* next, int page, unsig
         enableArrow(next, total != 0 && page < pageCount(total, pageSize) - 1);
     if (prev)
         enableArrow(prev, page >= 1);
+}
+
+bool confirmRemoval(QWidget* parent, const QString& title, const QString& text) {
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 } // namespace pagedgrid

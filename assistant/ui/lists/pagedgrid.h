@@ -44,4 +44,7 @@ QLabel* makeEmptyLabel(QWidget* list);
 // Shows `text` on the label while the list has nothing, hides it otherwise.
 void showWhenEmpty(QLabel* label, unsigned total, const QString& text);
 
+// The removal question every list asks (Yes and No, No by default); true on Yes.
+bool confirmRemoval(QWidget* parent, const QString& title, const QString& text);
+
 } // namespace pagedgrid

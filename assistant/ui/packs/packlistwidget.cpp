@@ -6,6 +6,7 @@
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
+#include "ui/lists/pagedgrid.h"
 #include "ui/packs/packlistitemdelegate.h"
 #include "ui/packs/packlistmodel.h"
 
@@ -80,10 +81,8 @@ void PackListWidget::removePack(const QModelIndex& index) {
     const TaviPackPtr pack = m_model->record(index);
     if (!pack)
         return;
-    const auto answer = QMessageBox::question(this, tr("Confirm Removal"),
-                                              tr("Do you really want to remove %1?").arg(pack->name),
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"),
+                                   tr("Do you really want to remove %1?").arg(pack->name)))
         return;
     // The job gets a copy that outlives the reload packRemoved causes while it runs.
     const TaviPackPtr victim(new TaviPack(*pack));
