@@ -12,7 +12,7 @@
 #include "platform/log.h"
 #include "support/devservice.h"
 #include "support/httpserver.h"
-#include "support/listfixture.h"
+#include "support/cataloguefixture.h"
 #include "support/testsupport.h"
 
 #include <QFile>

@@ -1,15 +1,12 @@
 // Imports a teacher can trust, with real archives and the real 7-Zip: the
 // progress an import reports (rising, through its stages, to 100), a cancel
-// while unpacking that leaves the installation byte for byte as it was, one
-// summary line per file of a several-file import, and packs checked against
-// the checksums they carry.
+// while unpacking that leaves the installation byte for byte as it was, and
+// packs checked against the checksums they carry.
 
 #include "core/core.h"
 #include "core/worker.h"
 #include "packs/packimport.h"
-#include "support/listfixture.h"
 #include "support/packsupport.h"
-#include "ui/packs/packform.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -169,44 +166,6 @@ TEST_F(ImportProgress, ChecksumsCatchADamagedBookADamagedDatabaseAndAMissingFile
     EXPECT_EQ(own.report().result, 0);
     EXPECT_EQ(own.report().resources, 1);
     EXPECT_FALSE(QFileInfo::exists(inst.paths().externalDir + "/mine/pack.sha256"));
-}
-
-// The pack tab's several-file import ends with one summary.
-class ImportSummary : public listtest::CatalogueFixture {};
-
-TEST_F(ImportSummary, FourFilesFourLines) {
-    const QString work = root.path("work");
-    auto make = [&](const QString& id, int product, const QString& file, const QStringList& options = {}) {
-        PackSource src(work + "/src-" + file, id, "Pack " + id);
-        src.add(resource(product, "Book", "books", "b/a.zip"), "a");
-        src.add(resource(product + 1, "Song", "music", "m/b.mp3"), "b");
-        EXPECT_EQ(src.build(work + "/" + file, options).exitCode, 0);
-        return work + "/" + file;
-    };
-    const QString good = make("birds", 10, "1-birds.tvp");
-    ASSERT_EQ(Core::instance()->importPack(make("cats", 20, "old-cats.tvp")), 0);
-    const QString replaced = make("cats", 30, "2-cats.tvp");
-    const QString tooNew = make("future", 40, "3-future.tvp", {"--ini-ver", "2"});
-    const QString junk = work + "/4-junk.tvp";
-    ASSERT_TRUE(writeFile(junk, "this is no archive"));
-
-    PackForm form;
-    form.show();
-    auto summary = listtest::answerNextBox(QMessageBox::Ok);
-    form.importFiles({good, replaced, tooNew, junk});
-    ASSERT_TRUE(summary->seen) << "no summary";
-    EXPECT_EQ(summary->title, "import");
-    EXPECT_EQ(
-        summary->text.split('\n'),
-        (QStringList{"1-birds.tvp: imported with 2 resources",
-                     "2-cats.tvp: imported with 2 resources, replacing an older copy",
-                     "3-future.tvp: skipped: needs a newer client", "4-junk.tvp: skipped: not a pack"}));
-
-    // A single file that imports needs no box at all.
-    auto none = listtest::answerNextBox(QMessageBox::Ok);
-    form.importFiles({make("owls", 50, "5-owls.tvp")});
-    QApplication::processEvents();
-    EXPECT_FALSE(none->seen);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "platform/network.h"
 #include "support/testsupport.h"
 
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

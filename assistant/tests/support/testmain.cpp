@@ -1,7 +1,14 @@
-// Test entry: a QApplication (offscreen unless a display is asked for) around
-// GoogleTest. Suites that click their own widgets with a real pointer
+// Test entry: an application object (offscreen unless a display is asked for)
+// around GoogleTest: a QApplication for the interface suites, a QGuiApplication
+// for the suites of the layers below, which link no Widgets. Suites that click their own widgets with a real pointer
 // (TAVI_TEST_OWN_X set) get a private Xvfb before the application starts.
+#ifdef TAVI_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -78,7 +85,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     int result = 0;
     {
-        QApplication app(argc, argv);
+        TestApplication app(argc, argv);
         result = RUN_ALL_TESTS();
     }
     stopOwnX();

@@ -326,4 +326,4 @@ TEST_F(CustomPack, ANameThatCanNotBeAFolderMakesNoPackAndTheJobSaysSo) {
 
 } // namespace
 
-#include "test_packs_jobs.moc"
+#include "test_jobs.moc"
