@@ -100,7 +100,7 @@ void createCatalogue(const QString& path) {
 // First start, data-version check and upgrade; leaves the settings file saying
 // which data layout the data folder holds.
 void checkDataVersion(Core* core) {
-    const DataPaths& paths = *core->paths;
+    const DataPaths& paths = *core->paths();
     const QString dataIni = QString("%1/assistantdata.ini").arg(paths.dataDir);
     const QString rootIni = QString("%1/assistantdata.ini").arg(paths.rootDir);
     QString located;
@@ -122,12 +122,12 @@ void checkDataVersion(Core* core) {
             lastVersion = settings.value("data/ver").toString();
         }
         TLOG_INFO("last data ver:" << lastVersion);
-        if (lastVersion == core->version)
+        if (lastVersion == core->version())
             return;
         doUpdate(lastVersion);
     }
     QSettings settings(dataIni, QSettings::IniFormat);
-    settings.setValue("data/ver", core->version);
+    settings.setValue("data/ver", core->version());
     settings.sync();
 }
 
@@ -139,9 +139,9 @@ int runSetup(QCommandLineParser& parser, const QCommandLineOption& packDir,
         QString dir = parser.value(packDir);
         importPack(dir);
     }
-    copyDir(QString("%1/daily").arg(core->paths->tempDir), core->paths->dailyDir);
+    copyDir(QString("%1/daily").arg(core->paths()->tempDir), core->paths()->dailyDir);
     if (parser.isSet(dailyDir))
-        copyDir(parser.value(dailyDir), core->paths->dailyDir);
+        copyDir(parser.value(dailyDir), core->paths()->dailyDir);
     refreshDailyScene();
     return 0;
 }
@@ -187,12 +187,12 @@ int main(int argc, char* argv[]) {
     Core* core = Core::instance();
     {
         QSettings versionFile("./version.ini", QSettings::IniFormat);
-        core->version = versionFile.value("product/ver").toString();
+        core->setVersion(versionFile.value("product/ver").toString());
     }
-    TLOG_INFO("ver:" << core->version);
-    app.setApplicationVersion(core->version);
+    TLOG_INFO("ver:" << core->version());
+    app.setApplicationVersion(core->version());
 
-    installCrashReporting(core->version);
+    installCrashReporting(core->version());
 
     // The options are read here already (parse has no side effects): pack
     // files named on the command line go to a client that runs already.
@@ -219,11 +219,13 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    getDeviceId(core->deviceId);
-    TLOG_INFO("imei:" << core->deviceId);
+    QString deviceId;
+    getDeviceId(deviceId);
+    core->setDeviceId(deviceId);
+    TLOG_INFO("imei:" << deviceId);
 
     DataPaths paths(appDir);
-    core->paths = &paths;
+    core->setPaths(&paths);
 
     checkDataVersion(core);
 
@@ -232,10 +234,10 @@ int main(int argc, char* argv[]) {
     // fortnight when the server's answer or midnight moves the date.
     const TimeServer timeServer = configuredTimeServer();
     Calendar calendar(timeServer.address, timeServer.port);
-    core->calendar = &calendar;
+    core->setCalendar(&calendar);
 
     DB db(paths.mainDbPath, "default");
-    core->db = &db;
+    core->setDb(&db);
     followCalendar(db, calendar);
     db.open();
     // Tables are created only where missing; this also repairs a catalogue file
@@ -244,8 +246,11 @@ int main(int argc, char* argv[]) {
 
     parser.process(app);
 
-    if (parser.isSet(setupOption))
-        return runSetup(parser, packDirOption, dailyDirOption);
+    if (parser.isSet(setupOption)) {
+        const int result = runSetup(parser, packDirOption, dailyDirOption);
+        core->endRun();
+        return result;
+    }
 
     TLOG_INFO(">>run");
     // A signal that arrives before the loop runs waits in the notifier until it does.
@@ -270,19 +275,18 @@ int main(int argc, char* argv[]) {
     // The region cache beside the client ("offline.db" in the working directory).
     OfflineDB offlineDb("offline.db", "offline");
     offlineDb.open();
-    core->offlineDb = &offlineDb;
+    core->setOfflineDb(&offlineDb);
 
     TLOG_INFO("get curr user");
     core->loadUser();
 
-    NetClient netClient(configuredServiceAddress(), core->deviceId, core->version, &core->currentUser,
-                        &core->userLock);
-    core->netClient = &netClient;
+    NetClient netClient(configuredServiceAddress(), core->deviceId(), core->version(), core->userRecord());
+    core->setNetClient(&netClient);
     QThread workerThread;
-    core->workerThread = &workerThread;
+    core->setWorkerThread(&workerThread);
     workerThread.start();
 
-    auto mainFrame = std::make_unique<MainFrame>();
+    auto mainFrame = std::make_unique<MainFrame>(core->context());
     // A second start brings this window back, also from the task bar.
     instance.setWindowActivator([frame = mainFrame.get()]() {
         frame->showOnWholeScreen();
@@ -305,9 +309,7 @@ int main(int argc, char* argv[]) {
     mainFrame.reset();
     offlineDb.close();
     db.close();
-    core->workerThread = nullptr;
-    core->netClient = nullptr;
-    core->offlineDb = nullptr;
+    core->endRun();
     TLOG_INFO("<<<< exit...");
     return result;
 }

@@ -62,9 +62,9 @@ void setUp() {
     g_db->open();
     g_db->setup();
     fill();
-    Core::instance()->db = g_db;
-    Core::instance()->paths = g_paths;
-    g_view = new AllCourseWidget;
+    Core::instance()->setDb(g_db);
+    Core::instance()->setPaths(g_paths);
+    g_view = new AllCourseWidget(Core::instance()->context());
     g_view->resize(1700, 850); // the view's share of a full-HD window
     g_view->show();
     QApplication::processEvents();

@@ -57,7 +57,7 @@ void setUp() {
     g_paths = new DataPaths(root + "/bin");
     g_paths->makeDirs();
     write(g_paths->appsDir + "/music/x1", "ID3 la la la");
-    Core::instance()->paths = g_paths;
+    Core::instance()->setPaths(g_paths);
     setPlayerStartedHook([](long long) {
         g_startedNs =
             std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
@@ -79,10 +79,10 @@ void BM_ClickOnASongToPlayerStarted(benchmark::State& state) {
         g_startedNs = 0;
         const long long t0 = nowNs();
         core->openApp(&song);
-        while (g_startedNs == 0 && core->mediaPlayer->isRunning())
+        while (g_startedNs == 0 && core->mediaPlayer()->isRunning())
             std::this_thread::yield();
         const long long t1 = g_startedNs;
-        core->mediaPlayer->wait();
+        core->mediaPlayer()->wait();
         state.SetIterationTime(double(t1 - t0) / 1e9);
     }
 }

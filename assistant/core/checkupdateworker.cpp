@@ -17,7 +17,7 @@ QString CheckUpdateWorker::errorString(int r) {
 
 void CheckUpdateWorker::doWork() {
     emit started();
-    NetClient* net = Core::instance()->netClient;
+    NetClient* net = Core::instance()->netClient();
     int r = NET_POST_FAILED;
     if (!net)
         TLOG_ERROR("no service client for the update check");

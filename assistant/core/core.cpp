@@ -25,14 +25,34 @@ Core* g_core = nullptr;
 } // namespace
 
 Core::Core()
-    : QObject(nullptr), resPackPlayer(new ResPackPlayer), mediaPlayer(new MediaPlayer),
-      dailyScenePlayer(new DailyScenePlayer) {
-    connect(resPackPlayer, &QThread::finished, this, &Core::playerFinished);
-    connect(mediaPlayer, &QThread::finished, this, &Core::playerFinished);
-    connect(dailyScenePlayer, &QThread::finished, this, &Core::playerFinished);
-    connect(mediaPlayer, &MediaPlayer::failed, this, &Core::launchFailed);
-    connect(dailyScenePlayer, &DailyScenePlayer::failed, this,
+    : QObject(nullptr), m_resPackPlayer(new ResPackPlayer), m_mediaPlayer(new MediaPlayer),
+      m_dailyScenePlayer(new DailyScenePlayer) {
+    connect(m_resPackPlayer, &QThread::finished, this, &Core::playerFinished);
+    connect(m_mediaPlayer, &QThread::finished, this, &Core::playerFinished);
+    connect(m_dailyScenePlayer, &QThread::finished, this, &Core::playerFinished);
+    connect(m_mediaPlayer, &MediaPlayer::failed, this, &Core::launchFailed);
+    connect(m_dailyScenePlayer, &DailyScenePlayer::failed, this,
             [this](const QString& reason) { emit launchFailed(m_sceneName, reason); });
+}
+
+void Core::endRun() {
+    m_workerThread = nullptr;
+    m_netClient = nullptr;
+    m_offlineDb = nullptr;
+    m_calendar = nullptr;
+    m_db = nullptr;
+    m_paths = nullptr;
+}
+
+ClientContext Core::context() {
+    ClientContext c;
+    c.core = this;
+    c.db = m_db;
+    c.paths = m_paths;
+    c.netClient = m_netClient;
+    c.offlineDb = m_offlineDb;
+    c.calendar = m_calendar;
+    return c;
 }
 
 Core* Core::instance() {
@@ -49,7 +69,7 @@ Core* Core::instance() {
 }
 
 bool Core::isPlaying() {
-    return resPackPlayer->isRunning() || mediaPlayer->isRunning() || dailyScenePlayer->isRunning();
+    return m_resPackPlayer->isRunning() || m_mediaPlayer->isRunning() || m_dailyScenePlayer->isRunning();
 }
 
 int Core::openApp(_TaviApp* app) {
@@ -57,8 +77,10 @@ int Core::openApp(_TaviApp* app) {
         return 1;
     if (!app)
         return 2;
+    if (!m_paths)
+        return -1;
     if (app->isUserFile) {
-        const QString full = (app->isExternal ? paths->externalDir : paths->customPackDir) + "/" + app->path;
+        const QString full = (app->isExternal ? m_paths->externalDir : m_paths->customPackDir) + "/" + app->path;
         // The desktop's opener starts detached and says nothing when no program
         // takes the file: ask first, so the teacher hears why nothing opens.
         QString reason;
@@ -71,21 +93,21 @@ int Core::openApp(_TaviApp* app) {
         return -1;
     }
     if (app->proType == "video" || app->proType == "music") {
-        mediaPlayer->setParams(paths->appsDir + "/" + app->path, app->productId, app->fileName);
-        mediaPlayer->start();
+        m_mediaPlayer->setParams(m_paths->appsDir + "/" + app->path, app->productId, app->fileName);
+        m_mediaPlayer->start();
     } else if (app->proType == "courseware" || app->proType == "books") {
-        resPackPlayer->setParams(paths->appsDir + "/" + app->path, app->productId);
-        resPackPlayer->start();
+        m_resPackPlayer->setParams(m_paths->appsDir + "/" + app->path, app->productId);
+        m_resPackPlayer->start();
     }
     return -1;
 }
 
 QString Core::playlistPath(const _DailyScene& scene) const {
-    return QString("%1/%2").arg(paths ? paths->dailyDir : QString(), scene.playlist);
+    return QString("%1/%2").arg(m_paths ? m_paths->dailyDir : QString(), scene.playlist);
 }
 
 int Core::playDailyScene(_DailyScene* scene) {
-    if (isPlaying() || !scene || !paths)
+    if (isPlaying() || !scene || !m_paths)
         return 0;
     QString path = playlistPath(*scene);
     qDebug() << path;
@@ -102,7 +124,7 @@ int Core::playDailyScene(_DailyScene* scene) {
                 return 0;
             }
             // The player gets the files that are there; the scene's own playlist stays as it is.
-            const QString playing = paths->tempDir + "/player/scene.pls";
+            const QString playing = m_paths->tempDir + "/player/scene.pls";
             QDir().mkpath(QFileInfo(playing).absolutePath());
             QString error;
             if (!playlist::write(playing, present, &error)) {
@@ -114,8 +136,8 @@ int Core::playDailyScene(_DailyScene* scene) {
         }
     }
     m_sceneName = scene->name;
-    dailyScenePlayer->setParams(path);
-    dailyScenePlayer->start();
+    m_dailyScenePlayer->setParams(path);
+    m_dailyScenePlayer->start();
     return 0;
 }
 
@@ -143,27 +165,17 @@ void nameNumbers(OfflineDB* cache, TaviUser& user) {
 
 } // namespace
 
-TaviUser Core::userSnapshot() const {
-    QMutexLocker lock(&userLock);
-    return currentUser;
-}
-
-void Core::setCurrentUser(const TaviUser& user) {
-    QMutexLocker lock(&userLock);
-    currentUser = user;
-}
-
 int Core::loadUser() {
     TaviUser user = userSnapshot();
     user.userId = 0;
-    userOnline = false;
-    if (db)
-        db->getUser(&user);
+    m_userOnline.storeRelease(0);
+    if (m_db)
+        m_db->getUser(&user);
     if (user.userId == 0) {
         setCurrentUser(user);
         return 0;
     }
-    nameNumbers(offlineDb, user);
+    nameNumbers(m_offlineDb, user);
     setCurrentUser(user);
     emit userLoaded();
     return 0;
@@ -171,33 +183,33 @@ int Core::loadUser() {
 
 int Core::getUserInfoOnline() {
     qDebug() << "Core::getUserInfoOnline";
-    if (!netClient)
+    if (!m_netClient)
         return NET_POST_FAILED;
     if (userSnapshot().uid.isEmpty())
-        netClient->login();
-    const int r = netClient->refreshUserInfo();
+        m_netClient->login();
+    const int r = m_netClient->refreshUserInfo();
     if (r != NET_OK)
         return r;
-    userOnline = true;
+    m_userOnline.storeRelease(1);
     TaviUser user = userSnapshot();
-    nameNumbers(offlineDb, user);
+    nameNumbers(m_offlineDb, user);
     setCurrentUser(user);
-    if (db)
-        db->updateUser(&user);
+    if (m_db)
+        m_db->updateUser(&user);
     emit userLoaded();
     return 0;
 }
 
 int Core::updateUserInfo(TaviUser* user) {
-    if (!netClient || !user)
+    if (!m_netClient || !user)
         return NET_POST_FAILED;
     if (userSnapshot().uid.isEmpty())
-        netClient->login();
+        m_netClient->login();
     // The record was made before the login gave this device its uid; without
     // it the service could not tell whose profile this is.
     if (user->uid.isEmpty())
         user->uid = userSnapshot().uid;
-    const int r = netClient->updateUserInfo(user);
+    const int r = m_netClient->updateUserInfo(user);
     if (r == NET_OK)
         getUserInfoOnline();
     return r;

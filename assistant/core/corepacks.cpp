@@ -11,21 +11,21 @@ int Core::importPack(QString path) {
 }
 
 int Core::importPack(const QString& path, packs::ImportObserver* observer, packs::ImportReport* report) {
-    if (!db || !paths) {
+    if (!m_db || !m_paths) {
         TLOG_ERROR("pack import before the catalogue is open: " << path);
         return packs::ImportExtractFailed;
     }
-    return packs::importPack(*db, *paths, path, observer, report);
+    return packs::importPack(*m_db, *m_paths, path, observer, report);
 }
 
 int Core::removePack(TaviPack* pack) {
-    if (!db || !paths)
+    if (!m_db || !m_paths)
         return 0;
-    return packs::removePack(*db, *paths, pack);
+    return packs::removePack(*m_db, *m_paths, pack);
 }
 
 int Core::removeApp(_TaviApp* app, bool notify) {
-    if (!db || !paths)
+    if (!m_db || !m_paths)
         return 0;
-    return packs::removeApp(*db, *paths, app, notify);
+    return packs::removeApp(*m_db, *m_paths, app, notify);
 }

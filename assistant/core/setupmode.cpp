@@ -34,7 +34,7 @@ int writeFolderPlaylist(const QString& folder, const QString& playlistPath) {
 
 void refreshDailyScene() {
     Core* core = Core::instance();
-    const QString dailyDir = core->paths->dailyDir;
+    const QString dailyDir = core->paths()->dailyDir;
     // A link to a folder could lead anywhere; the playlists are written only
     // into real folders of the daily folder.
     const QStringList subdirs =
@@ -53,11 +53,11 @@ void refreshDailyScene() {
         // hand the player a missing file.
         if (writeFolderPlaylist(targetDir, dailyDir + "/" + relative) < 0)
             continue;
-        core->db->removeDailyScene(n);
+        core->db()->removeDailyScene(n);
         _DailyScene scene;
         scene.name = n;
         scene.playlist = relative;
         scene.isCustom = false;
-        core->db->addDailyScene(&scene);
+        core->db()->addDailyScene(&scene);
     }
 }

@@ -162,8 +162,8 @@ QString CustomPackAddWorker::errorString(int r) {
 void CustomPackAddWorker::doWork() {
     emit started();
     Core* core = Core::instance();
-    if (core->db && core->paths)
-        m_packId = addCustomPack(*core->db, *core->paths, m_packName, m_files);
+    if (core->db() && core->paths())
+        m_packId = addCustomPack(*core->db(), *core->paths(), m_packName, m_files);
     // A pack that was not made is never reported as done.
     emit finished(m_packId.isEmpty() ? 1 : 0);
 }

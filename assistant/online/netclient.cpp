@@ -5,8 +5,6 @@
 #include "platform/log.h"
 
 #include <QDebug>
-#include <QMutex>
-#include <QMutexLocker>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -67,9 +65,8 @@ QString loginOperatingSystem() {
 }
 
 NetClient::NetClient(const QString& baseAddress, const QString& deviceId, const QString& version,
-                     TaviUser* user, QMutex* userLock)
-    : m_baseAddress(baseAddress), m_deviceId(deviceId), m_version(version), m_user(user),
-      m_userLock(userLock) {
+                     SharedUser* user)
+    : m_baseAddress(baseAddress), m_deviceId(deviceId), m_version(version), m_user(user) {
     initCurlOnce();
 }
 
@@ -125,12 +122,7 @@ bool NetClient::get(const char* path, QByteArray* reply) {
 }
 
 QString NetClient::currentUid() const {
-    if (!m_user)
-        return {};
-    if (!m_userLock)
-        return m_user->uid;
-    QMutexLocker lock(m_userLock);
-    return m_user->uid;
+    return m_user ? m_user->snapshot().uid : QString();
 }
 
 template <typename Reader> int NetClient::fillUser(const QByteArray& reply, Reader reader) {
@@ -138,13 +130,11 @@ template <typename Reader> int NetClient::fillUser(const QByteArray& reply, Read
         TaviUser scratch;
         return reader(reply, &scratch);
     }
-    std::unique_ptr<QMutexLocker> lock;
-    if (m_userLock)
-        lock = std::make_unique<QMutexLocker>(m_userLock);
-    TaviUser copy = *m_user;
-    const int r = reader(reply, &copy);
-    if (r == NET_OK)
-        *m_user = copy;
+    int r = NET_OK;
+    m_user->update([&](TaviUser& copy) {
+        r = reader(reply, &copy);
+        return r == NET_OK;
+    });
     return r;
 }
 

@@ -5,21 +5,21 @@
 // handle, so calls from different threads do not meet inside the client.
 //
 // The client is handed what it reads: the base address, the device id, the
-// version, and the current user record it reads the uid from and fills on a
-// login or refresh (under userLock, when given, so another thread reading the
-// record never sees it half-written).
+// version, and the shared user record it reads the uid from and fills on a
+// login or refresh (a whole change under the record's lock, so another thread
+// reading it never sees it half-written).
 
 #include "netrecords.h"
+
+#include "catalogue/shareduser.h"
 
 #include <QByteArray>
 #include <QString>
 
-class QMutex;
-
 class NetClient {
 public:
-    NetClient(const QString& baseAddress, const QString& deviceId, const QString& version, TaviUser* user,
-              QMutex* userLock = nullptr);
+    // user may be null: replies are then read and dropped.
+    NetClient(const QString& baseAddress, const QString& deviceId, const QString& version, SharedUser* user);
 
     QString baseAddress() const { return m_baseAddress; }
     QString deviceId() const { return m_deviceId; }
@@ -53,8 +53,7 @@ private:
     QString m_baseAddress;
     QString m_deviceId;
     QString m_version;
-    TaviUser* m_user;
-    QMutex* m_userLock;
+    SharedUser* m_user;
 };
 
 // The operating-system words the login sends for a Windows version

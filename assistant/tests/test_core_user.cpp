@@ -43,21 +43,21 @@ protected:
         ASSERT_TRUE(cache->open());
         core = Core::instance();
         core->setCurrentUser(TaviUser());
-        core->deviceId = kDevice;
-        core->version = "2.1.0";
-        core->offlineDb = cache.get();
+        core->setDeviceId(kDevice);
+        core->setVersion("2.1.0");
+        core->setOfflineDb(cache.get());
     }
     void TearDown() override {
-        core->netClient = nullptr;
-        core->offlineDb = nullptr;
+        core->setNetClient(nullptr);
+        core->setOfflineDb(nullptr);
         core->setCurrentUser(TaviUser());
         net.reset();
         cache.reset();
         CatalogueFixture::TearDown();
     }
     void useService(const QString& base) {
-        net = std::make_unique<NetClient>(base, kDevice, core->version, &core->currentUser, &core->userLock);
-        core->netClient = net.get();
+        net = std::make_unique<NetClient>(base, kDevice, core->version(), core->userRecord());
+        core->setNetClient(net.get());
     }
     void addSchool(int id, const QString& name, int city) {
         _SchoolInfo s{id, name, city};
@@ -103,7 +103,7 @@ TEST_F(CoreUserTest, LoadingTheUserNamesItsNumbersThroughTheCache) {
     EXPECT_EQ(now.provinceName, QString::fromUtf8("北京市"));
     EXPECT_EQ(now.cityName, QString::fromUtf8("朝阳区"));
     EXPECT_EQ(now.schoolName, QString::fromUtf8("阳光幼儿园"));
-    EXPECT_FALSE(core->userOnline);
+    EXPECT_FALSE(core->userOnline());
 
     // School 0 is the typed one; a number the cache does not know has no name.
     user.school = 0;
@@ -117,7 +117,7 @@ TEST_F(CoreUserTest, LoadingTheUserNamesItsNumbersThroughTheCache) {
     EXPECT_EQ(now.provinceName, QString::fromUtf8("北京市"));
 
     // Without a cache the names are empty rather than stale.
-    core->offlineDb = nullptr;
+    core->setOfflineDb(nullptr);
     user.school = 1004;
     ASSERT_TRUE(db->updateUser(&user));
     core->loadUser();
@@ -152,7 +152,7 @@ TEST_F(CoreUserTest, TheOnlineRefreshLogsInFirstNamesThroughTheCacheAndStores) {
     EXPECT_EQ(core->getUserInfoOnline(), 0);
     EXPECT_EQ(paths_of(service), QStringList({"/api/user_login", "/api/query_userInfo"}));
     EXPECT_EQ(loaded.count(), 1);
-    EXPECT_TRUE(core->userOnline);
+    EXPECT_TRUE(core->userOnline());
     const TaviUser now = core->userSnapshot();
     EXPECT_EQ(now.name, QString::fromUtf8("王老师"));
     EXPECT_EQ(now.schoolName, "Cached Name");
@@ -183,13 +183,13 @@ TEST_F(CoreUserTest, AFailedRefreshSaysSoAndChangesNothing) {
     QSignalSpy loaded(core, &Core::userLoaded);
     EXPECT_EQ(core->getUserInfoOnline(), NET_STATUS_FAILED);
     EXPECT_EQ(loaded.count(), 0);
-    EXPECT_FALSE(core->userOnline);
+    EXPECT_FALSE(core->userOnline());
     EXPECT_FALSE(core->userSnapshot().uid.isEmpty()) << "the login before it went through";
     EXPECT_EQ(stored().name, "Local");
 
     service.stop();
     EXPECT_EQ(core->getUserInfoOnline(), NET_POST_FAILED);
-    core->netClient = nullptr;
+    core->setNetClient(nullptr);
     EXPECT_EQ(core->getUserInfoOnline(), NET_POST_FAILED) << "no service client, no crash";
 }
 
@@ -232,7 +232,7 @@ TEST_F(CoreUserTest, TheProfileJobsRunOnTheWorkerThreadAndAnnounceOnTheInterface
     ASSERT_TRUE(service.isRunning());
     useService(service.baseAddress());
     QThread thread;
-    core->workerThread = &thread;
+    core->setWorkerThread(&thread);
     thread.start();
 
     auto* refresh = new RefreshUserInfoWorker;
@@ -274,7 +274,7 @@ TEST_F(CoreUserTest, TheProfileJobsRunOnTheWorkerThreadAndAnnounceOnTheInterface
 
     thread.quit();
     thread.wait();
-    core->workerThread = nullptr;
+    core->setWorkerThread(nullptr);
     delete refresh;
     delete update;
 }

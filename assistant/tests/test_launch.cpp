@@ -125,8 +125,8 @@ TEST_F(LaunchTest, CoreOpensOneThingAtATime) {
     Core* core = Core::instance();
     DataPaths paths(dir.path() + "/bin");
     paths.makeDirs();
-    DataPaths* savedPaths = core->paths;
-    core->paths = &paths;
+    const DataPaths* savedPaths = core->paths();
+    core->setPaths(&paths);
 
     ASSERT_TRUE(makeArchive(paths.appsDir + "/pack1/tale.tvp", {{"tavigame.dat", "1"}}));
     _TaviApp book;
@@ -140,7 +140,7 @@ TEST_F(LaunchTest, CoreOpensOneThingAtATime) {
     _TaviApp other = book;
     other.proType = "courseware";
     EXPECT_EQ(core->openApp(&other), 1); // busy: nothing starts
-    ASSERT_TRUE(core->resPackPlayer->wait(10000));
+    ASSERT_TRUE(core->resPackPlayer()->wait(10000));
     EXPECT_EQ(engineCalls().size(), 1);
     EXPECT_FALSE(core->isPlaying());
     EXPECT_EQ(engineCalls().first(), "argc=1 args=" + paths.appsDir + "/pack1/tale/");
@@ -184,7 +184,7 @@ TEST_F(LaunchTest, CoreOpensOneThingAtATime) {
     EXPECT_TRUE(failed[0][1].toString().contains("no application for text/plain")) << failed[0][1].toString().toStdString();
     EXPECT_EQ(failed[1][0].toString(), "gone.mp3");
     EXPECT_EQ(engineCalls().size(), 1);
-    core->paths = savedPaths;
+    core->setPaths(savedPaths);
 }
 
 #include "test_launch.moc"

@@ -113,17 +113,17 @@ protected:
         MediaLaunch::SetUp();
         paths = std::make_unique<DataPaths>(dir.path() + "/bin");
         paths->makeDirs();
-        core->paths = paths.get();
+        core->setPaths(paths.get());
         enginePath() = TAVI_FAKE_ENGINE_EXE;
         qputenv("TAVI_FAKE_ENGINE_LOG", (dir.path() + "/engine.txt").toUtf8());
     }
     void TearDown() override {
-        for (QThread* t : {static_cast<QThread*>(core->mediaPlayer), static_cast<QThread*>(core->resPackPlayer),
-                           static_cast<QThread*>(core->dailyScenePlayer)})
+        for (QThread* t : {static_cast<QThread*>(core->mediaPlayer()), static_cast<QThread*>(core->resPackPlayer()),
+                           static_cast<QThread*>(core->dailyScenePlayer())})
             t->wait(20000);
         qunsetenv("TAVI_FAKE_ENGINE_SLEEP_MS");
         enginePath() = kDefaultEnginePath;
-        core->paths = nullptr;
+        core->setPaths(nullptr);
     }
     _TaviApp app(const char* kind, const QString& path, const QString& fileName) {
         _TaviApp a;
@@ -146,7 +146,7 @@ TEST_F(CoreLaunch, ABookWaitsWhileAVideoPlaysAndAVideoWaitsForABook) {
     _TaviApp book = app("books", "b/story.tvp", "story.tvp");
     EXPECT_EQ(core->openApp(&book), 1) << "a book may not start while the video plays";
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/engine.txt"));
-    ASSERT_TRUE(core->mediaPlayer->wait(10000));
+    ASSERT_TRUE(core->mediaPlayer()->wait(10000));
     EXPECT_FALSE(core->isPlaying());
 
     // A scene while a book is open: nothing starts, and the answer is still 0.
@@ -162,10 +162,10 @@ TEST_F(CoreLaunch, ABookWaitsWhileAVideoPlaysAndAVideoWaitsForABook) {
     scene.name = "s";
     scene.playlist = "s/s.pls";
     EXPECT_EQ(core->playDailyScene(&scene), 0);
-    ASSERT_TRUE(core->resPackPlayer->wait(10000));
+    ASSERT_TRUE(core->resPackPlayer()->wait(10000));
     QThread::msleep(300);
     EXPECT_TRUE(player.calls().isEmpty()) << "the scene started while the book was open";
-    EXPECT_FALSE(core->dailyScenePlayer->isRunning());
+    EXPECT_FALSE(core->dailyScenePlayer()->isRunning());
 }
 
 TEST_F(CoreLaunch, AScenePlaysTheFilesThatAreThereAndNothingWhenNoneIs) {
@@ -177,7 +177,7 @@ TEST_F(CoreLaunch, AScenePlaysTheFilesThatAreThereAndNothingWhenNoneIs) {
     scene.name = "morning";
     scene.playlist = "morning/morning.pls";
     EXPECT_EQ(core->playDailyScene(&scene), 0);
-    ASSERT_TRUE(core->dailyScenePlayer->wait(10000));
+    ASSERT_TRUE(core->dailyScenePlayer()->wait(10000));
     const QStringList calls = player.calls();
     ASSERT_FALSE(calls.isEmpty());
     EXPECT_FALSE(calls.contains("entry=File1=" + gone));
@@ -191,7 +191,7 @@ TEST_F(CoreLaunch, AScenePlaysTheFilesThatAreThereAndNothingWhenNoneIs) {
     writeFile(paths->dailyDir + "/empty/empty.pls", playlist::format({gone}));
     scene.playlist = "empty/empty.pls";
     EXPECT_EQ(core->playDailyScene(&scene), 0);
-    EXPECT_FALSE(core->dailyScenePlayer->isRunning());
+    EXPECT_FALSE(core->dailyScenePlayer()->isRunning());
     QThread::msleep(300);
     EXPECT_TRUE(player.calls().isEmpty());
 }

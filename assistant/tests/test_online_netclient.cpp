@@ -15,7 +15,7 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QMutex>
+
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ protected:
     void SetUp() override {
         tavi::setupClientLogging(dir.path());
         ASSERT_TRUE(server.isListening());
-        net = std::make_unique<NetClient>(server.baseAddress(), kDevice, kVersion, &user, &lock);
+        net = std::make_unique<NetClient>(server.baseAddress(), kDevice, kVersion, &shared);
     }
     QString log() const { return readFile(dir.path() + "/debug/taviassistant.log"); }
     QList<QPair<QString, QString>> lastForm(const QByteArray& path) const {
@@ -48,8 +48,9 @@ protected:
 
     QTemporaryDir dir;
     HttpServer server;
-    TaviUser user;
-    QMutex lock;
+    // The record the client fills, as a reader on another thread sees it.
+    TaviUser user() const { return shared.snapshot(); }
+    SharedUser shared;
     std::unique_ptr<NetClient> net;
 };
 
@@ -108,8 +109,8 @@ TEST_F(NetClientTest, ALoginBeforeAnyUserSendsAnEmptyUserIdAndTheOperatingSystem
     EXPECT_EQ(formValue(form, "device_model"), "pc");
     EXPECT_EQ(formValue(form, "version"), kVersion);
     EXPECT_EQ(formValue(form, "operating_system"), "unknown widows version");
-    EXPECT_EQ(user.uid, "tv-1");
-    EXPECT_EQ(user.userId, 10001);
+    EXPECT_EQ(user().uid, "tv-1");
+    EXPECT_EQ(user().userId, 10001);
     EXPECT_TRUE(log().contains("DEBUG - NetClient::login"));
 
     // Once there is a uid, the next request carries it.
@@ -131,40 +132,40 @@ TEST_F(NetClientTest, TheLoginReadsNumbersAndTheRefreshReadsStrings) {
     // The same member, a JSON string, read both ways.
     server.setReply("/api/user_login", R"({"province":"11","city":12.9,"school":-3.7,"uid":"u"})");
     ASSERT_EQ(net->login(), NET_OK);
-    EXPECT_EQ(user.province, 0) << "the login reads numbers";
-    EXPECT_EQ(user.city, 12) << "truncated";
-    EXPECT_EQ(user.school, -3);
+    EXPECT_EQ(user().province, 0) << "the login reads numbers";
+    EXPECT_EQ(user().city, 12) << "truncated";
+    EXPECT_EQ(user().school, -3);
 
     server.setReply("/api/query_userInfo",
                     R"({"province":"11","city":"110105","kindergarten":"1004","school":"9"})");
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-    EXPECT_EQ(user.province, 11);
-    EXPECT_EQ(user.city, 110105);
-    EXPECT_EQ(user.school, 1004) << "the refresh's school comes under kindergarten";
+    EXPECT_EQ(user().province, 11);
+    EXPECT_EQ(user().city, 110105);
+    EXPECT_EQ(user().school, 1004) << "the refresh's school comes under kindergarten";
 
     // A number the refresh wants as a string, and one too big for an int at the login.
     server.setReply("/api/query_userInfo", R"({"province":11,"user_role":"1","is_open":"0"})");
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-    EXPECT_EQ(user.province, 0);
-    EXPECT_EQ(user.userRole, 1);
-    EXPECT_FALSE(user.isOpen);
+    EXPECT_EQ(user().province, 0);
+    EXPECT_EQ(user().userRole, 1);
+    EXPECT_FALSE(user().isOpen);
     server.setReply("/api/user_login", R"({"province":1e300,"city":-1e300,"school":2147483648})");
     ASSERT_EQ(net->login(), NET_OK);
-    EXPECT_EQ(user.province, 0);
-    EXPECT_EQ(user.city, 0);
-    EXPECT_EQ(user.school, 0);
+    EXPECT_EQ(user().province, 0);
+    EXPECT_EQ(user().city, 0);
+    EXPECT_EQ(user().school, 0);
     EXPECT_TRUE(log().contains("DEBUG - province:11"));
     EXPECT_TRUE(log().contains("DEBUG - school:1004"));
 }
 
 TEST_F(NetClientTest, MissingMembersLeaveTheUserAndPresentOnesReplaceIt) {
-    user = filledUser();
+    shared.set(filledUser());
     server.setReply("/api/user_login", R"({"name":"王老师","email":"w@x"})");
     ASSERT_EQ(net->login(), NET_OK);
     TaviUser expected = filledUser();
     expected.name = QString::fromUtf8("王老师");
     expected.email = "w@x";
-    EXPECT_TRUE(sameUser(user, expected));
+    EXPECT_TRUE(sameUser(user(), expected));
 
     // The refresh always writes the role: a missing user_role is 0.
     server.setReply("/api/query_userInfo", R"({"qq":"123","tel":"138","is_open":"1"})");
@@ -172,33 +173,33 @@ TEST_F(NetClientTest, MissingMembersLeaveTheUserAndPresentOnesReplaceIt) {
     expected.qq = "123";
     expected.mobile = "138";
     expected.userRole = 0;
-    EXPECT_TRUE(sameUser(user, expected));
+    EXPECT_TRUE(sameUser(user(), expected));
 }
 
 TEST_F(NetClientTest, TheOtherSchoolStandsInForAnEmptySchoolName) {
     const QByteArray reply = R"({"kindergarten_name":"","other_kindergarten":"A"})";
     server.setReply("/api/user_login", reply);
     server.setReply("/api/query_userInfo", reply);
-    user = filledUser();
+    shared.set(filledUser());
     ASSERT_EQ(net->login(), NET_OK);
-    EXPECT_EQ(user.schoolName, "A");
-    EXPECT_EQ(user.otherSchool, "O") << "the login does not fill otherSchool";
+    EXPECT_EQ(user().schoolName, "A");
+    EXPECT_EQ(user().otherSchool, "O") << "the login does not fill otherSchool";
 
-    user = filledUser();
+    shared.set(filledUser());
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-    EXPECT_EQ(user.schoolName, "A");
-    EXPECT_EQ(user.otherSchool, "A");
+    EXPECT_EQ(user().schoolName, "A");
+    EXPECT_EQ(user().otherSchool, "A");
 
     // A real school name wins; the other school is then only kept aside.
     server.setReply("/api/user_login", R"({"kindergarten_name":"Sun","other_kindergarten":"A"})");
     server.setReply("/api/query_userInfo", R"({"kindergarten_name":"Sun","other_kindergarten":"A"})");
-    user = filledUser();
+    shared.set(filledUser());
     ASSERT_EQ(net->login(), NET_OK);
-    EXPECT_EQ(user.schoolName, "Sun");
-    user = filledUser();
+    EXPECT_EQ(user().schoolName, "Sun");
+    shared.set(filledUser());
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-    EXPECT_EQ(user.schoolName, "Sun");
-    EXPECT_EQ(user.otherSchool, "A");
+    EXPECT_EQ(user().schoolName, "Sun");
+    EXPECT_EQ(user().otherSchool, "A");
 }
 
 TEST_F(NetClientTest, StatusOkAndSuccessAreAcceptedAnythingElseChangesNothing) {
@@ -229,10 +230,10 @@ TEST_F(NetClientTest, StatusOkAndSuccessAreAcceptedAnythingElseChangesNothing) {
              {QByteArray(R"({"status":"fail","name":"X","uid":"Y"})"), QByteArray(R"([{"name":"X"}])"),
               QByteArray("{\"name\":"), QByteArray("null"), QByteArray("\"text\"")}) {
             server.setReply(path, body);
-            user = filledUser();
+            shared.set(filledUser());
             const int r = QByteArray(path) == "/api/user_login" ? net->login() : net->refreshUserInfo();
             EXPECT_NE(r, NET_OK) << path << " " << body.toStdString();
-            EXPECT_TRUE(sameUser(user, filledUser())) << path << " " << body.toStdString();
+            EXPECT_TRUE(sameUser(user(), filledUser())) << path << " " << body.toStdString();
         }
     }
     const QString text = log();
@@ -375,13 +376,13 @@ TEST_F(NetClientTest, TransportFailuresAreOneAndTheirLines) {
         HttpServer gone;
         closedPort = gone.port();
     }
-    NetClient nowhere(QString("http://127.0.0.1:%1").arg(closedPort), kDevice, kVersion, &user);
+    NetClient nowhere(QString("http://127.0.0.1:%1").arg(closedPort), kDevice, kVersion, &shared);
     QElapsedTimer t;
     t.start();
-    user = filledUser();
+    shared.set(filledUser());
     EXPECT_EQ(nowhere.login(), NET_POST_FAILED);
     EXPECT_EQ(nowhere.refreshUserInfo(), NET_POST_FAILED);
-    EXPECT_TRUE(sameUser(user, filledUser()));
+    EXPECT_TRUE(sameUser(user(), filledUser()));
     TaviUser edit;
     EXPECT_EQ(nowhere.updateUserInfo(&edit), NET_POST_FAILED);
     DataSet<_SchoolInfo> schools;
@@ -394,7 +395,7 @@ TEST_F(NetClientTest, TransportFailuresAreOneAndTheirLines) {
     EXPECT_EQ(net->getProvCity(0, &provinces), NET_POST_FAILED);
 
     // No address at all (a malformed override): nothing is sent anywhere.
-    NetClient unset(QString(), kDevice, kVersion, &user);
+    NetClient unset(QString(), kDevice, kVersion, &shared);
     server.clear();
     EXPECT_EQ(unset.login(), NET_POST_FAILED);
     EXPECT_TRUE(server.requests().isEmpty());
@@ -409,14 +410,14 @@ TEST_F(NetClientTest, TransportFailuresAreOneAndTheirLines) {
 TEST_F(NetClientTest, AServerThatDoesNotAnswerFor11SecondsGivesOneWithin12) {
     server.setReply("/api/query_userInfo",
                     HttpServer::Reply{200, R"({"status":"ok","name":"late"})", "application/json", 11000});
-    user = filledUser();
+    shared.set(filledUser());
     QElapsedTimer t;
     t.start();
     EXPECT_EQ(net->refreshUserInfo(), NET_POST_FAILED);
     const qint64 took = t.elapsed();
     EXPECT_GE(took, 9500);
     EXPECT_LT(took, 12000);
-    EXPECT_TRUE(sameUser(user, filledUser()));
+    EXPECT_TRUE(sameUser(user(), filledUser()));
     EXPECT_TRUE(log().contains("curl_easy_perform() failed:Timeout was reached"));
 }
 
@@ -486,12 +487,13 @@ protected:
     void SetUp() override {
         tavi::setupClientLogging(dir.path());
         ASSERT_TRUE(service.isRunning()) << service.error().toStdString();
-        net = std::make_unique<NetClient>(service.baseAddress(), kDevice, kVersion, &user, &lock);
+        net = std::make_unique<NetClient>(service.baseAddress(), kDevice, kVersion, &shared);
     }
     QTemporaryDir dir;
     DevService service;
-    TaviUser user;
-    QMutex lock;
+    // The record the client fills, as a reader on another thread sees it.
+    TaviUser user() const { return shared.snapshot(); }
+    SharedUser shared;
     std::unique_ptr<NetClient> net;
 };
 
@@ -499,12 +501,12 @@ protected:
 
 TEST_F(WithDevService, AwkwardValuesArriveAsTheSameFieldValues) {
     ASSERT_EQ(net->login(), NET_OK);
-    ASSERT_FALSE(user.uid.isEmpty());
+    ASSERT_FALSE(user().uid.isEmpty());
     const QStringList values = {"Sun & Moon",  "a+b", "100%",     QString::fromUtf8("阳光幼儿园 小一班"),
                                 "x&user_id=y", "=&=", "tab\there"};
     for (const QString& value : values) {
         TaviUser edit;
-        edit.uid = user.uid;
+        edit.uid = user().uid;
         edit.name = value;
         edit.province = 110000;
         edit.city = 110105;
@@ -516,33 +518,33 @@ TEST_F(WithDevService, AwkwardValuesArriveAsTheSameFieldValues) {
         const auto fields = service.lastFields("/api/up_userinfo");
         EXPECT_EQ(formValue(fields, "name"), value);
         EXPECT_EQ(formValue(fields, "other_kindergarten"), value);
-        EXPECT_EQ(formValue(fields, "user_id"), user.uid) << "no value can name another account";
+        EXPECT_EQ(formValue(fields, "user_id"), user().uid) << "no value can name another account";
         EXPECT_EQ(fields.size(), 11);
 
         // And back: the service stored exactly that.
         ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-        EXPECT_EQ(user.name, value);
-        EXPECT_EQ(user.otherSchool, value);
-        EXPECT_EQ(user.schoolName, value);
+        EXPECT_EQ(user().name, value);
+        EXPECT_EQ(user().otherSchool, value);
+        EXPECT_EQ(user().schoolName, value);
     }
 }
 
 TEST_F(WithDevService, EveryRequestKindGoesThroughTheServicesOwnChecks) {
     // An empty user_id logs in the device's own account, the same one each time.
     ASSERT_EQ(net->login(), NET_OK);
-    const QString uid = user.uid;
-    const int userId = user.userId;
+    const QString uid = user().uid;
+    const int userId = user().userId;
     EXPECT_GT(userId, 0);
-    user.uid.clear();
+    user().uid.clear();
     ASSERT_EQ(net->login(), NET_OK);
-    EXPECT_EQ(user.uid, uid);
+    EXPECT_EQ(user().uid, uid);
     const auto login = service.lastFields("/api/user_login");
     EXPECT_EQ(formValue(login, "operating_system"), "unknown widows version");
     EXPECT_EQ(formValue(login, "imei"), kDevice);
 
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-    EXPECT_EQ(user.userId, userId);
-    EXPECT_EQ(user.userRole, 0) << "a new traveller account";
+    EXPECT_EQ(user().userId, userId);
+    EXPECT_EQ(user().userRole, 0) << "a new traveller account";
 
     DataSet<_ProvCityInfo> provinces;
     ASSERT_EQ(net->getProvCity(0, &provinces), NET_OK);
@@ -564,9 +566,9 @@ TEST_F(WithDevService, EveryRequestKindGoesThroughTheServicesOwnChecks) {
     edit.mobile = "456";
     ASSERT_EQ(net->updateUserInfo(&edit), NET_OK);
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-    EXPECT_EQ(user.school, schools.first()->id);
-    EXPECT_EQ(user.schoolName, schools.first()->name);
-    EXPECT_EQ(user.userRole, 1);
+    EXPECT_EQ(user().school, schools.first()->id);
+    EXPECT_EQ(user().schoolName, schools.first()->name);
+    EXPECT_EQ(user().userRole, 1);
 
     // The service refuses a school that is not in the city: 4, and nothing changed.
     edit.school = 999999;
@@ -579,8 +581,8 @@ TEST_F(WithDevService, EveryRequestKindGoesThroughTheServicesOwnChecks) {
 TEST_F(WithDevService, TheServicesFailureModesGiveTheirResults) {
     ASSERT_EQ(net->login(), NET_OK);
     TaviUser edit;
-    edit.uid = user.uid;
-    const TaviUser before = user;
+    edit.uid = user().uid;
+    const TaviUser before = user();
     struct Case {
         const char* mode;
         int login, refresh, update, list, check;
@@ -594,7 +596,7 @@ TEST_F(WithDevService, TheServicesFailureModesGiveTheirResults) {
                                  "/api/terminal_upgrade"})
             fail.insert(path, c.mode);
         ASSERT_TRUE(service.control(QJsonObject{{"clear_fail", true}, {"fail", fail}})) << c.mode;
-        user = before;
+        shared.set(before);
         EXPECT_EQ(net->login(), c.login) << c.mode;
         EXPECT_EQ(net->refreshUserInfo(), c.refresh) << c.mode;
         EXPECT_EQ(net->updateUserInfo(&edit), c.update) << c.mode;
@@ -603,7 +605,7 @@ TEST_F(WithDevService, TheServicesFailureModesGiveTheirResults) {
         _UpdateInfo info;
         EXPECT_EQ(net->checkUpdate("1.0.0", &info), c.check) << c.mode;
         if (c.login != 0) {
-            EXPECT_TRUE(sameUser(user, before)) << c.mode << ": a failed reply changed the user";
+            EXPECT_TRUE(sameUser(user(), before)) << c.mode << ": a failed reply changed the user";
         }
     }
 }

@@ -24,12 +24,12 @@ protected:
         db = std::make_unique<DB>(paths->mainDbPath, "default");
         ASSERT_TRUE(db->open());
         ASSERT_TRUE(db->setup());
-        Core::instance()->db = db.get();
-        Core::instance()->paths = paths.get();
+        Core::instance()->setDb(db.get());
+        Core::instance()->setPaths(paths.get());
     }
     void TearDown() override {
-        Core::instance()->db = nullptr;
-        Core::instance()->paths = nullptr;
+        Core::instance()->setDb(nullptr);
+        Core::instance()->setPaths(nullptr);
         db.reset();
     }
 

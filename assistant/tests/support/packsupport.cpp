@@ -90,13 +90,13 @@ Installation::Installation() : m_paths(m_root.appDir()) {
     m_db = std::make_unique<DB>(m_paths.mainDbPath, "default");
     m_db->open();
     m_db->setup();
-    Core::instance()->db = m_db.get();
-    Core::instance()->paths = &m_paths;
+    Core::instance()->setDb(m_db.get());
+    Core::instance()->setPaths(&m_paths);
 }
 
 Installation::~Installation() {
-    Core::instance()->db = nullptr;
-    Core::instance()->paths = nullptr;
+    Core::instance()->setDb(nullptr);
+    Core::instance()->setPaths(nullptr);
     m_db->close();
     m_db.reset();
 }

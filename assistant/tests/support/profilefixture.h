@@ -29,12 +29,12 @@ protected:
         QFile::setPermissions(cachePath, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         cache = std::make_unique<OfflineDB>(cachePath, "offline");
         ASSERT_TRUE(cache->open());
-        core()->offlineDb = cache.get();
-        core()->deviceId = kDevice;
-        core()->version = "2.1.0";
+        core()->setOfflineDb(cache.get());
+        core()->setDeviceId(kDevice);
+        core()->setVersion("2.1.0");
         core()->setCurrentUser(TaviUser());
         thread.start();
-        core()->workerThread = &thread;
+        core()->setWorkerThread(&thread);
         probe = new QObject;
         probe->moveToThread(&thread);
     }
@@ -47,9 +47,9 @@ protected:
         delete probe; // its thread has ended
         probe = nullptr;
         forceNetworkState(NetworkState::Unforced);
-        core()->workerThread = nullptr;
-        core()->netClient = nullptr;
-        core()->offlineDb = nullptr;
+        core()->setWorkerThread(nullptr);
+        core()->setNetClient(nullptr);
+        core()->setOfflineDb(nullptr);
         core()->setCurrentUser(TaviUser());
         net.reset();
         cache.reset();
@@ -59,9 +59,8 @@ protected:
 
     static Core* core() { return Core::instance(); }
     void useService(const QString& base) {
-        net = std::make_unique<NetClient>(base, kDevice, core()->version, &core()->currentUser,
-                                          &core()->userLock);
-        core()->netClient = net.get();
+        net = std::make_unique<NetClient>(base, kDevice, core()->version(), core()->userRecord());
+        core()->setNetClient(net.get());
     }
     // Waits until the worker thread has run everything queued to it so far,
     // then lets its queued signals arrive here.

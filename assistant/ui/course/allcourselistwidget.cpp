@@ -9,7 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-AllCourseListWidget::AllCourseListWidget(QWidget* parent) : QWidget(parent) {
+AllCourseListWidget::AllCourseListWidget(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("AllCourseListWidget");
     setWindowTitle(tr("all course"));
     setAutoFillBackground(true);
@@ -29,7 +29,7 @@ AllCourseListWidget::AllCourseListWidget(QWidget* parent) : QWidget(parent) {
         toolBar->addWidget(b);
         m_dayBtns << b;
     }
-    m_list = new DayCourseListWidget(false, this);
+    m_list = new DayCourseListWidget(context, false, this);
 
     auto* top = new QHBoxLayout;
     top->addSpacing(30);

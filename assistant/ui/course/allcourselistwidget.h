@@ -2,6 +2,8 @@
 // Both weeks of the schedule: seven weekday buttons over one day's list. Each
 // week remembers the weekday last looked at in it.
 
+#include "core/clientcontext.h"
+
 #include <QVector>
 #include <QWidget>
 
@@ -11,7 +13,7 @@ class QToolButton;
 class AllCourseListWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit AllCourseListWidget(QWidget* parent = nullptr);
+    explicit AllCourseListWidget(const ClientContext& context, QWidget* parent = nullptr);
 
     void setThisWeek(bool thisWeek) { m_thisWeek = thisWeek; }
     bool isThisWeek() const { return m_thisWeek; }

@@ -21,7 +21,7 @@ QToolButton* weekButton(const char* name, const char* picture, QWidget* parent) 
 }
 } // namespace
 
-AllCourseWidget::AllCourseWidget(QWidget* parent) : QWidget(parent) {
+AllCourseWidget::AllCourseWidget(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("AllCourseWidget");
     setWindowTitle(tr("all course"));
     m_thisWeekBtn = weekButton("thisWeekBtn", "this_week", this);
@@ -31,7 +31,7 @@ AllCourseWidget::AllCourseWidget(QWidget* parent) : QWidget(parent) {
     toolBar->setStyleSheet("QToolBar {spacing: 30px;}");
     toolBar->addWidget(m_thisWeekBtn);
     toolBar->addWidget(m_nextWeekBtn);
-    m_list = new AllCourseListWidget(this);
+    m_list = new AllCourseListWidget(context, this);
 
     auto* column = new QVBoxLayout;
     column->addSpacing(50);

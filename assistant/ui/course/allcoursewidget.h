@@ -1,6 +1,8 @@
 #pragma once
 // This week and next week: two week buttons beside the weekday browser.
 
+#include "core/clientcontext.h"
+
 #include <QWidget>
 
 class AllCourseListWidget;
@@ -9,7 +11,7 @@ class QToolButton;
 class AllCourseWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit AllCourseWidget(QWidget* parent = nullptr);
+    explicit AllCourseWidget(const ClientContext& context, QWidget* parent = nullptr);
     AllCourseListWidget* list() const { return m_list; }
 
 public slots:

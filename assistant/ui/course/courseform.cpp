@@ -7,7 +7,7 @@
 #include <QStackedWidget>
 #include <QToolButton>
 
-CourseForm::CourseForm(QWidget* parent) : QWidget(parent) {
+CourseForm::CourseForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("CourseForm");
     setWindowTitle(tr("course"));
 
@@ -31,8 +31,8 @@ CourseForm::CourseForm(QWidget* parent) : QWidget(parent) {
     connect(m_switchBtn, &QToolButton::toggled, this, &CourseForm::onSwitch);
 
     m_stack = new QStackedWidget(this);
-    m_today = new TodayCourseWidget;
-    m_all = new AllCourseWidget;
+    m_today = new TodayCourseWidget(context);
+    m_all = new AllCourseWidget(context);
     m_stack->addWidget(m_today);
     m_stack->addWidget(m_all);
     m_stack->setCurrentWidget(m_today);

@@ -2,6 +2,8 @@
 // The content page's form for the course schedule: today's course, or both
 // weeks, switched with the button at the top.
 
+#include "core/clientcontext.h"
+
 #include <QWidget>
 
 class AllCourseWidget;
@@ -12,7 +14,7 @@ class TodayCourseWidget;
 class CourseForm : public QWidget {
     Q_OBJECT
 public:
-    explicit CourseForm(QWidget* parent = nullptr);
+    explicit CourseForm(const ClientContext& context, QWidget* parent = nullptr);
     TodayCourseWidget* today() const { return m_today; }
     AllCourseWidget* all() const { return m_all; }
     QToolButton* switchButton() const { return m_switchBtn; }

@@ -1,35 +1,30 @@
 #include "daycourselistwidget.h"
 
 #include "catalogue/db.h"
-#include "core/core.h"
 #include "online/calendar.h"
 #include "platform/log.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
-#include "ui/lists/pagedgrid.h"
 
 #include <QBoxLayout>
-#include <QMessageBox>
 
-DayCourseListWidget::DayCourseListWidget(bool ownBackground, QWidget* parent)
-    : PagedListWidget("DayCourseListWidget", tr("day course list"), parent, ownBackground) {
+DayCourseListWidget::DayCourseListWidget(const ClientContext& context, bool ownBackground, QWidget* parent)
+    : PagedListWidget(context, "DayCourseListWidget", tr("day course list"), parent, ownBackground) {
     layout()->setContentsMargins(0, 0, 0, 0);
     m_model = new AppListModel(this);
     m_delegate = new CourseAppListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
-
     connect(m_delegate, &CourseAppListItemDelegate::removeBtnClicked, this,
             &DayCourseListWidget::removeFavorApp);
     connect(m_delegate, &CourseAppListItemDelegate::clicked, this, &DayCourseListWidget::onAppClicked);
-    Core* core = Core::instance();
-    if (DB* db = core->db) {
+    if (DB* db = context.db) {
         connect(db, &DB::courseChanged, this, &DayCourseListWidget::onCourseChanged);
         connect(db, &DB::appRemoved, this, &DayCourseListWidget::load);
         connect(db, &DB::packRemoved, this, &DayCourseListWidget::load);
     }
     // The same index names another date once the day has moved on.
-    if (core->calendar)
-        connect(core->calendar, &Calendar::currDateChanged, this, &DayCourseListWidget::reload);
+    if (context.calendar)
+        connect(context.calendar, &Calendar::currDateChanged, this, &DayCourseListWidget::reload);
     load();
 }
 
@@ -47,7 +42,7 @@ void DayCourseListWidget::detachRows() {
 }
 
 int DayCourseListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) {
-    DB* db = Core::instance()->db;
+    DB* db = context().db;
     _GetCourseAppsPara para;
     para.day = m_day;
     para.limit = limit;
@@ -61,7 +56,7 @@ int DayCourseListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& to
 }
 
 void DayCourseListWidget::attachRows() {
-    if (const DataPaths* paths = Core::instance()->paths)
+    if (const DataPaths* paths = context().paths)
         AppListModel::setIcons(&m_apps, *paths, false);
     TLOG_DEBUG("total:" << total());
     m_model->setList(&m_apps);
@@ -77,20 +72,20 @@ void DayCourseListWidget::onCourseChanged(int day) {
 }
 
 void DayCourseListWidget::onAppClicked(const QModelIndex& index) {
-    const TaviAppPtr app = m_model->record(index);
-    if (app)
-        Core::instance()->openApp(app.data());
+    openApp(m_model->record(index).data());
 }
 
 void DayCourseListWidget::removeFavorApp(const QModelIndex& index) {
+    askAndRemove(index);
+}
+
+PagedListWidget::Removal DayCourseListWidget::removal(const QModelIndex& index) {
     const TaviAppPtr app = m_model->record(index);
-    DB* db = Core::instance()->db;
-    if (!app || !db)
-        return;
-    if (!pagedgrid::confirmRemoval(
-            this, tr("Confirm Removal"),
-            tr("Do you really want to remove %1?").arg(index.data(AppListModel::AppNameRole).toString())))
-        return;
+    if (!app || !context().db)
+        return {};
+    const QString name = index.data(AppListModel::AppNameRole).toString();
+    const int day = m_day;
     // The list follows through courseChanged.
-    db->removeCourseApp(m_day, app->appId);
+    return {tr("Confirm Removal"), tr("Do you really want to remove %1?").arg(name),
+            [this, app, day]() { context().db->removeCourseApp(day, app->appId); }};
 }

@@ -5,15 +5,13 @@
 #include "catalogue/records.h"
 #include "ui/lists/pagedlistwidget.h"
 
-#include <QModelIndex>
-
 class AppListModel;
 class CourseAppListItemDelegate;
 
 class DayCourseListWidget : public PagedListWidget {
     Q_OBJECT
 public:
-    DayCourseListWidget(bool ownBackground, QWidget* parent = nullptr);
+    DayCourseListWidget(const ClientContext& context, bool ownBackground, QWidget* parent = nullptr);
     ~DayCourseListWidget() override;
 
     // Shows the day index and its first page.
@@ -31,6 +29,7 @@ protected:
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    Removal removal(const QModelIndex& index) override;
 
 private:
     AppListModel* m_model = nullptr;

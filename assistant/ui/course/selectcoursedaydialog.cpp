@@ -1,7 +1,6 @@
 #include "selectcoursedaydialog.h"
 
 #include "catalogue/db.h"
-#include "core/core.h"
 #include "ui/course/daybutton.h"
 
 #include <QBitmap>
@@ -9,8 +8,8 @@
 #include <QGridLayout>
 #include <QToolButton>
 
-SelectCourseDayDialog::SelectCourseDayDialog(const _TaviApp& app, QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint), m_app(app) {
+SelectCourseDayDialog::SelectCourseDayDialog(const ClientContext& context, const _TaviApp& app, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint), m_db(context.db), m_app(app) {
     m_app.iconPixmap = QPixmap();
     setObjectName("SelectCourseDayDialog");
     setWindowTitle(tr("select"));
@@ -75,8 +74,8 @@ SelectCourseDayDialog::SelectCourseDayDialog(const _TaviApp& app, QWidget* paren
 void SelectCourseDayDialog::refresh() {
     m_updating = true;
     QList<int> planned;
-    if (DB* db = Core::instance()->db)
-        db->getAppCourseDays(m_app.appId, planned);
+    if (m_db)
+        m_db->getAppCourseDays(m_app.appId, planned);
     // Every button shows the catalogue: a day whose change failed goes back
     // to what is stored instead of looking done.
     for (DayButton* b : m_days)
@@ -87,8 +86,7 @@ void SelectCourseDayDialog::refresh() {
 void SelectCourseDayDialog::onDayBtnToggled(int day, bool checked) {
     if (m_updating)
         return;
-    DB* db = Core::instance()->db;
-    if (db) {
+    if (DB* db = m_db) {
         if (checked) {
             db->addCourseApp(day, m_app.appId);
             // Planning an app also keeps it among the favourites.

@@ -4,17 +4,19 @@
 // favourite), unticking takes it off that day.
 
 #include "catalogue/records.h"
+#include "core/clientcontext.h"
 
 #include <QDialog>
 #include <QVector>
 
+class DB;
 class DayButton;
 
 class SelectCourseDayDialog : public QDialog {
     Q_OBJECT
 public:
     // Works on its own copy of the app.
-    explicit SelectCourseDayDialog(const _TaviApp& app, QWidget* parent = nullptr);
+    SelectCourseDayDialog(const ClientContext& context, const _TaviApp& app, QWidget* parent = nullptr);
 
     DayButton* dayButton(int day) const { return m_days.value(day - 1); }
 
@@ -25,6 +27,7 @@ private:
     // Shows the catalogue's days: ticked where the app is planned, and only there.
     void refresh();
 
+    DB* m_db = nullptr;
     _TaviApp m_app;
     QVector<DayButton*> m_days;
     bool m_updating = false;

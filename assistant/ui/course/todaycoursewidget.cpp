@@ -1,6 +1,5 @@
 #include "todaycoursewidget.h"
 
-#include "core/core.h"
 #include "online/calendar.h"
 #include "ui/course/daycourselistwidget.h"
 
@@ -8,13 +7,14 @@
 #include <QDate>
 #include <QToolButton>
 
-TodayCourseWidget::TodayCourseWidget(QWidget* parent) : QWidget(parent) {
+TodayCourseWidget::TodayCourseWidget(const ClientContext& context, QWidget* parent)
+    : QWidget(parent), m_calendar(context.calendar) {
     setObjectName("TodayCourseWidget");
     setWindowTitle(tr("today course"));
     m_badge = new QToolButton(this);
     m_badge->setObjectName("badge");
     m_badge->setFixedSize(54, 144);
-    m_list = new DayCourseListWidget(true, this);
+    m_list = new DayCourseListWidget(context, true, this);
 
     auto* column = new QVBoxLayout;
     column->setSpacing(0);
@@ -27,14 +27,13 @@ TodayCourseWidget::TodayCourseWidget(QWidget* parent) : QWidget(parent) {
     row->addLayout(column, 1);
     row->addWidget(m_list, 18);
 
-    if (Calendar* calendar = Core::instance()->calendar)
-        connect(calendar, &Calendar::currDateChanged, this, &TodayCourseWidget::showToday);
+    if (m_calendar)
+        connect(m_calendar, &Calendar::currDateChanged, this, &TodayCourseWidget::showToday);
     showToday();
 }
 
-int TodayCourseWidget::todayWeekday() {
-    const Calendar* calendar = Core::instance()->calendar;
-    const QDate today = calendar ? calendar->currDate() : QDate::currentDate();
+int TodayCourseWidget::todayWeekday() const {
+    const QDate today = m_calendar ? m_calendar->currDate() : QDate::currentDate();
     return today.isValid() ? today.dayOfWeek() : 1;
 }
 

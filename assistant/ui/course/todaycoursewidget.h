@@ -3,26 +3,30 @@
 // follows the calendar: at midnight (or when the time server corrects the
 // date) it shows the new today.
 
+#include "core/clientcontext.h"
+
 #include <QWidget>
 
+class Calendar;
 class DayCourseListWidget;
 class QToolButton;
 
 class TodayCourseWidget : public QWidget {
     Q_OBJECT
 public:
-    explicit TodayCourseWidget(QWidget* parent = nullptr);
+    explicit TodayCourseWidget(const ClientContext& context, QWidget* parent = nullptr);
 
     DayCourseListWidget* dayList() const { return m_list; }
     QToolButton* badge() const { return m_badge; }
 
     // Today's weekday, 1 (Monday) to 7, from the shared calendar (the computer's date without one).
-    static int todayWeekday();
+    int todayWeekday() const;
 
 public slots:
     void showToday();
 
 private:
+    Calendar* m_calendar = nullptr;
     QToolButton* m_badge = nullptr;
     DayCourseListWidget* m_list = nullptr;
 };

@@ -4,10 +4,10 @@
 
 #include <QBoxLayout>
 
-DailyForm::DailyForm(QWidget* parent) : QWidget(parent) {
+DailyForm::DailyForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("DailyForm");
     setWindowTitle(tr("daily"));
-    m_list = new DailyListWidget(this);
+    m_list = new DailyListWidget(context, this);
 
     auto* row = new QHBoxLayout;
     row->addStretch(1);

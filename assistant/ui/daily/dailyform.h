@@ -1,6 +1,8 @@
 #pragma once
 // The content page's form for the daily scenes: the daily grid, centred.
 
+#include "core/clientcontext.h"
+
 #include <QWidget>
 
 class DailyListWidget;
@@ -8,7 +10,7 @@ class DailyListWidget;
 class DailyForm : public QWidget {
     Q_OBJECT
 public:
-    explicit DailyForm(QWidget* parent = nullptr);
+    explicit DailyForm(const ClientContext& context, QWidget* parent = nullptr);
     DailyListWidget* list() const { return m_list; }
 
 private:

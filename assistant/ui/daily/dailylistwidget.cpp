@@ -7,13 +7,12 @@
 #include "ui/daily/dailyscenelistmodel.h"
 #include "ui/daily/dailyscenemgmtdialog.h"
 #include "ui/dialogs/topdialog.h"
-#include "ui/lists/pagedgrid.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
 
-DailyListWidget::DailyListWidget(QWidget* parent)
-    : PagedListWidget("DailyListWidget", tr("daily list"), parent) {
+DailyListWidget::DailyListWidget(const ClientContext& context, QWidget* parent)
+    : PagedListWidget(context, "DailyListWidget", tr("daily list"), parent) {
     m_model = new DailySceneListModel(this);
     m_delegate = new DailySceneListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
@@ -22,7 +21,7 @@ DailyListWidget::DailyListWidget(QWidget* parent)
     connect(m_delegate, &DailySceneListItemDelegate::removeBtnClicked, this, &DailyListWidget::removeScene);
     connect(m_delegate, &DailySceneListItemDelegate::clicked, this, &DailyListWidget::onSceneClicked);
     connect(m_delegate, &DailySceneListItemDelegate::addItemClicked, this, &DailyListWidget::addScene);
-    if (DB* db = Core::instance()->db) {
+    if (DB* db = context.db) {
         connect(db, &DB::dailySceneAdded, this, &DailyListWidget::load);
         connect(db, &DB::dailySceneRemoved, this, &DailyListWidget::load);
         connect(db, &DB::dailySceneUpdated, this, &DailyListWidget::load);
@@ -39,7 +38,7 @@ void DailyListWidget::detachRows() {
 }
 
 int DailyListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) {
-    DB* db = Core::instance()->db;
+    DB* db = context().db;
     _DailySceneSearchPara para;
     para.limit = limit;
     para.offset = offset;
@@ -62,7 +61,7 @@ void DailyListWidget::attachRows() {
     QHash<int, int> missing;
     for (const DailyScenePtr& scene : m_scenes) {
         QStringList files;
-        if (!playlist::read(Core::instance()->playlistPath(*scene), files))
+        if (!playlist::read(context().core->playlistPath(*scene), files))
             missing.insert(scene->id, -1);
         else if (const int gone = playlist::missing(files).size())
             missing.insert(scene->id, gone);
@@ -77,8 +76,8 @@ QString DailyListWidget::emptyText() const {
 
 void DailyListWidget::onSceneClicked(const QModelIndex& index) {
     const DailyScenePtr scene = m_model->record(index);
-    Core* core = Core::instance();
-    if (!scene || core->isPlaying())
+    Core* core = context().core;
+    if (!scene || !core || core->isPlaying())
         return;
     // Files that went away are found before the player is started, and said once.
     QStringList files;
@@ -110,7 +109,7 @@ void DailyListWidget::onSceneClicked(const QModelIndex& index) {
 }
 
 void DailyListWidget::addScene(const QModelIndex&) {
-    DailySceneMgmtDialog dialog(nullptr, nullptr);
+    DailySceneMgmtDialog dialog(context(), nullptr, nullptr);
     execAbove(dialog, this);
 }
 
@@ -118,19 +117,21 @@ void DailyListWidget::editScene(const QModelIndex& index) {
     const DailyScenePtr scene = m_model->record(index);
     // The dialog edits a copy: the page (and the record) is reloaded when the catalogue reports the change.
     DailyScenePtr copy(scene ? new _DailyScene(*scene) : nullptr);
-    DailySceneMgmtDialog dialog(copy.data(), nullptr);
+    DailySceneMgmtDialog dialog(context(), copy.data(), nullptr);
     execAbove(dialog, this);
 }
 
 void DailyListWidget::removeScene(const QModelIndex& index) {
+    askAndRemove(index);
+}
+
+PagedListWidget::Removal DailyListWidget::removal(const QModelIndex& index) {
     const DailyScenePtr scene = m_model->record(index);
-    DB* db = Core::instance()->db;
-    if (!scene || !db)
-        return;
-    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"),
-                                   tr("Do you really want to remove %1?").arg(scene->name)))
-        return;
-    // The scene's folder and playlist stay on disk: its songs may be the teacher's own.
-    db->removeDailyScene(scene->id);
-    load();
+    if (!scene || !context().db)
+        return {};
+    return {tr("Confirm Removal"), tr("Do you really want to remove %1?").arg(scene->name), [this, scene]() {
+                // The scene's folder and playlist stay on disk: its songs may be the teacher's own.
+                context().db->removeDailyScene(scene->id);
+                load();
+            }};
 }

@@ -6,21 +6,20 @@
 #include "catalogue/records.h"
 #include "ui/lists/pagedlistwidget.h"
 
-#include <QModelIndex>
-
 class DailySceneListItemDelegate;
 class DailySceneListModel;
 
 class DailyListWidget : public PagedListWidget {
     Q_OBJECT
 public:
-    explicit DailyListWidget(QWidget* parent = nullptr);
+    explicit DailyListWidget(const ClientContext& context, QWidget* parent = nullptr);
     ~DailyListWidget() override;
 
     // Scenes in the catalogue (the add item not counted).
     unsigned sceneCount() const { return m_sceneCount; }
 
 public slots:
+    // Plays the scene.
     void onSceneClicked(const QModelIndex& index);
     void editScene(const QModelIndex& index);
     void removeScene(const QModelIndex& index);
@@ -31,6 +30,7 @@ protected:
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    Removal removal(const QModelIndex& index) override;
 
 private:
     DailySceneListModel* m_model = nullptr;

@@ -4,13 +4,12 @@
 // warning mark on scenes whose files are gone; and the "add" item. Only the
 // picture plays a scene: a click on its name does nothing.
 
-#include <QAbstractItemDelegate>
-#include <QFont>
-#include <QPersistentModelIndex>
+#include "ui/lists/griditemdelegate.h"
+
 #include <QPixmap>
 #include <QRect>
 
-class DailySceneListItemDelegate : public QAbstractItemDelegate {
+class DailySceneListItemDelegate : public GridItemDelegate {
     Q_OBJECT
 public:
     explicit DailySceneListItemDelegate(QObject* parent = nullptr);
@@ -22,21 +21,18 @@ public:
     static constexpr QRect warningSquare() { return QRect(134, 52, 16, 16); }
     static constexpr QRect addSquare() { return QRect(59, 49, 29, 29); }
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
-                     const QModelIndex& index) override;
 
 signals:
-    void clicked(const QModelIndex& index);
     void editBtnClicked(const QModelIndex& index);
-    void removeBtnClicked(const QModelIndex& index);
-    void doubleClicked(const QModelIndex& index);
     void addItemClicked(const QModelIndex& index);
 
+protected:
+    int squareAt(const QModelIndex& index, const QPoint& posInItem) const override;
+    void squareClicked(int square, const QModelIndex& index) override;
+
 private:
-    enum Zone { None, Icon, Trash, Edit };
-    Zone zoneAt(const QModelIndex& index, const QPoint& posInItem) const;
+    enum Square { Icon, Trash, Edit };
 
     QPixmap m_sceneIcon;
     QPixmap m_trash;
@@ -44,7 +40,4 @@ private:
     QPixmap m_add;
     QPixmap m_warning;
     QFont m_font;
-    // A release acts only where its press went, like a button.
-    QPersistentModelIndex m_pressedIndex;
-    Zone m_pressedZone = None;
 };

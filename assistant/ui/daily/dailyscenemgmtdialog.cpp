@@ -50,7 +50,8 @@ bool nameTaken(DB& db, const QString& name, int self) {
 
 } // namespace
 
-DailySceneMgmtDialog::DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent) : QDialog(parent), m_scene(scene) {
+DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyScene* scene, QWidget* parent)
+    : QDialog(parent), m_context(context), m_scene(scene) {
     setObjectName("DailySceneMgmtDialog");
     resize(400, 300);
     setWindowTitle(tr("Add Scene"));
@@ -100,7 +101,7 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent) 
         m_nameEdit->setText(m_scene->name);
         QStringList entries;
         // A missing or unreadable playlist gives an empty list.
-        if (playlist::read(Core::instance()->playlistPath(*m_scene), entries))
+        if (m_context.core && playlist::read(m_context.core->playlistPath(*m_scene), entries))
             addFiles(entries);
     }
 }
@@ -151,7 +152,7 @@ void DailySceneMgmtDialog::onAddBtnClicked() {
 }
 
 void DailySceneMgmtDialog::onLibraryBtnClicked() {
-    MediaPickerDialog picker(nullptr);
+    MediaPickerDialog picker(m_context, nullptr);
     if (execAbove(picker, this) == QDialog::Accepted)
         addFiles(picker.selectedFiles());
 }
@@ -184,8 +185,7 @@ void DailySceneMgmtDialog::onSaveBtnClicked() {
 
 bool DailySceneMgmtDialog::save() {
     const QString title = m_scene ? tr("edit scene") : tr("add scene");
-    Core* core = Core::instance();
-    DB* db = core->db;
+    DB* db = m_context.db;
     // " Lunch " and "Lunch" would look the same in the grid.
     const QString name = m_nameEdit->text().trimmed();
     if (name.isEmpty()) {
@@ -198,7 +198,7 @@ bool DailySceneMgmtDialog::save() {
                                  "\".\" or hold control characters."));
         return false;
     }
-    if (!db || !core->paths) {
+    if (!db || !m_context.paths) {
         QMessageBox::critical(this, title, tr("write db failed!"));
         return false;
     }
@@ -208,7 +208,7 @@ bool DailySceneMgmtDialog::save() {
         QMessageBox::critical(this, title, tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
         return false;
     }
-    const QString dailyDir = core->paths->dailyDir;
+    const QString dailyDir = m_context.paths->dailyDir;
     const QString targetDir = QString("%1/%2").arg(dailyDir, name);
     TLOG_DEBUG("targetDir:" << targetDir);
     const QString playlistName = QString("%1/%1.pls").arg(name);

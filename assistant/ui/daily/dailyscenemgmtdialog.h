@@ -5,6 +5,7 @@
 // and records the scene.
 
 #include "catalogue/records.h"
+#include "core/clientcontext.h"
 
 #include <QDialog>
 
@@ -21,7 +22,7 @@ public:
     // Each playlist entry's full path (its text is the file name).
     static constexpr int kPathRole = Qt::UserRole + 1;
     // scene: the scene to edit (kept by the caller while the dialog runs), or null to add one.
-    explicit DailySceneMgmtDialog(_DailyScene* scene, QWidget* parent = nullptr);
+    DailySceneMgmtDialog(const ClientContext& context, _DailyScene* scene, QWidget* parent = nullptr);
 
     // The playlist as it stands, in order.
     QStringList files() const;
@@ -42,6 +43,7 @@ private:
     // Checks and writes; a message and false when something stops the save.
     bool save();
 
+    ClientContext m_context;
     _DailyScene* m_scene = nullptr;
     QLineEdit* m_nameEdit = nullptr;
     QToolButton* m_addBtn = nullptr;

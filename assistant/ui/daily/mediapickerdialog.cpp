@@ -1,7 +1,7 @@
 #include "mediapickerdialog.h"
 
+#include "catalogue/datapaths.h"
 #include "catalogue/db.h"
-#include "core/core.h"
 #include "ui/lists/applistmodel.h"
 
 #include <QBoxLayout>
@@ -16,7 +16,8 @@ constexpr int kPathRole = Qt::UserRole + 1;
 constexpr unsigned kShown = 500;
 } // namespace
 
-MediaPickerDialog::MediaPickerDialog(QWidget* parent) : QDialog(parent) {
+MediaPickerDialog::MediaPickerDialog(const ClientContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context) {
     setObjectName("MediaPickerDialog");
     setWindowTitle(tr("Songs and videos of the library"));
     resize(640, 480);
@@ -57,8 +58,9 @@ MediaPickerDialog::MediaPickerDialog(QWidget* parent) : QDialog(parent) {
 
 void MediaPickerDialog::refill() {
     m_list->clear();
-    Core* core = Core::instance();
-    if (!core->db || !core->paths)
+    DB* db = m_context.db;
+    const DataPaths* paths = m_context.paths;
+    if (!db || !paths)
         return;
     for (const char* kind : {"music", "video"}) {
         _AppSearchPara para;
@@ -68,12 +70,12 @@ void MediaPickerDialog::refill() {
         para.orderBy = 1; // by name
         unsigned total = 0;
         DataSet<TaviApp> apps;
-        if (!core->db->searchApps(&para, total, &apps))
+        if (!db->searchApps(&para, total, &apps))
             continue;
         for (const TaviAppPtr& app : apps) {
-            auto* item = new QListWidgetItem(QIcon(AppListModel::iconFor(*app, *core->paths, false)), app->name);
+            auto* item = new QListWidgetItem(QIcon(AppListModel::iconFor(*app, *paths, false)), app->name);
             item->setToolTip(app->name);
-            item->setData(kPathRole, core->paths->appsDir + "/" + app->path);
+            item->setData(kPathRole, paths->appsDir + "/" + app->path);
             m_list->addItem(item);
         }
     }

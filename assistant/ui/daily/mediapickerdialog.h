@@ -5,6 +5,7 @@
 // show them unrecognisably).
 
 #include "catalogue/records.h"
+#include "core/clientcontext.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -16,7 +17,7 @@ class QPushButton;
 class MediaPickerDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit MediaPickerDialog(QWidget* parent = nullptr);
+    explicit MediaPickerDialog(const ClientContext& context, QWidget* parent = nullptr);
 
     // The files of the chosen resources, in the order they are listed.
     QStringList selectedFiles() const;
@@ -27,6 +28,7 @@ public slots:
     void refill();
 
 private:
+    ClientContext m_context;
     QLineEdit* m_search = nullptr;
     QListWidget* m_list = nullptr;
     QPushButton* m_addBtn = nullptr;

@@ -4,10 +4,10 @@
 
 #include <QBoxLayout>
 
-FavorForm::FavorForm(QWidget* parent) : QWidget(parent) {
+FavorForm::FavorForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("FavorForm");
     setWindowTitle(tr("favor"));
-    m_list = new FavorListWidget(this);
+    m_list = new FavorListWidget(context, this);
 
     auto* row = new QHBoxLayout;
     row->addStretch(1);

@@ -1,6 +1,8 @@
 #pragma once
 // The favourites tab: the favourites grid, centred with a margin around it.
 
+#include "core/clientcontext.h"
+
 #include <QWidget>
 
 class FavorListWidget;
@@ -8,7 +10,7 @@ class FavorListWidget;
 class FavorForm : public QWidget {
     Q_OBJECT
 public:
-    explicit FavorForm(QWidget* parent = nullptr);
+    explicit FavorForm(const ClientContext& context, QWidget* parent = nullptr);
     FavorListWidget* listWidget() const { return m_list; }
 
 private:

@@ -1,22 +1,17 @@
 #include "favorlistwidget.h"
 
 #include "catalogue/db.h"
-#include "core/core.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
-#include "ui/lists/pagedgrid.h"
 
-#include <QMessageBox>
-
-FavorListWidget::FavorListWidget(QWidget* parent)
-    : PagedListWidget("FavorListWidget", tr("favor list"), parent) {
+FavorListWidget::FavorListWidget(const ClientContext& context, QWidget* parent)
+    : PagedListWidget(context, "FavorListWidget", tr("favor list"), parent) {
     m_model = new AppListModel(this);
     m_delegate = new FavorAppListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
-
     connect(m_delegate, &FavorAppListItemDelegate::removeBtnClicked, this, &FavorListWidget::removeFavorApp);
     connect(m_delegate, &FavorAppListItemDelegate::clicked, this, &FavorListWidget::onAppClicked);
-    if (DB* db = Core::instance()->db) {
+    if (DB* db = context.db) {
         // Whoever changed favourites, apps or packs, this tab shows it at once.
         connect(db, &DB::favorChanged, this, &FavorListWidget::load);
         connect(db, &DB::appRemoved, this, &FavorListWidget::load);
@@ -34,7 +29,7 @@ void FavorListWidget::detachRows() {
 }
 
 int FavorListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) {
-    DB* db = Core::instance()->db;
+    DB* db = context().db;
     _GetFavorAppsPara para;
     para.limit = limit;
     para.offset = offset;
@@ -53,26 +48,26 @@ QString FavorListWidget::emptyText() const {
 }
 
 void FavorListWidget::attachRows() {
-    if (const DataPaths* paths = Core::instance()->paths)
+    if (const DataPaths* paths = context().paths)
         AppListModel::setIcons(&m_apps, *paths, false);
     m_model->setList(&m_apps);
 }
 
 void FavorListWidget::onAppClicked(const QModelIndex& index) {
-    const TaviAppPtr app = m_model->record(index);
-    if (app)
-        Core::instance()->openApp(app.data());
+    openApp(m_model->record(index).data());
 }
 
 void FavorListWidget::removeFavorApp(const QModelIndex& index) {
+    askAndRemove(index);
+}
+
+PagedListWidget::Removal FavorListWidget::removal(const QModelIndex& index) {
     const TaviAppPtr app = m_model->record(index);
-    DB* db = Core::instance()->db;
-    if (!app || !db)
-        return;
-    if (!pagedgrid::confirmRemoval(
-            this, tr("Confirm Removal"),
-            tr("Do you really want to unfavor %1?").arg(index.data(AppListModel::AppNameRole).toString())))
-        return;
-    db->setFavorApp(app->appId, false);
-    load();
+    if (!app || !context().db)
+        return {};
+    const QString name = index.data(AppListModel::AppNameRole).toString();
+    return {tr("Confirm Removal"), tr("Do you really want to unfavor %1?").arg(name), [this, app]() {
+                context().db->setFavorApp(app->appId, false);
+                load();
+            }};
 }

@@ -5,15 +5,13 @@
 #include "catalogue/records.h"
 #include "ui/lists/pagedlistwidget.h"
 
-#include <QModelIndex>
-
 class AppListModel;
 class FavorAppListItemDelegate;
 
 class FavorListWidget : public PagedListWidget {
     Q_OBJECT
 public:
-    explicit FavorListWidget(QWidget* parent = nullptr);
+    explicit FavorListWidget(const ClientContext& context, QWidget* parent = nullptr);
     ~FavorListWidget() override;
 
 public slots:
@@ -25,6 +23,8 @@ protected:
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    // Takes the app off the favourites.
+    Removal removal(const QModelIndex& index) override;
 
 private:
     AppListModel* m_model = nullptr;

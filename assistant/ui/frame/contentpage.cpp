@@ -12,15 +12,15 @@
 #include <QToolBar>
 #include <QToolButton>
 
-ContentPage::ContentPage(QWidget* parent) : QWidget(parent) {
+ContentPage::ContentPage(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("ContentPage");
     setWindowTitle(tr("content"));
 
-    m_dailyForm = new DailyForm;
-    m_courseForm = new CourseForm;
-    m_packForm = new PackForm;
-    m_favorForm = new FavorForm;
-    m_mgmtForm = new MgmtForm;
+    m_dailyForm = new DailyForm(context);
+    m_courseForm = new CourseForm(context);
+    m_packForm = new PackForm(context);
+    m_favorForm = new FavorForm(context);
+    m_mgmtForm = new MgmtForm(context);
 
     m_formStack = new QStackedWidget(this);
     m_formStack->addWidget(m_dailyForm);

@@ -2,6 +2,8 @@
 // The working page: a stack of the five forms with a tab bar of picture
 // buttons under it, and a home button that leads back to the index page.
 
+#include "core/clientcontext.h"
+
 #include <QWidget>
 
 class IndexPage;
@@ -12,7 +14,7 @@ class QToolButton;
 class ContentPage : public QWidget {
     Q_OBJECT
 public:
-    explicit ContentPage(QWidget* parent = nullptr);
+    explicit ContentPage(const ClientContext& context, QWidget* parent = nullptr);
 
     void setIndexPage(IndexPage* page) { m_indexPage = page; }
 

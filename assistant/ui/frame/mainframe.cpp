@@ -58,14 +58,14 @@ QIcon avatarIcon(const QString& path) {
 }
 } // namespace
 
-MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
+MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(parent), m_context(context) {
     setObjectName("MainFrame");
     resize(400, 300);
     setWindowTitle(tr("TAVINET"));
     setWindowFlags(Qt::FramelessWindowHint);
     setAutoFillBackground(true);
 
-    const DataPaths* paths = Core::instance()->paths;
+    const DataPaths* paths = context.paths;
     m_avatarPath = QString("%1/avatar").arg(paths ? paths->dataDir : QString("."));
 
     // Top row: avatar, school title, search with minimise and close at the right.
@@ -133,7 +133,7 @@ MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
 
     // Pages.
     m_indexPage = new IndexPage;
-    m_contentPage = new ContentPage;
+    m_contentPage = new ContentPage(context);
     m_indexPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_contentPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_contentPage->setIndexPage(m_indexPage);
@@ -151,11 +151,13 @@ MainFrame::MainFrame(QWidget* parent) : QDialog(parent) {
 
     connect(m_indexPage, &IndexPage::showContentPage, this, &MainFrame::showContentPage);
     connect(m_contentPage, &ContentPage::showIndexPage, this, &MainFrame::showIndexPage);
-    connect(Core::instance(), &Core::userLoaded, this, &MainFrame::refreshUser);
-    // A book or a player covered the screen; when it ends, the window the user
-    // worked in (a list dialog, or this one) comes back in front.
-    connect(Core::instance(), &Core::playerFinished, this, [this]() { raiseWorkingWindow(this); });
-    connect(Core::instance(), &Core::launchFailed, this, &MainFrame::onLaunchFailed);
+    if (Core* core = context.core) {
+        connect(core, &Core::userLoaded, this, &MainFrame::refreshUser);
+        // A book or a player covered the screen; when it ends, the window the user
+        // worked in (a list dialog, or this one) comes back in front.
+        connect(core, &Core::playerFinished, this, [this]() { raiseWorkingWindow(this); });
+        connect(core, &Core::launchFailed, this, &MainFrame::onLaunchFailed);
+    }
     connect(m_titleLabel, &TitleLabel::clicked, this, &MainFrame::onTitleClicked);
     connect(m_avatarBtn, &QToolButton::clicked, this, &MainFrame::changeAvatar);
     connect(m_searchBtn, &QToolButton::clicked, this, &MainFrame::search);
@@ -289,7 +291,7 @@ void MainFrame::search() {
     const QString text = m_searchEdit->text();
     if (text.isEmpty())
         return;
-    AppListDialog dialog;
+    AppListDialog dialog(m_context);
     dialog.setKeyword(text);
     execAbove(dialog, this);
 }
@@ -325,13 +327,13 @@ void MainFrame::showContentPage() {
 }
 
 void MainFrame::refreshUser() {
-    const QString school = Core::instance()->userSnapshot().schoolName;
+    const QString school = m_context.core ? m_context.core->userSnapshot().schoolName : QString();
     if (!school.isEmpty())
         m_titleLabel->setText(school);
 }
 
 void MainFrame::refreshAvatar() {
-    const QString avatar = Core::instance()->userSnapshot().avatar;
+    const QString avatar = m_context.core ? m_context.core->userSnapshot().avatar : QString();
     if (!avatar.isEmpty() && QFileInfo::exists(avatar))
         m_avatarBtn->setIcon(avatarIcon(avatar));
 }

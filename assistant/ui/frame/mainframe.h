@@ -3,6 +3,8 @@
 // picture chosen by the screen's shape, a top row (avatar, school title,
 // search, minimise, close) and the index and content pages.
 
+#include "core/clientcontext.h"
+
 #include <QDialog>
 
 class ContentPage;
@@ -15,7 +17,7 @@ class TitleLabel;
 class MainFrame : public QDialog {
     Q_OBJECT
 public:
-    explicit MainFrame(QWidget* parent = nullptr);
+    explicit MainFrame(const ClientContext& context, QWidget* parent = nullptr);
 
     // The background picture for a window of this width-to-height ratio, or an
     // empty name where the table has no row for it.
@@ -60,6 +62,7 @@ protected:
 private:
     void applyBackground(const QString& picture);
 
+    ClientContext m_context;
     QString m_avatarPath;
     QString m_background;
     bool m_asking = false;

@@ -29,7 +29,8 @@ QToolButton* pictureButton(const QSize& size, const char* picture, QWidget* pare
 
 } // namespace
 
-AppListDialog::AppListDialog(QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint) {
+AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint), m_context(context) {
     setObjectName("AppListDialog");
     setWindowTitle(tr("app list"));
     setFixedSize(960, 500);
@@ -101,7 +102,7 @@ AppListDialog::AppListDialog(QWidget* parent) : QDialog(parent, Qt::FramelessWin
     connect(m_delegate, &AppListItemDelegate::courseAddBtnClicked, this, &AppListDialog::onAddCourseClicked);
     connect(m_delegate, &AppListItemDelegate::favorBtnClicked, this, &AppListDialog::onSetFavorClicked);
     connect(m_delegate, &AppListItemDelegate::clicked, this, &AppListDialog::onAppClicked);
-    if (DB* db = Core::instance()->db) {
+    if (DB* db = m_context.db) {
         connect(db, &DB::appRemoved, this, &AppListDialog::onAppRemoved);
         connect(db, &DB::favorChanged, this, &AppListDialog::onSetFavor);
     }
@@ -124,7 +125,7 @@ void AppListDialog::setPack(const QString& packId) {
 
 void AppListDialog::load() {
     m_model->setList(nullptr);
-    Core* core = Core::instance();
+    DB* db = m_context.db;
     pagedgrid::loadPage(m_page, m_total, kPageSize, [&](unsigned limit, unsigned offset, unsigned& total) {
         _AppSearchPara para;
         para.name = m_keyword;
@@ -134,14 +135,14 @@ void AppListDialog::load() {
         para.orderBy = 1; // name
         para.desc = 0;
         m_apps.clear();
-        if (!core->db || !core->db->searchApps(&para, total, &m_apps)) {
+        if (!db || !db->searchApps(&para, total, &m_apps)) {
             m_apps.clear();
             return -1;
         }
         return int(m_apps.size());
     });
-    if (core->paths)
-        AppListModel::setIcons(&m_apps, *core->paths, true);
+    if (m_context.paths)
+        AppListModel::setIcons(&m_apps, *m_context.paths, true);
     pagedgrid::updateButtons(m_prevBtn, m_nextBtn, m_page, m_total, kPageSize);
     m_model->setList(&m_apps);
     pagedgrid::showWhenEmpty(m_emptyLabel, m_total,
@@ -181,7 +182,7 @@ void AppListDialog::onSetFavor(int appId, bool favor) {
 
 void AppListDialog::onSetFavorClicked(const QModelIndex& index) {
     const TaviAppPtr app = m_model->record(index);
-    DB* db = Core::instance()->db;
+    DB* db = m_context.db;
     if (!app || !db)
         return;
     TLOG_DEBUG("favorApp");
@@ -193,14 +194,14 @@ void AppListDialog::onAddCourseClicked(const QModelIndex& index) {
     const TaviAppPtr app = m_model->record(index);
     if (!app)
         return;
-    SelectCourseDayDialog dialog(*app, nullptr);
+    SelectCourseDayDialog dialog(m_context, *app, nullptr);
     execAbove(dialog, this);
 }
 
 void AppListDialog::onAppClicked(const QModelIndex& index) {
     const TaviAppPtr app = m_model->record(index);
-    if (app)
-        Core::instance()->openApp(app.data());
+    if (app && m_context.core)
+        m_context.core->openApp(app.data());
 }
 
 void AppListDialog::onRemoveClicked(const QModelIndex& index) {

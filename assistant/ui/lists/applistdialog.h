@@ -4,6 +4,7 @@
 // view), ordered by name, ten a page.
 
 #include "catalogue/records.h"
+#include "core/clientcontext.h"
 
 #include <QDialog>
 #include <QModelIndex>
@@ -20,7 +21,7 @@ class AppListDialog : public QDialog {
 public:
     static constexpr int kPageSize = 10;
 
-    explicit AppListDialog(QWidget* parent = nullptr);
+    explicit AppListDialog(const ClientContext& context, QWidget* parent = nullptr);
     ~AppListDialog() override;
 
     // Stores the keyword and loads.
@@ -46,6 +47,7 @@ public slots:
     void onRemoveClicked(const QModelIndex& index);
 
 private:
+    ClientContext m_context;
     AppListModel* m_model = nullptr;
     AppListItemDelegate* m_delegate = nullptr;
     QListView* m_listView = nullptr;

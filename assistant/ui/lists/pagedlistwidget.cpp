@@ -1,5 +1,7 @@
 #include "pagedlistwidget.h"
 
+#include "core/core.h"
+#include "ui/lists/griditemdelegate.h"
 #include "ui/lists/pagedgrid.h"
 
 #include <QBitmap>
@@ -9,9 +11,9 @@
 #include <QResizeEvent>
 #include <QToolButton>
 
-PagedListWidget::PagedListWidget(const QString& objectName, const QString& title, QWidget* parent,
-                                 bool ownBackground)
-    : QWidget(parent), m_ownBackground(ownBackground) {
+PagedListWidget::PagedListWidget(const ClientContext& context, const QString& objectName, const QString& title,
+                                 QWidget* parent, bool ownBackground)
+    : QWidget(parent), m_context(context), m_ownBackground(ownBackground) {
     setObjectName(objectName);
     setWindowTitle(title);
     setAutoFillBackground(ownBackground);
@@ -48,9 +50,20 @@ PagedListWidget::PagedListWidget(const QString& objectName, const QString& title
     connect(m_nextBtn, &QToolButton::clicked, this, &PagedListWidget::onNextBtnClicked);
 }
 
-void PagedListWidget::setModelAndDelegate(QAbstractItemModel* model, QAbstractItemDelegate* delegate) {
+void PagedListWidget::setModelAndDelegate(QAbstractItemModel* model, GridItemDelegate* delegate) {
     m_listView->setModel(model);
     m_listView->setItemDelegate(delegate);
+}
+
+void PagedListWidget::askAndRemove(const QModelIndex& index) {
+    const Removal r = removal(index);
+    if (r.remove && pagedgrid::confirmRemoval(this, r.title, r.question))
+        r.remove();
+}
+
+void PagedListWidget::openApp(_TaviApp* app) {
+    if (app && m_context.core)
+        m_context.core->openApp(app);
 }
 
 void PagedListWidget::resizeEvent(QResizeEvent* event) {

@@ -1,11 +1,17 @@
 #pragma once
 // A paged icon grid between a previous and a next button, on the rounded
-// centre background: what the favourites and the pack grids have in common.
-// Subclasses say which rows a page holds and what a click does.
+// centre background: what the favourites, pack, course and daily grids have
+// in common. Subclasses say which rows a page holds and what removing an item
+// means; opening a resource and the removal question are done here.
 
+#include "core/clientcontext.h"
+
+#include <QModelIndex>
 #include <QWidget>
+#include <functional>
 
-class QAbstractItemDelegate;
+class GridItemDelegate;
+struct _TaviApp;
 class QAbstractItemModel;
 class QLabel;
 class QListView;
@@ -30,11 +36,13 @@ public slots:
 protected:
     // ownBackground: the grid paints the rounded centre background itself (and
     // takes its shape); a grid inside another panel leaves that to the panel.
-    PagedListWidget(const QString& objectName, const QString& title, QWidget* parent,
-                    bool ownBackground = true);
+    PagedListWidget(const ClientContext& context, const QString& objectName, const QString& title,
+                    QWidget* parent, bool ownBackground = true);
+
+    const ClientContext& context() const { return m_context; }
 
     // Puts the model and delegate into the grid; subclasses call it once.
-    void setModelAndDelegate(QAbstractItemModel* model, QAbstractItemDelegate* delegate);
+    void setModelAndDelegate(QAbstractItemModel* model, GridItemDelegate* delegate);
 
     // Lets go of the rows the model shows (before they are replaced).
     virtual void detachRows() = 0;
@@ -44,6 +52,20 @@ protected:
     virtual void attachRows() = 0;
     // The friendly line an empty list shows instead of an empty panel.
     virtual QString emptyText() const = 0;
+    // What the trash of an item asks (title and question) and does once the
+    // teacher said yes; no remove function when there is nothing to remove.
+    // It holds what it removes: the page may be reloaded while the question is open.
+    struct Removal {
+        QString title;
+        QString question;
+        std::function<void()> remove;
+    };
+    virtual Removal removal(const QModelIndex& index) = 0;
+
+    // Asks the removal question for the item and removes it on Yes.
+    void askAndRemove(const QModelIndex& index);
+    // Opens a resource with its launcher.
+    void openApp(_TaviApp* app);
 
     void resizeEvent(QResizeEvent* event) override;
 
@@ -53,6 +75,7 @@ protected:
     QLabel* m_emptyLabel = nullptr;
 
 private:
+    ClientContext m_context;
     bool m_ownBackground = true;
     unsigned m_total = 0;
     int m_page = 0;

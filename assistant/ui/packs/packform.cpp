@@ -27,7 +27,7 @@ QToolButton* pictureButton(const char* name, const char* picture, QWidget* paren
 
 } // namespace
 
-PackForm::PackForm(QWidget* parent) : QWidget(parent) {
+PackForm::PackForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("PackForm");
     setWindowTitle(tr("pack"));
 
@@ -38,7 +38,7 @@ PackForm::PackForm(QWidget* parent) : QWidget(parent) {
     connect(import, &QToolButton::clicked, this, &PackForm::onImportPackClicked);
     connect(make, &QToolButton::clicked, this, &PackForm::onMakePackClicked);
 
-    m_list = new PackListWidget(this);
+    m_list = new PackListWidget(context, this);
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();

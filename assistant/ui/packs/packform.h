@@ -2,6 +2,8 @@
 // The pack tab: three picture buttons (visit the store, import pack files,
 // make a pack of one's own files) above the grid of installed packs.
 
+#include "core/clientcontext.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -10,7 +12,7 @@ class PackListWidget;
 class PackForm : public QWidget {
     Q_OBJECT
 public:
-    explicit PackForm(QWidget* parent = nullptr);
+    explicit PackForm(const ClientContext& context, QWidget* parent = nullptr);
     PackListWidget* listWidget() const { return m_list; }
 
 public slots:

@@ -1,25 +1,21 @@
 #include "packlistwidget.h"
 
 #include "catalogue/db.h"
-#include "core/core.h"
 #include "core/worker.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
-#include "ui/lists/pagedgrid.h"
 #include "ui/packs/packlistitemdelegate.h"
 #include "ui/packs/packlistmodel.h"
 
-#include <QMessageBox>
-
-PackListWidget::PackListWidget(QWidget* parent) : PagedListWidget("PackListWidget", tr("pack list"), parent) {
+PackListWidget::PackListWidget(const ClientContext& context, QWidget* parent)
+    : PagedListWidget(context, "PackListWidget", tr("pack list"), parent) {
     m_model = new PackListModel(this);
     m_delegate = new PackListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
-
     connect(m_delegate, &PackListItemDelegate::removeBtnClicked, this, &PackListWidget::removePack);
     connect(m_delegate, &PackListItemDelegate::clicked, this, &PackListWidget::onPackClicked);
-    if (DB* db = Core::instance()->db) {
+    if (DB* db = context.db) {
         // The pointer packAdded carries may be gone by the time a queued signal
         // arrives: the list always reloads from the catalogue.
         connect(db, &DB::packAdded, this, &PackListWidget::load);
@@ -37,7 +33,7 @@ void PackListWidget::detachRows() {
 }
 
 int PackListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) {
-    DB* db = Core::instance()->db;
+    DB* db = context().db;
     _PackSearchPara para;
     para.limit = limit;
     para.offset = offset;
@@ -56,7 +52,7 @@ QString PackListWidget::emptyText() const {
 }
 
 void PackListWidget::attachRows() {
-    const DataPaths* paths = Core::instance()->paths;
+    const DataPaths* paths = context().paths;
     for (const TaviPackPtr& pack : m_packs) {
         if (!pack)
             continue;
@@ -68,25 +64,28 @@ void PackListWidget::attachRows() {
     m_model->setList(&m_packs);
 }
 
+void PackListWidget::removePack(const QModelIndex& index) {
+    askAndRemove(index);
+}
+
 void PackListWidget::onPackClicked(const QModelIndex& index) {
     const TaviPackPtr pack = m_model->record(index);
     if (!pack)
         return;
-    AppListDialog dialog(nullptr);
+    AppListDialog dialog(context(), nullptr);
     dialog.setPack(pack->packId);
     execAbove(dialog, this);
 }
 
-void PackListWidget::removePack(const QModelIndex& index) {
+PagedListWidget::Removal PackListWidget::removal(const QModelIndex& index) {
     const TaviPackPtr pack = m_model->record(index);
     if (!pack)
-        return;
-    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"),
-                                   tr("Do you really want to remove %1?").arg(pack->name)))
-        return;
-    // The job gets a copy that outlives the reload packRemoved causes while it runs.
-    const TaviPackPtr victim(new TaviPack(*pack));
-    WorkerPtr worker(new PackDeletingWorker(victim.data()));
-    ProcessingDialog dialog(worker, this);
-    dialog.exec();
+        return {};
+    return {tr("Confirm Removal"), tr("Do you really want to remove %1?").arg(pack->name), [this, pack]() {
+                // The job gets a copy that outlives the reload packRemoved causes while it runs.
+                const TaviPackPtr victim(new TaviPack(*pack));
+                WorkerPtr worker(new PackDeletingWorker(victim.data()));
+                ProcessingDialog dialog(worker, this);
+                dialog.exec();
+            }};
 }

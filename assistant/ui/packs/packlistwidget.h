@@ -5,18 +5,17 @@
 #include "catalogue/records.h"
 #include "ui/lists/pagedlistwidget.h"
 
-#include <QModelIndex>
-
 class PackListItemDelegate;
 class PackListModel;
 
 class PackListWidget : public PagedListWidget {
     Q_OBJECT
 public:
-    explicit PackListWidget(QWidget* parent = nullptr);
+    explicit PackListWidget(const ClientContext& context, QWidget* parent = nullptr);
     ~PackListWidget() override;
 
 public slots:
+    // Opens the pack's apps.
     void onPackClicked(const QModelIndex& index);
     void removePack(const QModelIndex& index);
 
@@ -25,6 +24,7 @@ protected:
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    Removal removal(const QModelIndex& index) override;
 
 private:
     PackListModel* m_model = nullptr;

@@ -1,16 +1,8 @@
 #include "mgmtform.h"
 
-#include "core/checkupdateworker.h"
 #include "core/core.h"
-#include "core/refreshuserinfoworker.h"
-#include "core/updateuserinfoworker.h"
-#include "online/cacheworker.h"
-#include "online/netclient.h"
-#include "online/offlinedb.h"
-#include "online/schoollist.h"
-#include "online/updatedownload.h"
-#include "platform/log.h"
-#include "platform/network.h"
+#include "core/profilecontroller.h"
+#include "core/updatecontroller.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/profile/downloadupdatedialog.h"
@@ -19,9 +11,7 @@
 
 #include <QBoxLayout>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +19,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-#include <QThread>
 
 namespace {
 
@@ -64,34 +53,73 @@ void selectText(QComboBox* box, const QString& text) {
         box->setCurrentIndex(index);
 }
 
-// The page's jobs live on Core's worker thread (or here, without one).
-void moveToWorkerThread(QObject* worker) {
-    if (QThread* thread = Core::instance()->workerThread)
-        worker->moveToThread(thread);
-}
+// The update flow's steps as the page shows them: boxes over the page, the
+// processing dialog for the check, the download dialog for the installer.
+class UpdateDialogs : public UpdateView {
+public:
+    explicit UpdateDialogs(QWidget* page) : m_page(page) {}
 
-// A job may still be running on its thread: it goes once it returns there.
-void dispose(QObject* worker) {
-    if (!worker)
-        return;
-    QThread* thread = worker->thread();
-    if (thread == QThread::currentThread() || !thread || !thread->isRunning())
-        delete worker;
-    else
-        worker->deleteLater();
-}
+    bool runCheck(const WorkerPtr& job) override {
+        ProcessingDialog processing(job, m_page);
+        return execAbove(processing, m_page) == QDialog::Accepted;
+    }
+    void tell(Message message, const QString& argument) override {
+        switch (message) {
+        case Offline:
+            QMessageBox::information(m_page, MgmtForm::tr("update"), MgmtForm::tr("your are offline!"));
+            break;
+        case Latest:
+            QMessageBox::information(m_page, MgmtForm::tr("update"),
+                                     MgmtForm::tr("Current version is %1, the latest version!").arg(argument));
+            break;
+        case StatusMismatch:
+            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Status mismatch!"));
+            break;
+        case EmptyPath:
+            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Server return empty path!"));
+            break;
+        case OpenFileFailed:
+            QMessageBox::critical(m_page, MgmtForm::tr("update"), DownloadUpdateDialog::tr("open file failed!"));
+            break;
+        case InstallFailed:
+            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("create install process failed!"));
+            break;
+        }
+    }
+    bool offer(const _UpdateInfo& info) override {
+        QMessageBox offer(QMessageBox::Information, MgmtForm::tr("update"),
+                          MgmtForm::tr("New version %1 available!").arg(info.versionName), QMessageBox::NoButton,
+                          m_page);
+        offer.setInformativeText(MgmtForm::tr("info:%1").arg(info.versionInformation));
+        QPushButton* updateNow = offer.addButton(MgmtForm::tr("Update"), QMessageBox::AcceptRole);
+        offer.addButton(MgmtForm::tr("Update later"), QMessageBox::RejectRole);
+        execAbove(offer, m_page);
+        return offer.clickedButton() == updateNow;
+    }
+    bool download(const QString& address, const QString& filePath, const _UpdateInfo& info) override {
+        DownloadUpdateDialog download(address, filePath, m_page);
+        if (info.hasSha256)
+            download.setExpectedSha256(info.sha256);
+        return download.startDownload();
+    }
+
+private:
+    QWidget* m_page;
+};
 
 } // namespace
 
-MgmtForm::MgmtForm(QWidget* parent) : QWidget(parent) {
+MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
+    : QWidget(parent), m_context(context), m_profile(new ProfileController(context, this)),
+      m_updates(new UpdateController(context)) {
     setObjectName("MgmtForm");
     setWindowTitle(tr("mgmt"));
     resize(400, 300);
-    Core* core = Core::instance();
+    Core* core = context.core;
 
     auto* header = profileLabel(tr("user info"), this);
     m_deviceValue = valueLabel(this);
-    m_deviceValue->setText(core->deviceId);
+    m_deviceValue->setText(core ? core->deviceId() : QString());
     m_idValue = valueLabel(this);
 
     m_nameEdit = profileEdit(15, this);
@@ -121,7 +149,7 @@ MgmtForm::MgmtForm(QWidget* parent) : QWidget(parent) {
     wechat->setFixedSize(128, 150);
     wechat->setCaption(tr("Wechat Account"));
     wechat->setPicture(QPixmap(":/images/wechat_account"));
-    m_aboutLabel = profileLabel(tr("tavinet assistant") + " " + core->version + "\n", this);
+    m_aboutLabel = profileLabel(tr("tavinet assistant") + " " + (core ? core->version() : QString()) + "\n", this);
 
     // Left: the profile.
     auto* grid = new QGridLayout;
@@ -182,24 +210,17 @@ MgmtForm::MgmtForm(QWidget* parent) : QWidget(parent) {
     // The rows keep their height; the space below takes what the screen has left.
     layout->addStretch(1);
 
-    m_updateWorker = new UpdateUserInfoWorker;
-    m_refreshWorker = new RefreshUserInfoWorker;
-    m_cacheWorker = new CacheWorker(core->netClient, core->offlineDb);
-    moveToWorkerThread(m_updateWorker);
-    moveToWorkerThread(m_refreshWorker);
-    moveToWorkerThread(m_cacheWorker);
-
     connect(m_provBox, qOverload<int>(&QComboBox::currentIndexChanged), this, &MgmtForm::onProvIndexChanged);
     connect(m_cityBox, qOverload<int>(&QComboBox::currentIndexChanged), this, &MgmtForm::onCityIndexChanged);
     connect(m_schoolBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &MgmtForm::onSchoolIndexChanged);
     connect(m_execBtn, &QPushButton::clicked, this, &MgmtForm::onExecBtnClicked);
     connect(m_updateBtn, &QPushButton::clicked, this, &MgmtForm::onUpdateBtnClicked);
-    connect(core, &Core::userLoaded, this, &MgmtForm::refreshUser);
-    connect(m_updateWorker, &UpdateUserInfoWorker::done, this, &MgmtForm::onUpdateUserInfoDone);
+    if (core)
+        connect(core, &Core::userLoaded, this, &MgmtForm::refreshUser);
+    connect(m_profile, &ProfileController::submitted, this, &MgmtForm::onUpdateUserInfoDone);
 
-    if (core->offlineDb)
-        core->offlineDb->getProvinceCity(0, &m_provinces);
+    m_provinces = m_profile->provinces();
     for (const auto& province : m_provinces)
         m_provBox->addItem(province->name, province->id);
 
@@ -207,17 +228,12 @@ MgmtForm::MgmtForm(QWidget* parent) : QWidget(parent) {
     // The stored user shows at once; online, the service's copy follows when
     // Core announces it. (A refresh that fails must not leave a registered
     // user looking at an empty registration form.)
-    if (isNetworkConnected()) {
-        qDebug() << "online";
-        emit m_refreshWorker->run();
-    }
+    m_profile->refresh();
     refreshUser();
 }
 
 MgmtForm::~MgmtForm() {
-    dispose(m_updateWorker);
-    dispose(m_refreshWorker);
-    dispose(m_cacheWorker);
+    delete m_updates;
 }
 
 void MgmtForm::setMode(int mode) {
@@ -239,9 +255,7 @@ void MgmtForm::onProvIndexChanged() {
     m_cityBox->clear();
     if (m_provinces.isEmpty() || m_provBox->currentIndex() < 0)
         return;
-    DataSet<_ProvCityInfo> cities;
-    if (OfflineDB* cache = Core::instance()->offlineDb)
-        cache->getProvinceCity(m_provBox->currentData().toInt(), &cities);
+    const DataSet<_ProvCityInfo> cities = m_profile->cities(m_provBox->currentData().toInt());
     qDebug() << "provCount:" << cities.size();
     for (const auto& city : cities)
         m_cityBox->addItem(city->name, city->id);
@@ -251,9 +265,7 @@ void MgmtForm::onProvIndexChanged() {
 void MgmtForm::onCityIndexChanged() {
     m_schoolBox->clear();
     if (m_cityBox->currentIndex() >= 0) {
-        Core* core = Core::instance();
-        DataSet<_SchoolInfo> schools;
-        fetchCitySchools(core->netClient, core->offlineDb, m_cityBox->currentData().toInt(), &schools);
+        const DataSet<_SchoolInfo> schools = m_profile->schools(m_cityBox->currentData().toInt());
         for (const auto& school : schools)
             m_schoolBox->addItem(school->name, school->id);
     }
@@ -263,7 +275,7 @@ void MgmtForm::onCityIndexChanged() {
 
 void MgmtForm::refreshUser() {
     qDebug() << "MgmtForm::refreshUser";
-    const TaviUser user = Core::instance()->userSnapshot();
+    const TaviUser user = m_context.core ? m_context.core->userSnapshot() : TaviUser();
     // An account still without a profile leaves what the teacher has typed
     // into the registration form alone.
     if (user.name.isEmpty() && m_mode == RegisterMode && !m_nameEdit->text().isEmpty()) {
@@ -296,120 +308,43 @@ void MgmtForm::onExecBtnClicked() {
         setMode(EditMode);
         return;
     }
-    TaviUserPtr user(new TaviUser);
-    user->uid = Core::instance()->userSnapshot().uid;
+    TaviUser fields;
+    fields.name = m_nameEdit->text();
+    fields.qq = m_qqEdit->text();
+    fields.province = m_provBox->currentData().toInt();
+    fields.city = m_cityBox->currentData().toInt();
+    fields.school = m_schoolBox->currentData().toInt();
+    fields.otherSchool = m_otherSchoolEdit->text();
+    fields.mobile = m_mobileEdit->text();
+    const TaviUserPtr user = m_profile->typedProfile(fields);
     auto refuse = [this](const QString& text) { QMessageBox::critical(this, tr("edit profile"), text); };
-    user->name = m_nameEdit->text();
-    if (user->name.isEmpty())
+    switch (ProfileController::check(*user)) {
+    case ProfileController::NoName:
         return refuse(tr("name is null!"));
-    user->qq = m_qqEdit->text();
-    if (user->qq.isEmpty())
+    case ProfileController::NoQq:
         return refuse(tr("qq is null!"));
-    user->province = m_provBox->currentData().toInt();
-    user->city = m_cityBox->currentData().toInt();
-    user->school = m_schoolBox->currentData().toInt();
-    if (user->school == 0) {
-        user->otherSchool = m_otherSchoolEdit->text();
-        if (user->otherSchool.isEmpty())
-            return refuse(tr("school name is null!"));
-    }
-    user->mobile = m_mobileEdit->text();
-    if (user->mobile.isEmpty())
+    case ProfileController::NoSchoolName:
+        return refuse(tr("school name is null!"));
+    case ProfileController::NoMobile:
         return refuse(tr("mobile is null!"));
-
-    if (isNetworkConnected()) {
+    case ProfileController::Complete:
+        break;
+    }
+    if (m_profile->online()) {
         m_execBtn->setEnabled(false);
-        m_sending = user;
-        emit m_updateWorker->run(user);
+        m_profile->submit(user);
     } else {
         showRegisterQR(user);
     }
 }
 
 void MgmtForm::onUpdateBtnClicked() {
-    if (!isNetworkConnected()) {
-        QMessageBox::information(this, tr("update"), tr("your are offline!"));
-        return;
-    }
-    Core* core = Core::instance();
-    const QString version = core->version;
-    if (version.isEmpty())
-        return;
-
-    // The record is the job's until the processing dialog has returned.
-    _UpdateInfo info;
-    {
-        WorkerPtr worker(new CheckUpdateWorker(version, &info));
-        ProcessingDialog processing(worker, this);
-        if (execAbove(processing, this) != QDialog::Accepted)
-            return;
-    }
-    if (info.status == "nothing") {
-        QMessageBox::information(this, tr("update"),
-                                 tr("Current version is %1, the latest version!").arg(version));
-        return;
-    }
-    if (info.status != "update") {
-        QMessageBox::critical(this, tr("update"), tr("Status mismatch!"));
-        return;
-    }
-    if (info.path.isEmpty()) {
-        QMessageBox::critical(this, tr("update"), tr("Server return empty path!"));
-        return;
-    }
-    // The installer comes from the service itself: a path that would name
-    // another host is no path on the service.
-    const QUrl address =
-        updateDownloadUrl(core->netClient ? core->netClient->baseAddress() : QString(), info.path);
-    if (!address.isValid()) {
-        TLOG_ERROR("the update's path is not a path on the service: " << info.path);
-        QMessageBox::critical(this, tr("update"), tr("Server return empty path!"));
-        return;
-    }
-
-    QMessageBox offer(QMessageBox::Information, tr("update"),
-                      tr("New version %1 available!").arg(info.versionName), QMessageBox::NoButton, this);
-    offer.setInformativeText(tr("info:%1").arg(info.versionInformation));
-    QPushButton* updateNow = offer.addButton(tr("Update"), QMessageBox::AcceptRole);
-    offer.addButton(tr("Update later"), QMessageBox::RejectRole);
-    execAbove(offer, this);
-    if (offer.clickedButton() != updateNow)
-        return;
-
-    const QString urlStr = address.toString(QUrl::FullyEncoded);
-    const QString tempDir = core->paths ? core->paths->tempDir : QString();
-    const QString name = updateFileName(address);
-    const QString filePath = tempDir.isEmpty() ? QString() : QString("%1/%2").arg(tempDir, name);
-    bool downloaded = false;
-    if (!filePath.isEmpty() && name.isEmpty()) {
-        // "..", "a%2Fb" and the like would put the file somewhere else.
-        TLOG_ERROR("the update's address names no plain file: " << urlStr);
-        QMessageBox::critical(this, tr("update"), DownloadUpdateDialog::tr("open file failed!"));
-    } else {
-        DownloadUpdateDialog download(urlStr, filePath, this);
-        if (info.hasSha256)
-            download.setExpectedSha256(info.sha256);
-        downloaded = download.startDownload();
-    }
-    if (!downloaded) {
-        TLOG_ERROR("download failed");
-        TLOG_DEBUG("urlStr:" << urlStr);
-        TLOG_DEBUG("updateFilePath:" << filePath);
-        return;
-    }
-    TLOG_INFO("installer handed to the desktop: " << filePath);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(filePath))) {
-        TLOG_ERROR("install failed");
-        QMessageBox::critical(this, tr("update"), tr("create install process failed!"));
-    }
-    // The installer replaces this client: it ends either way.
-    QCoreApplication::exit(0);
+    UpdateDialogs view(this);
+    m_updates->run(view);
 }
 
-void MgmtForm::onUpdateUserInfoDone(int r) {
+void MgmtForm::onUpdateUserInfoDone(int r, TaviUserPtr sent) {
     m_execBtn->setEnabled(true);
-    const TaviUserPtr sent = m_sending;
-    m_sending.reset();
     if (r == NET_POST_FAILED && sent) {
         // The service could not be reached from here; a phone may reach it.
         showRegisterQR(sent);
@@ -422,10 +357,9 @@ void MgmtForm::onUpdateUserInfoDone(int r) {
 }
 
 void MgmtForm::showRegisterQR(TaviUserPtr user) {
-    MobileRegisterQRDialog dialog(user, this);
+    MobileRegisterQRDialog dialog(m_context, user, this);
     execAbove(dialog, this);
     // The phone may have registered meanwhile: the service's copy shows as
     // soon as it arrives (through Core's userLoaded).
-    if (isNetworkConnected())
-        emit m_refreshWorker->run();
+    m_profile->refresh();
 }

@@ -5,24 +5,24 @@
 // the contact codes, the update button and the client's name and version.
 
 #include "catalogue/records.h"
+#include "core/clientcontext.h"
 #include "online/netrecords.h"
 
 #include <QWidget>
 
-class CacheWorker;
+class ProfileController;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class RefreshUserInfoWorker;
-class UpdateUserInfoWorker;
+class UpdateController;
 
 class MgmtForm : public QWidget {
     Q_OBJECT
 public:
     enum Mode { RegisterMode = 0, ViewMode = 1, EditMode = 2 };
 
-    explicit MgmtForm(QWidget* parent = nullptr);
+    explicit MgmtForm(const ClientContext& context, QWidget* parent = nullptr);
     ~MgmtForm() override;
 
     int mode() const { return m_mode; }
@@ -47,21 +47,18 @@ public slots:
     void onUpdateBtnClicked();
     // Shows Core's current user.
     void refreshUser();
-    void onUpdateUserInfoDone(int r);
+    // The service's answer to a sent profile (sent: what went).
+    void onUpdateUserInfoDone(int r, TaviUserPtr sent);
 
 private:
     void setMode(int mode);
     void showRegisterQR(TaviUserPtr user);
 
+    ClientContext m_context;
+    ProfileController* m_profile = nullptr;
+    UpdateController* m_updates = nullptr;
     int m_mode = RegisterMode;
     DataSet<_ProvCityInfo> m_provinces;
-    // The record of the update on its way (for the QR code when the service
-    // cannot be reached).
-    TaviUserPtr m_sending;
-
-    UpdateUserInfoWorker* m_updateWorker = nullptr;
-    RefreshUserInfoWorker* m_refreshWorker = nullptr;
-    CacheWorker* m_cacheWorker = nullptr;
 
     QLabel* m_deviceValue = nullptr;
     QLabel* m_idValue = nullptr;

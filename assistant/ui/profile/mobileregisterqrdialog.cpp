@@ -28,7 +28,7 @@ QString MobileRegisterQRDialog::registerText(const QString& baseAddress, const Q
     return baseAddress + "/api/reg_userinfo?" + QString::fromLatin1(query.bytes());
 }
 
-MobileRegisterQRDialog::MobileRegisterQRDialog(TaviUserPtr user, QWidget* parent)
+MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, TaviUserPtr user, QWidget* parent)
     : QDialog(parent), m_user(user ? user : TaviUserPtr(new TaviUser)) {
     setObjectName("MobileRegisterQRDialog");
     setWindowTitle(tr("register"));
@@ -39,9 +39,8 @@ MobileRegisterQRDialog::MobileRegisterQRDialog(TaviUserPtr user, QWidget* parent
     setPalette(pal);
     setAutoFillBackground(true);
 
-    Core* core = Core::instance();
-    const QString base = core->netClient ? core->netClient->baseAddress() : configuredServiceAddress();
-    const QString text = registerText(base, core->deviceId, *m_user);
+    const QString base = context.netClient ? context.netClient->baseAddress() : configuredServiceAddress();
+    const QString text = registerText(base, context.core ? context.core->deviceId() : QString(), *m_user);
     TLOG_DEBUG(text);
 
     m_closeBtn = new QToolButton(this);

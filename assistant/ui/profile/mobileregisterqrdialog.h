@@ -4,6 +4,7 @@
 // query string.
 
 #include "catalogue/records.h"
+#include "core/clientcontext.h"
 
 #include <QDialog>
 
@@ -13,7 +14,7 @@ class QToolButton;
 class MobileRegisterQRDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit MobileRegisterQRDialog(TaviUserPtr user, QWidget* parent = nullptr);
+    MobileRegisterQRDialog(const ClientContext& context, TaviUserPtr user, QWidget* parent = nullptr);
 
     // The registration page's address for the user; every value form-encoded.
     static QString registerText(const QString& baseAddress, const QString& deviceId, const TaviUser& user);

@@ -44,7 +44,7 @@ protected:
     void SetUp() override {
         g_now = QDateTime(QDate(2026, 12, 13), QTime(10, 0));
         calendar = std::make_unique<Calendar>(QHostAddress(), 0, [] { return g_now; });
-        Core::instance()->calendar = calendar.get();
+        Core::instance()->setCalendar(calendar.get());
         CatalogueFixture::SetUp();
         // The catalogue follows the calendar before the views exist, as at start-up.
         followCalendar(*db, *calendar);
@@ -53,12 +53,12 @@ protected:
     }
     void TearDown() override {
         frame.reset();
-        Core::instance()->calendar = nullptr;
+        Core::instance()->setCalendar(nullptr);
         CatalogueFixture::TearDown();
         calendar.reset();
     }
     void show() {
-        frame = std::make_unique<MainFrame>();
+        frame = std::make_unique<MainFrame>(Core::instance()->context());
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settle();
@@ -223,7 +223,7 @@ TEST_F(CourseByPointer, ADayWhoseChangeFailedShowsWhatTheCatalogueHolds) {
     ASSERT_TRUE(drop.exec("drop table courseTbl_" + calendar->dateOfDay(9).toString("yyyyMMdd")));
     _TaviApp app;
     app.appId = story;
-    SelectCourseDayDialog dialog(app);
+    SelectCourseDayDialog dialog(Core::instance()->context(), app);
     dialog.dayButton(9)->setChecked(true);
     EXPECT_FALSE(dialog.dayButton(9)->isChecked()) << "a failed plan looks done";
     dialog.dayButton(2)->setChecked(true);

@@ -42,12 +42,12 @@ protected:
         player.setStayMs(1500);
     }
     void TearDown() override {
-        Core::instance()->dailyScenePlayer->wait(10000);
+        Core::instance()->dailyScenePlayer()->wait(10000);
         frame.reset();
         CatalogueFixture::TearDown();
     }
     void show() {
-        frame = std::make_unique<MainFrame>();
+        frame = std::make_unique<MainFrame>(Core::instance()->context());
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settle();
@@ -240,7 +240,7 @@ TEST_F(DailyByPointer, ThePicturePlaysTheNameDoesNotAndOnlyOwnScenesHaveATrash) 
     clickItem(0, QPoint(64, 64)); // on the picture
     ASSERT_TRUE(waitFor([&] { return !player.calls().isEmpty(); }, 10000)) << "the picture did not play";
     EXPECT_EQ(player.calls().value(0), "arg=" + paths->dailyDir + "/Own/Own.pls");
-    ASSERT_TRUE(Core::instance()->dailyScenePlayer->wait(10000));
+    ASSERT_TRUE(Core::instance()->dailyScenePlayer()->wait(10000));
 
     // The shipped scene has no trash: a click there asks nothing.
     clickItem(1, centreOf(DailySceneListItemDelegate::trashSquare()));
@@ -278,7 +278,7 @@ TEST_F(DailyByPointer, MissingFilesAreMarkedAndSaidOnceAndARenameMovesTheFolder)
     EXPECT_TRUE(told->text.contains(gone));
     ASSERT_TRUE(waitFor([&] { return !player.calls().isEmpty(); }, 10000));
     EXPECT_TRUE(player.calls().contains("entry=File1=" + here)) << player.calls().join('\n').toStdString();
-    ASSERT_TRUE(Core::instance()->dailyScenePlayer->wait(10000));
+    ASSERT_TRUE(Core::instance()->dailyScenePlayer()->wait(10000));
 
     player.clear();
     auto none = answerNextBox(QMessageBox::Ok);

@@ -72,10 +72,10 @@ class MainFrameTest : public listtest::CatalogueFixture {
 protected:
     void SetUp() override {
         CatalogueFixture::SetUp();
-        Core::instance()->currentUser = TaviUser();
+        Core::instance()->setCurrentUser(TaviUser());
     }
     void TearDown() override {
-        Core::instance()->currentUser = TaviUser();
+        Core::instance()->setCurrentUser(TaviUser());
         CatalogueFixture::TearDown();
     }
 
@@ -105,7 +105,7 @@ TEST_F(MainFrameTest, BackgroundTableBoundaries) {
 }
 
 TEST_F(MainFrameTest, WindowTakesThePictureOfItsShapeScaledToTheWindow) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     struct Case {
         int w, h;
         QString picture;
@@ -128,7 +128,7 @@ TEST_F(MainFrameTest, WindowTakesThePictureOfItsShapeScaledToTheWindow) {
 }
 
 TEST_F(MainFrameTest, ShapesOutsideTheTableKeepThePictureButNeverTileIt) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1300, 1000); // 5x4
     for (const QSize s : {QSize(1440, 960), QSize(1800, 1000), QSize(1200, 1000), QSize(2560, 1080)}) {
         showAt(frame, s.width(), s.height());
@@ -143,7 +143,7 @@ TEST_F(MainFrameTest, FirstShapeOutsideTheTableTakesTheClosestPicture) {
     EXPECT_EQ(MainFrame::nearestBackground(2.37), kBg + "16x9");
     EXPECT_EQ(MainFrame::nearestBackground(1.0), kBg + "5x4");
 
-    MainFrame wide;
+    MainFrame wide(Core::instance()->context());
     wide.resize(2560, 1080); // before the first show: no picture yet
     showAt(wide, 2560, 1080);
     EXPECT_EQ(wide.backgroundPicture(), kBg + "16x9");
@@ -153,7 +153,7 @@ TEST_F(MainFrameTest, FirstShapeOutsideTheTableTakesTheClosestPicture) {
 // ---------------------------------------------------------------- closing
 
 TEST_F(MainFrameTest, NoToTheExitQuestionKeepsTheWindow) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     frame.contentPage()->showPackForm();
     QString text;
@@ -179,7 +179,7 @@ TEST_F(MainFrameTest, NoToTheExitQuestionKeepsTheWindow) {
 }
 
 TEST_F(MainFrameTest, EveryWayOfClosingAsksFirst) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     auto* closeBtn = frame.findChild<QToolButton*>("closeBtn");
     ASSERT_NE(closeBtn, nullptr);
@@ -205,7 +205,7 @@ TEST_F(MainFrameTest, EveryWayOfClosingAsksFirst) {
 // ---------------------------------------------------------------- search
 
 TEST_F(MainFrameTest, EmptySearchOpensNothingAndEnterNeverSearches) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     QStringList seen =
         withModals([&] { frame.searchButton()->click(); }, [](QWidget* m) { clickButton(m, {}); });
@@ -219,7 +219,7 @@ TEST_F(MainFrameTest, EmptySearchOpensNothingAndEnterNeverSearches) {
 }
 
 TEST_F(MainFrameTest, SearchWithTextOpensTheResultsEvenWithoutMatches) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     frame.searchEdit()->setText("no such book");
     const QStringList seen = withModals([&] { frame.searchButton()->click(); },
@@ -230,7 +230,7 @@ TEST_F(MainFrameTest, SearchWithTextOpensTheResultsEvenWithoutMatches) {
 }
 
 TEST_F(MainFrameTest, TypedTextStaysClearOfTheMagnifier) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1920, 1080);
     QLineEdit* edit = frame.searchEdit();
     EXPECT_EQ(edit->textMargins().right(), 30);
@@ -243,7 +243,7 @@ TEST_F(MainFrameTest, TypedTextStaysClearOfTheMagnifier) {
 // ---------------------------------------------------------------- navigation
 
 TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1920, 1080);
     ContentPage* content = frame.contentPage();
     EXPECT_EQ(frame.pageStack()->currentWidget(), content);
@@ -279,7 +279,7 @@ TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
 }
 
 TEST_F(MainFrameTest, TabsSwitchFormsOneCheckedAtATime) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     ContentPage* content = frame.contentPage();
     const QStringList tabs = {"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"};
@@ -296,7 +296,7 @@ TEST_F(MainFrameTest, TabsSwitchFormsOneCheckedAtATime) {
 }
 
 TEST_F(MainFrameTest, AllTabsStayOnScreenInANarrowWindow) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     frame.show();
     frame.resize(700, 500);
     QCoreApplication::processEvents();
@@ -311,14 +311,16 @@ TEST_F(MainFrameTest, AllTabsStayOnScreenInANarrowWindow) {
 }
 
 TEST_F(MainFrameTest, TitleShowsTheSchoolAndLeadsToTheProfile) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     EXPECT_EQ(frame.titleLabel()->text(), "enter school name");
 
-    Core::instance()->currentUser.schoolName = QString::fromUtf8("阳光幼儿园");
+    TaviUser user;
+    user.schoolName = QString::fromUtf8("阳光幼儿园");
+    Core::instance()->setCurrentUser(user);
     emit Core::instance()->userLoaded();
     EXPECT_EQ(frame.titleLabel()->text(), QString::fromUtf8("阳光幼儿园"));
-    Core::instance()->currentUser.schoolName.clear();
+    Core::instance()->setCurrentUser(TaviUser());
     emit Core::instance()->userLoaded();
     EXPECT_EQ(frame.titleLabel()->text(), QString::fromUtf8("阳光幼儿园"))
         << "an empty name leaves the title";
@@ -375,7 +377,7 @@ protected:
 };
 
 TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     EXPECT_EQ(frame.avatarPath(), paths->dataDir + "/avatar");
     EXPECT_FALSE(frame.avatarButton()->icon().isNull()) << "the default avatar when none was chosen";
@@ -404,12 +406,12 @@ TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
     EXPECT_EQ(avatars, QStringList{"avatar"});
 
     // A new window picks up the chosen avatar.
-    MainFrame again;
+    MainFrame again(Core::instance()->context());
     EXPECT_GT(again.avatarButton()->icon().pixmap(40, 40).toImage().pixelColor(20, 20).blue(), 200);
 }
 
 TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
-    MainFrame frame;
+    MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     const QString png = picture("green.png", "PNG", Qt::green);
     choose(frame, png);
@@ -435,7 +437,7 @@ TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
 // smallest and the most common screen.
 TEST_F(MainFrameTest, NothingIsClippedAtCommonScreenSizes) {
     for (const QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)}) {
-        MainFrame frame;
+        MainFrame frame(Core::instance()->context());
         showAt(frame, screen.width(), screen.height());
         auto inside = [&](QWidget* w) {
             const QRect r(w->mapTo(&frame, QPoint(0, 0)), w->size());

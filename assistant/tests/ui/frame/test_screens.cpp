@@ -87,9 +87,9 @@ public:
         db = std::make_unique<DB>(paths->mainDbPath, "reference");
         db->open();
         db->setup();
-        Core::instance()->paths = paths.get();
-        Core::instance()->db = db.get();
-        frame = std::make_unique<MainFrame>();
+        Core::instance()->setPaths(paths.get());
+        Core::instance()->setDb(db.get());
+        frame = std::make_unique<MainFrame>(Core::instance()->context());
         frame->show();
         frame->resize(screen);
         testsupport::waitFor([&] { return frame->size() == screen; });
@@ -97,8 +97,8 @@ public:
     }
     ~Reference() {
         frame.reset();
-        Core::instance()->db = nullptr;
-        Core::instance()->paths = nullptr;
+        Core::instance()->setDb(nullptr);
+        Core::instance()->setPaths(nullptr);
     }
     QRect rectOf(QWidget* w) const { return QRect(w->mapTo(frame.get(), QPoint(0, 0)), w->size()); }
     QRect rectOf(const char* name) const { return rectOf(frame->findChild<QWidget*>(name)); }

@@ -415,7 +415,7 @@ protected:
 TEST_F(AppListDialogTest, TenMatchesAreOnePageElevenEnableNextOnTheFirstPageOnly) {
     addApps(10, "cat");
     addApps(11, "dog");
-    AppListDialog dialog;
+    AppListDialog dialog(Core::instance()->context());
     EXPECT_EQ(dialog.objectName(), "AppListDialog");
     EXPECT_EQ(dialog.size(), QSize(960, 500));
     EXPECT_EQ(dialog.windowFlags() & ~Qt::WindowType_Mask, Qt::FramelessWindowHint);
@@ -450,28 +450,28 @@ TEST_F(AppListDialogTest, KeywordOrPackChoosesTheAppsInNameOrder) {
     addApp("Apple song", "pack-b");
     addApp("Moon story", "pack-a");
     addApp("Banana song", "pack-a");
-    AppListDialog search;
+    AppListDialog search(Core::instance()->context());
     search.setKeyword("song");
     EXPECT_EQ(names(listView(&search)), (QStringList{"Apple song", "Banana song", "Zebra song"}));
 
-    AppListDialog pack;
+    AppListDialog pack(Core::instance()->context());
     pack.setPack("pack-a");
     EXPECT_EQ(names(listView(&pack)), (QStringList{"Banana song", "Moon story", "Zebra song"}));
 
-    AppListDialog nothing;
+    AppListDialog nothing(Core::instance()->context());
     nothing.setKeyword("no such thing");
     EXPECT_EQ(listView(&nothing)->model()->rowCount(), 0);
     EXPECT_FALSE(button(&nothing, "nextBtn")->isEnabled());
 
     // A quote in the keyword is just a character.
-    AppListDialog quoted;
+    AppListDialog quoted(Core::instance()->context());
     quoted.setKeyword("it's");
     EXPECT_EQ(quoted.total(), 0u);
 }
 
 TEST_F(AppListDialogTest, RemovingTheOnlyAppOfTheLastPageShowsThePageBefore) {
     addApps(21, "owl");
-    AppListDialog dialog;
+    AppListDialog dialog(Core::instance()->context());
     dialog.setKeyword("owl");
     button(&dialog, "nextBtn")->click();
     button(&dialog, "nextBtn")->click();
@@ -494,7 +494,7 @@ TEST_F(AppListDialogTest, RemovingTheOnlyAppOfTheLastPageShowsThePageBefore) {
 TEST_F(AppListDialogTest, TrashAsksFirstAndRemovesTheAppThroughTheJob) {
     addApp("Frog");
     addApp("Goat");
-    AppListDialog dialog;
+    AppListDialog dialog(Core::instance()->context());
     dialog.setKeyword("");
     dialog.show();
     QListView* view = listView(&dialog);
@@ -518,13 +518,13 @@ TEST_F(AppListDialogTest, TrashAsksFirstAndRemovesTheAppThroughTheJob) {
 TEST_F(AppListDialogTest, HeartChangesOnlyWhenTheCatalogueReportsAndTheFavouritesFollow) {
     const int frog = addApp("Frog");
     addApp("Goat");
-    FavorForm favourites;
+    FavorForm favourites(Core::instance()->context());
     FavorListWidget* favorList = favourites.findChild<FavorListWidget*>();
     ASSERT_TRUE(favorList);
     QListView* favorView = listView(favorList);
     EXPECT_EQ(favorView->model()->rowCount(), 0);
 
-    AppListDialog dialog;
+    AppListDialog dialog(Core::instance()->context());
     dialog.setKeyword("");
     dialog.show();
     QListView* view = listView(&dialog);
@@ -564,7 +564,7 @@ TEST_F(AppListDialogTest, IconsComeFromTheAppIconFolderOrTheFileType) {
     addUserFile("Song", "song.mp3", true);
     addUserFile("Notes", "mine/notes.txt", false);
 
-    AppListDialog dialog;
+    AppListDialog dialog(Core::instance()->context());
     dialog.setKeyword("");
     QAbstractItemModel* model = listView(&dialog)->model();
     ASSERT_EQ(model->rowCount(), 4);
@@ -585,7 +585,7 @@ TEST_F(AppListDialogTest, IconsComeFromTheAppIconFolderOrTheFileType) {
 
 TEST_F(AppListDialogTest, FailedQueryShowsAnEmptyPageWithBothButtonsOff) {
     addApps(15, "bee");
-    AppListDialog dialog;
+    AppListDialog dialog(Core::instance()->context());
     dialog.setKeyword("bee");
     button(&dialog, "nextBtn")->click();
     ASSERT_TRUE(button(&dialog, "prevBtn")->isEnabled());
@@ -599,7 +599,7 @@ TEST_F(AppListDialogTest, FailedQueryShowsAnEmptyPageWithBothButtonsOff) {
 
 TEST_F(AppListDialogTest, CloseButtonAcceptsAndCourseAddOpensTheDayPicker) {
     addApp("Frog");
-    AppListDialog dialog;
+    AppListDialog dialog(Core::instance()->context());
     dialog.setKeyword("");
     dialog.show();
     bool picker = false;
@@ -617,7 +617,7 @@ TEST_F(AppListDialogTest, CloseButtonAcceptsAndCourseAddOpensTheDayPicker) {
 
 TEST_F(AppListDialogTest, EmptyResultsSayWhyInsteadOfShowingAnEmptyPanel) {
     addApp("Frog", "pond");
-    AppListDialog search;
+    AppListDialog search(Core::instance()->context());
     search.setKeyword("elephant");
     auto* label = search.findChild<QLabel*>("emptyLabel");
     ASSERT_TRUE(label);
@@ -626,7 +626,7 @@ TEST_F(AppListDialogTest, EmptyResultsSayWhyInsteadOfShowingAnEmptyPanel) {
     search.setKeyword("Frog");
     EXPECT_TRUE(label->isHidden());
 
-    AppListDialog emptyPack;
+    AppListDialog emptyPack(Core::instance()->context());
     emptyPack.setPack("no-such-pack");
     EXPECT_FALSE(emptyPack.findChild<QLabel*>("emptyLabel")->isHidden());
     EXPECT_FALSE(emptyPack.findChild<QLabel*>("emptyLabel")->text().isEmpty());
@@ -657,7 +657,7 @@ TEST_F(FavorListTest, ListAreaOf700By420HoldsEightAndPagesTheRest) {
     for (int i = 0; i < 9; ++i)
         ids << addApp(QString("fav %1").arg(i));
     favour(ids);
-    FavorListWidget widget;
+    FavorListWidget widget(Core::instance()->context());
     EXPECT_EQ(widget.objectName(), "FavorListWidget");
     EXPECT_EQ(widget.pageSize(), 1);
     QListView* view = listView(&widget);
@@ -682,7 +682,7 @@ TEST_F(FavorListTest, ListAreaOf700By420HoldsEightAndPagesTheRest) {
 
 TEST_F(FavorListTest, ListAreaSmallerThanOneItemStillPagesOneByOne) {
     favour({addApp("a"), addApp("b")});
-    FavorListWidget widget;
+    FavorListWidget widget(Core::instance()->context());
     QListView* view = listView(&widget);
     giveListArea(&widget, view, QSize(120, 150));
     EXPECT_EQ(widget.pageSize(), 1);
@@ -696,7 +696,7 @@ TEST_F(FavorListTest, ListAreaSmallerThanOneItemStillPagesOneByOne) {
 TEST_F(FavorListTest, FollowsChangesMadeOnOtherThreads) {
     const int a = addApp("a", "pack-x");
     const int b = addApp("b", "pack-y");
-    FavorForm form;
+    FavorForm form(Core::instance()->context());
     EXPECT_EQ(form.objectName(), "FavorForm");
     form.resize(1200, 800);
     form.show();
@@ -726,7 +726,7 @@ TEST_F(FavorListTest, FollowsChangesMadeOnOtherThreads) {
 TEST_F(FavorListTest, TrashAsksBeforeTakingTheFavouriteAway) {
     const int a = addApp("Kite");
     favour({a});
-    FavorListWidget widget;
+    FavorListWidget widget(Core::instance()->context());
     QListView* view = listView(&widget);
     giveListArea(&widget, view, QSize(700, 420));
 

@@ -43,7 +43,7 @@ protected:
             addPack(QString("pack-%1").arg(i), QString("Pack %1").arg(i));
         }
         addPack("big-pack", "The big pack");
-        frame = std::make_unique<MainFrame>();
+        frame = std::make_unique<MainFrame>(Core::instance()->context());
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settle();
@@ -152,7 +152,7 @@ TEST_F(PagingByPointer, ASongInTheSearchResultsStartsTheDesktopsPlayer) {
     frame->searchEdit()->setText("Morning");
     pointAndClick(frame->searchButton());
     ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
-    EXPECT_TRUE(Core::instance()->mediaPlayer->wait(10000));
+    EXPECT_TRUE(Core::instance()->mediaPlayer()->wait(10000));
 }
 
 TEST_F(PagingByPointer, AResourceNothingCanPlaySaysSoOverTheList) {

@@ -30,7 +30,7 @@ protected:
     void SetUp() override {
         CatalogueFixture::SetUp();
         ASSERT_TRUE(x.isRunning()) << x.error().toStdString();
-        frame = std::make_unique<MainFrame>();
+        frame = std::make_unique<MainFrame>(Core::instance()->context());
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settle();

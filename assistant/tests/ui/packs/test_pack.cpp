@@ -205,7 +205,7 @@ TEST_F(PackViewTest, CustomPackShowsTheCustomIconWhateverItsIconSays) {
     installedOn("mine", "2016-03-02");
     installedOn("lost", "2016-03-03");
 
-    PackListWidget widget;
+    PackListWidget widget(Core::instance()->context());
     EXPECT_EQ(widget.objectName(), "PackListWidget");
     QListView* view = listView(&widget);
     giveListArea(&widget, view, QSize(700, 420));
@@ -223,7 +223,7 @@ TEST_F(PackViewTest, NewestFirstPagedAndRemovingTheLastPackStepsBack) {
         addPack(QString("p%1").arg(i), QString("Pack %1").arg(i));
         installedOn(QString("p%1").arg(i), QString("2016-03-0%1").arg(i));
     }
-    PackListWidget widget;
+    PackListWidget widget(Core::instance()->context());
     QListView* view = listView(&widget);
     giveListArea(&widget, view, QSize(360, 230)); // two columns, one row
     ASSERT_EQ(widget.pageSize(), 2);
@@ -261,7 +261,7 @@ TEST_F(PackViewTest, ClickingAPackOpensItsAppsByName) {
     addApp("Pig", "farm");
     addApp("Cow", "farm");
     addApp("Fish", "sea");
-    PackListWidget widget;
+    PackListWidget widget(Core::instance()->context());
     QListView* view = listView(&widget);
     giveListArea(&widget, view, QSize(700, 420));
     ASSERT_EQ(packNames(view).first(), "Farm");
@@ -290,10 +290,10 @@ TEST_F(PackViewTest, TrashRemovesAnImportedPackAfterTheQuestionAndTheFavouritesF
     ASSERT_NE(book, 0);
     ASSERT_TRUE(db->setFavorApp(book, true));
 
-    PackListWidget widget;
+    PackListWidget widget(Core::instance()->context());
     QListView* view = listView(&widget);
     giveListArea(&widget, view, QSize(700, 420));
-    FavorListWidget favourites;
+    FavorListWidget favourites(Core::instance()->context());
     giveListArea(&favourites, favourites.findChild<QListView*>("listView"), QSize(700, 420));
     ASSERT_EQ(favourites.findChild<QListView*>("listView")->model()->rowCount(), 1);
     ASSERT_EQ(packNames(view), QStringList{"Zoo"});
@@ -325,7 +325,7 @@ TEST_F(PackViewTest, ChoosingThreePackFilesImportsThemOneAfterAnother) {
     buildArchive("2-bugs.tvp", "bugs", "Bugs", 3011);
     buildArchive("3-cats.tvp", "cats", "Cats", 3021);
 
-    PackForm form;
+    PackForm form(Core::instance()->context());
     EXPECT_EQ(form.objectName(), "PackForm");
     form.resize(1200, 800);
     form.show();
@@ -370,7 +370,7 @@ TEST_F(PackViewTest, AFailedImportIsReportedAndTheNextFileStillComes) {
     ASSERT_TRUE(testsupport::writeFile(work + "/2-broken.tvp", "this is no archive"));
     buildArchive("3-cats.tvp", "cats", "Cats", 3021);
 
-    PackForm form;
+    PackForm form(Core::instance()->context());
     form.resize(1200, 800);
     form.show();
     auto error = answerNextBox(QMessageBox::Ok);
@@ -385,7 +385,7 @@ TEST_F(PackViewTest, AFailedImportIsReportedAndTheNextFileStillComes) {
 TEST_F(PackViewTest, APackFileThatIsNotThereIsSaidByName) {
     const QString work = root.path("work");
     buildArchive("1-birds.tvp", "birds", "Birds", 3001);
-    PackForm form;
+    PackForm form(Core::instance()->context());
     auto summary = answerNextBox(QMessageBox::Ok);
     form.importFiles({work + "/gone.tvp", work + "/1-birds.tvp"});
     ASSERT_TRUE(summary->seen);
@@ -401,7 +401,7 @@ TEST_F(PackViewTest, APackFileThatIsNotThereIsSaidByName) {
 
 TEST_F(PackViewTest, CancellingTheFileDialogImportsNothing) {
     buildArchive("1-birds.tvp", "birds", "Birds", 3001);
-    PackForm form;
+    PackForm form(Core::instance()->context());
     form.show();
     ProcessingWatch watch([this] { return cataloguePacks(); });
     auto seen = chooseFiles(root.path("work"), {});
@@ -414,7 +414,7 @@ TEST_F(PackViewTest, CancellingTheFileDialogImportsNothing) {
 TEST_F(PackViewTest, MakingAPackOfOwnFilesShowsItWithTheCustomIcon) {
     ASSERT_TRUE(testsupport::writeFile(root.path("work/morning.mp3"), "la"));
     ASSERT_TRUE(testsupport::writeFile(root.path("work/sun.png"), "png"));
-    PackForm form;
+    PackForm form(Core::instance()->context());
     form.resize(1200, 800);
     form.show();
     QListView* view = listView(&form);
@@ -447,7 +447,7 @@ TEST_F(PackViewTest, MakingAPackOfOwnFilesShowsItWithTheCustomIcon) {
 }
 
 TEST_F(PackViewTest, StoreButtonOpensTheStoreDialogAndAddsNothing) {
-    PackForm form;
+    PackForm form(Core::instance()->context());
     form.show();
     bool opened = false;
     onNextModal<StoreDialog>([&](StoreDialog* dialog) {
@@ -478,7 +478,7 @@ TEST_F(ImportSummary, FourFilesFourLines) {
     const QString junk = work + "/4-junk.tvp";
     ASSERT_TRUE(testsupport::writeFile(junk, "this is no archive"));
 
-    PackForm form;
+    PackForm form(Core::instance()->context());
     form.show();
     auto summary = listtest::answerNextBox(QMessageBox::Ok);
     form.importFiles({good, replaced, tooNew, junk});

@@ -34,7 +34,7 @@ protected:
         frame.reset();
     }
     void makeForm() {
-        form = std::make_unique<MgmtForm>();
+        form = std::make_unique<MgmtForm>(Core::instance()->context());
         form->resize(1600, 800);
         form->show();
         settleJobs();
@@ -474,6 +474,6 @@ TEST_F(ProfilePage, TheTitleShowsTheSchoolOfTheLoadedUser) {
     ASSERT_TRUE(db->updateUser(&user));
     core()->loadUser();
     forceNetworkState(NetworkState::Disconnected);
-    frame = std::make_unique<MainFrame>();
+    frame = std::make_unique<MainFrame>(Core::instance()->context());
     EXPECT_EQ(frame->titleLabel()->text(), QString::fromUtf8("阳光幼儿园"));
 }

@@ -45,7 +45,7 @@ protected:
     void destroyWidgets() override { frame.reset(); }
 
     void showFrame() {
-        frame = std::make_unique<MainFrame>();
+        frame = std::make_unique<MainFrame>(Core::instance()->context());
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         // The page's refresh has logged this device in.

@@ -55,7 +55,7 @@ protected:
         useService(server.baseAddress());
         forceNetworkState(NetworkState::Connected);
         QGuiApplication::setQuitOnLastWindowClosed(false);
-        form = std::make_unique<MgmtForm>();
+        form = std::make_unique<MgmtForm>(Core::instance()->context());
         form->resize(1200, 700);
         form->show();
         settleJobs();
@@ -192,7 +192,7 @@ TEST_F(UpdateFlow, EachRefusalBeforeTheOfferShowsItsBoxAndDownloadsNothing) {
 
     // No version to compare: nothing happens at all.
     forceNetworkState(NetworkState::Connected);
-    core()->version.clear();
+    core()->setVersion(QString());
     EXPECT_EQ(press(updateNow()), kFlowReturned);
     EXPECT_TRUE(answerer->boxes.isEmpty());
     EXPECT_EQ(checks(), 0);
@@ -602,9 +602,9 @@ TEST_F(UpdateFlow, TheCheckJobReportsZeroOnlyForAUsableReply) {
         job.doWork();
         EXPECT_EQ(finished.last()[0].toInt(), 1) << reply.data();
     }
-    NetClient* saved = core()->netClient;
-    core()->netClient = nullptr;
+    NetClient* saved = core()->netClient();
+    core()->setNetClient(nullptr);
     job.doWork();
     EXPECT_EQ(finished.last()[0].toInt(), 1);
-    core()->netClient = saved;
+    core()->setNetClient(saved);
 }

@@ -57,7 +57,7 @@ protected:
     void destroyWidgets() override { frame.reset(); }
 
     void showProfilePage() {
-        frame = std::make_unique<MainFrame>();
+        frame = std::make_unique<MainFrame>(Core::instance()->context());
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settleJobs();

@@ -1,0 +1,114 @@
+#include "profilecontroller.h"
+
+#include "core/core.h"
+#include "core/refreshuserinfoworker.h"
+#include "core/updateuserinfoworker.h"
+#include "online/cacheworker.h"
+#include "online/offlinedb.h"
+#include "online/schoollist.h"
+#include "platform/network.h"
+
+#include <QDebug>
+#include <QThread>
+
+namespace {
+
+// The jobs live on Core's worker thread (or here, without one).
+void moveToWorkerThread(const ClientContext& context, QObject* worker) {
+    if (QThread* thread = context.core ? context.core->workerThread() : nullptr)
+        worker->moveToThread(thread);
+}
+
+// A job may still be running on its thread: it goes once it returns there.
+void dispose(QObject* worker) {
+    if (!worker)
+        return;
+    QThread* thread = worker->thread();
+    if (thread == QThread::currentThread() || !thread || !thread->isRunning())
+        delete worker;
+    else
+        worker->deleteLater();
+}
+
+} // namespace
+
+ProfileController::ProfileController(const ClientContext& context, QObject* parent)
+    : QObject(parent), m_context(context) {
+    m_updateWorker = new UpdateUserInfoWorker;
+    m_refreshWorker = new RefreshUserInfoWorker;
+    m_cacheWorker = new CacheWorker(context.netClient, context.offlineDb);
+    moveToWorkerThread(context, m_updateWorker);
+    moveToWorkerThread(context, m_refreshWorker);
+    moveToWorkerThread(context, m_cacheWorker);
+    connect(m_updateWorker, &UpdateUserInfoWorker::done, this, [this](int r) {
+        const TaviUserPtr sent = m_sending;
+        m_sending.reset();
+        emit submitted(r, sent);
+    });
+}
+
+ProfileController::~ProfileController() {
+    dispose(m_updateWorker);
+    dispose(m_refreshWorker);
+    dispose(m_cacheWorker);
+}
+
+ProfileController::Check ProfileController::check(const TaviUser& typed) {
+    if (typed.name.isEmpty())
+        return NoName;
+    if (typed.qq.isEmpty())
+        return NoQq;
+    if (typed.school == 0 && typed.otherSchool.isEmpty())
+        return NoSchoolName;
+    if (typed.mobile.isEmpty())
+        return NoMobile;
+    return Complete;
+}
+
+DataSet<_ProvCityInfo> ProfileController::provinces() const {
+    return cities(0);
+}
+
+DataSet<_ProvCityInfo> ProfileController::cities(int provinceId) const {
+    DataSet<_ProvCityInfo> out;
+    if (m_context.offlineDb)
+        m_context.offlineDb->getProvinceCity(provinceId, &out);
+    return out;
+}
+
+DataSet<_SchoolInfo> ProfileController::schools(int cityId) const {
+    DataSet<_SchoolInfo> out;
+    fetchCitySchools(m_context.netClient, m_context.offlineDb, cityId, &out);
+    return out;
+}
+
+bool ProfileController::online() const {
+    return isNetworkConnected();
+}
+
+TaviUserPtr ProfileController::typedProfile(const TaviUser& fields) const {
+    TaviUserPtr user(new TaviUser);
+    user->uid = m_context.core ? m_context.core->userSnapshot().uid : QString();
+    user->name = fields.name;
+    user->qq = fields.qq;
+    user->province = fields.province;
+    user->city = fields.city;
+    user->school = fields.school;
+    // A real school needs no typed name: the field is not even read.
+    if (user->school == 0)
+        user->otherSchool = fields.otherSchool;
+    user->mobile = fields.mobile;
+    return user;
+}
+
+void ProfileController::submit(TaviUserPtr user) {
+    m_sending = user;
+    emit m_updateWorker->run(user);
+}
+
+void ProfileController::refresh() {
+    if (!online())
+        return;
+    qDebug() << "online";
+    emit m_refreshWorker->run();
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The profile page's work, without widgets: the region lists it offers, the
+// check of a typed profile, sending it to the service on Core's worker thread
+// (or saying that it goes through the registration code when offline), and
+// asking the service for the user again. The page shows what this reports.
+
+#include "catalogue/records.h"
+#include "core/clientcontext.h"
+#include "online/netrecords.h"
+
+#include <QObject>
+
+class CacheWorker;
+class RefreshUserInfoWorker;
+class UpdateUserInfoWorker;
+
+class ProfileController : public QObject {
+    Q_OBJECT
+public:
+    // The first thing a typed profile lacks, in the order the page asks for it.
+    enum Check { Complete, NoName, NoQq, NoSchoolName, NoMobile };
+
+    explicit ProfileController(const ClientContext& context, QObject* parent = nullptr);
+    ~ProfileController() override;
+
+    static Check check(const TaviUser& typed);
+
+    // The provinces, and the cities of one province, from the region cache.
+    DataSet<_ProvCityInfo> provinces() const;
+    DataSet<_ProvCityInfo> cities(int provinceId) const;
+    // The schools offered for a city: the service's list when it answers (kept
+    // in the cache), else the cached one. Blocks for the request.
+    DataSet<_SchoolInfo> schools(int cityId) const;
+
+    // The service can be reached from here (else the registration code).
+    bool online() const;
+    // The profile as typed, for the account of this device.
+    TaviUserPtr typedProfile(const TaviUser& fields) const;
+    // Sends the profile on the worker thread; submitted() reports the service's answer.
+    void submit(TaviUserPtr user);
+    // Asks the service for the user again (online only); Core announces the
+    // new copy with userLoaded().
+    void refresh();
+
+signals:
+    // r: the service client's result code; user: what was sent.
+    void submitted(int r, TaviUserPtr user);
+
+private:
+    ClientContext m_context;
+    TaviUserPtr m_sending;
+    UpdateUserInfoWorker* m_updateWorker = nullptr;
+    RefreshUserInfoWorker* m_refreshWorker = nullptr;
+    CacheWorker* m_cacheWorker = nullptr;
+};
