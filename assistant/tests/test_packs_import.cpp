@@ -1,7 +1,9 @@
 // Importing and removing packs with real archives (built by packbuilder and
-// 7za), a real catalogue file and the real data folders of a throw-away root.
+// 7za), a real catalogue file and the real data folders of a throw-away root;
+// and the queue that holds pack files while the window is busy.
 
 #include "core/core.h"
+#include "core/importqueue.h"
 #include "core/worker.h"
 #include "packs/extract.h"
 #include "support/packsupport.h"
@@ -511,6 +513,41 @@ TEST_F(PackImport, RemovingOneResourceAnnouncesIt) {
     EXPECT_FALSE(QFileInfo::exists(inst.paths().appIconDir + "/dog.png"));
     EXPECT_TRUE(QFileInfo::exists(inst.paths().appsDir + "/books/cat.zip"));
     EXPECT_EQ(inst.apps().size(), 1);
+}
+
+// Files handed over while a job runs wait for it, once each; the queue keeps
+// a bounded number for a bounded time and says what it could not keep.
+TEST(ImportQueueTest, WaitsWhileBusyThenHandsOnOnceAndSaysWhatItDropped) {
+    bool busy = true;
+    ImportQueue queue([&] { return busy; }, nullptr, 1500);
+    QSignalSpy ready(&queue, &ImportQueue::ready);
+    QSignalSpy refused(&queue, &ImportQueue::refused);
+    queue.add({"/p/a.tvp", "/p/b.tvp"});
+    queue.add({"/p/a.tvp", "/p/c.tvp"});
+    EXPECT_TRUE(ready.isEmpty()) << "nothing starts while a dialog holds the window";
+    busy = false;
+    ASSERT_TRUE(ready.wait(2000));
+    EXPECT_EQ(ready.takeFirst().at(0).toStringList(), (QStringList{"/p/a.tvp", "/p/b.tvp", "/p/c.tvp"}));
+    EXPECT_TRUE(queue.pending().isEmpty());
+
+    // Free at once: no waiting at all.
+    queue.add({"/p/d.tvp"});
+    ASSERT_EQ(ready.size(), 1);
+    ready.clear();
+
+    // More than it holds: the rest is refused at once, by name.
+    busy = true;
+    QStringList many;
+    for (int i = 0; i < ImportQueue::kMaxFiles + 2; ++i)
+        many << QString("/p/%1.tvp").arg(i);
+    queue.add(many);
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused.takeFirst().at(0).toStringList(), many.mid(ImportQueue::kMaxFiles));
+    // A window that stays busy: the queue gives up and names every file it held.
+    ASSERT_TRUE(refused.wait(4000));
+    EXPECT_EQ(refused.takeFirst().at(0).toStringList(), many.mid(0, ImportQueue::kMaxFiles));
+    EXPECT_TRUE(ready.isEmpty());
+    EXPECT_TRUE(queue.pending().isEmpty());
 }
 
 } // namespace

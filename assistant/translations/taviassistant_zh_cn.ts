@@ -460,6 +460,16 @@ Install a media player (for example VLC) or a program for this kind of file, the
         <translation>这台电脑上没有能打开“%1”的程序。
 请安装一个播放器（例如 VLC）或能打开这类文件的程序，然后再试一次。</translation>
     </message>
+    <message>
+        <source>import</source>
+        <translation>导入</translation>
+    </message>
+    <message>
+        <source>These pack files were not imported; open them again when the client is free:
+%1</source>
+        <translation>以下资源包没有导入，请在助手空闲时重新打开：
+%1</translation>
+    </message>
 </context>
 <context>
     <name>MediaPickerDialog</name>

@@ -1,6 +1,7 @@
 #include "mainframe.h"
 
 #include "core/core.h"
+#include "core/importqueue.h"
 #include "platform/log.h"
 #include "ui/frame/contentpage.h"
 #include "ui/frame/indexpage.h"
@@ -162,6 +163,9 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
     connect(m_avatarBtn, &QToolButton::clicked, this, &MainFrame::changeAvatar);
     connect(m_searchBtn, &QToolButton::clicked, this, &MainFrame::search);
     connect(m_minBtn, &QToolButton::clicked, this, &MainFrame::showMinimized);
+    m_imports = new ImportQueue([]() { return QApplication::activeModalWidget() != nullptr; }, this);
+    connect(m_imports, &ImportQueue::ready, this, &MainFrame::importNow);
+    connect(m_imports, &ImportQueue::refused, this, &MainFrame::onImportsRefused);
     connect(m_closeBtn, &QToolButton::clicked, this, &MainFrame::close);
 
     refreshUser();
@@ -301,13 +305,26 @@ void MainFrame::importPackFiles(const QStringList& files) {
         return;
     showContentPage();
     m_contentPage->showPackForm();
-    // A job already running (its dialog is modal) finishes first; these follow.
-    if (QApplication::activeModalWidget()) {
-        QTimer::singleShot(500, this, [this, files]() { importPackFiles(files); });
-        return;
-    }
+    m_imports->add(files);
+}
+
+void MainFrame::importNow(const QStringList& files) {
+    showContentPage();
+    m_contentPage->showPackForm();
     if (auto* packs = qobject_cast<PackForm*>(m_contentPage->packForm()))
         packs->importFiles(files);
+}
+
+void MainFrame::onImportsRefused(const QStringList& files) {
+    QStringList names;
+    for (const QString& f : files)
+        names << QFileInfo(f).fileName();
+    QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    QMessageBox box(QMessageBox::Warning, tr("import"),
+                    tr("These pack files were not imported; open them again when the client is free:\n%1")
+                        .arg(names.join("\n")),
+                    QMessageBox::Ok, over);
+    execAbove(box, over);
 }
 
 void MainFrame::showOnWholeScreen() {

@@ -8,6 +8,7 @@
 #include <QDialog>
 
 class ContentPage;
+class ImportQueue;
 class IndexPage;
 class QLineEdit;
 class QStackedWidget;
@@ -48,7 +49,8 @@ public slots:
     void showContentPage();
     void refreshUser();
     void refreshAvatar();
-    // Imports pack files (opened from the file manager) on the pack tab.
+    // Imports pack files (opened from the file manager) on the pack tab, once
+    // no job or dialog holds the window.
     void importPackFiles(const QStringList& files);
     // No program could open a resource or a scene: the teacher hears why.
     void onLaunchFailed(const QString& name, const QString& reason);
@@ -61,11 +63,14 @@ protected:
 
 private:
     void applyBackground(const QString& picture);
+    void importNow(const QStringList& files);
+    void onImportsRefused(const QStringList& files);
 
     ClientContext m_context;
     QString m_avatarPath;
     QString m_background;
     bool m_asking = false;
+    ImportQueue* m_imports = nullptr;
     QToolButton* m_avatarBtn = nullptr;
     TitleLabel* m_titleLabel = nullptr;
     QLineEdit* m_searchEdit = nullptr;
