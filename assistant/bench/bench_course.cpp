@@ -3,6 +3,7 @@
 // all fourteen days, against the catalogue's course page of the same size.
 
 #include "catalogue/datapaths.h"
+#include "catalogue/fortnight.h"
 #include "catalogue/db.h"
 #include "core/core.h"
 #include "platform/log.h"
@@ -43,7 +44,7 @@ void fill() {
     }
     conn.commit();
     g_db->beginBatch();
-    for (int day = 1; day <= 14; ++day) {
+    for (int day = kFirstDay; day <= kLastDay; ++day) {
         const int n = day == kBusyDay ? kOnBusyDay : 40;
         for (int a = 0; a < n; ++a)
             g_db->addCourseApp(day, 1 + (a * 193 + day * 7919) % kApps);

@@ -8,20 +8,16 @@
 
 #include "fortnight.h"
 #include "records.h"
-#include "threadconnections.h"
+#include "sqlitefile.h"
 
-#include <QAtomicInteger>
 #include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QObject>
-#include <QSqlDatabase>
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 class QSqlQuery;
-class QThread;
+class QSqlRecord;
 
 class DB : public QObject {
     Q_OBJECT
@@ -37,9 +33,9 @@ public:
 
     bool open();
     void close();
-    bool isOpen() const { return m_opened.loadAcquire() != 0; }
-    QString path() const { return m_path; }
-    QString connectionName() const { return m_connName; }
+    bool isOpen() const { return m_file.isOpen(); }
+    QString path() const { return m_file.path(); }
+    QString connectionName() const { return m_file.connectionName(); }
 
     bool setup();
 
@@ -95,13 +91,20 @@ public:
     bool getFavorApps(_GetFavorAppsPara* para, unsigned& count, DataSet<TaviApp>* result);
 
     // Many changes of the calling thread as one transaction (a pack's
-    // resources): far faster than one commit each. The pack and app signals of
-    // the batch are held back and emitted in order once it is committed, so a
-    // view reloading on them sees the rows; records passed in must live until
-    // endBatch. endBatch returns false, emitting nothing, when the commit
-    // failed and the batch was rolled back.
+    // resources, a pack's removal): all or nothing, and far faster than one
+    // commit each. Batches nest; the outermost one commits. Every change
+    // signal of the batch is held back and emitted in order once it is
+    // committed, so a view reloading on them sees the rows; records passed in
+    // must live until endBatch. endBatch returns false, emitting nothing, when
+    // the commit failed and the batch was rolled back; cancelBatch rolls back.
     bool beginBatch();
     bool endBatch();
+    void cancelBatch();
+
+    // The rows as records (columns looked up by name).
+    static _TaviApp* appFromRecord(const QSqlRecord& r);
+    static TaviPack* packFromRecord(const QSqlRecord& r);
+    static _DailyScene* sceneFromRecord(const QSqlRecord& r);
 
 signals:
     void dailySceneAdded(DailyScene* scene);
@@ -118,18 +121,9 @@ signals:
 
 private:
     // Emits now, or when the calling thread's batch is committed.
-    void announce(std::function<void()> emitter);
-    // A prepared statement on the calling thread's connection, kept for the rest of its batch.
-    QSqlQuery prepared(const QString& sql);
-    // The calling thread's connection (opened on first use in that thread).
-    QSqlDatabase connection() { return m_connections.connection(); }
-    bool countQuery(const QString& sql, const QVector<QPair<QString, QVariant>>& binds, unsigned& count,
-                    const char* failure);
+    void announce(std::function<void()> emitter) { m_file.afterCommit(std::move(emitter)); }
     bool getApps(QSqlQuery& query, DataSet<TaviApp>* result);
 
-    QString m_path;
-    QString m_connName;
-    QAtomicInt m_opened{0};
     DayToDate m_dayMapper;
-    ThreadConnections m_connections;
+    SqliteFile m_file;
 };

@@ -5,6 +5,10 @@
 #include <QDate>
 #include <functional>
 
+// The day indexes of the fortnight.
+constexpr int kFirstDay = 1;
+constexpr int kLastDay = 14;
+
 // The date of day index `day` (1-14) in the fortnight around `today`; invalid otherwise.
 QDate fortnightDate(const QDate& today, int day);
 

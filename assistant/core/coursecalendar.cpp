@@ -1,5 +1,6 @@
 #include "coursecalendar.h"
 
+#include "catalogue/fortnight.h"
 #include "catalogue/db.h"
 #include "online/calendar.h"
 #include "platform/log.h"
@@ -20,6 +21,6 @@ void ensureFortnightTables(DB& db) {
         return; // open() makes them
     TLOG_DEBUG("course tables from " << db.dateOfDay(1).toString(Qt::ISODate) << " to "
                                      << db.dateOfDay(14).toString(Qt::ISODate));
-    for (int day = 1; day <= 14; ++day)
+    for (int day = kFirstDay; day <= kLastDay; ++day)
         db.ensureCourseTableExists(db.dateOfDay(day));
 }

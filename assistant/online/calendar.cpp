@@ -1,5 +1,6 @@
 #include "calendar.h"
 
+#include "catalogue/fortnight.h"
 #include "ntpclient.h"
 #include "platform/log.h"
 
@@ -68,7 +69,7 @@ void CalendarPrivate::setDate(const QDate& date) {
         currDate = date;
         const int weekday = date.dayOfWeek();
         fortnight.clear();
-        for (int day = 1; day <= 14; ++day)
+        for (int day = kFirstDay; day <= kLastDay; ++day)
             fortnight.insert(day, date.addDays(day - weekday));
     }
     emit q->currDateChanged();

@@ -12,15 +12,9 @@
 
 #include "netrecords.h"
 
-#include "catalogue/threadconnections.h"
+#include "catalogue/sqlitefile.h"
 
-#include <QAtomicInt>
-#include <QMutex>
-#include <QSqlDatabase>
 #include <QString>
-#include <QStringList>
-
-class QThread;
 
 class OfflineDB {
 public:
@@ -35,9 +29,9 @@ public:
     bool open();
     // Closes every thread's connection and removes them; true also when not open.
     bool close();
-    bool isOpen() const { return m_opened.loadAcquire() != 0; }
-    QString path() const { return m_path; }
-    QString connectionName() const { return m_connName; }
+    bool isOpen() const { return m_file.isOpen(); }
+    QString path() const { return m_file.path(); }
+    QString connectionName() const { return m_file.connectionName(); }
 
     // All of these return false at once when the cache is not open.
     bool addProvinceCity(_ProvCityInfo* info);
@@ -60,11 +54,5 @@ public:
     void cancelBatch();
 
 private:
-    // The calling thread's connection (opened on its first use there).
-    QSqlDatabase connection() { return m_connections.connection(); }
-
-    QString m_path;
-    QString m_connName;
-    QAtomicInt m_opened{0};
-    ThreadConnections m_connections;
+    SqliteFile m_file;
 };

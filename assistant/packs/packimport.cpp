@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -568,30 +569,6 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath, Impor
     return result;
 }
 
-int removePack(DB& db, const DataPaths& paths, TaviPack* pack) {
-    if (!pack)
-        return 0;
-    TLOG_DEBUG("remove pack:" << pack->packId);
-    _AppSearchPara para;
-    para.packId = pack->packId;
-    para.orderBy = 1;
-    para.desc = 0;
-    unsigned count = 0;
-    DataSet<TaviApp> apps;
-    db.searchApps(&para, count, &apps);
-    for (const TaviAppPtr& app : apps)
-        removeApp(db, paths, app.data(), false);
-    if (!pack->isCustom && !pack->icon.isEmpty()) {
-        const QString icon = pathInside(paths, paths.packIconDir, pack->icon);
-        if (icon.isEmpty())
-            TLOG_ERROR("pack icon outside the data folders, not deleted: " << pack->icon);
-        else
-            QFile::remove(icon);
-    }
-    db.removePack(pack->packId);
-    return 0;
-}
-
 namespace {
 // Deletes a file named by a catalogue row, only inside its folder; then drops
 // folders the deletion left empty, up to that folder.
@@ -631,45 +608,106 @@ void removeUnpackedBook(const DataPaths& paths, const QString& relative) {
     }
     removeFolderInside(paths, inside);
 }
+
+// The files of a removed resource, deleted once its row is gone for good.
+// A file another row still names stays for that row (the same file added
+// twice, a user-built pack imported twice, an icon two packs share); asked
+// after the row went, so the last of several rows takes the file with it.
+struct FreedFiles {
+    std::vector<std::function<void()>> deletions;
+
+    void collect(DB& db, const DataPaths& paths, const _TaviApp& app) {
+        auto unused = [](bool counted, unsigned rows, const QString& what) {
+            if (!counted)
+                return false; // unsure: keeping a file is better than breaking another resource
+            if (rows > 0)
+                TLOG_DEBUG(what << " kept: " << rows << " other resources use it");
+            return rows == 0;
+        };
+        const DataPaths* p = &paths;
+        if (app.isUserFile) {
+            unsigned rows = 0;
+            const bool counted = db.userFileRowCount(app.path, app.isExternal, rows);
+            if (unused(counted, rows, "user file " + app.path)) {
+                const QString folder = app.isExternal ? paths.externalDir : paths.customPackDir;
+                const QString path = app.path;
+                deletions.push_back([p, folder, path]() { removeInside(*p, folder, path, "user file"); });
+            }
+            return;
+        }
+        const QString path = app.path;
+        // The unpacked book first: then the archive's folder can go too once it is empty.
+        if (app.proType == "books" || app.proType == "courseware")
+            deletions.push_back([p, path]() { removeUnpackedBook(*p, path); });
+        // A song a running player took over still carries its display name.
+        if ((app.proType == "music" || app.proType == "video") && !app.fileName.isEmpty()) {
+            const QString shown = QFileInfo(app.path).path() + "/" + QFileInfo(app.fileName).fileName();
+            deletions.push_back([p, path, shown]() {
+                const QString stored = pathInside(*p, p->appsDir, path);
+                if (!stored.isEmpty() && !QFileInfo::exists(stored))
+                    removeInside(*p, p->appsDir, QDir::cleanPath(shown), "resource file");
+            });
+        }
+        deletions.push_back([p, path]() { removeInside(*p, p->appsDir, path, "resource file"); });
+        unsigned rows = 0;
+        const bool counted = !app.icon.isEmpty() && db.iconRowCount(app.icon, rows);
+        if (counted && unused(counted, rows, "icon " + app.icon)) {
+            const QString icon = app.icon;
+            deletions.push_back([p, icon]() { removeInside(*p, p->appIconDir, icon, "resource icon"); });
+        }
+    }
+    void remove() const {
+        for (const auto& d : deletions)
+            d();
+    }
+};
 } // namespace
+
+int removePack(DB& db, const DataPaths& paths, TaviPack* pack) {
+    if (!pack)
+        return 0;
+    TLOG_DEBUG("remove pack:" << pack->packId);
+    _AppSearchPara para;
+    para.packId = pack->packId;
+    para.orderBy = 1;
+    para.desc = 0;
+    unsigned count = 0;
+    DataSet<TaviApp> apps;
+    db.searchApps(&para, count, &apps);
+    // The rows go in one transaction, the files once it is committed: an end
+    // half-way leaves the whole pack, never half of it.
+    const bool batch = db.beginBatch();
+    for (const TaviAppPtr& app : apps)
+        db.removeApp(app->appId, false);
+    FreedFiles freed;
+    for (const TaviAppPtr& app : apps)
+        freed.collect(db, paths, *app);
+    db.removePack(pack->packId);
+    if (batch && !db.endBatch())
+        return 0;
+    freed.remove();
+    if (!pack->isCustom && !pack->icon.isEmpty()) {
+        const QString icon = pathInside(paths, paths.packIconDir, pack->icon);
+        if (icon.isEmpty())
+            TLOG_ERROR("pack icon outside the data folders, not deleted: " << pack->icon);
+        else
+            QFile::remove(icon);
+    }
+    return 0;
+}
 
 int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
     if (!app)
         return 0;
-    // A file another row still names stays for that row (the same file added
-    // twice, a user-built pack imported twice, an icon two packs share).
-    auto lastUser = [&](bool counted, unsigned rows, const QString& what) {
-        if (!counted)
-            return false; // unsure: keeping a file is better than breaking another resource
-        if (rows > 1)
-            TLOG_DEBUG(what << " kept: " << rows - 1 << " other resources use it");
-        return rows <= 1;
-    };
-    if (app->isUserFile) {
-        unsigned rows = 0;
-        const bool counted = db.userFileRowCount(app->path, app->isExternal, rows);
-        if (lastUser(counted, rows, "user file " + app->path))
-            removeInside(paths, app->isExternal ? paths.externalDir : paths.customPackDir, app->path,
-                         "user file");
-    } else {
-        // The unpacked book first: then the archive's folder can go too once it is empty.
-        if (app->proType == "books" || app->proType == "courseware")
-            removeUnpackedBook(paths, app->path);
-        // A song a running player took over still carries its display name.
-        if ((app->proType == "music" || app->proType == "video") && !app->fileName.isEmpty()) {
-            const QString stored = pathInside(paths, paths.appsDir, app->path);
-            if (!stored.isEmpty() && !QFileInfo::exists(stored)) {
-                const QString shown = QFileInfo(app->path).path() + "/" + QFileInfo(app->fileName).fileName();
-                removeInside(paths, paths.appsDir, QDir::cleanPath(shown), "resource file");
-            }
-        }
-        removeInside(paths, paths.appsDir, app->path, "resource file");
-        unsigned rows = 0;
-        const bool counted = !app->icon.isEmpty() && db.iconRowCount(app->icon, rows);
-        if (counted && lastUser(counted, rows, "icon " + app->icon))
-            removeInside(paths, paths.appIconDir, app->icon, "resource icon");
-    }
-    db.removeApp(app->appId, notify);
+    const bool batch = db.beginBatch();
+    const bool removed = db.removeApp(app->appId, notify);
+    FreedFiles freed;
+    if (removed)
+        freed.collect(db, paths, *app);
+    if (batch && !db.endBatch())
+        return 0;
+    if (removed)
+        freed.remove();
     return 0;
 }
 

@@ -267,6 +267,36 @@ TEST_F(CatalogueTest, CourseScheduleCascadesWhenAnAppGoes) {
     EXPECT_FALSE(db->checkAppExists(0, a, exists));
 }
 
+// Inside a batch every change signal waits for the commit (a view reloading
+// on it must see the rows), and a rolled-back batch announces nothing.
+TEST_F(CatalogueTest, ABatchAnnouncesAfterItsCommitAndARollBackNothing) {
+    const int a = addPublisherApp("song", 7);
+    QSignalSpy favor(db.get(), &DB::favorChanged), course(db.get(), &DB::courseChanged),
+        removed(db.get(), &DB::appRemoved);
+    ASSERT_TRUE(db->beginBatch());
+    ASSERT_TRUE(db->setFavorApp(a, true));
+    ASSERT_TRUE(db->addCourseApp(3, a));
+    ASSERT_TRUE(db->beginBatch()) << "batches nest";
+    ASSERT_TRUE(db->removeApp(a, true));
+    ASSERT_TRUE(db->endBatch());
+    EXPECT_EQ(favor.count() + course.count() + removed.count(), 0) << "announced before the commit";
+    ASSERT_TRUE(db->endBatch());
+    EXPECT_EQ(favor.count(), 1);
+    EXPECT_EQ(course.count(), 1);
+    EXPECT_EQ(removed.count(), 1);
+
+    const int b = addPublisherApp("story", 8);
+    favor.clear();
+    ASSERT_TRUE(db->beginBatch());
+    ASSERT_TRUE(db->setFavorApp(b, true));
+    db->cancelBatch();
+    EXPECT_EQ(favor.count(), 0);
+    DataSet<TaviApp> found;
+    ASSERT_TRUE(db->getApps(QString("select * from AppTbl where appId = %1").arg(b), &found));
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_FALSE(found.first()->favor) << "the rolled-back change stays undone";
+}
+
 TEST_F(CatalogueTest, QuotesInNamesAreJustCharacters) {
     TaviPack pack;
     pack.packId = "tom's pack";

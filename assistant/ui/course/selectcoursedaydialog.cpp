@@ -1,5 +1,6 @@
 #include "selectcoursedaydialog.h"
 
+#include "catalogue/fortnight.h"
 #include "catalogue/db.h"
 #include "ui/course/daybutton.h"
 
@@ -37,7 +38,7 @@ SelectCourseDayDialog::SelectCourseDayDialog(const ClientContext& context, const
         weeks->addWidget(label, row, 0);
     }
     auto* days = new QGridLayout;
-    for (int day = 1; day <= 14; ++day) {
+    for (int day = kFirstDay; day <= kLastDay; ++day) {
         const int row = (day - 1) / 7, column = (day - 1) % 7;
         auto* b = new DayButton(day, this);
         b->setObjectName(QString("dayBtn%1").arg(day));
