@@ -73,16 +73,7 @@ bool chooseDisplayFallback(int argc, char* argv[]) {
 }
 
 void installCrashReporting(const QString& version) {
-    crash::InstallInfo info;
-    info.appName = "taviclient";
-    info.appVersion = version.toStdString();
-    info.priorityHttp = 3;
-    info.prioritySmtp = 2;
-    info.priorityMapi = 1;
-    info.flags = 0x409FFF;
-    info.reportFolder = "dumps";
-    info.restartCmdLine = "/restart";
-    info.restartTimeout = 50;
+    const crash::InstallInfo info = crash::programInstall("taviclient", version.toStdString());
     if (crash::install(info) != 0) {
         char message[256];
         qstrncpy(message, crash::lastErrorMessage(255).c_str(), sizeof message);

@@ -128,4 +128,18 @@ std::string lastErrorMessage(std::size_t maxChars) { return g_lastError.substr(0
 
 std::string pendingReportPath() { return g_installed ? std::string(g_reportPath) : std::string(); }
 
+InstallInfo programInstall(const std::string& appName, const std::string& appVersion) {
+    InstallInfo info;
+    info.appName = appName;
+    info.appVersion = appVersion;
+    info.priorityHttp = 3;
+    info.prioritySmtp = 2;
+    info.priorityMapi = 1;
+    info.flags = 0x409FFF;
+    info.reportFolder = "dumps";
+    info.restartCmdLine = "/restart";
+    info.restartTimeout = 50;
+    return info;
+}
+
 } // namespace crash

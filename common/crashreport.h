@@ -23,6 +23,11 @@ struct InstallInfo {
     int restartTimeout = 0;
 };
 
+// What both programs install: the transports HTTP, SMTP and Simple MAPI at
+// priorities 3, 2 and 1, flags 0x409FFF, reports in "dumps", a restart with
+// "/restart" after 50 s.
+InstallInfo programInstall(const std::string& appName, const std::string& appVersion = std::string());
+
 // 0 on success; otherwise non-zero and lastErrorMessage() says why.
 int install(const InstallInfo& info);
 // Removes the handlers again (tests; a normal run keeps them for its life).

@@ -32,16 +32,8 @@ std::string commandLine(int argc, char** argv) {
 }
 
 bool installCrashReporting() {
-    crash::InstallInfo info;
-    info.appName = "TaviEngine";
-    info.priorityHttp = 3;
-    info.prioritySmtp = 2;
-    info.priorityMapi = 1;
-    info.flags = 0x409FFF;
+    crash::InstallInfo info = crash::programInstall("TaviEngine");
     info.privacyPolicyUrl = "https://www.tavinet.cn/privacy.html";
-    info.reportFolder = "dumps";
-    info.restartCmdLine = "/restart";
-    info.restartTimeout = 50;
     if (crash::install(info) == 0) {
         return true;
     }

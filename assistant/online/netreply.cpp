@@ -59,6 +59,20 @@ bool statusAccepted(const QJsonObject& obj) {
     return status == "ok" || status == "success";
 }
 
+// The account replies: a JSON object whose status, when there is one, says
+// yes. NET_OK, or the failure with its log line (refusal: the words a refusal logs).
+int readAccepted(const QByteArray& reply, QJsonObject* obj, const char* refusal) {
+    if (!readObject(reply, obj)) {
+        TLOG_ERROR("parse data failed");
+        return NET_PARSE_FAILED;
+    }
+    if (!statusAccepted(*obj)) {
+        TLOG_ERROR(refusal);
+        return NET_STATUS_FAILED;
+    }
+    return NET_OK;
+}
+
 // parentId and cityId stay 0: the caller knows which province or city it asked for.
 template <typename Record> int readList(const QByteArray& reply, DataSet<Record>* result) {
     QJsonArray array;
@@ -100,100 +114,82 @@ bool parse(QByteArray* reply, QJsonDocument* doc) {
     return true;
 }
 
+namespace {
+
+// Which member of a reply fills which field of the user: present members
+// only, a missing one leaves the field as it was.
+struct TextField {
+    const char* key;
+    QString TaviUser::*field;
+};
+struct NumberField {
+    const char* key;
+    int TaviUser::*field;
+    int (*read)(const QJsonValue&);
+    const char* debugLabel; // logged at DEBUG as it is read, when set
+};
+
+void copyFields(const QJsonObject& obj, TaviUser* user, std::initializer_list<TextField> texts,
+                std::initializer_list<NumberField> numbers) {
+    for (const NumberField& f : numbers) {
+        if (!obj.contains(f.key))
+            continue;
+        user->*f.field = f.read(obj.value(f.key));
+        if (f.debugLabel)
+            TLOG_DEBUG(f.debugLabel << user->*f.field);
+    }
+    for (const TextField& f : texts) {
+        if (obj.contains(f.key))
+            user->*f.field = obj.value(f.key).toString();
+    }
+}
+
+// Both replies name the user the same way; they differ in how they write numbers.
+const std::initializer_list<TextField> kUserTexts = {
+    {"uid", &TaviUser::uid},
+    {"name", &TaviUser::name},
+    {"screen_name", &TaviUser::screenName},
+    {"province_name", &TaviUser::provinceName},
+    {"city_name", &TaviUser::cityName},
+    {"kindergarten_name", &TaviUser::schoolName},
+    {"birthday", &TaviUser::birthday},
+    {"avatar", &TaviUser::avatar},
+    {"email", &TaviUser::email},
+};
+
+} // namespace
+
 int readLoginReply(const QByteArray& reply, TaviUser* user) {
     QJsonObject obj;
-    if (!readObject(reply, &obj)) {
-        TLOG_ERROR("parse data failed");
-        return NET_PARSE_FAILED;
-    }
-    if (!statusAccepted(obj)) {
-        TLOG_ERROR("status = 'fail'");
-        return NET_STATUS_FAILED;
-    }
-    if (obj.contains("id"))
-        user->userId = stringInt(obj.value("id"));
-    if (obj.contains("uid"))
-        user->uid = obj.value("uid").toString();
-    if (obj.contains("name"))
-        user->name = obj.value("name").toString();
-    if (obj.contains("screen_name"))
-        user->screenName = obj.value("screen_name").toString();
-    if (obj.contains("province"))
-        user->province = truncatedInt(obj.value("province"));
-    if (obj.contains("city"))
-        user->city = truncatedInt(obj.value("city"));
-    if (obj.contains("school"))
-        user->school = truncatedInt(obj.value("school"));
-    if (obj.contains("province_name"))
-        user->provinceName = obj.value("province_name").toString();
-    if (obj.contains("city_name"))
-        user->cityName = obj.value("city_name").toString();
-    if (obj.contains("kindergarten_name"))
-        user->schoolName = obj.value("kindergarten_name").toString();
+    if (const int r = readAccepted(reply, &obj, "status = 'fail'"))
+        return r;
+    // The login writes its numbers as JSON numbers (but the id as text).
+    copyFields(obj, user, kUserTexts,
+               {{"id", &TaviUser::userId, stringInt, nullptr},
+                {"province", &TaviUser::province, truncatedInt, nullptr},
+                {"city", &TaviUser::city, truncatedInt, nullptr},
+                {"school", &TaviUser::school, truncatedInt, nullptr}});
     if (user->schoolName.isEmpty() && obj.contains("other_kindergarten"))
         user->schoolName = obj.value("other_kindergarten").toString();
-    if (obj.contains("birthday"))
-        user->birthday = obj.value("birthday").toString();
-    if (obj.contains("avatar"))
-        user->avatar = obj.value("avatar").toString();
-    if (obj.contains("email"))
-        user->email = obj.value("email").toString();
     return NET_OK;
 }
 
 int readRefreshReply(const QByteArray& reply, TaviUser* user) {
     QJsonObject obj;
-    if (!readObject(reply, &obj)) {
-        TLOG_ERROR("parse data failed");
-        return NET_PARSE_FAILED;
-    }
-    if (!statusAccepted(obj)) {
-        TLOG_ERROR("status = 'failure'");
-        return NET_STATUS_FAILED;
-    }
-    if (obj.contains("id")) {
-        user->userId = stringInt(obj.value("id"));
-        TLOG_DEBUG("id:" << user->userId);
-    }
-    if (obj.contains("uid"))
-        user->uid = obj.value("uid").toString();
-    if (obj.contains("name"))
-        user->name = obj.value("name").toString();
-    if (obj.contains("screen_name"))
-        user->screenName = obj.value("screen_name").toString();
-    if (obj.contains("province")) {
-        user->province = stringInt(obj.value("province"));
-        TLOG_DEBUG("province:" << user->province);
-    }
-    if (obj.contains("city")) {
-        user->city = stringInt(obj.value("city"));
-        TLOG_DEBUG("city:" << user->city);
-    }
-    if (obj.contains("kindergarten")) {
-        user->school = stringInt(obj.value("kindergarten"));
-        TLOG_DEBUG("school:" << user->school);
-    }
-    if (obj.contains("province_name"))
-        user->provinceName = obj.value("province_name").toString();
-    if (obj.contains("city_name"))
-        user->cityName = obj.value("city_name").toString();
-    if (obj.contains("kindergarten_name"))
-        user->schoolName = obj.value("kindergarten_name").toString();
+    if (const int r = readAccepted(reply, &obj, "status = 'failure'"))
+        return r;
+    // The refresh writes every value as text; the school comes as "kindergarten".
+    copyFields(obj, user, kUserTexts,
+               {{"id", &TaviUser::userId, stringInt, "id:"},
+                {"province", &TaviUser::province, stringInt, "province:"},
+                {"city", &TaviUser::city, stringInt, "city:"},
+                {"kindergarten", &TaviUser::school, stringInt, "school:"}});
+    copyFields(obj, user, {{"qq", &TaviUser::qq}, {"tel", &TaviUser::mobile}}, {});
     if (obj.contains("other_kindergarten")) {
         user->otherSchool = obj.value("other_kindergarten").toString();
         if (user->schoolName.isEmpty())
             user->schoolName = user->otherSchool;
     }
-    if (obj.contains("birthday"))
-        user->birthday = obj.value("birthday").toString();
-    if (obj.contains("avatar"))
-        user->avatar = obj.value("avatar").toString();
-    if (obj.contains("email"))
-        user->email = obj.value("email").toString();
-    if (obj.contains("qq"))
-        user->qq = obj.value("qq").toString();
-    if (obj.contains("tel"))
-        user->mobile = obj.value("tel").toString();
     if (obj.contains("is_open"))
         user->isOpen = stringInt(obj.value("is_open")) != 0;
     user->userRole = stringInt(obj.value("user_role"));
@@ -203,14 +199,8 @@ int readRefreshReply(const QByteArray& reply, TaviUser* user) {
 
 int readUpdateUserReply(const QByteArray& reply) {
     QJsonObject obj;
-    if (!readObject(reply, &obj)) {
-        TLOG_ERROR("parse data failed");
-        return NET_PARSE_FAILED;
-    }
-    if (!statusAccepted(obj)) {
-        TLOG_ERROR("status = 'failure'");
-        return NET_STATUS_FAILED;
-    }
+    if (const int r = readAccepted(reply, &obj, "status = 'failure'"))
+        return r;
     return NET_OK;
 }
 

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -14,24 +13,6 @@
 #include <sys/stat.h>
 #endif
 
-
-bool isPlainRelativePath(const QString& relative) {
-    if (relative.trimmed().isEmpty())
-        return false;
-    if (relative.startsWith('/') || relative.startsWith('\\'))
-        return false;
-    static const QRegularExpression drive("^[A-Za-z]:");
-    if (drive.match(relative).hasMatch())
-        return false;
-    const QStringList parts = QString(relative).replace('\\', '/').split('/', Qt::SkipEmptyParts);
-    if (parts.isEmpty())
-        return false;
-    for (const QString& part : parts) {
-        if (part == "." || part == "..")
-            return false;
-    }
-    return true;
-}
 
 QString pathInside(const DataPaths& paths, const QString& folder, const QString& relative) {
     if (!isPlainRelativePath(relative))

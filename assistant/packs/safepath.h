@@ -2,14 +2,12 @@
 // Checks on paths that come from outside (a pack's database, the catalogue)
 // before anything is moved or deleted by them.
 
+#include "plainpath.h"
+
 #include <QHash>
 #include <QString>
 
 class DataPaths;
-
-// A path relative to a folder that stays inside it: not empty, not absolute (no
-// leading slash or drive letter), no "." or ".." part (either separator).
-bool isPlainRelativePath(const QString& relative);
 
 // folder + "/" + relative when `relative` is plain and the result lies inside
 // `folder` and the data folders (links resolved); empty otherwise.

@@ -1,5 +1,7 @@
 #include "manifest.h"
 
+#include "plainpath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSet>
 
 namespace {
@@ -18,21 +19,6 @@ const QStringList kResourceKeys = {
     "copyright", "keyword", "packageName", "downloadId", "fileName", "firstDate",   "editionReleaseDate"};
 const QStringList kPackKeys = {"type",     "ver",         "packId", "name",      "icon",
                                "iconName", "installDate", "root",   "resources", "files"};
-
-// A path below the pack root: relative, no "." or ".." part.
-bool plainRelative(const QString& p) {
-    if (p.isEmpty() || p.startsWith('/') || p.startsWith('\\') ||
-        QRegularExpression("^[A-Za-z]:").match(p).hasMatch())
-        return false;
-    const QStringList parts = QString(p).replace('\\', '/').split('/', Qt::SkipEmptyParts);
-    if (parts.isEmpty())
-        return false;
-    for (const QString& part : parts) {
-        if (part == "." || part == "..")
-            return false;
-    }
-    return true;
-}
 
 // An icon name: empty (no icon) or a file name without folders.
 bool plainName(const QString& n) {
@@ -122,7 +108,7 @@ bool readManifest(const QString& file, bool unchecked, PackManifest& m, QStringL
     if (!unchecked && m.type != 1 && m.type != 2)
         errors << QString("manifest: type must be 1 (publisher pack) or 2 (user-built pack), not %1")
                       .arg(m.type);
-    if (!m.root.isEmpty() && !plainRelative(m.root))
+    if (!m.root.isEmpty() && !isPlainRelativePath(m.root))
         errors << QString("manifest: root must be a folder path inside the archive: \"%1\"").arg(m.root);
 
     const QDir base(m.baseDir);
@@ -218,7 +204,7 @@ bool readManifest(const QString& file, bool unchecked, PackManifest& m, QStringL
             errors << QString("%1: file is missing").arg(named);
         else if (!QFileInfo(base.filePath(e.file)).isFile())
             errors << QString("%1: file \"%2\": no such file").arg(named, e.file);
-        if (!plainRelative(e.path))
+        if (!isPlainRelativePath(e.path))
             errors << QString("%1: path \"%2\" must stay inside the pack (relative, no \"..\")")
                           .arg(named, e.path);
         else if (paths.contains(e.path))
