@@ -74,7 +74,7 @@ void setUp() {
 // One iteration: every day of both weeks once, as a teacher leafing through the fortnight.
 void BM_SwitchThroughTheFortnight(benchmark::State& state) {
     setUp();
-    AllCourseListWidget* list = g_view->list();
+    AllCourseListWidget* list = g_view->findChild<AllCourseListWidget*>("AllCourseListWidget");
     for (auto _ : state) {
         g_view->onThisWeekClicked();
         for (int d = 1; d <= 7; ++d)
@@ -87,7 +87,7 @@ void BM_SwitchThroughTheFortnight(benchmark::State& state) {
     state.counters["per_switch_ms"] =
         benchmark::Counter(16, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert,
                            benchmark::Counter::kIs1000);
-    state.counters["page_size"] = list->dayList()->pageSize();
+    state.counters["page_size"] = list->findChild<DayCourseListWidget*>("DayCourseListWidget")->pageSize();
 }
 
 // The baseline: the catalogue's page of the busy day, as large as the view's page.
@@ -95,7 +95,7 @@ void BM_CourseAppsPageOfTheBusyDay(benchmark::State& state) {
     setUp();
     _GetCourseAppsPara para;
     para.day = kBusyDay;
-    para.limit = unsigned(g_view->list()->dayList()->pageSize());
+    para.limit = unsigned(g_view->findChild<DayCourseListWidget*>("DayCourseListWidget")->pageSize());
     unsigned count = 0;
     DataSet<TaviApp> page;
     for (auto _ : state) {

@@ -497,6 +497,26 @@ Install a media player (for example VLC) or a program for this kind of file, the
         <translation>个人中心</translation>
     </message>
     <message>
+        <source>province</source>
+        <translation>省份</translation>
+    </message>
+    <message>
+        <source>city</source>
+        <translation>城市</translation>
+    </message>
+    <message>
+        <source>version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>Registers the profile, or edits and saves it</source>
+        <translation>注册个人资料，或修改并保存</translation>
+    </message>
+    <message>
+        <source>Looks for a newer version of the client</source>
+        <translation>检查是否有新版本</translation>
+    </message>
+    <message>
         <source>user info</source>
         <translation>用户信息</translation>
     </message>

@@ -3,6 +3,7 @@
 // gestures on grid items, and answering the modal boxes the views open.
 
 #include "support/cataloguefixture.h"
+#include "support/widgets.h"
 
 #include <QAbstractButton>
 #include <QApplication>

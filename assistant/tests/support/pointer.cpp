@@ -2,11 +2,55 @@
 
 #include "support/testsupport.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QListView>
 #include <QScrollBar>
 
 namespace pointer {
+
+void typeInto(const testsupport::Xvfb& x, QLineEdit* edit, const QString& text, const QString& expected) {
+    clickAt(x, edit);
+    ASSERT_TRUE(testsupport::waitFor([&] { return edit->hasFocus(); }, 3000));
+    ASSERT_TRUE(x.key("ctrl+a"));
+    ASSERT_TRUE(x.key("BackSpace"));
+    if (!text.isEmpty()) {
+        ASSERT_TRUE(x.type(text));
+    }
+    EXPECT_TRUE(testsupport::waitFor([&] { return edit->text() == expected; }, 5000))
+        << "typed " << text.toStdString() << ", the edit holds " << edit->text().toStdString();
+}
+
+void pick(const testsupport::Xvfb& x, QComboBox* box, int index) {
+    ASSERT_GE(index, 0);
+    clickAt(x, box);
+    QAbstractItemView* view = box->view();
+    ASSERT_TRUE(testsupport::waitFor([&] { return view->isVisible(); }, 3000)) << "the list did not open";
+    const QModelIndex item = box->model()->index(index, 0);
+    view->scrollTo(item);
+    settle(100);
+    const QPoint at = view->viewport()->mapToGlobal(view->visualRect(item).center());
+    ASSERT_TRUE(x.click(at.x(), at.y()));
+    ASSERT_TRUE(testsupport::waitFor([&] { return !view->isVisible(); }, 3000));
+    EXPECT_TRUE(testsupport::waitFor([&] { return box->currentIndex() == index; }, 15000))
+        << "picked " << index << ", the list shows " << box->currentIndex();
+    settle(100);
+}
+
+QImage screenWhen(const testsupport::Xvfb& x, const std::function<bool(const QImage&)>& ready, int timeoutMs) {
+    QImage shot;
+    QElapsedTimer t;
+    t.start();
+    do {
+        settle(200);
+        shot = x.screenshot();
+        if (!shot.isNull() && ready(shot))
+            break;
+    } while (t.elapsed() < timeoutMs);
+    return shot;
+}
 
 // A page is meant to be seen whole: every item of the shown page lies inside
 // the grid's viewport, and no scroll bar is needed to reach one.

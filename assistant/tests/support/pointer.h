@@ -1,16 +1,21 @@
 #pragma once
-// Real-pointer helpers for suites that run their own widgets on a private X
-// server (the *_pointer suites): clicks at a widget's centre on screen as a
-// person would make them, and paging a grid through with its arrows.
+// Real-pointer helpers for every suite that runs its own widgets on a private
+// X server (the *_pointer suites): clicks at a widget's centre on screen as a
+// person would make them, typing, picking from a list, paging a grid through
+// with its arrows, and the screen once it shows what a test waits for.
 
 #include "support/xvfb.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QToolButton>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
+
+class QComboBox;
+class QLineEdit;
 
 namespace pointer {
 
@@ -31,6 +36,15 @@ inline void clickAt(const testsupport::Xvfb& x, QWidget* w, QPoint at = QPoint(-
     ASSERT_TRUE(x.click(global.x(), global.y()));
     settle(150);
 }
+
+// Clicks into the edit, replaces its text by typing, and waits until the edit holds expected.
+void typeInto(const testsupport::Xvfb& x, QLineEdit* edit, const QString& text, const QString& expected);
+// Opens the combo box's list with a click and clicks its entry index.
+void pick(const testsupport::Xvfb& x, QComboBox* box, int index);
+// The screen once this process has painted what it has to and ready() holds
+// (the last screenshot when it never does).
+QImage screenWhen(const testsupport::Xvfb& x, const std::function<bool(const QImage&)>& ready,
+                  int timeoutMs = 10000);
 
 // Pages forward with the "nextBtn" arrow to the last page, then back with
 // "prevBtn", checking after each click that the page moved.

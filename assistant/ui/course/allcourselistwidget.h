@@ -16,11 +16,8 @@ public:
     explicit AllCourseListWidget(const ClientContext& context, QWidget* parent = nullptr);
 
     void setThisWeek(bool thisWeek) { m_thisWeek = thisWeek; }
-    bool isThisWeek() const { return m_thisWeek; }
     // The weekday last shown in a week (1-7), 0 when none yet.
     int rememberedDay(bool thisWeek) const { return thisWeek ? m_thisWeekDay : m_nextWeekDay; }
-    DayCourseListWidget* dayList() const { return m_list; }
-    QToolButton* dayButton(int weekday) const { return m_dayBtns.value(weekday - 1); }
 
 public slots:
     // weekday 1 (Monday) to 7.

@@ -12,7 +12,6 @@ class AllCourseWidget : public QWidget {
     Q_OBJECT
 public:
     explicit AllCourseWidget(const ClientContext& context, QWidget* parent = nullptr);
-    AllCourseListWidget* list() const { return m_list; }
 
 public slots:
     void onThisWeekClicked();

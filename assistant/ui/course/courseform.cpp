@@ -31,6 +31,7 @@ CourseForm::CourseForm(const ClientContext& context, QWidget* parent) : QWidget(
     connect(m_switchBtn, &QToolButton::toggled, this, &CourseForm::onSwitch);
 
     m_stack = new QStackedWidget(this);
+    m_stack->setObjectName("courseStack");
     m_today = new TodayCourseWidget(context);
     m_all = new AllCourseWidget(context);
     m_stack->addWidget(m_today);

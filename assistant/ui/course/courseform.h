@@ -15,10 +15,6 @@ class CourseForm : public QWidget {
     Q_OBJECT
 public:
     explicit CourseForm(const ClientContext& context, QWidget* parent = nullptr);
-    TodayCourseWidget* today() const { return m_today; }
-    AllCourseWidget* all() const { return m_all; }
-    QToolButton* switchButton() const { return m_switchBtn; }
-    QStackedWidget* stack() const { return m_stack; }
 
 public slots:
     void onSwitch(bool checked);

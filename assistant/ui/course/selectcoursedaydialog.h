@@ -18,7 +18,6 @@ public:
     // Works on its own copy of the app.
     SelectCourseDayDialog(const ClientContext& context, const _TaviApp& app, QWidget* parent = nullptr);
 
-    DayButton* dayButton(int day) const { return m_days.value(day - 1); }
 
 public slots:
     void onDayBtnToggled(int day, bool checked);

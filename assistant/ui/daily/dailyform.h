@@ -11,7 +11,6 @@ class DailyForm : public QWidget {
     Q_OBJECT
 public:
     explicit DailyForm(const ClientContext& context, QWidget* parent = nullptr);
-    DailyListWidget* list() const { return m_list; }
 
 private:
     DailyListWidget* m_list = nullptr;

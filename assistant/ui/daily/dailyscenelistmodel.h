@@ -22,7 +22,6 @@ public:
     // Files missing per scene id, for the warning mark.
     void setMissing(const QHash<int, int>& missingById);
     DataSet<DailyScene>* list() const { return m_list; }
-    bool hasAddRow() const { return m_addRow; }
 
     // The scene behind an index, or null for the add item and stale indexes.
     DailyScenePtr record(const QModelIndex& index) const;

@@ -21,7 +21,6 @@ public:
 
     // The files of the chosen resources, in the order they are listed.
     QStringList selectedFiles() const;
-    QListWidget* list() const { return m_list; }
 
 public slots:
     // Lists the resources whose name holds the search text.

@@ -11,7 +11,6 @@ class FavorForm : public QWidget {
     Q_OBJECT
 public:
     explicit FavorForm(const ClientContext& context, QWidget* parent = nullptr);
-    FavorListWidget* listWidget() const { return m_list; }
 
 private:
     FavorListWidget* m_list = nullptr;

@@ -23,6 +23,7 @@ ContentPage::ContentPage(const ClientContext& context, QWidget* parent) : QWidge
     m_mgmtForm = new MgmtForm(context);
 
     m_formStack = new QStackedWidget(this);
+    m_formStack->setObjectName("formStack");
     m_formStack->addWidget(m_dailyForm);
     m_formStack->addWidget(m_courseForm);
     m_formStack->addWidget(m_packForm);

@@ -24,12 +24,7 @@ public:
     void showFavorForm();
     void showMgmtForm();
 
-    QStackedWidget* formStack() const { return m_formStack; }
-    QWidget* dailyForm() const { return m_dailyForm; }
-    QWidget* courseForm() const { return m_courseForm; }
     QWidget* packForm() const { return m_packForm; }
-    QWidget* favorForm() const { return m_favorForm; }
-    QWidget* mgmtForm() const { return m_mgmtForm; }
 
 signals:
     void showIndexPage();

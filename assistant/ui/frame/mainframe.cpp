@@ -141,6 +141,7 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
     m_indexPage->setContentPage(m_contentPage);
 
     m_pageStack = new QStackedWidget(this);
+    m_pageStack->setObjectName("pageStack");
     m_pageStack->addWidget(m_indexPage);
     m_pageStack->addWidget(m_contentPage);
     m_pageStack->setCurrentWidget(m_contentPage);

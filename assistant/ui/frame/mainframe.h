@@ -31,13 +31,6 @@ public:
     // The resource name of the background on screen (empty before the first resize).
     QString backgroundPicture() const { return m_background; }
 
-    IndexPage* indexPage() const { return m_indexPage; }
-    ContentPage* contentPage() const { return m_contentPage; }
-    QStackedWidget* pageStack() const { return m_pageStack; }
-    QLineEdit* searchEdit() const { return m_searchEdit; }
-    QToolButton* searchButton() const { return m_searchBtn; }
-    QToolButton* avatarButton() const { return m_avatarBtn; }
-    TitleLabel* titleLabel() const { return m_titleLabel; }
 
 public slots:
     // Full screen, also where no window manager acts on the request.

@@ -15,7 +15,6 @@ public:
     explicit CustomPackAddDialog(QWidget* parent = nullptr);
 
     // The pack name entered when saving.
-    QString packName() const { return m_packName; }
     // The chosen files, in list order (full paths).
     QStringList files() const;
     // Appends files to the list as the file dialog would.

@@ -13,7 +13,6 @@ class PackForm : public QWidget {
     Q_OBJECT
 public:
     explicit PackForm(const ClientContext& context, QWidget* parent = nullptr);
-    PackListWidget* listWidget() const { return m_list; }
 
 public slots:
     void onDownloadPackClicked();

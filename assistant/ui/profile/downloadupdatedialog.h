@@ -32,10 +32,7 @@ public:
     // Runs the download modally; true when the file was downloaded completely.
     bool startDownload();
 
-    QProgressBar* progressBar() const { return m_bar; }
-    QPushButton* cancelButton() const { return m_cancelBtn; }
     QUrl currentUrl() const { return m_url; }
-    int redirectCount() const { return m_redirects; }
     // The code taskFinished carried; -1 before the download has ended.
     int taskResult() const { return m_result; }
     // A download that receives nothing for this long fails as a network

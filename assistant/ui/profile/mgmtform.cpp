@@ -119,24 +119,35 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
 
     auto* header = profileLabel(tr("user info"), this);
     m_deviceValue = valueLabel(this);
+    m_deviceValue->setAccessibleName(tr("imei"));
     m_deviceValue->setText(core ? core->deviceId() : QString());
     m_idValue = valueLabel(this);
+    m_idValue->setAccessibleName(tr("id"));
 
     m_nameEdit = profileEdit(15, this);
+    m_nameEdit->setAccessibleName(tr("name"));
     const QRegularExpression digits("\\d+");
     m_qqEdit = profileEdit(12, this);
+    m_qqEdit->setAccessibleName(tr("qq"));
     m_qqEdit->setValidator(new QRegularExpressionValidator(digits, m_qqEdit));
     m_provBox = profileComboBox(this);
+    m_provBox->setAccessibleName(tr("province"));
     m_cityBox = profileComboBox(this);
+    m_cityBox->setAccessibleName(tr("city"));
     m_schoolBox = profileComboBox(this);
+    m_schoolBox->setAccessibleName(tr("school"));
     m_otherSchoolEdit = profileEdit(20, this);
+    m_otherSchoolEdit->setAccessibleName(tr("enter your school name"));
     m_otherSchoolEdit->setPlaceholderText(tr("enter your school name"));
     m_mobileEdit = profileEdit(11, this);
+    m_mobileEdit->setAccessibleName(tr("mobile"));
     m_mobileEdit->setValidator(new QRegularExpressionValidator(digits, m_mobileEdit));
 
     m_execBtn = new QPushButton(tr("register"), this);
+    m_execBtn->setAccessibleDescription(tr("Registers the profile, or edits and saves it"));
     m_execBtn->setObjectName("darkButton");
     m_updateBtn = new QPushButton(tr("update"), this);
+    m_updateBtn->setAccessibleDescription(tr("Looks for a newer version of the client"));
     m_updateBtn->setObjectName("darkButton");
 
     auto* more = profileLabel(tr("more..."), this);
@@ -150,6 +161,7 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     wechat->setCaption(tr("Wechat Account"));
     wechat->setPicture(QPixmap(":/images/wechat_account"));
     m_aboutLabel = profileLabel(tr("tavinet assistant") + " " + (core ? core->version() : QString()) + "\n", this);
+    m_aboutLabel->setAccessibleName(tr("version"));
 
     // Left: the profile.
     auto* grid = new QGridLayout;

@@ -26,18 +26,6 @@ public:
     ~MgmtForm() override;
 
     int mode() const { return m_mode; }
-    QLineEdit* nameEdit() const { return m_nameEdit; }
-    QLineEdit* qqEdit() const { return m_qqEdit; }
-    QLineEdit* mobileEdit() const { return m_mobileEdit; }
-    QLineEdit* otherSchoolEdit() const { return m_otherSchoolEdit; }
-    QComboBox* provinceBox() const { return m_provBox; }
-    QComboBox* cityBox() const { return m_cityBox; }
-    QComboBox* schoolBox() const { return m_schoolBox; }
-    QPushButton* execButton() const { return m_execBtn; }
-    QPushButton* updateButton() const { return m_updateBtn; }
-    QLabel* deviceLabel() const { return m_deviceValue; }
-    QLabel* idLabel() const { return m_idValue; }
-    QLabel* aboutLabel() const { return m_aboutLabel; }
 
 public slots:
     void onProvIndexChanged();

@@ -54,6 +54,7 @@ MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, Tav
     scan->setAlignment(Qt::AlignCenter);
 
     m_qr = new QRWidget(this);
+    m_qr->setObjectName("qrWidget");
     m_qr->setFixedSize(180, 180);
     m_qr->setQRData(text);
 

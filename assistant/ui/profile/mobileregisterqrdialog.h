@@ -19,8 +19,6 @@ public:
     // The registration page's address for the user; every value form-encoded.
     static QString registerText(const QString& baseAddress, const QString& deviceId, const TaviUser& user);
 
-    QRWidget* qrWidget() const { return m_qr; }
-    QToolButton* closeButton() const { return m_closeBtn; }
 
 private:
     TaviUserPtr m_user;

@@ -11,6 +11,7 @@ QRTablet::QRTablet(QWidget* parent) : QWidget(parent) {
     m_caption->setObjectName("profileLabel");
     m_caption->setAlignment(Qt::AlignHCenter);
     m_picture = new QLabel(this);
+    m_picture->setObjectName("picture");
     m_picture->setScaledContents(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_caption);

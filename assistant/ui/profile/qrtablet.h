@@ -13,8 +13,6 @@ public:
 
     void setCaption(const QString& text);
     void setPicture(const QPixmap& picture);
-    QLabel* captionLabel() const { return m_caption; }
-    QLabel* pictureLabel() const { return m_picture; }
 
 private:
     QLabel* m_caption = nullptr;

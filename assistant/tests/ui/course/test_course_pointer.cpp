@@ -62,8 +62,8 @@ protected:
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settle();
-        clickAt(x, frame->contentPage()->findChild<QWidget*>("courseBtn"));
-        form = frame->contentPage()->findChild<CourseForm*>();
+        clickAt(x, named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("courseBtn"));
+        form = named<ContentPage>(frame, "ContentPage")->findChild<CourseForm*>();
         ASSERT_TRUE(waitFor([&] { return form && form->isVisible(); }));
         settle();
     }
@@ -84,44 +84,44 @@ TEST_F(CourseByPointer, TodayOnASundayAndTheTwoWeeksWithTheirRememberedDays) {
     ASSERT_TRUE(db->addCourseApp(10, wednesday));
     ASSERT_NO_FATAL_FAILURE(show());
 
-    TodayCourseWidget* today = form->today();
-    EXPECT_EQ(today->dayList()->day(), 7);
-    EXPECT_TRUE(today->badge()->styleSheet().contains(":/images/course_day7"));
-    EXPECT_EQ(namesOf(today->dayList()), QStringList{"Sunday song"});
+    TodayCourseWidget* today = named<TodayCourseWidget>(form, "TodayCourseWidget");
+    EXPECT_EQ(named<DayCourseListWidget>(today, "DayCourseListWidget")->day(), 7);
+    EXPECT_TRUE(named<QToolButton>(today, "badge")->styleSheet().contains(":/images/course_day7"));
+    EXPECT_EQ(namesOf(named<DayCourseListWidget>(today, "DayCourseListWidget")), QStringList{"Sunday song"});
 
-    clickAt(x, form->switchButton());
-    ASSERT_TRUE(waitFor([&] { return form->stack()->currentWidget() == form->all(); }));
-    EXPECT_EQ(form->switchButton()->text(), "switch to today");
-    AllCourseListWidget* all = form->all()->list();
+    clickAt(x, named<QToolButton>(form, "switchBtn"));
+    ASSERT_TRUE(waitFor([&] { return named<QStackedWidget>(form, "courseStack")->currentWidget() == named<AllCourseWidget>(form, "AllCourseWidget"); }));
+    EXPECT_EQ(named<QToolButton>(form, "switchBtn")->text(), "switch to today");
+    AllCourseListWidget* all = named<AllCourseListWidget>(named<AllCourseWidget>(form, "AllCourseWidget"), "AllCourseListWidget");
     settle();
     {
         // Checked, the switch still shows the sky behind its text, not a dark panel.
-        QToolButton* sw = form->switchButton();
+        QToolButton* sw = named<QToolButton>(form, "switchBtn");
         const QRect onScreen(sw->mapToGlobal(QPoint(0, 0)), sw->size());
         const QImage shot = x.screenshot();
         EXPECT_LT(testsupport::colourShare(shot, onScreen, Qt::black, 60), 0.05);
     }
-    EXPECT_EQ(all->dayList()->day(), 1) << "this week starts on Monday";
+    EXPECT_EQ(named<DayCourseListWidget>(all, "DayCourseListWidget")->day(), 1) << "this week starts on Monday";
 
-    clickAt(x, form->all()->findChild<QToolButton*>("nextWeekBtn"));
-    ASSERT_TRUE(waitFor([&] { return all->dayList()->day() == 8; }));
-    clickAt(x, all->dayButton(3));
-    ASSERT_TRUE(waitFor([&] { return all->dayList()->day() == 10; })) << "Wednesday of next week is day 10";
-    EXPECT_EQ(namesOf(all->dayList()), QStringList{"Wednesday story"});
+    clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("nextWeekBtn"));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 8; }));
+    clickAt(x, named<QToolButton>(all, QString("dayBtn%1").arg(3)));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 10; })) << "Wednesday of next week is day 10";
+    EXPECT_EQ(namesOf(named<DayCourseListWidget>(all, "DayCourseListWidget")), QStringList{"Wednesday story"});
 
-    clickAt(x, form->all()->findChild<QToolButton*>("thisWeekBtn"));
-    ASSERT_TRUE(waitFor([&] { return all->dayList()->day() == 1; })) << "this week was left on Monday";
-    clickAt(x, all->dayButton(7));
-    ASSERT_TRUE(waitFor([&] { return all->dayList()->day() == 7; }));
-    clickAt(x, form->all()->findChild<QToolButton*>("nextWeekBtn"));
-    ASSERT_TRUE(waitFor([&] { return all->dayList()->day() == 10; })) << "next week comes back on Wednesday";
-    EXPECT_TRUE(all->dayButton(3)->isChecked());
-    clickAt(x, form->all()->findChild<QToolButton*>("thisWeekBtn"));
-    ASSERT_TRUE(waitFor([&] { return all->dayList()->day() == 7; }));
+    clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("thisWeekBtn"));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 1; })) << "this week was left on Monday";
+    clickAt(x, named<QToolButton>(all, QString("dayBtn%1").arg(7)));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 7; }));
+    clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("nextWeekBtn"));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 10; })) << "next week comes back on Wednesday";
+    EXPECT_TRUE(named<QToolButton>(all, QString("dayBtn%1").arg(3))->isChecked());
+    clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("thisWeekBtn"));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 7; }));
 
-    clickAt(x, form->switchButton());
-    ASSERT_TRUE(waitFor([&] { return form->stack()->currentWidget() == form->today(); }));
-    EXPECT_EQ(form->switchButton()->text(), "switch to all");
+    clickAt(x, named<QToolButton>(form, "switchBtn"));
+    ASSERT_TRUE(waitFor([&] { return named<QStackedWidget>(form, "courseStack")->currentWidget() == named<TodayCourseWidget>(form, "TodayCourseWidget"); }));
+    EXPECT_EQ(named<QToolButton>(form, "switchBtn")->text(), "switch to all");
 }
 
 TEST_F(CourseByPointer, ThePlusOfAnAppPlansItOnTheTickedDaysAndMakesItAFavourite) {
@@ -138,14 +138,14 @@ TEST_F(CourseByPointer, ThePlusOfAnAppPlansItOnTheTickedDaysAndMakesItAFavourite
         onNextModal<SelectCourseDayDialog>([&](SelectCourseDayDialog* days) {
             settle();
             for (int d = 1; d <= 14; ++d)
-                EXPECT_FALSE(days->dayButton(d)->isChecked()) << "day " << d;
-            clickAt(x, days->dayButton(9)); // next Tuesday
-            EXPECT_TRUE(waitFor([&] { return days->dayButton(9)->isChecked(); }));
-            clickAt(x, days->dayButton(3));
-            EXPECT_TRUE(waitFor([&] { return days->dayButton(3)->isChecked(); }));
+                EXPECT_FALSE(named<DayButton>(days, QString("dayBtn%1").arg(d))->isChecked()) << "day " << d;
+            clickAt(x, named<DayButton>(days, QString("dayBtn%1").arg(9))); // next Tuesday
+            EXPECT_TRUE(waitFor([&] { return named<DayButton>(days, QString("dayBtn%1").arg(9))->isChecked(); }));
+            clickAt(x, named<DayButton>(days, QString("dayBtn%1").arg(3)));
+            EXPECT_TRUE(waitFor([&] { return named<DayButton>(days, QString("dayBtn%1").arg(3))->isChecked(); }));
             settle(500);
-            clickAt(x, days->dayButton(3)); // and off again
-            EXPECT_TRUE(waitFor([&] { return !days->dayButton(3)->isChecked(); }));
+            clickAt(x, named<DayButton>(days, QString("dayBtn%1").arg(3))); // and off again
+            EXPECT_TRUE(waitFor([&] { return !named<DayButton>(days, QString("dayBtn%1").arg(3))->isChecked(); }));
             clickAt(x, days->findChild<QToolButton*>("closeBtn"));
             picked = true;
         });
@@ -155,8 +155,8 @@ TEST_F(CourseByPointer, ThePlusOfAnAppPlansItOnTheTickedDaysAndMakesItAFavourite
         dialog->reject();
         handled = true;
     });
-    clickAt(x, frame->contentPage()->findChild<QWidget*>("packBtn"));
-    auto* packs = frame->contentPage()->findChild<PackListWidget*>();
+    clickAt(x, named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("packBtn"));
+    auto* packs = named<ContentPage>(frame, "ContentPage")->findChild<PackListWidget*>();
     ASSERT_TRUE(waitFor([&] { return packs->isVisible(); }));
     settle();
     QListView* packGrid = listView(packs);
@@ -167,8 +167,8 @@ TEST_F(CourseByPointer, ThePlusOfAnAppPlansItOnTheTickedDaysAndMakesItAFavourite
     ASSERT_TRUE(db->getAppCourseDays(story, days));
     EXPECT_EQ(days, QList<int>{9});
     EXPECT_TRUE(isFavor(story)) << "planning an app keeps it among the favourites";
-    clickAt(x, frame->contentPage()->findChild<QWidget*>("favorBtn"));
-    auto* favourites = frame->contentPage()->findChild<FavorListWidget*>();
+    clickAt(x, named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("favorBtn"));
+    auto* favourites = named<ContentPage>(frame, "ContentPage")->findChild<FavorListWidget*>();
     ASSERT_TRUE(waitFor([&] { return favourites->isVisible(); }));
     EXPECT_EQ(shownNames(listView(favourites), Qt::DisplayRole), QStringList{"Bear story"});
 }
@@ -179,20 +179,20 @@ TEST_F(CourseByPointer, ABusyDayPagesAndRemovingAnAppReloadsOnlyThatDaysLists) {
     const int other = addApp("Other day");
     ASSERT_TRUE(db->addCourseApp(3, other));
     ASSERT_NO_FATAL_FAILURE(show());
-    DayCourseListWidget* today = form->today()->dayList();
+    DayCourseListWidget* today = named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget");
     const int pages = pagedgrid::pageCount(today->total(), today->pageSize());
     pointer::pageThrough(x, today, [&] { return today->page(); }, pages, "a busy day");
 
     // Both weeks' list shows day 3; today's shows day 7. Removing from day 3 reloads only the former.
-    clickAt(x, form->switchButton());
-    AllCourseListWidget* all = form->all()->list();
+    clickAt(x, named<QToolButton>(form, "switchBtn"));
+    AllCourseListWidget* all = named<AllCourseListWidget>(named<AllCourseWidget>(form, "AllCourseWidget"), "AllCourseListWidget");
     ASSERT_TRUE(waitFor([&] { return all->isVisible(); }));
-    clickAt(x, all->dayButton(3));
-    ASSERT_TRUE(waitFor([&] { return all->dayList()->day() == 3; }));
+    clickAt(x, named<QToolButton>(all, QString("dayBtn%1").arg(3)));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 3; }));
     QSignalSpy todayReloads(listView(today)->model(), &QAbstractItemModel::modelReset);
-    QSignalSpy day3Reloads(listView(all->dayList())->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy day3Reloads(listView(named<DayCourseListWidget>(all, "DayCourseListWidget"))->model(), &QAbstractItemModel::modelReset);
     auto yes = answerNextBox(QMessageBox::Yes);
-    QListView* grid = listView(all->dayList());
+    QListView* grid = listView(named<DayCourseListWidget>(all, "DayCourseListWidget"));
     clickAt(x, grid->viewport(), grid->visualRect(grid->model()->index(0, 0)).topLeft() + kOnTrash);
     ASSERT_TRUE(waitFor([&] { return yes->seen && grid->model()->rowCount() == 0; }, 10000));
     EXPECT_TRUE(yes->text.contains("Other day"));
@@ -206,14 +206,14 @@ TEST_F(CourseByPointer, ABusyDayPagesAndRemovingAnAppReloadsOnlyThatDaysLists) {
 TEST_F(CourseByPointer, AtMidnightTodayMovesOnAndItsTablesExist) {
     const int monday = addApp("Monday song");
     ASSERT_NO_FATAL_FAILURE(show());
-    ASSERT_EQ(form->today()->dayList()->day(), 7);
+    ASSERT_EQ(named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget")->day(), 7);
     // Sunday night to Monday: a new fortnight, whose Monday is day 1.
     g_now = QDateTime(QDate(2026, 12, 14), QTime(0, 0, 1));
     calendar->checkDate();
-    ASSERT_TRUE(waitFor([&] { return form->today()->dayList()->day() == 1; }));
-    EXPECT_TRUE(form->today()->badge()->styleSheet().contains(":/images/course_day1"));
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget")->day() == 1; }));
+    EXPECT_TRUE(named<QToolButton>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "badge")->styleSheet().contains(":/images/course_day1"));
     ASSERT_TRUE(db->addCourseApp(1, monday)) << "the new fortnight's tables were not made";
-    ASSERT_TRUE(waitFor([&] { return namesOf(form->today()->dayList()) == QStringList{"Monday song"}; }));
+    ASSERT_TRUE(waitFor([&] { return namesOf(named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget")) == QStringList{"Monday song"}; }));
 }
 
 TEST_F(CourseByPointer, ADayWhoseChangeFailedShowsWhatTheCatalogueHolds) {
@@ -224,10 +224,10 @@ TEST_F(CourseByPointer, ADayWhoseChangeFailedShowsWhatTheCatalogueHolds) {
     _TaviApp app;
     app.appId = story;
     SelectCourseDayDialog dialog(Core::instance()->context(), app);
-    dialog.dayButton(9)->setChecked(true);
-    EXPECT_FALSE(dialog.dayButton(9)->isChecked()) << "a failed plan looks done";
-    dialog.dayButton(2)->setChecked(true);
-    EXPECT_TRUE(dialog.dayButton(2)->isChecked());
+    named<DayButton>(dialog, QString("dayBtn%1").arg(9))->setChecked(true);
+    EXPECT_FALSE(named<DayButton>(dialog, QString("dayBtn%1").arg(9))->isChecked()) << "a failed plan looks done";
+    named<DayButton>(dialog, QString("dayBtn%1").arg(2))->setChecked(true);
+    EXPECT_TRUE(named<DayButton>(dialog, QString("dayBtn%1").arg(2))->isChecked());
     QList<int> days;
     ASSERT_TRUE(db->getAppCourseDays(story, days));
     EXPECT_EQ(days, QList<int>{2});

@@ -51,7 +51,7 @@ protected:
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settle();
-        list = frame->contentPage()->findChild<DailyListWidget*>();
+        list = named<ContentPage>(frame, "ContentPage")->findChild<DailyListWidget*>();
         ASSERT_TRUE(list && list->isVisible()) << "the daily tab is the first screen";
     }
     void addScene(const QString& name, const QStringList& files, bool custom) {
@@ -129,7 +129,7 @@ TEST_F(DailyByPointer, TheAddItemFollowsTheLastSceneAndLeadsToANewScene) {
             bool picked = false;
             onNextModal<MediaPickerDialog>([&](MediaPickerDialog* picker) {
                 settle();
-                QListWidget* songs = picker->list();
+                QListWidget* songs = named<QListWidget>(picker, "mediaList");
                 EXPECT_EQ(songs->count(), 3);
                 for (int row = 0; row < songs->count(); ++row)
                     clickAt(x, songs->viewport(), songs->visualItemRect(songs->item(row)).center());

@@ -155,7 +155,7 @@ TEST_F(MainFrameTest, FirstShapeOutsideTheTableTakesTheClosestPicture) {
 TEST_F(MainFrameTest, NoToTheExitQuestionKeepsTheWindow) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
-    frame.contentPage()->showPackForm();
+    named<ContentPage>(frame, "ContentPage")->showPackForm();
     QString text;
     int defaultButton = 0;
     bool closed = true;
@@ -174,8 +174,8 @@ TEST_F(MainFrameTest, NoToTheExitQuestionKeepsTheWindow) {
     EXPECT_FALSE(closed);
     EXPECT_TRUE(frame.isVisible());
     // Unchanged: same page, same form.
-    EXPECT_EQ(frame.pageStack()->currentWidget(), frame.contentPage());
-    EXPECT_EQ(frame.contentPage()->formStack()->currentWidget(), frame.contentPage()->packForm());
+    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), named<ContentPage>(frame, "ContentPage"));
+    EXPECT_EQ(named<QStackedWidget>(named<ContentPage>(frame, "ContentPage"), "formStack")->currentWidget(), named<ContentPage>(frame, "ContentPage")->packForm());
 }
 
 TEST_F(MainFrameTest, EveryWayOfClosingAsksFirst) {
@@ -208,11 +208,11 @@ TEST_F(MainFrameTest, EmptySearchOpensNothingAndEnterNeverSearches) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     QStringList seen =
-        withModals([&] { frame.searchButton()->click(); }, [](QWidget* m) { clickButton(m, {}); });
+        withModals([&] { named<QToolButton>(frame, "searchBtn")->click(); }, [](QWidget* m) { clickButton(m, {}); });
     EXPECT_TRUE(seen.isEmpty()) << seen.join(",").toStdString();
 
-    frame.searchEdit()->setText("bear");
-    seen = withModals([&] { QTest::keyClick(frame.searchEdit(), Qt::Key_Return); },
+    named<QLineEdit>(frame, "searchEdit")->setText("bear");
+    seen = withModals([&] { QTest::keyClick(named<QLineEdit>(frame, "searchEdit"), Qt::Key_Return); },
                       [](QWidget* m) { clickButton(m, {}); });
     EXPECT_TRUE(seen.isEmpty()) << seen.join(",").toStdString();
     EXPECT_TRUE(frame.isVisible());
@@ -221,20 +221,20 @@ TEST_F(MainFrameTest, EmptySearchOpensNothingAndEnterNeverSearches) {
 TEST_F(MainFrameTest, SearchWithTextOpensTheResultsEvenWithoutMatches) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
-    frame.searchEdit()->setText("no such book");
-    const QStringList seen = withModals([&] { frame.searchButton()->click(); },
+    named<QLineEdit>(frame, "searchEdit")->setText("no such book");
+    const QStringList seen = withModals([&] { named<QToolButton>(frame, "searchBtn")->click(); },
                                         [](QWidget* m) { qobject_cast<QDialog*>(m)->accept(); });
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(seen.first().startsWith("AppListDialog:AppListDialog")) << seen.first().toStdString();
-    EXPECT_EQ(frame.searchEdit()->text(), "no such book");
+    EXPECT_EQ(named<QLineEdit>(frame, "searchEdit")->text(), "no such book");
 }
 
 TEST_F(MainFrameTest, TypedTextStaysClearOfTheMagnifier) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1920, 1080);
-    QLineEdit* edit = frame.searchEdit();
+    QLineEdit* edit = named<QLineEdit>(frame, "searchEdit");
     EXPECT_EQ(edit->textMargins().right(), 30);
-    const QRect magnifier = frame.searchButton()->geometry();
+    const QRect magnifier = named<QToolButton>(frame, "searchBtn")->geometry();
     EXPECT_EQ(magnifier.size(), QSize(30, 30));
     EXPECT_TRUE(edit->rect().contains(magnifier)) << "magnifier sits inside the field";
     EXPECT_GE(magnifier.left(), edit->width() - 30 - 1);
@@ -245,9 +245,9 @@ TEST_F(MainFrameTest, TypedTextStaysClearOfTheMagnifier) {
 TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1920, 1080);
-    ContentPage* content = frame.contentPage();
-    EXPECT_EQ(frame.pageStack()->currentWidget(), content);
-    EXPECT_EQ(content->formStack()->currentWidget(), content->dailyForm());
+    ContentPage* content = named<ContentPage>(frame, "ContentPage");
+    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), content);
+    EXPECT_EQ(named<QStackedWidget>(content, "formStack")->currentWidget(), named<QWidget>(content, "DailyForm"));
     EXPECT_TRUE(content->findChild<QToolButton*>("dailyBtn")->isChecked());
 
     // The home button is on screen inside the window, so the index page is reachable.
@@ -256,24 +256,24 @@ TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
     EXPECT_TRUE(home->isVisible());
     EXPECT_TRUE(frame.rect().contains(QRect(home->mapTo(&frame, QPoint(0, 0)), home->size())));
     QTest::mouseClick(home, Qt::LeftButton);
-    EXPECT_EQ(frame.pageStack()->currentWidget(), frame.indexPage());
+    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), named<IndexPage>(frame, "IndexPage"));
 
     // Each index button opens its form with its tab checked.
     const struct {
         const char* button;
         QWidget* form;
     } routes[] = {{"packBtn", content->packForm()},
-                  {"favorBtn", content->favorForm()},
-                  {"courseBtn", content->courseForm()},
-                  {"mgmtBtn", content->mgmtForm()},
-                  {"dailyBtn", content->dailyForm()}};
+                  {"favorBtn", named<QWidget>(content, "FavorForm")},
+                  {"courseBtn", named<QWidget>(content, "CourseForm")},
+                  {"mgmtBtn", named<QWidget>(content, "MgmtForm")},
+                  {"dailyBtn", named<QWidget>(content, "DailyForm")}};
     for (const auto& r : routes) {
         frame.showIndexPage();
-        auto* button = frame.indexPage()->findChild<QPushButton*>(r.button);
+        auto* button = named<IndexPage>(frame, "IndexPage")->findChild<QPushButton*>(r.button);
         ASSERT_NE(button, nullptr) << r.button;
         QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_EQ(frame.pageStack()->currentWidget(), content) << r.button;
-        EXPECT_EQ(content->formStack()->currentWidget(), r.form) << r.button;
+        EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), content) << r.button;
+        EXPECT_EQ(named<QStackedWidget>(content, "formStack")->currentWidget(), r.form) << r.button;
         EXPECT_TRUE(content->findChild<QToolButton*>(r.button)->isChecked()) << r.button;
     }
 }
@@ -281,15 +281,15 @@ TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
 TEST_F(MainFrameTest, TabsSwitchFormsOneCheckedAtATime) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
-    ContentPage* content = frame.contentPage();
+    ContentPage* content = named<ContentPage>(frame, "ContentPage");
     const QStringList tabs = {"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"};
-    const QList<QWidget*> forms = {content->dailyForm(), content->courseForm(), content->packForm(),
-                                   content->favorForm(), content->mgmtForm()};
+    const QList<QWidget*> forms = {named<QWidget>(content, "DailyForm"), named<QWidget>(content, "CourseForm"), content->packForm(),
+                                   named<QWidget>(content, "FavorForm"), named<QWidget>(content, "MgmtForm")};
     const QStringList formNames = {"DailyForm", "CourseForm", "PackForm", "FavorForm", "MgmtForm"};
     for (int i = 0; i < tabs.size(); ++i) {
         EXPECT_EQ(forms[i]->objectName(), formNames[i]);
         QTest::mouseClick(content->findChild<QToolButton*>(tabs[i]), Qt::LeftButton);
-        EXPECT_EQ(content->formStack()->currentWidget(), forms[i]) << tabs[i].toStdString();
+        EXPECT_EQ(named<QStackedWidget>(content, "formStack")->currentWidget(), forms[i]) << tabs[i].toStdString();
         for (int j = 0; j < tabs.size(); ++j)
             EXPECT_EQ(content->findChild<QToolButton*>(tabs[j])->isChecked(), i == j);
     }
@@ -303,7 +303,7 @@ TEST_F(MainFrameTest, AllTabsStayOnScreenInANarrowWindow) {
     // The window will not get narrower than its tab bar; no tab is folded away.
     EXPECT_GE(frame.width(), 5 * 150 + 4 * 20);
     for (const char* name : {"homeBtn", "dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"}) {
-        auto* b = frame.contentPage()->findChild<QToolButton*>(name);
+        auto* b = named<ContentPage>(frame, "ContentPage")->findChild<QToolButton*>(name);
         ASSERT_NE(b, nullptr);
         EXPECT_TRUE(b->isVisible()) << name;
         EXPECT_TRUE(frame.rect().contains(QRect(b->mapTo(&frame, QPoint(0, 0)), b->size()))) << name;
@@ -313,22 +313,22 @@ TEST_F(MainFrameTest, AllTabsStayOnScreenInANarrowWindow) {
 TEST_F(MainFrameTest, TitleShowsTheSchoolAndLeadsToTheProfile) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
-    EXPECT_EQ(frame.titleLabel()->text(), "enter school name");
+    EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), "enter school name");
 
     TaviUser user;
     user.schoolName = QString::fromUtf8("阳光幼儿园");
     Core::instance()->setCurrentUser(user);
     emit Core::instance()->userLoaded();
-    EXPECT_EQ(frame.titleLabel()->text(), QString::fromUtf8("阳光幼儿园"));
+    EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), QString::fromUtf8("阳光幼儿园"));
     Core::instance()->setCurrentUser(TaviUser());
     emit Core::instance()->userLoaded();
-    EXPECT_EQ(frame.titleLabel()->text(), QString::fromUtf8("阳光幼儿园"))
+    EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), QString::fromUtf8("阳光幼儿园"))
         << "an empty name leaves the title";
 
     frame.showIndexPage();
-    QTest::mouseClick(frame.titleLabel(), Qt::RightButton);
-    EXPECT_EQ(frame.pageStack()->currentWidget(), frame.contentPage());
-    EXPECT_EQ(frame.contentPage()->formStack()->currentWidget(), frame.contentPage()->mgmtForm());
+    QTest::mouseClick(named<TitleLabel>(frame, "titleLabel"), Qt::RightButton);
+    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), named<ContentPage>(frame, "ContentPage"));
+    EXPECT_EQ(named<QStackedWidget>(named<ContentPage>(frame, "ContentPage"), "formStack")->currentWidget(), named<QWidget>(named<ContentPage>(frame, "ContentPage"), "MgmtForm"));
 }
 
 TEST(TitleLabel, ReportsPressesOfAnyButtonInBoldGreen) {
@@ -380,7 +380,7 @@ TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     EXPECT_EQ(frame.avatarPath(), paths->dataDir + "/avatar");
-    EXPECT_FALSE(frame.avatarButton()->icon().isNull()) << "the default avatar when none was chosen";
+    EXPECT_FALSE(named<QToolButton>(frame, "avatarBtn")->icon().isNull()) << "the default avatar when none was chosen";
 
     const QString png = picture("red.png", "PNG", Qt::red);
     QStringList seen = choose(frame, png);
@@ -395,7 +395,7 @@ TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
     QFile chosen(jpg);
     ASSERT_TRUE(avatar.open(QIODevice::ReadOnly) && chosen.open(QIODevice::ReadOnly));
     EXPECT_EQ(avatar.readAll(), chosen.readAll());
-    const QImage shown = frame.avatarButton()->icon().pixmap(40, 40).toImage();
+    const QImage shown = named<QToolButton>(frame, "avatarBtn")->icon().pixmap(40, 40).toImage();
     EXPECT_GT(shown.pixelColor(20, 20).blue(), 200);
     // In the round badge of the default avatar: corners clear, a white ring.
     EXPECT_EQ(shown.pixelColor(1, 1).alpha(), 0);
@@ -407,7 +407,7 @@ TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
 
     // A new window picks up the chosen avatar.
     MainFrame again(Core::instance()->context());
-    EXPECT_GT(again.avatarButton()->icon().pixmap(40, 40).toImage().pixelColor(20, 20).blue(), 200);
+    EXPECT_GT(named<QToolButton>(again, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).blue(), 200);
 }
 
 TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
@@ -419,7 +419,7 @@ TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
     ASSERT_EQ(before, "yes");
 
     choose(frame, QString());
-    EXPECT_GT(frame.avatarButton()->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(), 200);
+    EXPECT_GT(named<QToolButton>(frame, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(), 200);
 
     // Not a picture, whatever its name says: the old avatar stays.
     const QString broken = root.path("broken.png");
@@ -428,7 +428,7 @@ TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
     QFile avatar(frame.avatarPath());
     ASSERT_TRUE(avatar.open(QIODevice::ReadOnly));
     EXPECT_TRUE(avatar.readAll().startsWith("\x89PNG"));
-    EXPECT_GT(frame.avatarButton()->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(), 200);
+    EXPECT_GT(named<QToolButton>(frame, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(), 200);
 }
 
 // ---------------------------------------------------------------- layout
@@ -443,17 +443,17 @@ TEST_F(MainFrameTest, NothingIsClippedAtCommonScreenSizes) {
             const QRect r(w->mapTo(&frame, QPoint(0, 0)), w->size());
             return frame.rect().contains(r);
         };
-        QList<QWidget*> top = {frame.avatarButton(), frame.titleLabel(), frame.searchEdit(),
+        QList<QWidget*> top = {named<QToolButton>(frame, "avatarBtn"), named<TitleLabel>(frame, "titleLabel"), named<QLineEdit>(frame, "searchEdit"),
                                frame.findChild<QToolButton*>("minBtn"),
                                frame.findChild<QToolButton*>("closeBtn")};
         for (QWidget* w : top)
             EXPECT_TRUE(inside(w)) << w->objectName().toStdString() << " at " << screen.width();
         EXPECT_FALSE(
-            QRect(frame.titleLabel()->mapTo(&frame, QPoint()), frame.titleLabel()->size())
-                .intersects(QRect(frame.searchEdit()->mapTo(&frame, QPoint()), frame.searchEdit()->size())));
-        EXPECT_GE(frame.searchEdit()->width(), 150) << "room to type at " << screen.width();
+            QRect(named<TitleLabel>(frame, "titleLabel")->mapTo(&frame, QPoint()), named<TitleLabel>(frame, "titleLabel")->size())
+                .intersects(QRect(named<QLineEdit>(frame, "searchEdit")->mapTo(&frame, QPoint()), named<QLineEdit>(frame, "searchEdit")->size())));
+        EXPECT_GE(named<QLineEdit>(frame, "searchEdit")->width(), 150) << "room to type at " << screen.width();
 
-        ContentPage* content = frame.contentPage();
+        ContentPage* content = named<ContentPage>(frame, "ContentPage");
         QList<QRect> taken;
         for (const char* name : {"homeBtn", "dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"}) {
             auto* b = content->findChild<QToolButton*>(name);
@@ -466,12 +466,12 @@ TEST_F(MainFrameTest, NothingIsClippedAtCommonScreenSizes) {
             taken << r;
         }
         // The forms get the room between the top row and the tab bar.
-        EXPECT_GE(content->formStack()->height(), screen.height() / 2 - 40);
+        EXPECT_GE(named<QStackedWidget>(content, "formStack")->height(), screen.height() / 2 - 40);
 
         frame.showIndexPage();
         QCoreApplication::processEvents();
         for (const char* name : {"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"}) {
-            auto* b = frame.indexPage()->findChild<QPushButton*>(name);
+            auto* b = named<IndexPage>(frame, "IndexPage")->findChild<QPushButton*>(name);
             EXPECT_TRUE(inside(b)) << name << " at " << screen.width();
         }
     }

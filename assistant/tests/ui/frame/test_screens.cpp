@@ -10,6 +10,7 @@
 #include "platform/fonts.h"
 #include "platform/log.h"
 #include "support/testsupport.h"
+#include "support/widgets.h"
 #include "support/xvfb.h"
 #include "ui/frame/contentpage.h"
 #include "ui/frame/indexpage.h"
@@ -175,7 +176,7 @@ protected:
             parts << qMakePair(QString(name), ref->rectOf(name));
         for (const char* name : {"homeBtn", "dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"})
             parts << qMakePair(QString(name),
-                               ref->rectOf(ref->frame->contentPage()->findChild<QWidget*>(name)));
+                               ref->rectOf(named<ContentPage>(ref->frame, "ContentPage")->findChild<QWidget*>(name)));
         return parts;
     }
 
@@ -194,8 +195,8 @@ TEST_F(ScreensTest, MainWindowAt1920x1080InChineseWithEveryPictureInPlace) {
 
     // The installed translation is in use: the window's own title is the Chinese one.
     EXPECT_EQ(x->windowName(windowId), QString::fromUtf8("TAVINET 幼教资源助手"));
-    EXPECT_EQ(ref->frame->titleLabel()->text(), QString::fromUtf8("点击填写幼儿园名称"));
-    EXPECT_EQ(ref->frame->searchEdit()->placeholderText(), QString::fromUtf8("搜索资源"));
+    EXPECT_EQ(named<TitleLabel>(ref->frame, "titleLabel")->text(), QString::fromUtf8("点击填写幼儿园名称"));
+    EXPECT_EQ(named<QLineEdit>(ref->frame, "searchEdit")->placeholderText(), QString::fromUtf8("搜索资源"));
 
     // Background: sky at the top, grass at the bottom, over the whole screen.
     const QColor sky = screen.pixelColor(300, 135); // above the daily grid
@@ -263,7 +264,7 @@ TEST_F(ScreensTest, ExitQuestionInChineseAndNoKeepsTheClientRunning) {
 
 TEST_F(ScreensTest, HomeButtonShowsTheIndexPageWithItsFiveTiles) {
     startAt({1920, 1080});
-    ContentPage* content = ref->frame->contentPage();
+    ContentPage* content = named<ContentPage>(ref->frame, "ContentPage");
     const QPoint home = centreOf(content->findChild<QWidget*>("homeBtn"));
     ASSERT_TRUE(x->click(home.x(), home.y()));
     ref->frame->showIndexPage();
@@ -273,18 +274,18 @@ TEST_F(ScreensTest, HomeButtonShowsTheIndexPageWithItsFiveTiles) {
     const QImage expected = ref->image();
     QList<QPair<QString, QRect>> tiles;
     for (const char* name : {"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"})
-        tiles << qMakePair(QString(name), ref->rectOf(ref->frame->indexPage()->findChild<QWidget*>(name)));
+        tiles << qMakePair(QString(name), ref->rectOf(named<IndexPage>(ref->frame, "IndexPage")->findChild<QWidget*>(name)));
     expectInPlace(shot, expected, tiles);
     // The tiles' labels are the Chinese ones, in white.
-    auto* daily = ref->frame->indexPage()->findChild<QPushButton*>("dailyBtn");
+    auto* daily = named<IndexPage>(ref->frame, "IndexPage")->findChild<QPushButton*>("dailyBtn");
     EXPECT_EQ(daily->text(), QString::fromUtf8("一日生活"));
     EXPECT_GT(testsupport::colourShare(shot, ref->rectOf(daily).adjusted(80, 100, -80, -100), Qt::white, 30),
               0.05);
 
     // A tile leads back to the content page with its form.
-    const QPoint pack = centreOf(ref->frame->indexPage()->findChild<QWidget*>("packBtn"));
+    const QPoint pack = centreOf(named<IndexPage>(ref->frame, "IndexPage")->findChild<QWidget*>("packBtn"));
     ASSERT_TRUE(x->click(pack.x(), pack.y()));
-    ref->frame->indexPage()->onPackBtnClicked();
+    named<IndexPage>(ref->frame, "IndexPage")->onPackBtnClicked();
     QCoreApplication::processEvents();
     const QImage back = settledScreen(*x);
     const QImage expectedBack = ref->image();
@@ -295,7 +296,7 @@ TEST_F(ScreensTest, HomeButtonShowsTheIndexPageWithItsFiveTiles) {
 
 TEST_F(ScreensTest, StoreDialogFromThePackTabShowsAReadableCode) {
     startAt({1920, 1080});
-    ContentPage* content = ref->frame->contentPage();
+    ContentPage* content = named<ContentPage>(ref->frame, "ContentPage");
     const QPoint packTab = centreOf(content->findChild<QWidget*>("packBtn"));
     ASSERT_TRUE(x->click(packTab.x(), packTab.y()));
     content->showPackForm();

@@ -59,7 +59,7 @@ protected:
         pointer::pageThrough(x, list, page, pages, what);
     }
 
-    ContentPage* content() const { return frame->contentPage(); }
+    ContentPage* content() const { return named<ContentPage>(frame, "ContentPage"); }
 
     Xvfb x{Xvfb::Current{}};
     std::unique_ptr<MainFrame> frame;
@@ -113,9 +113,9 @@ TEST_F(PagingByPointer, APacksAppsAndTheSearchResultsPageWithTheirArrows) {
     ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
 
     handled = false;
-    frame->searchEdit()->setText("Book");
+    named<QLineEdit>(frame, "searchEdit")->setText("Book");
     pageTheDialog("search results");
-    pointAndClick(frame->searchButton());
+    pointAndClick(named<QToolButton>(frame, "searchBtn"));
     ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
 }
 
@@ -149,8 +149,8 @@ TEST_F(PagingByPointer, ASongInTheSearchResultsStartsTheDesktopsPlayer) {
         dialog->reject();
         handled = true;
     });
-    frame->searchEdit()->setText("Morning");
-    pointAndClick(frame->searchButton());
+    named<QLineEdit>(frame, "searchEdit")->setText("Morning");
+    pointAndClick(named<QToolButton>(frame, "searchBtn"));
     ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
     EXPECT_TRUE(Core::instance()->mediaPlayer()->wait(10000));
 }
@@ -190,8 +190,8 @@ TEST_F(PagingByPointer, AResourceNothingCanPlaySaysSoOverTheList) {
         dialog->reject();
         handled = true;
     });
-    frame->searchEdit()->setText("Rain Story");
-    pointAndClick(frame->searchButton());
+    named<QLineEdit>(frame, "searchEdit")->setText("Rain Story");
+    pointAndClick(named<QToolButton>(frame, "searchBtn"));
     ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
     EXPECT_TRUE(said.contains("\"Rain Story.txt\"")) << said.toStdString();
     EXPECT_TRUE(QFileInfo::exists(paths->appsDir + "/video/x9002")) << "the file keeps its stored name";

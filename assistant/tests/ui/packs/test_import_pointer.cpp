@@ -34,7 +34,7 @@ protected:
         frame->showOnWholeScreen();
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settle();
-        clickAt(x, frame->contentPage()->findChild<QWidget*>("packBtn"));
+        clickAt(x, named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("packBtn"));
         settle();
     }
     void TearDown() override {
@@ -97,7 +97,7 @@ TEST_F(ImportByPointer, TheBarMovesAndCancelStopsTheImport) {
         highest = bar->value();
         cancelled = true;
     });
-    clickAt(x, frame->contentPage()->findChild<QWidget*>("importPackBtn"));
+    clickAt(x, named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("importPackBtn"));
     ASSERT_TRUE(waitFor([&] { return cancelled && !QApplication::activeModalWidget(); }, 60000));
     EXPECT_TRUE(chosen);
     EXPECT_TRUE(stage.startsWith("Unpacking")) << stage.toStdString();
@@ -118,7 +118,7 @@ TEST_F(ImportByPointer, TheBarMovesAndCancelStopsTheImport) {
         auto* bar = dialog->findChild<QProgressBar*>("progressBar");
         QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) { seen << v; });
     });
-    clickAt(x, frame->contentPage()->findChild<QWidget*>("importPackBtn"));
+    clickAt(x, named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("importPackBtn"));
     ASSERT_TRUE(waitFor(
         [&] {
             DataSet<TaviPack> now;

@@ -51,16 +51,16 @@ protected:
         return out;
     }
     void fill(const QString& name, const QString& qq, const QString& mobile) {
-        form->nameEdit()->setText(name);
-        form->qqEdit()->setText(qq);
-        form->mobileEdit()->setText(mobile);
+        labelled<QLineEdit>(form, "name")->setText(name);
+        labelled<QLineEdit>(form, "qq")->setText(qq);
+        labelled<QLineEdit>(form, "mobile")->setText(mobile);
     }
     // 北京市 / 朝阳区 / the first school listed.
     void chooseChaoyang() {
-        select(form->provinceBox(), QString::fromUtf8("北京市"));
-        select(form->cityBox(), QString::fromUtf8("朝阳区"));
+        select(labelled<QComboBox>(form, "province"), QString::fromUtf8("北京市"));
+        select(labelled<QComboBox>(form, "city"), QString::fromUtf8("朝阳区"));
     }
-    void chooseOther() { form->schoolBox()->setCurrentIndex(form->schoolBox()->findData(0)); }
+    void chooseOther() { labelled<QComboBox>(form, "school")->setCurrentIndex(labelled<QComboBox>(form, "school")->findData(0)); }
 
     std::unique_ptr<MgmtForm> form;
     std::unique_ptr<MainFrame> frame;
@@ -73,37 +73,37 @@ TEST_F(ProfilePage, FieldsCarryTheirLimitsAndTheLowerPartItsParts) {
     makeForm();
     EXPECT_EQ(form->windowTitle(), "mgmt");
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
-    EXPECT_EQ(form->execButton()->text(), "register");
-    EXPECT_EQ(form->execButton()->objectName(), "darkButton");
-    EXPECT_EQ(form->updateButton()->text(), "update");
-    EXPECT_EQ(form->nameEdit()->objectName(), "profileEdit");
-    EXPECT_EQ(form->provinceBox()->objectName(), "profileComboBox");
-    EXPECT_EQ(form->deviceLabel()->text(), kDevice);
-    EXPECT_TRUE(form->deviceLabel()->textInteractionFlags() & Qt::TextSelectableByMouse);
-    EXPECT_TRUE(form->aboutLabel()->text().startsWith("tavinet assistant 2.1.0"));
-    EXPECT_EQ(form->otherSchoolEdit()->placeholderText(), "enter your school name");
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "register");
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->objectName(), "darkButton");
+    EXPECT_EQ(described<QPushButton>(form, "Looks for a newer version of the client")->text(), "update");
+    EXPECT_EQ(labelled<QLineEdit>(form, "name")->objectName(), "profileEdit");
+    EXPECT_EQ(labelled<QComboBox>(form, "province")->objectName(), "profileComboBox");
+    EXPECT_EQ(labelled<QLabel>(form, "imei")->text(), kDevice);
+    EXPECT_TRUE(labelled<QLabel>(form, "imei")->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_TRUE(labelled<QLabel>(form, "version")->text().startsWith("tavinet assistant 2.1.0"));
+    EXPECT_EQ(labelled<QLineEdit>(form, "enter your school name")->placeholderText(), "enter your school name");
 
-    QTest::keyClicks(form->nameEdit(), "abcdefghijklmnopqrstuvwxyz");
-    EXPECT_EQ(form->nameEdit()->text(), "abcdefghijklmno") << "15 characters";
-    QTest::keyClicks(form->qqEdit(), "12ab34cd567890123");
-    EXPECT_EQ(form->qqEdit()->text(), "123456789012") << "digits only, 12 at most";
-    QTest::keyClicks(form->mobileEdit(), "138x0013y80001234");
-    EXPECT_EQ(form->mobileEdit()->text(), "13800138000");
-    QTest::keyClicks(form->otherSchoolEdit(), "123456789012345678901234");
-    EXPECT_EQ(form->otherSchoolEdit()->text().size(), 20);
+    QTest::keyClicks(labelled<QLineEdit>(form, "name"), "abcdefghijklmnopqrstuvwxyz");
+    EXPECT_EQ(labelled<QLineEdit>(form, "name")->text(), "abcdefghijklmno") << "15 characters";
+    QTest::keyClicks(labelled<QLineEdit>(form, "qq"), "12ab34cd567890123");
+    EXPECT_EQ(labelled<QLineEdit>(form, "qq")->text(), "123456789012") << "digits only, 12 at most";
+    QTest::keyClicks(labelled<QLineEdit>(form, "mobile"), "138x0013y80001234");
+    EXPECT_EQ(labelled<QLineEdit>(form, "mobile")->text(), "13800138000");
+    QTest::keyClicks(labelled<QLineEdit>(form, "enter your school name"), "123456789012345678901234");
+    EXPECT_EQ(labelled<QLineEdit>(form, "enter your school name")->text().size(), 20);
 
     QStringList captions;
     for (QRTablet* t : form->findChildren<QRTablet*>()) {
-        captions << t->captionLabel()->text();
+        captions << named<QLabel>(t, "profileLabel")->text();
         EXPECT_EQ(t->size(), QSize(128, 150));
-        EXPECT_TRUE(t->pictureLabel()->hasScaledContents());
-        EXPECT_FALSE(t->pictureLabel()->pixmap(Qt::ReturnByValue).isNull());
+        EXPECT_TRUE(named<QLabel>(t, "picture")->hasScaledContents());
+        EXPECT_FALSE(named<QLabel>(t, "picture")->pixmap(Qt::ReturnByValue).isNull());
     }
     EXPECT_EQ(captions, QStringList({"QQ Group", "Wechat Account"}));
 
     // Offline, the update button says so and asks nothing.
     auto offline = answerNextBox(QMessageBox::Ok);
-    form->updateButton()->click();
+    described<QPushButton>(form, "Looks for a newer version of the client")->click();
     EXPECT_TRUE(offline->seen);
     EXPECT_EQ(offline->title, "update");
     EXPECT_EQ(offline->text, "your are offline!");
@@ -117,31 +117,31 @@ TEST_F(ProfilePage, ListsComeFromTheCacheAndACitysSchoolsFromTheServiceFirst) {
                                              {"id":"1005","name":"O'Neil"}])");
     forceNetworkState(NetworkState::Disconnected);
     makeForm();
-    EXPECT_EQ(form->provinceBox()->count(), 34);
-    EXPECT_EQ(form->provinceBox()->itemData(0).toInt(), 110000);
+    EXPECT_EQ(labelled<QComboBox>(form, "province")->count(), 34);
+    EXPECT_EQ(labelled<QComboBox>(form, "province")->itemData(0).toInt(), 110000);
 
     server.clear();
-    select(form->provinceBox(), QString::fromUtf8("上海市"));
-    EXPECT_EQ(form->cityBox()->count(), 16);
-    EXPECT_EQ(form->cityBox()->currentIndex(), 0);
-    select(form->cityBox(), QString::fromUtf8("浦东新区"));
+    select(labelled<QComboBox>(form, "province"), QString::fromUtf8("上海市"));
+    EXPECT_EQ(labelled<QComboBox>(form, "city")->count(), 16);
+    EXPECT_EQ(labelled<QComboBox>(form, "city")->currentIndex(), 0);
+    select(labelled<QComboBox>(form, "city"), QString::fromUtf8("浦东新区"));
     // Asked on this thread, for the city on screen, and answered before the slot returned.
     const QList<QByteArray> asked = server.bodies("/api/get_nurseries");
     ASSERT_FALSE(asked.isEmpty());
     EXPECT_EQ(formValue(testsupport::decodeForm(asked.last()), "city_id"), "310115");
-    EXPECT_EQ(items(form->schoolBox()), QStringList({"Sun & Moon", "O'Neil", "other"}));
-    EXPECT_EQ(form->schoolBox()->itemData(2).toInt(), 0);
-    EXPECT_EQ(form->schoolBox()->currentIndex(), 0);
+    EXPECT_EQ(items(labelled<QComboBox>(form, "school")), QStringList({"Sun & Moon", "O'Neil", "other"}));
+    EXPECT_EQ(labelled<QComboBox>(form, "school")->itemData(2).toInt(), 0);
+    EXPECT_EQ(labelled<QComboBox>(form, "school")->currentIndex(), 0);
     DataSet<_SchoolInfo> cached;
     ASSERT_TRUE(cache->getSchools(310115, &cached));
     EXPECT_EQ(cached.size(), 2) << "the city's schools went into the cache, id 0 not";
 
     // The service has nothing: the cached schools.
     server.setReply("/api/get_nurseries", "[]");
-    select(form->cityBox(), QString::fromUtf8("徐汇区"));
-    EXPECT_EQ(items(form->schoolBox()), QStringList({"other"}));
-    select(form->cityBox(), QString::fromUtf8("浦东新区"));
-    EXPECT_EQ(items(form->schoolBox()), QStringList({"Sun & Moon", "O'Neil", "other"}));
+    select(labelled<QComboBox>(form, "city"), QString::fromUtf8("徐汇区"));
+    EXPECT_EQ(items(labelled<QComboBox>(form, "school")), QStringList({"other"}));
+    select(labelled<QComboBox>(form, "city"), QString::fromUtf8("浦东新区"));
+    EXPECT_EQ(items(labelled<QComboBox>(form, "school")), QStringList({"Sun & Moon", "O'Neil", "other"}));
 }
 
 TEST_F(ProfilePage, WithTheServiceStoppedTheCachedSchoolsAndOtherComeAtOnce) {
@@ -151,14 +151,14 @@ TEST_F(ProfilePage, WithTheServiceStoppedTheCachedSchoolsAndOtherComeAtOnce) {
     addCachedSchool(77, "Cached Kindergarten", 110108);
     forceNetworkState(NetworkState::Disconnected);
     makeForm();
-    select(form->cityBox(), QString::fromUtf8("朝阳区"));
-    EXPECT_GT(form->schoolBox()->count(), 1) << "the service's schools of 朝阳区";
+    select(labelled<QComboBox>(form, "city"), QString::fromUtf8("朝阳区"));
+    EXPECT_GT(labelled<QComboBox>(form, "school")->count(), 1) << "the service's schools of 朝阳区";
     service.stop();
     QElapsedTimer t;
     t.start();
-    select(form->cityBox(), QString::fromUtf8("海淀区"));
+    select(labelled<QComboBox>(form, "city"), QString::fromUtf8("海淀区"));
     EXPECT_LT(t.elapsed(), 2000);
-    EXPECT_EQ(items(form->schoolBox()), QStringList({"Cached Kindergarten", "other"}));
+    EXPECT_EQ(items(labelled<QComboBox>(form, "school")), QStringList({"Cached Kindergarten", "other"}));
 }
 
 TEST_F(ProfilePage, AServiceThatDoesNotAnswerHoldsTheListAtMostForTheTimeOut) {
@@ -171,10 +171,10 @@ TEST_F(ProfilePage, AServiceThatDoesNotAnswerHoldsTheListAtMostForTheTimeOut) {
                     HttpServer::Reply{200, R"([{"id":"5","name":"late"}])", "application/json", 11000});
     QElapsedTimer t;
     t.start();
-    select(form->cityBox(), QString::fromUtf8("海淀区"));
+    select(labelled<QComboBox>(form, "city"), QString::fromUtf8("海淀区"));
     EXPECT_GE(t.elapsed(), 9500);
     EXPECT_LT(t.elapsed(), 12000);
-    EXPECT_EQ(items(form->schoolBox()), QStringList({"Cached Kindergarten", "other"}));
+    EXPECT_EQ(items(labelled<QComboBox>(form, "school")), QStringList({"Cached Kindergarten", "other"}));
 }
 
 TEST_F(ProfilePage, TheModesAndTheOtherSchoolEdit) {
@@ -196,33 +196,33 @@ TEST_F(ProfilePage, TheModesAndTheOtherSchoolEdit) {
     makeForm();
 
     EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
-    EXPECT_EQ(form->execButton()->text(), "edit");
-    EXPECT_EQ(form->idLabel()->text(), "10001");
-    EXPECT_EQ(form->nameEdit()->text(), "Li");
-    EXPECT_EQ(form->cityBox()->currentText(), QString::fromUtf8("朝阳区"));
-    EXPECT_EQ(form->schoolBox()->currentText(), "Sun");
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "edit");
+    EXPECT_EQ(labelled<QLabel>(form, "id")->text(), "10001");
+    EXPECT_EQ(labelled<QLineEdit>(form, "name")->text(), "Li");
+    EXPECT_EQ(labelled<QComboBox>(form, "city")->currentText(), QString::fromUtf8("朝阳区"));
+    EXPECT_EQ(labelled<QComboBox>(form, "school")->currentText(), "Sun");
     for (QWidget* w :
-         std::initializer_list<QWidget*>{form->nameEdit(), form->qqEdit(), form->mobileEdit(),
-                                         form->provinceBox(), form->cityBox(), form->schoolBox()})
+         std::initializer_list<QWidget*>{labelled<QLineEdit>(form, "name"), labelled<QLineEdit>(form, "qq"), labelled<QLineEdit>(form, "mobile"),
+                                         labelled<QComboBox>(form, "province"), labelled<QComboBox>(form, "city"), labelled<QComboBox>(form, "school")})
         EXPECT_FALSE(w->isEnabled());
-    EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
+    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
 
     // In view mode the button only opens the fields: nothing is checked or sent.
     server.clear();
-    form->nameEdit()->clear();
-    form->execButton()->click();
+    labelled<QLineEdit>(form, "name")->clear();
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     EXPECT_EQ(form->mode(), MgmtForm::EditMode);
-    EXPECT_EQ(form->execButton()->text(), "save");
-    EXPECT_TRUE(form->nameEdit()->isEnabled());
-    EXPECT_TRUE(form->schoolBox()->isEnabled());
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "save");
+    EXPECT_TRUE(labelled<QLineEdit>(form, "name")->isEnabled());
+    EXPECT_TRUE(labelled<QComboBox>(form, "school")->isEnabled());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(server.requests().isEmpty());
 
-    EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
+    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
     chooseOther();
-    EXPECT_TRUE(form->otherSchoolEdit()->isVisible());
-    form->schoolBox()->setCurrentIndex(0);
-    EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
+    EXPECT_TRUE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
+    labelled<QComboBox>(form, "school")->setCurrentIndex(0);
+    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
 }
 
 TEST_F(ProfilePage, AUserOfTheSchoolOtherShowsOtherAndTheTypedName) {
@@ -237,14 +237,14 @@ TEST_F(ProfilePage, AUserOfTheSchoolOtherShowsOtherAndTheTypedName) {
     core()->loadUser();
     forceNetworkState(NetworkState::Disconnected);
     makeForm();
-    EXPECT_EQ(form->provinceBox()->currentText(), QString::fromUtf8("上海市"));
-    EXPECT_EQ(form->cityBox()->currentText(), QString::fromUtf8("浦东新区"));
-    EXPECT_EQ(form->schoolBox()->currentData().toInt(), 0);
-    EXPECT_EQ(form->schoolBox()->currentText(), "other");
-    EXPECT_EQ(form->otherSchoolEdit()->text(), "Little Stars");
-    EXPECT_FALSE(form->otherSchoolEdit()->isVisible()) << "view mode";
-    form->execButton()->click();
-    EXPECT_TRUE(form->otherSchoolEdit()->isVisible());
+    EXPECT_EQ(labelled<QComboBox>(form, "province")->currentText(), QString::fromUtf8("上海市"));
+    EXPECT_EQ(labelled<QComboBox>(form, "city")->currentText(), QString::fromUtf8("浦东新区"));
+    EXPECT_EQ(labelled<QComboBox>(form, "school")->currentData().toInt(), 0);
+    EXPECT_EQ(labelled<QComboBox>(form, "school")->currentText(), "other");
+    EXPECT_EQ(labelled<QLineEdit>(form, "enter your school name")->text(), "Little Stars");
+    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible()) << "view mode";
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
+    EXPECT_TRUE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
 }
 
 TEST_F(ProfilePage, EmptyFieldsAreRefusedInOrderAndNothingIsSent) {
@@ -270,15 +270,15 @@ TEST_F(ProfilePage, EmptyFieldsAreRefusedInOrderAndNothingIsSent) {
         if (c.other)
             chooseOther();
         else
-            form->schoolBox()->setCurrentIndex(0);
-        form->otherSchoolEdit()->setText(c.otherName);
+            labelled<QComboBox>(form, "school")->setCurrentIndex(0);
+        labelled<QLineEdit>(form, "enter your school name")->setText(c.otherName);
         auto seen = answerNextBox(QMessageBox::Ok);
-        form->execButton()->click();
+        described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
         ASSERT_TRUE(waitFor([&] { return seen->seen; }, 5000)) << c.message.toStdString();
         EXPECT_EQ(seen->title, "edit profile");
         EXPECT_EQ(seen->text, c.message);
         EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
-        EXPECT_TRUE(form->execButton()->isEnabled());
+        EXPECT_TRUE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled());
     }
     settleJobs();
     EXPECT_TRUE(server.bodies("/api/up_userinfo").isEmpty());
@@ -296,16 +296,16 @@ TEST_F(ProfilePage, OnlineTheProfileGoesToTheServiceAndTheAnswerDecides) {
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode) << "a new account has no name";
 
     chooseChaoyang();
-    const QString school = form->schoolBox()->currentText();
+    const QString school = labelled<QComboBox>(form, "school")->currentText();
     fill(QString::fromUtf8("王老师"), "12345", "13800000000");
     auto seen = answerNextBox(QMessageBox::Ok);
-    form->execButton()->click();
-    EXPECT_FALSE(form->execButton()->isEnabled()) << "disabled while the update runs";
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
+    EXPECT_FALSE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled()) << "disabled while the update runs";
     ASSERT_TRUE(waitFor([&] { return seen->seen; }, 15000));
     EXPECT_EQ(seen->title, "taviclient");
     EXPECT_EQ(seen->text, "update user info success!");
     EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
-    EXPECT_TRUE(form->execButton()->isEnabled());
+    EXPECT_TRUE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled());
     const auto fields = service.lastFields("/api/up_userinfo");
     EXPECT_EQ(formValue(fields, "user_id"), uid);
     EXPECT_EQ(formValue(fields, "name"), QString::fromUtf8("王老师"));
@@ -317,16 +317,16 @@ TEST_F(ProfilePage, OnlineTheProfileGoesToTheServiceAndTheAnswerDecides) {
     EXPECT_EQ(core()->userSnapshot().schoolName, school);
 
     // Refused by the service: the failure, the mode stays, the button is back.
-    form->execButton()->click();
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     ASSERT_EQ(form->mode(), MgmtForm::EditMode);
     ASSERT_TRUE(service.control(QJsonObject{{"fail", QJsonObject{{"/api/up_userinfo", "status"}}}}));
     auto failed = answerNextBox(QMessageBox::Ok);
-    form->execButton()->click();
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     ASSERT_TRUE(waitFor([&] { return failed->seen; }, 15000));
     EXPECT_EQ(failed->title, "taviclient");
     EXPECT_EQ(failed->text, "update user info failed!");
     EXPECT_EQ(form->mode(), MgmtForm::EditMode);
-    EXPECT_TRUE(form->execButton()->isEnabled());
+    EXPECT_TRUE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled());
 }
 
 TEST_F(ProfilePage, APhoneRegistrationShowsOnceTheCodeClosesAndTypedTextStaysOtherwise) {
@@ -343,17 +343,17 @@ TEST_F(ProfilePage, APhoneRegistrationShowsOnceTheCodeClosesAndTypedTextStaysOth
 
     // First the teacher closes the code without scanning it: what was typed stays.
     onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) { dialog->accept(); });
-    form->execButton()->click();
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     ASSERT_TRUE(waitFor([&] { return service.requests("/api/query_userInfo").size() >= 2; }, 15000))
         << "no refresh after the code closed";
     settleJobs();
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
-    EXPECT_EQ(form->nameEdit()->text(), "Li");
+    EXPECT_EQ(labelled<QLineEdit>(form, "name")->text(), "Li");
 
     // Then the phone registers while the code is shown.
     QString code;
     onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) {
-        code = dialog->qrWidget()->qrData();
+        code = named<QRWidget>(dialog, "qrWidget")->qrData();
         const QUrl url(code);
         const auto page = testsupport::httpCall(service.port(), "GET",
                                                 url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority));
@@ -364,11 +364,11 @@ TEST_F(ProfilePage, APhoneRegistrationShowsOnceTheCodeClosesAndTypedTextStaysOth
         EXPECT_EQ(confirmed.first, 200) << confirmed.second.toStdString();
         dialog->accept();
     });
-    form->execButton()->click();
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     ASSERT_TRUE(waitFor([&] { return form->mode() == MgmtForm::ViewMode; }, 15000))
         << "the profile the phone sent did not show";
     EXPECT_EQ(core()->userSnapshot().name, "Li");
-    EXPECT_EQ(form->nameEdit()->text(), "Li");
+    EXPECT_EQ(labelled<QLineEdit>(form, "name")->text(), "Li");
 }
 
 TEST_F(ProfilePage, OfflineRegistrationOpensTheQrCodeOfTheProfile) {
@@ -379,7 +379,7 @@ TEST_F(ProfilePage, OfflineRegistrationOpensTheQrCodeOfTheProfile) {
     makeForm();
     chooseChaoyang();
     chooseOther();
-    form->otherSchoolEdit()->setText("Sun & Moon");
+    labelled<QLineEdit>(form, "enter your school name")->setText("Sun & Moon");
     fill(QString::fromUtf8("王 老师"), "12345", "13800000000");
     QString text;
     QStringList decoded;
@@ -387,12 +387,12 @@ TEST_F(ProfilePage, OfflineRegistrationOpensTheQrCodeOfTheProfile) {
         EXPECT_EQ(dialog->windowTitle(), "register");
         EXPECT_EQ(dialog->size(), QSize(360, 280));
         EXPECT_TRUE(dialog->windowFlags() & Qt::FramelessWindowHint);
-        EXPECT_EQ(dialog->qrWidget()->size(), QSize(180, 180));
-        text = dialog->qrWidget()->qrData();
-        decoded = decodeQr(dialog->qrWidget()->grab().toImage(), "profile-offline-qr.png");
-        dialog->closeButton()->click();
+        EXPECT_EQ(named<QRWidget>(dialog, "qrWidget")->size(), QSize(180, 180));
+        text = named<QRWidget>(dialog, "qrWidget")->qrData();
+        decoded = decodeQr(named<QRWidget>(dialog, "qrWidget")->grab().toImage(), "profile-offline-qr.png");
+        named<QToolButton>(dialog, "closeBtn")->click();
     });
-    form->execButton()->click();
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     ASSERT_FALSE(text.isEmpty());
     EXPECT_EQ(decoded, QStringList({text})) << "the painted code reads as its text";
     EXPECT_TRUE(text.startsWith("http://127.0.0.1:9/api/reg_userinfo?imei=")) << text.toStdString();
@@ -424,16 +424,16 @@ TEST_F(ProfilePage, AServiceOutOfReachFallsBackToTheQrCode) {
     forceNetworkState(NetworkState::Connected);
     makeForm();
     chooseChaoyang();
-    ASSERT_EQ(form->schoolBox()->currentText(), "Sun");
+    ASSERT_EQ(labelled<QComboBox>(form, "school")->currentText(), "Sun");
     fill("Li", "1", "2");
     bool opened = false;
     onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) {
-        opened = dialog->qrWidget()->qrData().contains("name=Li&qq=1&tel=2");
+        opened = named<QRWidget>(dialog, "qrWidget")->qrData().contains("name=Li&qq=1&tel=2");
         dialog->accept();
     });
-    form->execButton()->click();
+    described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     ASSERT_TRUE(waitFor([&] { return opened; }, 15000));
-    EXPECT_TRUE(form->execButton()->isEnabled());
+    EXPECT_TRUE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled());
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
 }
 
@@ -475,5 +475,5 @@ TEST_F(ProfilePage, TheTitleShowsTheSchoolOfTheLoadedUser) {
     core()->loadUser();
     forceNetworkState(NetworkState::Disconnected);
     frame = std::make_unique<MainFrame>(Core::instance()->context());
-    EXPECT_EQ(frame->titleLabel()->text(), QString::fromUtf8("阳光幼儿园"));
+    EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), QString::fromUtf8("阳光幼儿园"));
 }

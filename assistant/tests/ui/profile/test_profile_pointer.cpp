@@ -6,6 +6,7 @@
 
 #include "support/devservice.h"
 #include "support/httpserver.h"
+#include "support/pointer.h"
 #include "support/profilefixture.h"
 #include "support/xvfb.h"
 #include "ui/frame/contentpage.h"
@@ -51,69 +52,21 @@ protected:
         // The page's refresh has logged this device in.
         settleJobs();
         settle();
-        pointAndClick(frame->contentPage()->findChild<QWidget*>("mgmtBtn"));
-        form = frame->contentPage()->findChild<MgmtForm*>();
+        pointAndClick(named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("mgmtBtn"));
+        form = named<ContentPage>(frame, "ContentPage")->findChild<MgmtForm*>();
         ASSERT_TRUE(form);
         ASSERT_TRUE(waitFor([&] { return form->isVisible(); }));
         settle();
     }
 
-    void settle(int ms = 250) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    void pointAndClick(QWidget* w) {
-        ASSERT_TRUE(w && w->isVisible());
-        const QPoint at = w->mapToGlobal(w->rect().center());
-        ASSERT_TRUE(x.click(at.x(), at.y()));
-        settle(150);
-    }
-    // Clicks into the edit, replaces its text by typing, and waits for what it took.
+    void settle(int ms = 250) { pointer::settle(ms); }
+    void pointAndClick(QWidget* w) { pointer::clickAt(x, w); }
     void typeInto(QLineEdit* edit, const QString& text, const QString& expected) {
-        pointAndClick(edit);
-        ASSERT_TRUE(waitFor([&] { return edit->hasFocus(); }, 3000));
-        ASSERT_TRUE(x.key("ctrl+a"));
-        ASSERT_TRUE(x.key("BackSpace"));
-        if (!text.isEmpty()) {
-            ASSERT_TRUE(x.type(text));
-        }
-        EXPECT_TRUE(waitFor([&] { return edit->text() == expected; }, 5000))
-            << "typed " << text.toStdString() << ", the edit holds " << edit->text().toStdString();
+        pointer::typeInto(x, edit, text, expected);
     }
-    // Opens the list with a click and clicks the entry.
-    void pick(QComboBox* box, int index) {
-        ASSERT_GE(index, 0);
-        pointAndClick(box);
-        QAbstractItemView* view = box->view();
-        ASSERT_TRUE(waitFor([&] { return view->isVisible(); }, 3000)) << "the list did not open";
-        const QModelIndex item = box->model()->index(index, 0);
-        view->scrollTo(item);
-        settle(100);
-        const QRect r = view->visualRect(item);
-        const QPoint at = view->viewport()->mapToGlobal(r.center());
-        ASSERT_TRUE(x.click(at.x(), at.y()));
-        ASSERT_TRUE(waitFor([&] { return !view->isVisible(); }, 3000));
-        EXPECT_TRUE(waitFor([&] { return box->currentIndex() == index; }, 15000))
-            << "picked " << index << ", the list shows " << box->currentIndex();
-        settle(100);
-    }
+    void pick(QComboBox* box, int index) { pointer::pick(x, box, index); }
     void pick(QComboBox* box, const QString& text) { pick(box, box->findText(text)); }
 
-    // The screen once this process has painted what it has to and ready() holds.
-    QImage screenWhen(const std::function<bool(const QImage&)>& ready, int timeoutMs = 10000) {
-        QImage shot;
-        QElapsedTimer t;
-        t.start();
-        do {
-            settle(200);
-            shot = x.screenshot();
-            if (!shot.isNull() && ready(shot))
-                break;
-        } while (t.elapsed() < timeoutMs);
-        return shot;
-    }
 
     // A modal box runs its own loop inside whatever processes events when it
     // opens, so it is answered from a timer in that loop: the next message box
@@ -140,7 +93,7 @@ protected:
     // once the service answered).
     void pressAndAnswer(const QString& title, const QString& text) {
         auto seen = answerNextBox();
-        pointAndClick(form->execButton());
+        pointAndClick(described<QPushButton>(form, "Registers the profile, or edits and saves it"));
         ASSERT_TRUE(waitFor([&] { return seen->answered && !QApplication::activeModalWidget(); }, 20000))
             << "no message box for " << text.toStdString();
         EXPECT_EQ(seen->title, title);
@@ -161,26 +114,26 @@ TEST_F(ProfileByPointer, RegisterOnlineThenEditAndSaveTheSchoolOther) {
     const QString uid = core()->userSnapshot().uid;
     ASSERT_FALSE(uid.isEmpty());
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
-    EXPECT_EQ(form->execButton()->text(), "register");
-    EXPECT_EQ(frame->titleLabel()->text(), "enter school name");
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "register");
+    EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), "enter school name");
 
-    typeInto(form->nameEdit(), "Wang Li", "Wang Li");
-    typeInto(form->qqEdit(), "12ab345", "12345");
-    typeInto(form->mobileEdit(), "138o0013800a0", "13800138000");
-    pick(form->provinceBox(), QString::fromUtf8("北京市"));
-    pick(form->cityBox(), QString::fromUtf8("朝阳区"));
-    ASSERT_GT(form->schoolBox()->count(), 1);
-    pick(form->schoolBox(), 0);
-    const QString school = form->schoolBox()->currentText();
-    const int schoolId = form->schoolBox()->currentData().toInt();
-    EXPECT_FALSE(form->otherSchoolEdit()->isVisible()) << "a real school needs no typed name";
+    typeInto(labelled<QLineEdit>(form, "name"), "Wang Li", "Wang Li");
+    typeInto(labelled<QLineEdit>(form, "qq"), "12ab345", "12345");
+    typeInto(labelled<QLineEdit>(form, "mobile"), "138o0013800a0", "13800138000");
+    pick(labelled<QComboBox>(form, "province"), QString::fromUtf8("北京市"));
+    pick(labelled<QComboBox>(form, "city"), QString::fromUtf8("朝阳区"));
+    ASSERT_GT(labelled<QComboBox>(form, "school")->count(), 1);
+    pick(labelled<QComboBox>(form, "school"), 0);
+    const QString school = labelled<QComboBox>(form, "school")->currentText();
+    const int schoolId = labelled<QComboBox>(form, "school")->currentData().toInt();
+    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible()) << "a real school needs no typed name";
 
     pressAndAnswer("taviclient", "update user info success!");
     EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
-    EXPECT_EQ(form->execButton()->text(), "edit");
-    EXPECT_FALSE(form->nameEdit()->isEnabled());
-    EXPECT_TRUE(waitFor([&] { return frame->titleLabel()->text() == school; }, 5000))
-        << frame->titleLabel()->text().toStdString();
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "edit");
+    EXPECT_FALSE(labelled<QLineEdit>(form, "name")->isEnabled());
+    EXPECT_TRUE(waitFor([&] { return named<TitleLabel>(frame, "titleLabel")->text() == school; }, 5000))
+        << named<TitleLabel>(frame, "titleLabel")->text().toStdString();
     auto fields = service.lastFields("/api/up_userinfo");
     EXPECT_EQ(formValue(fields, "user_id"), uid);
     EXPECT_EQ(formValue(fields, "name"), "Wang Li");
@@ -189,26 +142,26 @@ TEST_F(ProfileByPointer, RegisterOnlineThenEditAndSaveTheSchoolOther) {
     EXPECT_EQ(formValue(fields, "province"), "110000");
     EXPECT_EQ(formValue(fields, "city"), "110105");
     EXPECT_EQ(formValue(fields, "kindergarten"), QString::number(schoolId));
-    EXPECT_EQ(form->idLabel()->text(), QString::number(core()->userSnapshot().userId));
+    EXPECT_EQ(labelled<QLabel>(form, "id")->text(), QString::number(core()->userSnapshot().userId));
     TaviUser saved;
     ASSERT_TRUE(db->getUser(&saved));
     EXPECT_EQ(saved.name, "Wang Li");
 
     // Edit: the school "other" with a typed name.
-    pointAndClick(form->execButton());
+    pointAndClick(described<QPushButton>(form, "Registers the profile, or edits and saves it"));
     EXPECT_EQ(form->mode(), MgmtForm::EditMode);
-    EXPECT_EQ(form->execButton()->text(), "save");
-    pick(form->schoolBox(), form->schoolBox()->findData(0));
-    EXPECT_TRUE(form->otherSchoolEdit()->isVisible());
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "save");
+    pick(labelled<QComboBox>(form, "school"), labelled<QComboBox>(form, "school")->findData(0));
+    EXPECT_TRUE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
     pressAndAnswer("edit profile", "school name is null!");
     EXPECT_EQ(form->mode(), MgmtForm::EditMode);
-    typeInto(form->otherSchoolEdit(), "Sun Moon & Stars", "Sun Moon & Stars");
-    typeInto(form->nameEdit(), "Wang Li 2", "Wang Li 2");
+    typeInto(labelled<QLineEdit>(form, "enter your school name"), "Sun Moon & Stars", "Sun Moon & Stars");
+    typeInto(labelled<QLineEdit>(form, "name"), "Wang Li 2", "Wang Li 2");
     pressAndAnswer("taviclient", "update user info success!");
     EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
-    EXPECT_FALSE(form->otherSchoolEdit()->isVisible());
-    EXPECT_TRUE(waitFor([&] { return frame->titleLabel()->text() == "Sun Moon & Stars"; }, 5000))
-        << frame->titleLabel()->text().toStdString();
+    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
+    EXPECT_TRUE(waitFor([&] { return named<TitleLabel>(frame, "titleLabel")->text() == "Sun Moon & Stars"; }, 5000))
+        << named<TitleLabel>(frame, "titleLabel")->text().toStdString();
     fields = service.lastFields("/api/up_userinfo");
     EXPECT_EQ(formValue(fields, "kindergarten"), "0");
     EXPECT_EQ(formValue(fields, "other_kindergarten"), "Sun Moon & Stars");
@@ -221,13 +174,13 @@ TEST_F(ProfileByPointer, EmptyFieldsGetTheirMessagesAndNothingIsSent) {
     showFrame();
     service.clearRequests();
     pressAndAnswer("edit profile", "name is null!");
-    typeInto(form->nameEdit(), "Li", "Li");
+    typeInto(labelled<QLineEdit>(form, "name"), "Li", "Li");
     pressAndAnswer("edit profile", "qq is null!");
-    typeInto(form->qqEdit(), "abc", "");
-    typeInto(form->qqEdit(), "42", "42");
-    pick(form->schoolBox(), 0);
-    if (form->schoolBox()->currentData().toInt() == 0) {
-        typeInto(form->otherSchoolEdit(), "Stars", "Stars");
+    typeInto(labelled<QLineEdit>(form, "qq"), "abc", "");
+    typeInto(labelled<QLineEdit>(form, "qq"), "42", "42");
+    pick(labelled<QComboBox>(form, "school"), 0);
+    if (labelled<QComboBox>(form, "school")->currentData().toInt() == 0) {
+        typeInto(labelled<QLineEdit>(form, "enter your school name"), "Stars", "Stars");
     }
     pressAndAnswer("edit profile", "mobile is null!");
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
@@ -240,13 +193,13 @@ TEST_F(ProfileByPointer, OfflineRegistrationShowsACodeThatCarriesTheProfile) {
     const QString uid = core()->userSnapshot().uid;
     ASSERT_FALSE(uid.isEmpty());
     forceNetworkState(NetworkState::Disconnected);
-    typeInto(form->nameEdit(), "Zhou", "Zhou");
-    typeInto(form->qqEdit(), "777", "777");
-    typeInto(form->mobileEdit(), "13900000000", "13900000000");
-    pick(form->provinceBox(), QString::fromUtf8("上海市"));
-    pick(form->cityBox(), QString::fromUtf8("浦东新区"));
-    pick(form->schoolBox(), form->schoolBox()->findData(0));
-    typeInto(form->otherSchoolEdit(), "Pudong Stars", "Pudong Stars");
+    typeInto(labelled<QLineEdit>(form, "name"), "Zhou", "Zhou");
+    typeInto(labelled<QLineEdit>(form, "qq"), "777", "777");
+    typeInto(labelled<QLineEdit>(form, "mobile"), "13900000000", "13900000000");
+    pick(labelled<QComboBox>(form, "province"), QString::fromUtf8("上海市"));
+    pick(labelled<QComboBox>(form, "city"), QString::fromUtf8("浦东新区"));
+    pick(labelled<QComboBox>(form, "school"), labelled<QComboBox>(form, "school")->findData(0));
+    typeInto(labelled<QLineEdit>(form, "enter your school name"), "Pudong Stars", "Pudong Stars");
     service.clearRequests();
 
     // The dialog is read and closed from inside its own loop.
@@ -254,10 +207,10 @@ TEST_F(ProfileByPointer, OfflineRegistrationShowsACodeThatCarriesTheProfile) {
     QString text;
     bool closed = false;
     onNextModal<MobileRegisterQRDialog>([&](MobileRegisterQRDialog* dialog) {
-        QRWidget* qr = dialog->qrWidget();
+        QRWidget* qr = named<QRWidget>(dialog, "qrWidget");
         painted = qr->qrData();
         const QRect onScreen(qr->mapToGlobal(QPoint(0, 0)), qr->size());
-        const QImage shot = screenWhen(
+        const QImage shot = pointer::screenWhen(x, 
             [&](const QImage& s) { return testsupport::colourShare(s, onScreen, Qt::black, 40) > 0.2; });
         EXPECT_TRUE(shot.save(testsupport::screenshotDir() + "/profile-register-qr.png"));
         // With the dialog around it, as a phone held up to the screen sees it.
@@ -265,12 +218,12 @@ TEST_F(ProfileByPointer, OfflineRegistrationShowsACodeThatCarriesTheProfile) {
             decodeQr(shot.copy(onScreen.adjusted(-30, -30, 30, 30)), "profile-register-qr-code.png");
         EXPECT_EQ(decoded.size(), 1) << "zbarimg found no single code on the screen";
         text = decoded.value(0);
-        QToolButton* close = dialog->closeButton();
+        QToolButton* close = named<QToolButton>(dialog, "closeBtn");
         const QPoint at = close->mapToGlobal(close->rect().center());
         x.click(at.x(), at.y());
         closed = true;
     });
-    pointAndClick(form->execButton());
+    pointAndClick(described<QPushButton>(form, "Registers the profile, or edits and saves it"));
     ASSERT_TRUE(waitFor([&] { return closed && !QApplication::activeModalWidget(); }, 20000))
         << "the dialog did not close on its close button";
     ASSERT_FALSE(text.isEmpty());
@@ -307,11 +260,11 @@ TEST_F(ProfileByPointer, ACodeThatCannotBeMadePaintsRed) {
     widget.show();
     ASSERT_TRUE(waitFor([&] { return widget.windowHandle() && widget.windowHandle()->isExposed(); }));
     const QRect onScreen(widget.mapToGlobal(QPoint(0, 0)), widget.size());
-    const QImage shot = screenWhen(
+    const QImage shot = pointer::screenWhen(x, 
         [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) > 0.99; });
     EXPECT_GT(testsupport::colourShare(shot, onScreen, QColor("red"), 8), 0.99);
     widget.setQRData("Hello QR");
-    const QImage fine = screenWhen(
+    const QImage fine = pointer::screenWhen(x, 
         [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) < 0.01; });
     EXPECT_EQ(decodeQr(fine.copy(onScreen), "qr-on-screen.png"), QStringList({"Hello QR"}));
 }

@@ -95,7 +95,7 @@ protected:
     // answered by choose (by default with their reject or only button).
     int press(BoxAnswerer::Choose choose = {}) {
         answerer = std::make_unique<BoxAnswerer>(choose);
-        return runInEventLoop([this] { form->updateButton()->click(); });
+        return runInEventLoop([this] { described<QPushButton>(form, "Looks for a newer version of the client")->click(); });
     }
     static BoxAnswerer::Choose updateNow() {
         return [](const SeenBox& b) { return b.buttons.contains("Update") ? QString("Update") : QString(); };
@@ -418,7 +418,7 @@ TEST_F(UpdateFlow, CancellingOrClosingRemovesThePartialFileAndSaysNothing) {
     offerAndServe(body, 8 * 1024, 15);
     UrlCatcher opened;
     const std::function<void(DownloadUpdateDialog*)> ways[] = {
-        [](DownloadUpdateDialog* d) { d->cancelButton()->click(); },
+        [](DownloadUpdateDialog* d) { named<QPushButton>(d, "cancelBtn")->click(); },
         [](DownloadUpdateDialog* d) { d->close(); },
         [](DownloadUpdateDialog* d) { QTest::keyClick(d, Qt::Key_Escape); },
     };
@@ -432,14 +432,14 @@ TEST_F(UpdateFlow, CancellingOrClosingRemovesThePartialFileAndSaysNothing) {
             looked = true;
             EXPECT_EQ(d->windowTitle(), "Download update");
             EXPECT_EQ(d->size(), QSize(400, 81));
-            EXPECT_EQ(d->cancelButton()->text(), "Cancel");
-            EXPECT_LT(d->progressBar()->geometry().bottom(), d->cancelButton()->geometry().top())
+            EXPECT_EQ(named<QPushButton>(d, "cancelBtn")->text(), "Cancel");
+            EXPECT_LT(named<QProgressBar>(d, "progressBar")->geometry().bottom(), named<QPushButton>(d, "cancelBtn")->geometry().top())
                 << "the bar above the button";
-            EXPECT_GT(d->cancelButton()->geometry().left(), d->width() / 2) << "the button on the right";
+            EXPECT_GT(named<QPushButton>(d, "cancelBtn")->geometry().left(), d->width() / 2) << "the button on the right";
             // The network reports progress at most every 100 ms.
-            EXPECT_TRUE(waitFor([&] { return d->progressBar()->value() > 0; }, 10000));
+            EXPECT_TRUE(waitFor([&] { return named<QProgressBar>(d, "progressBar")->value() > 0; }, 10000));
             partial = QFileInfo(target()).size();
-            percent = d->progressBar()->value();
+            percent = named<QProgressBar>(d, "progressBar")->value();
             stop(d);
         });
         const QString before = log();
@@ -547,7 +547,7 @@ TEST_F(UpdateFlow, TheDialogRefusesAnEmptyOrUnusableTarget) {
 
 TEST_F(UpdateFlow, TheBarShowsThePercentOfTheTotal) {
     DownloadUpdateDialog dialog(server.baseAddress() + "/x", target());
-    QProgressBar* bar = dialog.progressBar();
+    QProgressBar* bar = named<QProgressBar>(dialog, "progressBar");
     EXPECT_EQ(bar->value(), 0);
     dialog.updateDataReadProgress(50, 200);
     EXPECT_EQ(bar->value(), 25);

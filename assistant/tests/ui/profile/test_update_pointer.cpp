@@ -62,8 +62,8 @@ protected:
         ASSERT_TRUE(waitFor([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }));
         settleJobs();
         pointer::settle();
-        pointer::clickAt(x, frame->contentPage()->findChild<QWidget*>("mgmtBtn"));
-        form = frame->contentPage()->findChild<MgmtForm*>();
+        pointer::clickAt(x, named<ContentPage>(frame, "ContentPage")->findChild<QWidget*>("mgmtBtn"));
+        form = named<ContentPage>(frame, "ContentPage")->findChild<MgmtForm*>();
         ASSERT_TRUE(form);
         ASSERT_TRUE(waitFor([&] { return form->isVisible(); }));
         pointer::settle();
@@ -71,7 +71,7 @@ protected:
     }
     // Presses the update button with the pointer inside the application's loop.
     int pressUpdate() {
-        return runInEventLoop([this] { pointer::clickAt(x, form->updateButton()); });
+        return runInEventLoop([this] { pointer::clickAt(x, described<QPushButton>(form, "Looks for a newer version of the client")); });
     }
     BoxAnswerer::Press byPointer() {
         return [this](QAbstractButton* b) {
@@ -125,16 +125,16 @@ TEST_F(UpdateByPointer, FromTheButtonThroughTheMovingBarToTheHandOver) {
         t.start();
         while (d->isVisible() && t.elapsed() < 30000) {
             pointer::settle(100);
-            const int v = d->progressBar()->value();
+            const int v = named<QProgressBar>(d, "progressBar")->value();
             values << v;
             if (earlyShare < 0 && v >= 15 && v <= 45) {
                 pointer::settle(100); // painted
                 const QImage shot = x.screenshot();
-                earlyShare = filledShare(shot, d->progressBar());
+                earlyShare = filledShare(shot, named<QProgressBar>(d, "progressBar"));
                 shot.save(testsupport::screenshotDir() + "/update-downloading.png");
             } else if (lateShare < 0 && earlyShare >= 0 && v >= 70 && v <= 95) {
                 pointer::settle(100);
-                lateShare = filledShare(x.screenshot(), d->progressBar());
+                lateShare = filledShare(x.screenshot(), named<QProgressBar>(d, "progressBar"));
             }
         }
     });
@@ -178,9 +178,9 @@ TEST_F(UpdateByPointer, UpdateLaterAndCancelLeaveNoFile) {
     BoxAnswerer offer(choosing("Update"), byPointer());
     qint64 partial = -1;
     onNextModal<DownloadUpdateDialog>([&](DownloadUpdateDialog* d) {
-        EXPECT_TRUE(waitFor([&] { return d->progressBar()->value() >= 20; }, 10000));
+        EXPECT_TRUE(waitFor([&] { return named<QProgressBar>(d, "progressBar")->value() >= 20; }, 10000));
         partial = QFileInfo(target()).size();
-        pointer::clickAt(x, d->cancelButton());
+        pointer::clickAt(x, named<QPushButton>(d, "cancelBtn"));
         EXPECT_TRUE(waitFor([&] { return !d->isVisible(); }, 5000)) << "Cancel closes the dialog";
     });
     EXPECT_EQ(pressUpdate(), kFlowReturned);
