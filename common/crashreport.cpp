@@ -37,7 +37,9 @@ void writeAll(int fd, const char* text, size_t len) {
     }
 }
 
-void writeText(int fd, const char* text) { writeAll(fd, text, std::strlen(text)); }
+void writeText(int fd, const char* text) {
+    writeAll(fd, text, std::strlen(text));
+}
 
 void onFatalSignal(int sig) {
     int fd = ::open(g_reportPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -93,17 +95,17 @@ int install(const InstallInfo& info) {
 
     char stamp[32];
     std::time_t now = std::time(nullptr);
-    std::tm tmNow {};
+    std::tm tmNow{};
     ::localtime_r(&now, &tmNow);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tmNow);
     std::snprintf(g_reportPath, sizeof g_reportPath, "%s/%s-%s-%d.txt", folder.c_str(), info.appName.c_str(),
                   stamp, static_cast<int>(::getpid()));
-    std::snprintf(g_header, sizeof g_header,
-                  "application: %s\nversion: %s\npid: %d\nstarted: %s\ntransport priorities: http %d, smtp %d, "
-                  "mapi %d\nflags: 0x%X\nrestart command line: %s (timeout %d)\n",
-                  info.appName.c_str(), info.appVersion.c_str(), static_cast<int>(::getpid()), stamp,
-                  info.priorityHttp, info.prioritySmtp, info.priorityMapi, info.flags, info.restartCmdLine.c_str(),
-                  info.restartTimeout);
+    std::snprintf(
+        g_header, sizeof g_header,
+        "application: %s\nversion: %s\npid: %d\nstarted: %s\ntransport priorities: http %d, smtp %d, "
+        "mapi %d\nflags: 0x%X\nrestart command line: %s (timeout %d)\n",
+        info.appName.c_str(), info.appVersion.c_str(), static_cast<int>(::getpid()), stamp, info.priorityHttp,
+        info.prioritySmtp, info.priorityMapi, info.flags, info.restartCmdLine.c_str(), info.restartTimeout);
 
     for (size_t i = 0; i < sizeof(kSignals) / sizeof(kSignals[0]); ++i) {
         struct sigaction sa {};
@@ -124,9 +126,13 @@ void uninstall() {
     g_installed = false;
 }
 
-std::string lastErrorMessage(std::size_t maxChars) { return g_lastError.substr(0, maxChars); }
+std::string lastErrorMessage(std::size_t maxChars) {
+    return g_lastError.substr(0, maxChars);
+}
 
-std::string pendingReportPath() { return g_installed ? std::string(g_reportPath) : std::string(); }
+std::string pendingReportPath() {
+    return g_installed ? std::string(g_reportPath) : std::string();
+}
 
 InstallInfo programInstall(const std::string& appName, const std::string& appVersion) {
     InstallInfo info;

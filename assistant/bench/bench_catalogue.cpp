@@ -30,7 +30,9 @@ void fill(DB& db) {
         q.addBindValue(QString("p/%1.tvp").arg(i));
         const bool favor = i % 20 == 0;
         q.addBindValue(favor ? 1 : 0);
-        q.addBindValue(favor ? QString("2026-01-01 10:%1:%2").arg(i / 60 % 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0'))
+        q.addBindValue(favor ? QString("2026-01-01 10:%1:%2")
+                                   .arg(i / 60 % 60, 2, 10, QChar('0'))
+                                   .arg(i % 60, 2, 10, QChar('0'))
                              : QString());
         q.exec();
     }
@@ -79,15 +81,20 @@ void BM_SearchAppsByNamePage(benchmark::State& state) {
 void namePage(benchmark::State& state, const char* order) {
     setUp();
     const QString sql =
-        QString("select * from AppTbl where name like '%Panda%' order by name %1 asc limit 10 offset 20").arg(order);
+        QString("select * from AppTbl where name like '%Panda%' order by name %1 asc limit 10 offset 20")
+            .arg(order);
     DataSet<TaviApp> page;
     for (auto _ : state) {
         g_db->getApps(sql, &page);
         benchmark::DoNotOptimize(page.size());
     }
 }
-void BM_NamePageReadingOrder(benchmark::State& state) { namePage(state, "collate names"); }
-void BM_NamePageCodePointOrder(benchmark::State& state) { namePage(state, ""); }
+void BM_NamePageReadingOrder(benchmark::State& state) {
+    namePage(state, "collate names");
+}
+void BM_NamePageCodePointOrder(benchmark::State& state) {
+    namePage(state, "");
+}
 
 void BM_FavorAppsPage(benchmark::State& state) {
     setUp();
@@ -119,7 +126,10 @@ void BM_CourseAppsPage(benchmark::State& state) {
 
 BENCHMARK(BM_SearchAppsByNamePage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_NamePageReadingOrder)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_NamePageCodePointOrder)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_NamePageCodePointOrder)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_FavorAppsPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_CourseAppsPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

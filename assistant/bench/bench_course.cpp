@@ -3,8 +3,8 @@
 // all fourteen days, against the catalogue's course page of the same size.
 
 #include "catalogue/datapaths.h"
-#include "catalogue/fortnight.h"
 #include "catalogue/db.h"
+#include "catalogue/fortnight.h"
 #include "core/core.h"
 #include "platform/log.h"
 #include "ui/course/allcourselistwidget.h"

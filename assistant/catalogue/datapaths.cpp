@@ -19,7 +19,8 @@ DataPaths::DataPaths(const QString& dir) {
 
 bool DataPaths::makeDirs() const {
     bool ok = true;
-    for (const QString& d : {dataDir, tempDir, packIconDir, appsDir, appIconDir, customPackDir, externalDir, dailyDir})
+    for (const QString& d :
+         {dataDir, tempDir, packIconDir, appsDir, appIconDir, customPackDir, externalDir, dailyDir})
         ok = QDir().mkpath(d) && ok;
     return ok;
 }

@@ -243,12 +243,13 @@ bool DB::searchDailyScene(_DailySceneSearchPara* para, unsigned& count, DataSet<
 bool DB::addDailyScene(_DailyScene* scene) {
     if (!isOpen())
         return false;
-    if (!m_file.exec("INSERT INTO DailySceneTbl(name,icon,playlist,isCustom)VALUES(:name,:icon,:playlist,:isCustom)",
-                     {{":name", scene->name},
-                      {":icon", scene->icon},
-                      {":playlist", scene->playlist},
-                      {":isCustom", scene->isCustom ? 1 : 0}},
-                     "add daily scene failed:"))
+    if (!m_file.exec(
+            "INSERT INTO DailySceneTbl(name,icon,playlist,isCustom)VALUES(:name,:icon,:playlist,:isCustom)",
+            {{":name", scene->name},
+             {":icon", scene->icon},
+             {":playlist", scene->playlist},
+             {":isCustom", scene->isCustom ? 1 : 0}},
+            "add daily scene failed:"))
         return false;
     announce([this, scene]() { emit dailySceneAdded(scene); });
     return true;
@@ -257,7 +258,8 @@ bool DB::addDailyScene(_DailyScene* scene) {
 bool DB::removeDailyScene(int id) {
     if (!isOpen())
         return false;
-    if (!m_file.exec(QString("delete from DailySceneTbl where id = %1").arg(id), {}, "remove daily scene failed:"))
+    if (!m_file.exec(QString("delete from DailySceneTbl where id = %1").arg(id), {},
+                     "remove daily scene failed:"))
         return false;
     announce([this, id]() { emit dailySceneRemoved(id); });
     return true;
@@ -267,8 +269,8 @@ bool DB::removeDailyScene(QString name) {
     if (!isOpen())
         return false;
     QSqlQuery q;
-    if (!m_file.exec("select id from DailySceneTbl where name = :name", {{":name", name}}, "query scene id failed:",
-                     &q))
+    if (!m_file.exec("select id from DailySceneTbl where name = :name", {{":name", name}},
+                     "query scene id failed:", &q))
         return false;
     if (!q.next())
         return true;
@@ -327,13 +329,14 @@ bool DB::searchPacks(_PackSearchPara* para, unsigned& count, DataSet<TaviPack>* 
 bool DB::addPack(TaviPack* pack) {
     if (!isOpen())
         return false;
-    if (!m_file.exec("INSERT OR REPLACE INTO PackTbl(packId,name,icon,installDate,isCustom)VALUES(:packId,:name,:icon,"
-                     "datetime('now', 'localtime'),:isCustom)",
-                     {{":packId", pack->packId},
-                      {":name", pack->name},
-                      {":icon", pack->icon},
-                      {":isCustom", pack->isCustom ? 1 : 0}},
-                     "add pack failed:"))
+    if (!m_file.exec(
+            "INSERT OR REPLACE INTO PackTbl(packId,name,icon,installDate,isCustom)VALUES(:packId,:name,:icon,"
+            "datetime('now', 'localtime'),:isCustom)",
+            {{":packId", pack->packId},
+             {":name", pack->name},
+             {":icon", pack->icon},
+             {":isCustom", pack->isCustom ? 1 : 0}},
+            "add pack failed:"))
         return false;
     announce([this, pack]() { emit packAdded(pack); });
     return true;
@@ -342,7 +345,8 @@ bool DB::addPack(TaviPack* pack) {
 bool DB::removePack(QString packId) {
     if (!isOpen())
         return false;
-    if (!m_file.exec("delete from PackTbl where packId = :packId", {{":packId", packId}}, "remove pack failed:"))
+    if (!m_file.exec("delete from PackTbl where packId = :packId", {{":packId", packId}},
+                     "remove pack failed:"))
         return false;
     announce([this, packId]() { emit packRemoved(packId); });
     return true;
@@ -363,42 +367,44 @@ bool DB::addApp(_TaviApp* app) {
     // compile (the course tables' cascades).
     bool ok = false;
     if (app->isUserFile) {
-        ok = m_file.exec("INSERT OR REPLACE INTO AppTbl(name,isUserFile,isExternal,path,accessDate,icon,packId)VALUES(:"
-                         "name,1,:isExternal,:path,datetime('now', 'localtime'),:icon,:packId)",
-                         {{":name", app->name},
-                          {":isExternal", app->isExternal ? 1 : 0},
-                          {":path", app->path},
-                          {":icon", app->icon},
-                          {":packId", app->packId}},
-                         "add app failed:");
+        ok = m_file.exec(
+            "INSERT OR REPLACE INTO AppTbl(name,isUserFile,isExternal,path,accessDate,icon,packId)VALUES(:"
+            "name,1,:isExternal,:path,datetime('now', 'localtime'),:icon,:packId)",
+            {{":name", app->name},
+             {":isExternal", app->isExternal ? 1 : 0},
+             {":path", app->path},
+             {":icon", app->icon},
+             {":packId", app->packId}},
+            "add app failed:");
     } else {
-        ok = m_file.exec("INSERT OR REPLACE INTO "
-                         "AppTbl(productId,price,starLevel,size,versionCode,proType,name,catena,version,firstDate,"
-                         "editionReleaseDate,keyword,copyright,packageName,path,downloadId,downloadDate,accessDate,"
-                         "fileName,icon,isUserFile,packId)VALUES(:productId,:price,:starLevel,:size,:versionCode,:"
-                         "proType,:name,:catena,:version,:firstDate,:editionReleaseDate,:keyword,:copyright,:"
-                         "packageName,:path,:downloadId,datetime('now', 'localtime'),datetime('now', "
-                         "'localtime'),:fileName,:icon,0,:packId)",
-                         {{":productId", app->productId},
-                          {":price", app->price},
-                          {":starLevel", app->starLevel},
-                          {":size", app->size},
-                          {":versionCode", app->versionCode},
-                          {":proType", app->proType},
-                          {":name", app->name},
-                          {":catena", app->catena},
-                          {":version", app->version},
-                          {":firstDate", dateText(app->firstDate)},
-                          {":editionReleaseDate", dateText(app->editionReleaseDate)},
-                          {":keyword", app->keyword},
-                          {":copyright", app->copyright},
-                          {":packageName", app->packageName},
-                          {":path", app->path},
-                          {":downloadId", app->downloadId},
-                          {":fileName", app->fileName},
-                          {":icon", app->icon},
-                          {":packId", app->packId}},
-                         "add app failed:");
+        ok = m_file.exec(
+            "INSERT OR REPLACE INTO "
+            "AppTbl(productId,price,starLevel,size,versionCode,proType,name,catena,version,firstDate,"
+            "editionReleaseDate,keyword,copyright,packageName,path,downloadId,downloadDate,accessDate,"
+            "fileName,icon,isUserFile,packId)VALUES(:productId,:price,:starLevel,:size,:versionCode,:"
+            "proType,:name,:catena,:version,:firstDate,:editionReleaseDate,:keyword,:copyright,:"
+            "packageName,:path,:downloadId,datetime('now', 'localtime'),datetime('now', "
+            "'localtime'),:fileName,:icon,0,:packId)",
+            {{":productId", app->productId},
+             {":price", app->price},
+             {":starLevel", app->starLevel},
+             {":size", app->size},
+             {":versionCode", app->versionCode},
+             {":proType", app->proType},
+             {":name", app->name},
+             {":catena", app->catena},
+             {":version", app->version},
+             {":firstDate", dateText(app->firstDate)},
+             {":editionReleaseDate", dateText(app->editionReleaseDate)},
+             {":keyword", app->keyword},
+             {":copyright", app->copyright},
+             {":packageName", app->packageName},
+             {":path", app->path},
+             {":downloadId", app->downloadId},
+             {":fileName", app->fileName},
+             {":icon", app->icon},
+             {":packId", app->packId}},
+            "add app failed:");
     }
     if (!ok)
         return false;
@@ -411,8 +417,10 @@ bool DB::updateApp(_TaviApp* app) {
         return false;
     if (!m_file.exec(
             "update AppTbl set price = :price,starLevel = :starLevel,versionCode = :versionCode,proType = "
-            ":proType,name = :name,version = :version,keyword = :keyword,copyright = :copyright,packageName = "
-            ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = :fileName,firstDate = "
+            ":proType,name = :name,version = :version,keyword = :keyword,copyright = :copyright,packageName "
+            "= "
+            ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = :fileName,firstDate "
+            "= "
             ":firstDate,editionReleaseDate = :editionReleaseDate,size = :size where appId = :appId",
             {{":price", app->price},
              {":starLevel", app->starLevel},
@@ -517,8 +525,8 @@ bool DB::checkAppExists(int day, int appId, bool& exists) {
     if (!isOpen())
         return false;
     unsigned count = 0;
-    if (!m_file.count(QString("SELECT count(*) FROM %1 WHERE appId= %2").arg(courseTableName(day)).arg(appId), {},
-                      "exec query failed:", count))
+    if (!m_file.count(QString("SELECT count(*) FROM %1 WHERE appId= %2").arg(courseTableName(day)).arg(appId),
+                      {}, "exec query failed:", count))
         return false;
     exists = count != 0;
     return true;
@@ -540,8 +548,9 @@ bool DB::getPackMarks(const QString& packId, QHash<int, AppMarks>& marks) {
     if (!isOpen())
         return false;
     QSqlQuery q;
-    if (!m_file.exec("SELECT appId,productId,favor,favorDate FROM AppTbl WHERE packId = :packId AND isUserFile = 0",
-                     {{":packId", packId}}, "get pack marks failed:", &q))
+    if (!m_file.exec(
+            "SELECT appId,productId,favor,favorDate FROM AppTbl WHERE packId = :packId AND isUserFile = 0",
+            {{":packId", packId}}, "get pack marks failed:", &q))
         return false;
     QHash<int, int> productOf; // appId -> productId
     while (q.next()) {
@@ -557,10 +566,11 @@ bool DB::getPackMarks(const QString& packId, QHash<int, AppMarks>& marks) {
     // One look at each day of the fortnight, not fourteen per resource.
     for (int day = kFirstDay; day <= kLastDay; ++day) {
         QSqlQuery planned;
-        if (!m_file.exec(QString("SELECT appId FROM %1 WHERE appId IN (SELECT appId FROM AppTbl WHERE packId = "
-                                 ":packId)")
-                             .arg(courseTableName(day)),
-                         {{":packId", packId}}, "get pack marks failed:", &planned))
+        if (!m_file.exec(
+                QString("SELECT appId FROM %1 WHERE appId IN (SELECT appId FROM AppTbl WHERE packId = "
+                        ":packId)")
+                    .arg(courseTableName(day)),
+                {{":packId", packId}}, "get pack marks failed:", &planned))
             return false;
         while (planned.next()) {
             const auto product = productOf.constFind(planned.value(0).toInt());
@@ -626,8 +636,8 @@ bool DB::userFileRowCount(const QString& path, bool external, unsigned& count) {
 }
 
 bool DB::iconRowCount(const QString& icon, unsigned& count) {
-    return m_file.count("SELECT count(*) FROM AppTbl WHERE isUserFile = 0 AND icon = :icon", {{":icon", icon}},
-                        "count icon rows failed:", count);
+    return m_file.count("SELECT count(*) FROM AppTbl WHERE isUserFile = 0 AND icon = :icon",
+                        {{":icon", icon}}, "count icon rows failed:", count);
 }
 
 // ---- app lists ------------------------------------------------------------------

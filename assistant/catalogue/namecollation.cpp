@@ -42,7 +42,8 @@ bool installNameCollation(QSqlDatabase& db) {
     auto* collator = new QCollator(QLocale(QLocale::Chinese, QLocale::China));
     collator->setNumericMode(true);
     collator->setCaseSensitivity(Qt::CaseInsensitive);
-    const int rc = sqlite3_create_collation_v2(sqlite, "names", SQLITE_UTF16, collator, compareNames, dropCollator);
+    const int rc =
+        sqlite3_create_collation_v2(sqlite, "names", SQLITE_UTF16, collator, compareNames, dropCollator);
     if (rc != SQLITE_OK) {
         // sqlite3_create_collation_v2 calls the destructor itself when it fails.
         TLOG_ERROR("name collation not installed: " << sqlite3_errstr(rc));

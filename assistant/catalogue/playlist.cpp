@@ -115,7 +115,7 @@ QStringList missing(const QStringList& files) {
 }
 
 const QStringList& mediaPatterns() {
-    static const QStringList patterns = {"*.mp3", "*.wav", "*.ogg", "*.avi", "*.mp4",
+    static const QStringList patterns = {"*.mp3", "*.wav", "*.ogg", "*.avi",  "*.mp4",
                                          "*.mkv", "*.flv", "*.mpg", "*.mpeg", "*.wmv"};
     return patterns;
 }

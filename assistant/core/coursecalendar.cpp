@@ -1,7 +1,7 @@
 #include "coursecalendar.h"
 
-#include "catalogue/fortnight.h"
 #include "catalogue/db.h"
+#include "catalogue/fortnight.h"
 #include "online/calendar.h"
 #include "platform/log.h"
 

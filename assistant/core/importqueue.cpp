@@ -49,7 +49,8 @@ void ImportQueue::tryNow() {
         m_retry->stop();
         const QStringList files = m_pending;
         m_pending.clear();
-        TLOG_ERROR("the window stayed busy for " << m_maxWaitMs / 1000 << " s, not imported: " << files.join(", "));
+        TLOG_ERROR("the window stayed busy for " << m_maxWaitMs / 1000
+                                                 << " s, not imported: " << files.join(", "));
         emit refused(files);
         return;
     }

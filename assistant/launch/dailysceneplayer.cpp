@@ -4,7 +4,9 @@
 
 DailyScenePlayer::DailyScenePlayer(QObject* parent) : QThread(parent) {}
 
-void DailyScenePlayer::setParams(const QString& path) { m_path = path; }
+void DailyScenePlayer::setParams(const QString& path) {
+    m_path = path;
+}
 
 void DailyScenePlayer::run() {
     QString reason;
@@ -12,4 +14,6 @@ void DailyScenePlayer::run() {
         emit failed(reason);
 }
 
-LaunchResult openPlaylist(QString path, QString* reason) { return shellLaunch(path, reason); }
+LaunchResult openPlaylist(QString path, QString* reason) {
+    return shellLaunch(path, reason);
+}

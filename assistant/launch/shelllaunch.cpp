@@ -16,7 +16,9 @@ void started(long long pid, void*) {
 }
 } // namespace
 
-void setPlayerStartedHook(void (*hook)(long long pid)) { g_startedHook.storeRelease(hook); }
+void setPlayerStartedHook(void (*hook)(long long pid)) {
+    g_startedHook.storeRelease(hook);
+}
 
 LaunchResult shellLaunch(const QString& file, QString* reason) {
     const ShellLaunch r = openWithDefaultAndWait(file, started);

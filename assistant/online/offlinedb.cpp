@@ -105,7 +105,8 @@ bool OfflineDB::getProvinceCityDetail(_ProvCityInfo* info) {
     if (!isOpen() || !info)
         return false;
     QSqlQuery q;
-    if (!m_file.exec(QString("select * from ProCityTbl where id=%1").arg(info->id), {}, "query city failed:", &q))
+    if (!m_file.exec(QString("select * from ProCityTbl where id=%1").arg(info->id), {},
+                     "query city failed:", &q))
         return false;
     if (q.next()) {
         info->name = q.value("name").toString();
@@ -118,7 +119,8 @@ bool OfflineDB::addSchool(_SchoolInfo* info) {
     if (!isOpen() || !info)
         return false;
     return m_file.exec("INSERT OR REPLACE INTO SchoolTbl(id,name,cityId)VALUES(:id,:name,:cityId)",
-                       {{":id", info->id}, {":name", info->name}, {":cityId", info->cityId}}, "add school failed:");
+                       {{":id", info->id}, {":name", info->name}, {":cityId", info->cityId}},
+                       "add school failed:");
 }
 
 bool OfflineDB::clearSchool() {
@@ -130,7 +132,8 @@ bool OfflineDB::clearSchool() {
 bool OfflineDB::clearSchool(int cityId) {
     if (!isOpen())
         return false;
-    return m_file.exec(QString("delete from SchoolTbl where cityId=%1").arg(cityId), {}, "clearSchool failed:");
+    return m_file.exec(QString("delete from SchoolTbl where cityId=%1").arg(cityId), {},
+                       "clearSchool failed:");
 }
 
 bool OfflineDB::getSchools(int cityId, DataSet<_SchoolInfo>* result) {
@@ -138,7 +141,8 @@ bool OfflineDB::getSchools(int cityId, DataSet<_SchoolInfo>* result) {
         return false;
     result->clear();
     QSqlQuery q;
-    if (!m_file.exec(QString("select * from SchoolTbl where cityId = %1").arg(cityId), {}, "getSchools failed:", &q))
+    if (!m_file.exec(QString("select * from SchoolTbl where cityId = %1").arg(cityId), {},
+                     "getSchools failed:", &q))
         return false;
     readIdsAndNames(q, result);
     return true;
@@ -148,7 +152,8 @@ bool OfflineDB::getSchoolDetail(_SchoolInfo* info) {
     if (!isOpen() || !info)
         return false;
     QSqlQuery q;
-    if (!m_file.exec(QString("select * from SchoolTbl where id=%1").arg(info->id), {}, "query school failed:", &q))
+    if (!m_file.exec(QString("select * from SchoolTbl where id=%1").arg(info->id), {},
+                     "query school failed:", &q))
         return false;
     if (q.next()) {
         info->name = q.value("name").toString();

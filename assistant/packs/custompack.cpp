@@ -16,8 +16,10 @@ namespace {
 // "song (2).mp3" for n = 2.
 QString numberedName(const QFileInfo& file, int n) {
     const QString suffix = file.completeSuffix();
-    const QString stem = suffix.isEmpty() ? file.fileName() : file.fileName().left(file.fileName().size() - suffix.size() - 1);
-    return suffix.isEmpty() ? QString("%1 (%2)").arg(stem).arg(n) : QString("%1 (%2).%3").arg(stem).arg(n).arg(suffix);
+    const QString stem =
+        suffix.isEmpty() ? file.fileName() : file.fileName().left(file.fileName().size() - suffix.size() - 1);
+    return suffix.isEmpty() ? QString("%1 (%2)").arg(stem).arg(n)
+                            : QString("%1 (%2).%3").arg(stem).arg(n).arg(suffix);
 }
 
 bool sameContent(const QString& a, const QString& b) {

@@ -13,7 +13,6 @@
 #include <sys/stat.h>
 #endif
 
-
 QString pathInside(const DataPaths& paths, const QString& folder, const QString& relative) {
     if (!isPlainRelativePath(relative))
         return QString();

@@ -33,4 +33,6 @@ int GetOpenGLVersion(int& major, int& minor, int& release) {
     return ok ? 0 : 4;
 }
 
-bool wantsSecondEngine(int major, int minor) { return major > 1 || minor >= 6; }
+bool wantsSecondEngine(int major, int minor) {
+    return major > 1 || minor >= 6;
+}

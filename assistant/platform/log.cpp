@@ -6,7 +6,9 @@
 
 namespace tavi {
 
-log4cplus::Logger logger() { return log4cplus::Logger::getInstance(LOG4CPLUS_TEXT("TAVI_LOGGER")); }
+log4cplus::Logger logger() {
+    return log4cplus::Logger::getInstance(LOG4CPLUS_TEXT("TAVI_LOGGER"));
+}
 
 void logErrorAt(const LogSite& site, const std::string& message) {
     log4cplus::Logger log = logger();
@@ -24,5 +26,9 @@ void setupClientLogging(const QString& appDir) {
 
 } // namespace tavi
 
-std::ostream& operator<<(std::ostream& os, const QString& text) { return os << text.toUtf8().constData(); }
-std::ostream& operator<<(std::ostream& os, const QByteArray& bytes) { return os << bytes.constData(); }
+std::ostream& operator<<(std::ostream& os, const QString& text) {
+    return os << text.toUtf8().constData();
+}
+std::ostream& operator<<(std::ostream& os, const QByteArray& bytes) {
+    return os << bytes.constData();
+}

@@ -1,8 +1,8 @@
 #pragma once
 // The client's logger and the stream glue that lets Qt texts go into it.
 
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <log4cplus/loggingmacros.h>
 #include <ostream>
 

@@ -37,8 +37,8 @@ namespace {
 // reason in r when there is none.
 GAppInfo* defaultAppInfo(const QString& file, GFile* gfile, ShellLaunch& r) {
     GError* error = nullptr;
-    GObjectRef<GFileInfo> info{
-        g_file_query_info(gfile, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, &error)};
+    GObjectRef<GFileInfo> info{g_file_query_info(gfile, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                                 G_FILE_QUERY_INFO_NONE, nullptr, &error)};
     if (!info.p) {
         r.reason = QString("can not read %1: %2").arg(file, fromUtf8(error ? error->message : nullptr));
         g_clear_error(&error);
@@ -85,12 +85,14 @@ ShellLaunch openWithDefaultAndWait(const QString& file, void (*started)(long lon
     GPid pid = 0;
     // Not reaped by GLib: the child is ours to wait for.
     const gboolean ok = g_desktop_app_info_launch_uris_as_manager(
-        G_DESKTOP_APP_INFO(app.p), uris, nullptr, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD),
-        nullptr, nullptr, rememberPid, &pid, &error);
+        G_DESKTOP_APP_INFO(app.p), uris, nullptr,
+        GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr, nullptr, rememberPid, &pid,
+        &error);
     g_list_free(uris);
     g_free(uri);
     if (!ok) {
-        r.reason = QString("%1 did not start: %2").arg(r.application, fromUtf8(error ? error->message : nullptr));
+        r.reason =
+            QString("%1 did not start: %2").arg(r.application, fromUtf8(error ? error->message : nullptr));
         g_clear_error(&error);
         return r;
     }

@@ -12,11 +12,11 @@ struct ShellLaunch {
         Failed,    // no application for the type, or it could not be started
     };
     Outcome outcome = Failed;
-    QString reason;        // why it failed, in words
-    QString contentType;   // the file's type as the desktop sees it
-    QString application;   // the desktop entry that was started
-    long long pid = 0;     // the application's process while it runs (0 when none)
-    int exitStatus = -1;   // its exit status (Waited only)
+    QString reason;      // why it failed, in words
+    QString contentType; // the file's type as the desktop sees it
+    QString application; // the desktop entry that was started
+    long long pid = 0;   // the application's process while it runs (0 when none)
+    int exitStatus = -1; // its exit status (Waited only)
     long long waitedMs = 0;
 };
 

@@ -66,7 +66,9 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     byName.limit = 10;
     q = buildAppSearch(byName);
     EXPECT_EQ(q.countSql, "select count(*) from AppTbl where name like :name escape '\\'");
-    EXPECT_EQ(q.selectSql, "select * from AppTbl where name like :name escape '\\' order by name collate names asc limit 10");
+    EXPECT_EQ(
+        q.selectSql,
+        "select * from AppTbl where name like :name escape '\\' order by name collate names asc limit 10");
     ASSERT_EQ(q.binds.size(), 1);
     EXPECT_EQ(q.binds[0].second.toString(), "%ab%");
 
@@ -77,9 +79,10 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     three.orderBy = 0;
     three.desc = 1;
     q = buildAppSearch(three);
-    EXPECT_EQ(q.selectSql,
-              "select * from AppTbl where proType=:proType and packId=:packId and name like :name escape '\\' "
-              "order by accessDate desc");
+    EXPECT_EQ(
+        q.selectSql,
+        "select * from AppTbl where proType=:proType and packId=:packId and name like :name escape '\\' "
+        "order by accessDate desc");
 
     _PackSearchPara packs;
     packs.orderBy = 1;
@@ -100,16 +103,26 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
 TEST_F(CatalogueTest, NamesComeInTheOrderATeacherReadsThem) {
     // Numbers by value, capitals ignored, Chinese by its reading (pinyin:
     // ba, ma, yu), on the owner's connection and on a job thread's.
-    const QStringList shuffled = {QString::fromUtf8("儿歌 第10首"), "song 2", QString::fromUtf8("儿歌 第2首"),
-                                  "Song 10", QString::fromUtf8("鱼"),  QString::fromUtf8("爸爸"),
-                                  "song 1",   QString::fromUtf8("妈妈")};
+    const QStringList shuffled = {QString::fromUtf8("儿歌 第10首"),
+                                  "song 2",
+                                  QString::fromUtf8("儿歌 第2首"),
+                                  "Song 10",
+                                  QString::fromUtf8("鱼"),
+                                  QString::fromUtf8("爸爸"),
+                                  "song 1",
+                                  QString::fromUtf8("妈妈")};
     int id = 300;
     for (const QString& name : shuffled)
         addPublisherApp(name, ++id, "p3");
     // The Chinese order puts Chinese names before Latin ones.
-    const QStringList expected = {QString::fromUtf8("爸爸"), QString::fromUtf8("儿歌 第2首"),
-                                  QString::fromUtf8("儿歌 第10首"), QString::fromUtf8("妈妈"),
-                                  QString::fromUtf8("鱼"), "song 1", "song 2", "Song 10"};
+    const QStringList expected = {QString::fromUtf8("爸爸"),
+                                  QString::fromUtf8("儿歌 第2首"),
+                                  QString::fromUtf8("儿歌 第10首"),
+                                  QString::fromUtf8("妈妈"),
+                                  QString::fromUtf8("鱼"),
+                                  "song 1",
+                                  "song 2",
+                                  "Song 10"};
     auto names = [&] {
         _AppSearchPara para;
         para.packId = "p3";

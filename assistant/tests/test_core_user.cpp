@@ -10,9 +10,9 @@
 #include "online/netclient.h"
 #include "online/offlinedb.h"
 #include "platform/log.h"
+#include "support/cataloguefixture.h"
 #include "support/devservice.h"
 #include "support/httpserver.h"
-#include "support/cataloguefixture.h"
 #include "support/testsupport.h"
 
 #include <QFile>

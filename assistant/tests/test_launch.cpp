@@ -28,8 +28,8 @@ bool makeArchive(const QString& archive, const QMap<QString, QByteArray>& files)
         if (!writeFile(staging.path() + "/" + it.key(), it.value()))
             return false;
     QDir().mkpath(QFileInfo(archive).absolutePath());
-    const ProcessResult r = run("7za", {"a", "-bd", QFileInfo(archive).absoluteFilePath(), "."}, 60000, {},
-                                staging.path());
+    const ProcessResult r =
+        run("7za", {"a", "-bd", QFileInfo(archive).absoluteFilePath(), "."}, 60000, {}, staging.path());
     return r.exitCode == 0 && QFileInfo::exists(archive);
 }
 
@@ -64,8 +64,9 @@ protected:
 
 TEST_F(LaunchTest, UnpacksBesideTheArchiveOnceAndRunsTheBookFolder) {
     const QString apps = dir.path() + "/apps";
-    ASSERT_TRUE(makeArchive(apps + "/story.tvp", {{"book/tavigame.dat", "1"}, {"book/json/game_json.txt", "{}"},
-                                                  {"extra/readme.txt", "x"}}));
+    ASSERT_TRUE(makeArchive(
+        apps + "/story.tvp",
+        {{"book/tavigame.dat", "1"}, {"book/json/game_json.txt", "{}"}, {"extra/readme.txt", "x"}}));
     ResPackPlayer::openResPackFile(apps + "/story.tvp", 17);
     ASSERT_EQ(engineCalls(), QStringList{"argc=1 args=" + apps + "/story/book/"});
     EXPECT_TRUE(log().contains("openResPackFile productId:17"));
@@ -85,8 +86,9 @@ TEST_F(LaunchTest, UnpacksBesideTheArchiveOnceAndRunsTheBookFolder) {
 
 TEST_F(LaunchTest, TheOutermostBookWinsAndBlanksArriveWhole) {
     const QString apps = dir.path() + "/my books";
-    ASSERT_TRUE(makeArchive(apps + "/big tale.tvp",
-                            {{"tavigame.dat", "top"}, {"inner/tavigame.dat", "inner"}, {"inner/deeper/x", "x"}}));
+    ASSERT_TRUE(
+        makeArchive(apps + "/big tale.tvp",
+                    {{"tavigame.dat", "top"}, {"inner/tavigame.dat", "inner"}, {"inner/deeper/x", "x"}}));
     ResPackPlayer::openResPackFile(apps + "/big tale.tvp", 3);
     ASSERT_EQ(engineCalls(), QStringList{"argc=1 args=" + apps + "/big tale/"});
 
@@ -181,7 +183,8 @@ TEST_F(LaunchTest, CoreOpensOneThingAtATime) {
     EXPECT_EQ(opened.urls[1].toLocalFile(), paths.customPackDir + "/trip/song 1.mp3");
     ASSERT_EQ(failed.count(), 2);
     EXPECT_EQ(failed[0][0].toString(), "notes.txt");
-    EXPECT_TRUE(failed[0][1].toString().contains("no application for text/plain")) << failed[0][1].toString().toStdString();
+    EXPECT_TRUE(failed[0][1].toString().contains("no application for text/plain"))
+        << failed[0][1].toString().toStdString();
     EXPECT_EQ(failed[1][0].toString(), "gone.mp3");
     EXPECT_EQ(engineCalls().size(), 1);
     core->setPaths(savedPaths);

@@ -118,8 +118,9 @@ protected:
         qputenv("TAVI_FAKE_ENGINE_LOG", (dir.path() + "/engine.txt").toUtf8());
     }
     void TearDown() override {
-        for (QThread* t : {static_cast<QThread*>(core->mediaPlayer()), static_cast<QThread*>(core->resPackPlayer()),
-                           static_cast<QThread*>(core->dailyScenePlayer())})
+        for (QThread* t :
+             {static_cast<QThread*>(core->mediaPlayer()), static_cast<QThread*>(core->resPackPlayer()),
+              static_cast<QThread*>(core->dailyScenePlayer())})
             t->wait(20000);
         qunsetenv("TAVI_FAKE_ENGINE_SLEEP_MS");
         enginePath() = kDefaultEnginePath;
@@ -153,7 +154,9 @@ TEST_F(CoreLaunch, ABookWaitsWhileAVideoPlaysAndAVideoWaitsForABook) {
     qputenv("TAVI_FAKE_ENGINE_SLEEP_MS", "1500");
     writeFile(dir.path() + "/src/tavigame.dat", "1");
     QDir().mkpath(paths->appsDir + "/b");
-    ASSERT_EQ(run("7za", {"a", "-bd", paths->appsDir + "/b/story.tvp", "."}, 30000, {}, dir.path() + "/src").exitCode, 0);
+    ASSERT_EQ(run("7za", {"a", "-bd", paths->appsDir + "/b/story.tvp", "."}, 30000, {}, dir.path() + "/src")
+                  .exitCode,
+              0);
     player.clear();
     EXPECT_EQ(core->openApp(&book), -1);
     ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(dir.path() + "/engine.txt"); }, 10000));

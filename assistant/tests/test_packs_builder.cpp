@@ -86,7 +86,8 @@ TEST_F(Builder, WritesTheLayoutTheClientReads) {
     const ProcessResult check = testsupport::run("sha256sum", {"-c", "--strict", "pack.sha256"}, 30000, {},
                                                  unpacked + "/deep/inside");
     EXPECT_EQ(check.exitCode, 0) << check.out.toStdString() << check.err.toStdString();
-    EXPECT_EQ(check.out.count(": OK"), 6) << check.out.toStdString(); // two books, two icons, pack.db, pack.ini
+    EXPECT_EQ(check.out.count(": OK"), 6)
+        << check.out.toStdString(); // two books, two icons, pack.db, pack.ini
     QSettings ini(unpacked + "/deep/inside/pack.ini", QSettings::IniFormat);
     EXPECT_EQ(ini.value("pack/ver").toInt(), 1);
     EXPECT_EQ(ini.value("pack/type").toInt(), 1);

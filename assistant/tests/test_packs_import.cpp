@@ -304,8 +304,7 @@ TEST_F(PackImport, ReimportReplacesOldFilesAndKeepsTheMarksOfResourcesStillInThe
     ASSERT_TRUE(inst.db().addCourseApp(12, morning->appId));
     ASSERT_TRUE(inst.db().setFavorApp(inst.appByProduct(3002)->appId, true));
     ASSERT_TRUE(inst.db().addCourseApp(9, inst.appByProduct(3002)->appId));
-    const QString favouredAt =
-        inst.scalar("SELECT favorDate FROM AppTbl WHERE productId = 3001").toString();
+    const QString favouredAt = inst.scalar("SELECT favorDate FROM AppTbl WHERE productId = 3001").toString();
     ASSERT_FALSE(favouredAt.isEmpty());
 
     PackSource v2(inst.work() + "/v2", "songs", "Songs v2", "art/p2.png");

@@ -11,10 +11,10 @@
 #include "platform/network.h"
 #include "support/testsupport.h"
 
-#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <climits>
 #include <csignal>

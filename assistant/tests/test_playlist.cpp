@@ -45,7 +45,8 @@ QStringList playerReads(const QByteArray& raw) {
 
 TEST(Playlist, WhatIsWrittenIsWhatAPlayerReads) {
     QTemporaryDir dir;
-    const QStringList files{dir.path() + "/morning song.mp3", dir.path() + QString::fromUtf8("/儿歌, 第二首.wav"),
+    const QStringList files{dir.path() + "/morning song.mp3",
+                            dir.path() + QString::fromUtf8("/儿歌, 第二首.wav"),
                             dir.path() + "/it's \"quoted\"; really.ogg", dir.path() + "/a=b#c.mp4"};
     const QString path = dir.path() + "/s/s.pls";
     QString error;

@@ -9,10 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUuid>
-#include <QJsonDocument>
 
 namespace packsupport {
 

@@ -10,8 +10,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
-#include <QVariant>
 #include <QTemporaryDir>
+#include <QVariant>
 #include <memory>
 
 namespace packsupport {

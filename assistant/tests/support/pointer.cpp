@@ -39,7 +39,8 @@ void pick(const testsupport::Xvfb& x, QComboBox* box, int index) {
     settle(100);
 }
 
-QImage screenWhen(const testsupport::Xvfb& x, const std::function<bool(const QImage&)>& ready, int timeoutMs) {
+QImage screenWhen(const testsupport::Xvfb& x, const std::function<bool(const QImage&)>& ready,
+                  int timeoutMs) {
     QImage shot;
     QElapsedTimer t;
     t.start();
@@ -62,10 +63,10 @@ void expectWholePageInSight(QWidget* list, int p) {
     const QRect view = grid->viewport()->rect();
     for (int row = 0; row < grid->model()->rowCount(); ++row) {
         const QRect item = grid->visualRect(grid->model()->index(row, 0));
-        EXPECT_TRUE(view.contains(item)) << "item " << row << " of page " << p << " at (" << item.x() << ","
-                                         << item.y() << " " << item.width() << "x" << item.height()
-                                         << ") lies outside the " << view.width() << "x" << view.height()
-                                         << " grid";
+        EXPECT_TRUE(view.contains(item))
+            << "item " << row << " of page " << p << " at (" << item.x() << "," << item.y() << " "
+            << item.width() << "x" << item.height() << ") lies outside the " << view.width() << "x"
+            << view.height() << " grid";
     }
 }
 

@@ -1,7 +1,7 @@
 // Test entry: an application object (offscreen unless a display is asked for)
 // around GoogleTest: a QApplication for the interface suites, a QGuiApplication
-// for the suites of the layers below, which link no Widgets. Suites that click their own widgets with a real pointer
-// (TAVI_TEST_OWN_X set) get a private Xvfb before the application starts.
+// for the suites of the layers below, which link no Widgets. Suites that click their own widgets with a real
+// pointer (TAVI_TEST_OWN_X set) get a private Xvfb before the application starts.
 #ifdef TAVI_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;

@@ -8,9 +8,10 @@
 namespace testsupport {
 
 namespace {
-const char* const kTypes[] = {"audio/mpeg",    "audio/x-wav",      "audio/ogg",  "audio/flac", "audio/mp4",
-                              "video/mp4",     "video/x-matroska", "video/mpeg", "video/webm", "video/x-msvideo",
-                              "video/x-ms-wmv", "video/quicktime", "video/x-flv", "audio/x-scpls"};
+const char* const kTypes[] = {"audio/mpeg",  "audio/x-wav",     "audio/ogg",        "audio/flac",
+                              "audio/mp4",   "video/mp4",       "video/x-matroska", "video/mpeg",
+                              "video/webm",  "video/x-msvideo", "video/x-ms-wmv",   "video/quicktime",
+                              "video/x-flv", "audio/x-scpls"};
 }
 
 TestPlayer& TestPlayer::instance() {
@@ -51,10 +52,16 @@ TestPlayer::TestPlayer() {
     setStayMs(2000);
 }
 
-void TestPlayer::setStayMs(int ms) { qputenv("TAVI_TEST_PLAYER_STAY_MS", QByteArray::number(ms)); }
+void TestPlayer::setStayMs(int ms) {
+    qputenv("TAVI_TEST_PLAYER_STAY_MS", QByteArray::number(ms));
+}
 
-QStringList TestPlayer::calls() const { return readFile(logPath()).split('\n', Qt::SkipEmptyParts); }
+QStringList TestPlayer::calls() const {
+    return readFile(logPath()).split('\n', Qt::SkipEmptyParts);
+}
 
-void TestPlayer::clear() { QFile::remove(logPath()); }
+void TestPlayer::clear() {
+    QFile::remove(logPath());
+}
 
 } // namespace testsupport

@@ -11,7 +11,9 @@
 
 namespace testsupport {
 
-TempRoot::TempRoot() { QDir().mkpath(appDir()); }
+TempRoot::TempRoot() {
+    QDir().mkpath(appDir());
+}
 
 void TempRoot::installClient() const {
     QDir().mkpath(appDir());
@@ -25,7 +27,9 @@ void TempRoot::installClient() const {
     QFile::setPermissions(appDir() + "/offline.db", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-QString TempRoot::readLog() const { return readFile(logPath()); }
+QString TempRoot::readLog() const {
+    return readFile(logPath());
+}
 
 ProcessResult run(const QString& program, const QStringList& args, int timeoutMs, const QStringList& env,
                   const QString& workDir) {

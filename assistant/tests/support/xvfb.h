@@ -79,6 +79,7 @@ int distinctColours(const QImage& image, const QRect& r, int limit = 64);
 QPoint findPicture(const QImage& screen, const QImage& picture, int tolerance = 12);
 
 // Screenshots until ready() holds for one (returned) or timeoutMs passes (the last one).
-QImage waitForScreen(const Xvfb& xvfb, const std::function<bool(const QImage&)>& ready, int timeoutMs = 20000);
+QImage waitForScreen(const Xvfb& xvfb, const std::function<bool(const QImage&)>& ready,
+                     int timeoutMs = 20000);
 
 } // namespace testsupport

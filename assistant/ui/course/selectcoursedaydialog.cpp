@@ -1,7 +1,7 @@
 #include "selectcoursedaydialog.h"
 
-#include "catalogue/fortnight.h"
 #include "catalogue/db.h"
+#include "catalogue/fortnight.h"
 #include "ui/course/daybutton.h"
 
 #include <QBitmap>
@@ -9,7 +9,8 @@
 #include <QGridLayout>
 #include <QToolButton>
 
-SelectCourseDayDialog::SelectCourseDayDialog(const ClientContext& context, const _TaviApp& app, QWidget* parent)
+SelectCourseDayDialog::SelectCourseDayDialog(const ClientContext& context, const _TaviApp& app,
+                                             QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint), m_db(context.db), m_app(app) {
     m_app.iconPixmap = QPixmap();
     setObjectName("SelectCourseDayDialog");

@@ -18,7 +18,6 @@ public:
     // Works on its own copy of the app.
     SelectCourseDayDialog(const ClientContext& context, const _TaviApp& app, QWidget* parent = nullptr);
 
-
 public slots:
     void onDayBtnToggled(int day, bool checked);
 

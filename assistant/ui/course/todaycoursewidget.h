@@ -16,7 +16,6 @@ class TodayCourseWidget : public QWidget {
 public:
     explicit TodayCourseWidget(const ClientContext& context, QWidget* parent = nullptr);
 
-
     // Today's weekday, 1 (Monday) to 7, from the shared calendar (the computer's date without one).
     int todayWeekday() const;
 

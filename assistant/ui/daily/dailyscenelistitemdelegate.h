@@ -21,7 +21,8 @@ public:
     static constexpr QRect warningSquare() { return QRect(134, 52, 16, 16); }
     static constexpr QRect addSquare() { return QRect(59, 49, 29, 29); }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
 signals:
     void editBtnClicked(const QModelIndex& index);

@@ -16,7 +16,8 @@ void DailySceneListModel::setMissing(const QHash<int, int>& missingById) {
 }
 
 DailyScenePtr DailySceneListModel::record(const QModelIndex& index) const {
-    if (!m_list || !index.isValid() || index.model() != this || index.row() < 0 || index.row() >= sceneCount())
+    if (!m_list || !index.isValid() || index.model() != this || index.row() < 0 ||
+        index.row() >= sceneCount())
         return DailyScenePtr();
     const DailyScenePtr& scene = m_list->at(index.row());
     if (scene.data() != index.internalPointer())

@@ -6,8 +6,8 @@
 #include "packs/fileutil.h"
 #include "platform/log.h"
 #include "ui/daily/mediapickerdialog.h"
-#include "ui/dialogs/topdialog.h"
 #include "ui/dialogs/pickerfolder.h"
+#include "ui/dialogs/topdialog.h"
 
 #include <QBoxLayout>
 #include <QDir>
@@ -67,7 +67,8 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyS
 
     auto* toolBar = new QToolBar(this);
     m_addBtn = toolButton("addBtn", "playlist_add", tr("add a file"), this);
-    m_libraryBtn = toolButton("libraryBtn", "playlist_library", tr("add songs and videos of the library"), this);
+    m_libraryBtn =
+        toolButton("libraryBtn", "playlist_library", tr("add songs and videos of the library"), this);
     m_removeBtn = toolButton("removeBtn", "playlist_remove", tr("remove"), this);
     m_upBtn = toolButton("upBtn", "playlist_up", tr("up"), this);
     m_downBtn = toolButton("downBtn", "playlist_down", tr("down"), this);
@@ -109,7 +110,8 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyS
 QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path) const {
     // The name is what a teacher looks for; the whole path is one hover away
     // (a long path cut at the right would hide the name).
-    auto* item = new QListWidgetItem(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+    auto* item =
+        new QListWidgetItem(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
     item->setData(kPathRole, path);
     item->setToolTip(path);
     if (!path.isEmpty() && QFileInfo(path).isFile())
@@ -174,9 +176,13 @@ void DailySceneMgmtDialog::moveCurrent(int by) {
     m_list->setCurrentRow(to);
 }
 
-void DailySceneMgmtDialog::onUpBtnClicked() { moveCurrent(-1); }
+void DailySceneMgmtDialog::onUpBtnClicked() {
+    moveCurrent(-1);
+}
 
-void DailySceneMgmtDialog::onDownBtnClicked() { moveCurrent(1); }
+void DailySceneMgmtDialog::onDownBtnClicked() {
+    moveCurrent(1);
+}
 
 void DailySceneMgmtDialog::onSaveBtnClicked() {
     if (save())
@@ -193,9 +199,10 @@ bool DailySceneMgmtDialog::save() {
         return false;
     }
     if (!isUsableFolderName(name)) {
-        QMessageBox::critical(this, title,
-                              tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
-                                 "\".\" or hold control characters."));
+        QMessageBox::critical(
+            this, title,
+            tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
+               "\".\" or hold control characters."));
         return false;
     }
     if (!db || !m_context.paths) {
@@ -205,7 +212,8 @@ bool DailySceneMgmtDialog::save() {
     // Before any file is written: the playlist path comes from the name, and
     // another scene's playlist must never be overwritten.
     if (nameTaken(*db, name, m_scene ? m_scene->id : -1)) {
-        QMessageBox::critical(this, title, tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
+        QMessageBox::critical(this, title,
+                              tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
         return false;
     }
     const QString dailyDir = m_context.paths->dailyDir;
@@ -219,7 +227,8 @@ bool DailySceneMgmtDialog::save() {
         // Nothing saved means nothing left behind either.
         if (!folderWasThere)
             QDir().rmdir(targetDir);
-        QMessageBox::critical(this, title, tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
+        QMessageBox::critical(this, title,
+                              tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
         return false;
     }
 
@@ -249,7 +258,8 @@ bool DailySceneMgmtDialog::save() {
     if (oldPlaylist != playlistName && !oldPlaylist.isEmpty()) {
         const QString oldFile = QDir::cleanPath(dailyDir + "/" + oldPlaylist);
         const QString oldDir = QFileInfo(oldFile).absolutePath();
-        const QStringList left = QDir(oldDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        const QStringList left =
+            QDir(oldDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         if (oldDir.startsWith(QDir::cleanPath(dailyDir) + "/") && oldDir != QDir::cleanPath(targetDir) &&
             left == QStringList{QFileInfo(oldFile).fileName()}) {
             QFile::remove(oldFile);

@@ -7,10 +7,10 @@
 #include "ui/frame/indexpage.h"
 #include "ui/frame/titlelabel.h"
 
+#include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
 #include "ui/packs/packform.h"
-#include "ui/dialogs/pickerfolder.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -38,9 +38,9 @@ QIcon avatarIcon(const QString& path) {
         return QIcon(":/images/defaultavatar");
     constexpr int kSide = 256;
     const int square = qMin(picture.width(), picture.height());
-    const QImage middle = picture
-                              .copy((picture.width() - square) / 2, (picture.height() - square) / 2, square, square)
-                              .scaled(kSide, kSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage middle =
+        picture.copy((picture.width() - square) / 2, (picture.height() - square) / 2, square, square)
+            .scaled(kSide, kSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QPixmap badge(kSide, kSide);
     badge.fill(Qt::transparent);
     QPainter painter(&badge);
@@ -284,11 +284,12 @@ void MainFrame::onLaunchFailed(const QString& name, const QString& reason) {
     TLOG_DEBUG("launch failed: " << name << " " << reason);
     // Over whatever list the click came from, not behind it.
     QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
-    QMessageBox box(QMessageBox::Warning, tr("open"),
-                    tr("No program on this computer can open \"%1\".\nInstall a media player (for example VLC) "
-                       "or a program for this kind of file, then try again.")
-                        .arg(name),
-                    QMessageBox::Ok, over);
+    QMessageBox box(
+        QMessageBox::Warning, tr("open"),
+        tr("No program on this computer can open \"%1\".\nInstall a media player (for example VLC) "
+           "or a program for this kind of file, then try again.")
+            .arg(name),
+        QMessageBox::Ok, over);
     execAbove(box, over);
 }
 

@@ -31,7 +31,6 @@ public:
     // The resource name of the background on screen (empty before the first resize).
     QString backgroundPicture() const { return m_background; }
 
-
 public slots:
     // Full screen, also where no window manager acts on the request.
     void showOnWholeScreen();

@@ -33,8 +33,8 @@ QStringList GridItemDelegate::nameLines(const QString& name, const QFont& font, 
     return lines;
 }
 
-void GridItemDelegate::paintName(QPainter* painter, const QPoint& origin, const QString& name, const QFont& font,
-                                 const QColor& colour) {
+void GridItemDelegate::paintName(QPainter* painter, const QPoint& origin, const QString& name,
+                                 const QFont& font, const QColor& colour) {
     painter->save();
     painter->setFont(font);
     painter->setPen(colour);

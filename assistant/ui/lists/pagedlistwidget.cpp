@@ -11,8 +11,8 @@
 #include <QResizeEvent>
 #include <QToolButton>
 
-PagedListWidget::PagedListWidget(const ClientContext& context, const QString& objectName, const QString& title,
-                                 QWidget* parent, bool ownBackground)
+PagedListWidget::PagedListWidget(const ClientContext& context, const QString& objectName,
+                                 const QString& title, QWidget* parent, bool ownBackground)
     : QWidget(parent), m_context(context), m_ownBackground(ownBackground) {
     setObjectName(objectName);
     setWindowTitle(title);

@@ -2,8 +2,8 @@
 
 #include "core/worker.h"
 #include "packs/fileutil.h"
-#include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/pickerfolder.h"
+#include "ui/dialogs/processingdialog.h"
 
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -12,9 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QShortcut>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {

@@ -69,8 +69,9 @@ public:
             QMessageBox::information(m_page, MgmtForm::tr("update"), MgmtForm::tr("your are offline!"));
             break;
         case Latest:
-            QMessageBox::information(m_page, MgmtForm::tr("update"),
-                                     MgmtForm::tr("Current version is %1, the latest version!").arg(argument));
+            QMessageBox::information(
+                m_page, MgmtForm::tr("update"),
+                MgmtForm::tr("Current version is %1, the latest version!").arg(argument));
             break;
         case StatusMismatch:
             QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Status mismatch!"));
@@ -79,17 +80,19 @@ public:
             QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Server return empty path!"));
             break;
         case OpenFileFailed:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"), DownloadUpdateDialog::tr("open file failed!"));
+            QMessageBox::critical(m_page, MgmtForm::tr("update"),
+                                  DownloadUpdateDialog::tr("open file failed!"));
             break;
         case InstallFailed:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("create install process failed!"));
+            QMessageBox::critical(m_page, MgmtForm::tr("update"),
+                                  MgmtForm::tr("create install process failed!"));
             break;
         }
     }
     bool offer(const _UpdateInfo& info) override {
         QMessageBox offer(QMessageBox::Information, MgmtForm::tr("update"),
-                          MgmtForm::tr("New version %1 available!").arg(info.versionName), QMessageBox::NoButton,
-                          m_page);
+                          MgmtForm::tr("New version %1 available!").arg(info.versionName),
+                          QMessageBox::NoButton, m_page);
         offer.setInformativeText(MgmtForm::tr("info:%1").arg(info.versionInformation));
         QPushButton* updateNow = offer.addButton(MgmtForm::tr("Update"), QMessageBox::AcceptRole);
         offer.addButton(MgmtForm::tr("Update later"), QMessageBox::RejectRole);
@@ -160,7 +163,8 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     wechat->setFixedSize(128, 150);
     wechat->setCaption(tr("Wechat Account"));
     wechat->setPicture(QPixmap(":/images/wechat_account"));
-    m_aboutLabel = profileLabel(tr("tavinet assistant") + " " + (core ? core->version() : QString()) + "\n", this);
+    m_aboutLabel =
+        profileLabel(tr("tavinet assistant") + " " + (core ? core->version() : QString()) + "\n", this);
     m_aboutLabel->setAccessibleName(tr("version"));
 
     // Left: the profile.

@@ -28,7 +28,8 @@ QString MobileRegisterQRDialog::registerText(const QString& baseAddress, const Q
     return baseAddress + "/api/reg_userinfo?" + QString::fromLatin1(query.bytes());
 }
 
-MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, TaviUserPtr user, QWidget* parent)
+MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, TaviUserPtr user,
+                                               QWidget* parent)
     : QDialog(parent), m_user(user ? user : TaviUserPtr(new TaviUser)) {
     setObjectName("MobileRegisterQRDialog");
     setWindowTitle(tr("register"));

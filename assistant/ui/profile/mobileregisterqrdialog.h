@@ -19,7 +19,6 @@ public:
     // The registration page's address for the user; every value form-encoded.
     static QString registerText(const QString& baseAddress, const QString& deviceId, const TaviUser& user);
 
-
 private:
     TaviUserPtr m_user;
     QRWidget* m_qr = nullptr;

@@ -67,9 +67,7 @@ protected:
         ASSERT_TRUE(waitFor([&] { return form && form->isVisible(); }));
         settle();
     }
-    QStringList namesOf(DayCourseListWidget* list) {
-        return shownNames(listView(list), Qt::DisplayRole);
-    }
+    QStringList namesOf(DayCourseListWidget* list) { return shownNames(listView(list), Qt::DisplayRole); }
 
     std::unique_ptr<Calendar> calendar;
     Xvfb x{Xvfb::Current{}};
@@ -90,9 +88,13 @@ TEST_F(CourseByPointer, TodayOnASundayAndTheTwoWeeksWithTheirRememberedDays) {
     EXPECT_EQ(namesOf(named<DayCourseListWidget>(today, "DayCourseListWidget")), QStringList{"Sunday song"});
 
     clickAt(x, named<QToolButton>(form, "switchBtn"));
-    ASSERT_TRUE(waitFor([&] { return named<QStackedWidget>(form, "courseStack")->currentWidget() == named<AllCourseWidget>(form, "AllCourseWidget"); }));
+    ASSERT_TRUE(waitFor([&] {
+        return named<QStackedWidget>(form, "courseStack")->currentWidget() ==
+               named<AllCourseWidget>(form, "AllCourseWidget");
+    }));
     EXPECT_EQ(named<QToolButton>(form, "switchBtn")->text(), "switch to today");
-    AllCourseListWidget* all = named<AllCourseListWidget>(named<AllCourseWidget>(form, "AllCourseWidget"), "AllCourseListWidget");
+    AllCourseListWidget* all =
+        named<AllCourseListWidget>(named<AllCourseWidget>(form, "AllCourseWidget"), "AllCourseListWidget");
     settle();
     {
         // Checked, the switch still shows the sky behind its text, not a dark panel.
@@ -101,26 +103,34 @@ TEST_F(CourseByPointer, TodayOnASundayAndTheTwoWeeksWithTheirRememberedDays) {
         const QImage shot = x.screenshot();
         EXPECT_LT(testsupport::colourShare(shot, onScreen, Qt::black, 60), 0.05);
     }
-    EXPECT_EQ(named<DayCourseListWidget>(all, "DayCourseListWidget")->day(), 1) << "this week starts on Monday";
+    EXPECT_EQ(named<DayCourseListWidget>(all, "DayCourseListWidget")->day(), 1)
+        << "this week starts on Monday";
 
     clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("nextWeekBtn"));
     ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 8; }));
     clickAt(x, named<QToolButton>(all, QString("dayBtn%1").arg(3)));
-    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 10; })) << "Wednesday of next week is day 10";
-    EXPECT_EQ(namesOf(named<DayCourseListWidget>(all, "DayCourseListWidget")), QStringList{"Wednesday story"});
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 10; }))
+        << "Wednesday of next week is day 10";
+    EXPECT_EQ(namesOf(named<DayCourseListWidget>(all, "DayCourseListWidget")),
+              QStringList{"Wednesday story"});
 
     clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("thisWeekBtn"));
-    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 1; })) << "this week was left on Monday";
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 1; }))
+        << "this week was left on Monday";
     clickAt(x, named<QToolButton>(all, QString("dayBtn%1").arg(7)));
     ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 7; }));
     clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("nextWeekBtn"));
-    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 10; })) << "next week comes back on Wednesday";
+    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 10; }))
+        << "next week comes back on Wednesday";
     EXPECT_TRUE(named<QToolButton>(all, QString("dayBtn%1").arg(3))->isChecked());
     clickAt(x, named<AllCourseWidget>(form, "AllCourseWidget")->findChild<QToolButton*>("thisWeekBtn"));
     ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 7; }));
 
     clickAt(x, named<QToolButton>(form, "switchBtn"));
-    ASSERT_TRUE(waitFor([&] { return named<QStackedWidget>(form, "courseStack")->currentWidget() == named<TodayCourseWidget>(form, "TodayCourseWidget"); }));
+    ASSERT_TRUE(waitFor([&] {
+        return named<QStackedWidget>(form, "courseStack")->currentWidget() ==
+               named<TodayCourseWidget>(form, "TodayCourseWidget");
+    }));
     EXPECT_EQ(named<QToolButton>(form, "switchBtn")->text(), "switch to all");
 }
 
@@ -140,12 +150,15 @@ TEST_F(CourseByPointer, ThePlusOfAnAppPlansItOnTheTickedDaysAndMakesItAFavourite
             for (int d = 1; d <= 14; ++d)
                 EXPECT_FALSE(named<DayButton>(days, QString("dayBtn%1").arg(d))->isChecked()) << "day " << d;
             clickAt(x, named<DayButton>(days, QString("dayBtn%1").arg(9))); // next Tuesday
-            EXPECT_TRUE(waitFor([&] { return named<DayButton>(days, QString("dayBtn%1").arg(9))->isChecked(); }));
+            EXPECT_TRUE(
+                waitFor([&] { return named<DayButton>(days, QString("dayBtn%1").arg(9))->isChecked(); }));
             clickAt(x, named<DayButton>(days, QString("dayBtn%1").arg(3)));
-            EXPECT_TRUE(waitFor([&] { return named<DayButton>(days, QString("dayBtn%1").arg(3))->isChecked(); }));
+            EXPECT_TRUE(
+                waitFor([&] { return named<DayButton>(days, QString("dayBtn%1").arg(3))->isChecked(); }));
             settle(500);
             clickAt(x, named<DayButton>(days, QString("dayBtn%1").arg(3))); // and off again
-            EXPECT_TRUE(waitFor([&] { return !named<DayButton>(days, QString("dayBtn%1").arg(3))->isChecked(); }));
+            EXPECT_TRUE(
+                waitFor([&] { return !named<DayButton>(days, QString("dayBtn%1").arg(3))->isChecked(); }));
             clickAt(x, days->findChild<QToolButton*>("closeBtn"));
             picked = true;
         });
@@ -160,7 +173,8 @@ TEST_F(CourseByPointer, ThePlusOfAnAppPlansItOnTheTickedDaysAndMakesItAFavourite
     ASSERT_TRUE(waitFor([&] { return packs->isVisible(); }));
     settle();
     QListView* packGrid = listView(packs);
-    clickAt(x, packGrid->viewport(), packGrid->visualRect(packGrid->model()->index(0, 0)).topLeft() + kOnIcon);
+    clickAt(x, packGrid->viewport(),
+            packGrid->visualRect(packGrid->model()->index(0, 0)).topLeft() + kOnIcon);
     ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 30000));
 
     QList<int> days;
@@ -179,18 +193,22 @@ TEST_F(CourseByPointer, ABusyDayPagesAndRemovingAnAppReloadsOnlyThatDaysLists) {
     const int other = addApp("Other day");
     ASSERT_TRUE(db->addCourseApp(3, other));
     ASSERT_NO_FATAL_FAILURE(show());
-    DayCourseListWidget* today = named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget");
+    DayCourseListWidget* today = named<DayCourseListWidget>(
+        named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget");
     const int pages = pagedgrid::pageCount(today->total(), today->pageSize());
-    pointer::pageThrough(x, today, [&] { return today->page(); }, pages, "a busy day");
+    pointer::pageThrough(
+        x, today, [&] { return today->page(); }, pages, "a busy day");
 
     // Both weeks' list shows day 3; today's shows day 7. Removing from day 3 reloads only the former.
     clickAt(x, named<QToolButton>(form, "switchBtn"));
-    AllCourseListWidget* all = named<AllCourseListWidget>(named<AllCourseWidget>(form, "AllCourseWidget"), "AllCourseListWidget");
+    AllCourseListWidget* all =
+        named<AllCourseListWidget>(named<AllCourseWidget>(form, "AllCourseWidget"), "AllCourseListWidget");
     ASSERT_TRUE(waitFor([&] { return all->isVisible(); }));
     clickAt(x, named<QToolButton>(all, QString("dayBtn%1").arg(3)));
     ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(all, "DayCourseListWidget")->day() == 3; }));
     QSignalSpy todayReloads(listView(today)->model(), &QAbstractItemModel::modelReset);
-    QSignalSpy day3Reloads(listView(named<DayCourseListWidget>(all, "DayCourseListWidget"))->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy day3Reloads(listView(named<DayCourseListWidget>(all, "DayCourseListWidget"))->model(),
+                           &QAbstractItemModel::modelReset);
     auto yes = answerNextBox(QMessageBox::Yes);
     QListView* grid = listView(named<DayCourseListWidget>(all, "DayCourseListWidget"));
     clickAt(x, grid->viewport(), grid->visualRect(grid->model()->index(0, 0)).topLeft() + kOnTrash);
@@ -206,14 +224,26 @@ TEST_F(CourseByPointer, ABusyDayPagesAndRemovingAnAppReloadsOnlyThatDaysLists) {
 TEST_F(CourseByPointer, AtMidnightTodayMovesOnAndItsTablesExist) {
     const int monday = addApp("Monday song");
     ASSERT_NO_FATAL_FAILURE(show());
-    ASSERT_EQ(named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget")->day(), 7);
+    ASSERT_EQ(
+        named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget")
+            ->day(),
+        7);
     // Sunday night to Monday: a new fortnight, whose Monday is day 1.
     g_now = QDateTime(QDate(2026, 12, 14), QTime(0, 0, 1));
     calendar->checkDate();
-    ASSERT_TRUE(waitFor([&] { return named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget")->day() == 1; }));
-    EXPECT_TRUE(named<QToolButton>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "badge")->styleSheet().contains(":/images/course_day1"));
+    ASSERT_TRUE(waitFor([&] {
+        return named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"),
+                                          "DayCourseListWidget")
+                   ->day() == 1;
+    }));
+    EXPECT_TRUE(named<QToolButton>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "badge")
+                    ->styleSheet()
+                    .contains(":/images/course_day1"));
     ASSERT_TRUE(db->addCourseApp(1, monday)) << "the new fortnight's tables were not made";
-    ASSERT_TRUE(waitFor([&] { return namesOf(named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"), "DayCourseListWidget")) == QStringList{"Monday song"}; }));
+    ASSERT_TRUE(waitFor([&] {
+        return namesOf(named<DayCourseListWidget>(named<TodayCourseWidget>(form, "TodayCourseWidget"),
+                                                  "DayCourseListWidget")) == QStringList{"Monday song"};
+    }));
 }
 
 TEST_F(CourseByPointer, ADayWhoseChangeFailedShowsWhatTheCatalogueHolds) {
@@ -225,7 +255,8 @@ TEST_F(CourseByPointer, ADayWhoseChangeFailedShowsWhatTheCatalogueHolds) {
     app.appId = story;
     SelectCourseDayDialog dialog(Core::instance()->context(), app);
     named<DayButton>(dialog, QString("dayBtn%1").arg(9))->setChecked(true);
-    EXPECT_FALSE(named<DayButton>(dialog, QString("dayBtn%1").arg(9))->isChecked()) << "a failed plan looks done";
+    EXPECT_FALSE(named<DayButton>(dialog, QString("dayBtn%1").arg(9))->isChecked())
+        << "a failed plan looks done";
     named<DayButton>(dialog, QString("dayBtn%1").arg(2))->setChecked(true);
     EXPECT_TRUE(named<DayButton>(dialog, QString("dayBtn%1").arg(2))->isChecked());
     QList<int> days;

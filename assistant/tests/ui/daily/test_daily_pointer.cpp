@@ -155,7 +155,8 @@ TEST_F(DailyByPointer, TheAddItemFollowsTheLastSceneAndLeadsToANewScene) {
     const QString apps = paths->appsDir + "/music/";
     EXPECT_EQ(savedPlaylist("Music time"), (QStringList{apps + "s3", apps + "s2", apps + "s1"}));
     const QString raw = readFile(paths->dailyDir + "/Music time/Music time.pls");
-    EXPECT_TRUE(raw.contains("File1=" + apps + "s3\nFile2=" + apps + "s2\nFile3=" + apps + "s1\n"
+    EXPECT_TRUE(raw.contains("File1=" + apps + "s3\nFile2=" + apps + "s2\nFile3=" + apps +
+                             "s1\n"
                              "NumberOfEntries=3\nVersion=2\n"))
         << raw.toStdString();
     ASSERT_TRUE(waitFor([&] { return rows() == 4; }));
@@ -189,7 +190,9 @@ TEST_F(DailyByPointer, AFileFromDiskAnEmptyListAChineseNameAndADuplicate) {
     clickItem(1, centreOf(DailySceneListItemDelegate::addSquare()));
     ASSERT_TRUE(waitFor([&] { return done && !QApplication::activeModalWidget(); }, 30000));
     EXPECT_EQ(savedPlaylist(QString::fromUtf8("午睡 音乐")), QStringList{song});
-    EXPECT_TRUE(readFile(paths->dailyDir + QString::fromUtf8("/午睡 音乐/午睡 音乐.pls")).toUtf8().contains(song.toUtf8()));
+    EXPECT_TRUE(readFile(paths->dailyDir + QString::fromUtf8("/午睡 音乐/午睡 音乐.pls"))
+                    .toUtf8()
+                    .contains(song.toUtf8()));
 
     // An empty playlist; then a name another scene has, refused before anything is written.
     done = false;
@@ -224,7 +227,8 @@ TEST_F(DailyByPointer, AFileFromDiskAnEmptyListAChineseNameAndADuplicate) {
     clickItem(3, centreOf(DailySceneListItemDelegate::addSquare()));
     ASSERT_TRUE(waitFor([&] { return done && !QApplication::activeModalWidget(); }, 30000));
     EXPECT_TRUE(box->text.contains("Morning"));
-    EXPECT_EQ(readFile(paths->dailyDir + "/Morning/Morning.pls"), before) << "the other scene's playlist is untouched";
+    EXPECT_EQ(readFile(paths->dailyDir + "/Morning/Morning.pls"), before)
+        << "the other scene's playlist is untouched";
 }
 
 TEST_F(DailyByPointer, ThePicturePlaysTheNameDoesNotAndOnlyOwnScenesHaveATrash) {
@@ -320,7 +324,8 @@ TEST_F(DailyByPointer, ManyScenesPageWithTheArrowsAndAFullPageHasNoAddItem) {
     EXPECT_EQ(rows(), size) << "a full page holds scenes only";
     EXPECT_FALSE(isAdd(rows() - 1));
     const int pages = pagedgrid::pageCount(list->total(), size);
-    pointer::pageThrough(x, list, [&] { return list->page(); }, pages, "daily scenes");
+    pointer::pageThrough(
+        x, list, [&] { return list->page(); }, pages, "daily scenes");
     for (int p = 1; p < pages; ++p)
         clickAt(x, button(list, "nextBtn"));
     ASSERT_TRUE(waitFor([&] { return list->page() == pages - 1; }));

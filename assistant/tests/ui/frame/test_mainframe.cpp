@@ -86,7 +86,6 @@ protected:
         ASSERT_TRUE(waitFor([&] { return frame.width() == w && frame.height() == h; }));
         QCoreApplication::processEvents();
     }
-
 };
 
 // ---------------------------------------------------------------- background
@@ -174,8 +173,10 @@ TEST_F(MainFrameTest, NoToTheExitQuestionKeepsTheWindow) {
     EXPECT_FALSE(closed);
     EXPECT_TRUE(frame.isVisible());
     // Unchanged: same page, same form.
-    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), named<ContentPage>(frame, "ContentPage"));
-    EXPECT_EQ(named<QStackedWidget>(named<ContentPage>(frame, "ContentPage"), "formStack")->currentWidget(), named<ContentPage>(frame, "ContentPage")->packForm());
+    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(),
+              named<ContentPage>(frame, "ContentPage"));
+    EXPECT_EQ(named<QStackedWidget>(named<ContentPage>(frame, "ContentPage"), "formStack")->currentWidget(),
+              named<ContentPage>(frame, "ContentPage")->packForm());
 }
 
 TEST_F(MainFrameTest, EveryWayOfClosingAsksFirst) {
@@ -207,8 +208,8 @@ TEST_F(MainFrameTest, EveryWayOfClosingAsksFirst) {
 TEST_F(MainFrameTest, EmptySearchOpensNothingAndEnterNeverSearches) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
-    QStringList seen =
-        withModals([&] { named<QToolButton>(frame, "searchBtn")->click(); }, [](QWidget* m) { clickButton(m, {}); });
+    QStringList seen = withModals([&] { named<QToolButton>(frame, "searchBtn")->click(); },
+                                  [](QWidget* m) { clickButton(m, {}); });
     EXPECT_TRUE(seen.isEmpty()) << seen.join(",").toStdString();
 
     named<QLineEdit>(frame, "searchEdit")->setText("bear");
@@ -247,7 +248,8 @@ TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
     showAt(frame, 1920, 1080);
     ContentPage* content = named<ContentPage>(frame, "ContentPage");
     EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), content);
-    EXPECT_EQ(named<QStackedWidget>(content, "formStack")->currentWidget(), named<QWidget>(content, "DailyForm"));
+    EXPECT_EQ(named<QStackedWidget>(content, "formStack")->currentWidget(),
+              named<QWidget>(content, "DailyForm"));
     EXPECT_TRUE(content->findChild<QToolButton*>("dailyBtn")->isChecked());
 
     // The home button is on screen inside the window, so the index page is reachable.
@@ -256,7 +258,8 @@ TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
     EXPECT_TRUE(home->isVisible());
     EXPECT_TRUE(frame.rect().contains(QRect(home->mapTo(&frame, QPoint(0, 0)), home->size())));
     QTest::mouseClick(home, Qt::LeftButton);
-    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), named<IndexPage>(frame, "IndexPage"));
+    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(),
+              named<IndexPage>(frame, "IndexPage"));
 
     // Each index button opens its form with its tab checked.
     const struct {
@@ -283,13 +286,15 @@ TEST_F(MainFrameTest, TabsSwitchFormsOneCheckedAtATime) {
     showAt(frame, 1024, 768);
     ContentPage* content = named<ContentPage>(frame, "ContentPage");
     const QStringList tabs = {"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"};
-    const QList<QWidget*> forms = {named<QWidget>(content, "DailyForm"), named<QWidget>(content, "CourseForm"), content->packForm(),
+    const QList<QWidget*> forms = {named<QWidget>(content, "DailyForm"),
+                                   named<QWidget>(content, "CourseForm"), content->packForm(),
                                    named<QWidget>(content, "FavorForm"), named<QWidget>(content, "MgmtForm")};
     const QStringList formNames = {"DailyForm", "CourseForm", "PackForm", "FavorForm", "MgmtForm"};
     for (int i = 0; i < tabs.size(); ++i) {
         EXPECT_EQ(forms[i]->objectName(), formNames[i]);
         QTest::mouseClick(content->findChild<QToolButton*>(tabs[i]), Qt::LeftButton);
-        EXPECT_EQ(named<QStackedWidget>(content, "formStack")->currentWidget(), forms[i]) << tabs[i].toStdString();
+        EXPECT_EQ(named<QStackedWidget>(content, "formStack")->currentWidget(), forms[i])
+            << tabs[i].toStdString();
         for (int j = 0; j < tabs.size(); ++j)
             EXPECT_EQ(content->findChild<QToolButton*>(tabs[j])->isChecked(), i == j);
     }
@@ -327,8 +332,10 @@ TEST_F(MainFrameTest, TitleShowsTheSchoolAndLeadsToTheProfile) {
 
     frame.showIndexPage();
     QTest::mouseClick(named<TitleLabel>(frame, "titleLabel"), Qt::RightButton);
-    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(), named<ContentPage>(frame, "ContentPage"));
-    EXPECT_EQ(named<QStackedWidget>(named<ContentPage>(frame, "ContentPage"), "formStack")->currentWidget(), named<QWidget>(named<ContentPage>(frame, "ContentPage"), "MgmtForm"));
+    EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(),
+              named<ContentPage>(frame, "ContentPage"));
+    EXPECT_EQ(named<QStackedWidget>(named<ContentPage>(frame, "ContentPage"), "formStack")->currentWidget(),
+              named<QWidget>(named<ContentPage>(frame, "ContentPage"), "MgmtForm"));
 }
 
 TEST(TitleLabel, ReportsPressesOfAnyButtonInBoldGreen) {
@@ -380,7 +387,8 @@ TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
     EXPECT_EQ(frame.avatarPath(), paths->dataDir + "/avatar");
-    EXPECT_FALSE(named<QToolButton>(frame, "avatarBtn")->icon().isNull()) << "the default avatar when none was chosen";
+    EXPECT_FALSE(named<QToolButton>(frame, "avatarBtn")->icon().isNull())
+        << "the default avatar when none was chosen";
 
     const QString png = picture("red.png", "PNG", Qt::red);
     QStringList seen = choose(frame, png);
@@ -407,7 +415,9 @@ TEST_F(AvatarTest, ChosenPicturesReplaceTheOneExtensionlessFile) {
 
     // A new window picks up the chosen avatar.
     MainFrame again(Core::instance()->context());
-    EXPECT_GT(named<QToolButton>(again, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).blue(), 200);
+    EXPECT_GT(
+        named<QToolButton>(again, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).blue(),
+        200);
 }
 
 TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
@@ -419,7 +429,9 @@ TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
     ASSERT_EQ(before, "yes");
 
     choose(frame, QString());
-    EXPECT_GT(named<QToolButton>(frame, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(), 200);
+    EXPECT_GT(
+        named<QToolButton>(frame, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(),
+        200);
 
     // Not a picture, whatever its name says: the old avatar stays.
     const QString broken = root.path("broken.png");
@@ -428,7 +440,9 @@ TEST_F(AvatarTest, CancelOrAnUnreadablePictureKeepsTheAvatar) {
     QFile avatar(frame.avatarPath());
     ASSERT_TRUE(avatar.open(QIODevice::ReadOnly));
     EXPECT_TRUE(avatar.readAll().startsWith("\x89PNG"));
-    EXPECT_GT(named<QToolButton>(frame, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(), 200);
+    EXPECT_GT(
+        named<QToolButton>(frame, "avatarBtn")->icon().pixmap(40, 40).toImage().pixelColor(20, 20).green(),
+        200);
 }
 
 // ---------------------------------------------------------------- layout
@@ -443,15 +457,17 @@ TEST_F(MainFrameTest, NothingIsClippedAtCommonScreenSizes) {
             const QRect r(w->mapTo(&frame, QPoint(0, 0)), w->size());
             return frame.rect().contains(r);
         };
-        QList<QWidget*> top = {named<QToolButton>(frame, "avatarBtn"), named<TitleLabel>(frame, "titleLabel"), named<QLineEdit>(frame, "searchEdit"),
-                               frame.findChild<QToolButton*>("minBtn"),
+        QList<QWidget*> top = {named<QToolButton>(frame, "avatarBtn"), named<TitleLabel>(frame, "titleLabel"),
+                               named<QLineEdit>(frame, "searchEdit"), frame.findChild<QToolButton*>("minBtn"),
                                frame.findChild<QToolButton*>("closeBtn")};
         for (QWidget* w : top)
             EXPECT_TRUE(inside(w)) << w->objectName().toStdString() << " at " << screen.width();
-        EXPECT_FALSE(
-            QRect(named<TitleLabel>(frame, "titleLabel")->mapTo(&frame, QPoint()), named<TitleLabel>(frame, "titleLabel")->size())
-                .intersects(QRect(named<QLineEdit>(frame, "searchEdit")->mapTo(&frame, QPoint()), named<QLineEdit>(frame, "searchEdit")->size())));
-        EXPECT_GE(named<QLineEdit>(frame, "searchEdit")->width(), 150) << "room to type at " << screen.width();
+        EXPECT_FALSE(QRect(named<TitleLabel>(frame, "titleLabel")->mapTo(&frame, QPoint()),
+                           named<TitleLabel>(frame, "titleLabel")->size())
+                         .intersects(QRect(named<QLineEdit>(frame, "searchEdit")->mapTo(&frame, QPoint()),
+                                           named<QLineEdit>(frame, "searchEdit")->size())));
+        EXPECT_GE(named<QLineEdit>(frame, "searchEdit")->width(), 150)
+            << "room to type at " << screen.width();
 
         ContentPage* content = named<ContentPage>(frame, "ContentPage");
         QList<QRect> taken;

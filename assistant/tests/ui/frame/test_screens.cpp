@@ -175,8 +175,9 @@ protected:
         for (const char* name : {"avatarBtn", "titleLabel", "searchEdit", "minBtn", "closeBtn"})
             parts << qMakePair(QString(name), ref->rectOf(name));
         for (const char* name : {"homeBtn", "dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"})
-            parts << qMakePair(QString(name),
-                               ref->rectOf(named<ContentPage>(ref->frame, "ContentPage")->findChild<QWidget*>(name)));
+            parts << qMakePair(
+                QString(name),
+                ref->rectOf(named<ContentPage>(ref->frame, "ContentPage")->findChild<QWidget*>(name)));
         return parts;
     }
 
@@ -274,7 +275,8 @@ TEST_F(ScreensTest, HomeButtonShowsTheIndexPageWithItsFiveTiles) {
     const QImage expected = ref->image();
     QList<QPair<QString, QRect>> tiles;
     for (const char* name : {"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"})
-        tiles << qMakePair(QString(name), ref->rectOf(named<IndexPage>(ref->frame, "IndexPage")->findChild<QWidget*>(name)));
+        tiles << qMakePair(QString(name),
+                           ref->rectOf(named<IndexPage>(ref->frame, "IndexPage")->findChild<QWidget*>(name)));
     expectInPlace(shot, expected, tiles);
     // The tiles' labels are the Chinese ones, in white.
     auto* daily = named<IndexPage>(ref->frame, "IndexPage")->findChild<QPushButton*>("dailyBtn");

@@ -177,13 +177,16 @@ TEST_F(PagingByPointer, AResourceNothingCanPlaySaysSoOverTheList) {
         const QPoint icon = grid->viewport()->mapToGlobal(item.topLeft() + kOnIcon);
         // The box runs its own loop: it is answered from there, with the pointer.
         bool boxDone = false;
-        onNextModal<QMessageBox>([&](QMessageBox* box) {
-            said = box->text();
-            settle();
-            pointAndClick(box->button(QMessageBox::Ok));
-            EXPECT_TRUE(waitFor([&] { return !box->isVisible(); }, 5000)) << "the box did not take the pointer's click";
-            boxDone = true;
-        }, 10000);
+        onNextModal<QMessageBox>(
+            [&](QMessageBox* box) {
+                said = box->text();
+                settle();
+                pointAndClick(box->button(QMessageBox::Ok));
+                EXPECT_TRUE(waitFor([&] { return !box->isVisible(); }, 5000))
+                    << "the box did not take the pointer's click";
+                boxDone = true;
+            },
+            10000);
         EXPECT_TRUE(x.click(icon.x(), icon.y()));
         EXPECT_TRUE(waitFor([&] { return boxDone; }, 15000)) << "no word on why nothing played";
         EXPECT_TRUE(waitFor([&] { return QApplication::activeModalWidget() == dialog; }, 5000));

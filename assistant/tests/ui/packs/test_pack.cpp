@@ -343,7 +343,8 @@ TEST_F(PackViewTest, ChoosingThreePackFilesImportsThemOneAfterAnother) {
     EXPECT_EQ(seen->title, "Select tavi pack");
     EXPECT_EQ(seen->filters, QStringList{"Pack Files(*.tvp)"});
     EXPECT_EQ(seen->mode, QFileDialog::ExistingFiles);
-    EXPECT_NE(seen->directory, QDir::current().absolutePath()) << "the client's own folder is no place for packs";
+    EXPECT_NE(seen->directory, QDir::current().absolutePath())
+        << "the client's own folder is no place for packs";
 
     // Each file had a processing dialog of its own, one at a time, in the order chosen.
     EXPECT_EQ(watch.shown, 3);

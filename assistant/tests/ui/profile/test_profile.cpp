@@ -60,7 +60,10 @@ protected:
         select(labelled<QComboBox>(form, "province"), QString::fromUtf8("北京市"));
         select(labelled<QComboBox>(form, "city"), QString::fromUtf8("朝阳区"));
     }
-    void chooseOther() { labelled<QComboBox>(form, "school")->setCurrentIndex(labelled<QComboBox>(form, "school")->findData(0)); }
+    void chooseOther() {
+        labelled<QComboBox>(form, "school")
+            ->setCurrentIndex(labelled<QComboBox>(form, "school")->findData(0));
+    }
 
     std::unique_ptr<MgmtForm> form;
     std::unique_ptr<MainFrame> frame;
@@ -73,15 +76,18 @@ TEST_F(ProfilePage, FieldsCarryTheirLimitsAndTheLowerPartItsParts) {
     makeForm();
     EXPECT_EQ(form->windowTitle(), "mgmt");
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
-    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "register");
-    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->objectName(), "darkButton");
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(),
+              "register");
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->objectName(),
+              "darkButton");
     EXPECT_EQ(described<QPushButton>(form, "Looks for a newer version of the client")->text(), "update");
     EXPECT_EQ(labelled<QLineEdit>(form, "name")->objectName(), "profileEdit");
     EXPECT_EQ(labelled<QComboBox>(form, "province")->objectName(), "profileComboBox");
     EXPECT_EQ(labelled<QLabel>(form, "imei")->text(), kDevice);
     EXPECT_TRUE(labelled<QLabel>(form, "imei")->textInteractionFlags() & Qt::TextSelectableByMouse);
     EXPECT_TRUE(labelled<QLabel>(form, "version")->text().startsWith("tavinet assistant 2.1.0"));
-    EXPECT_EQ(labelled<QLineEdit>(form, "enter your school name")->placeholderText(), "enter your school name");
+    EXPECT_EQ(labelled<QLineEdit>(form, "enter your school name")->placeholderText(),
+              "enter your school name");
 
     QTest::keyClicks(labelled<QLineEdit>(form, "name"), "abcdefghijklmnopqrstuvwxyz");
     EXPECT_EQ(labelled<QLineEdit>(form, "name")->text(), "abcdefghijklmno") << "15 characters";
@@ -201,9 +207,10 @@ TEST_F(ProfilePage, TheModesAndTheOtherSchoolEdit) {
     EXPECT_EQ(labelled<QLineEdit>(form, "name")->text(), "Li");
     EXPECT_EQ(labelled<QComboBox>(form, "city")->currentText(), QString::fromUtf8("朝阳区"));
     EXPECT_EQ(labelled<QComboBox>(form, "school")->currentText(), "Sun");
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{labelled<QLineEdit>(form, "name"), labelled<QLineEdit>(form, "qq"), labelled<QLineEdit>(form, "mobile"),
-                                         labelled<QComboBox>(form, "province"), labelled<QComboBox>(form, "city"), labelled<QComboBox>(form, "school")})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             labelled<QLineEdit>(form, "name"), labelled<QLineEdit>(form, "qq"),
+             labelled<QLineEdit>(form, "mobile"), labelled<QComboBox>(form, "province"),
+             labelled<QComboBox>(form, "city"), labelled<QComboBox>(form, "school")})
         EXPECT_FALSE(w->isEnabled());
     EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
 
@@ -278,7 +285,8 @@ TEST_F(ProfilePage, EmptyFieldsAreRefusedInOrderAndNothingIsSent) {
         EXPECT_EQ(seen->title, "edit profile");
         EXPECT_EQ(seen->text, c.message);
         EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
-        EXPECT_TRUE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled());
+        EXPECT_TRUE(
+            described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled());
     }
     settleJobs();
     EXPECT_TRUE(server.bodies("/api/up_userinfo").isEmpty());
@@ -300,7 +308,8 @@ TEST_F(ProfilePage, OnlineTheProfileGoesToTheServiceAndTheAnswerDecides) {
     fill(QString::fromUtf8("王老师"), "12345", "13800000000");
     auto seen = answerNextBox(QMessageBox::Ok);
     described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
-    EXPECT_FALSE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled()) << "disabled while the update runs";
+    EXPECT_FALSE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled())
+        << "disabled while the update runs";
     ASSERT_TRUE(waitFor([&] { return seen->seen; }, 15000));
     EXPECT_EQ(seen->title, "taviclient");
     EXPECT_EQ(seen->text, "update user info success!");
@@ -447,7 +456,8 @@ TEST_F(ProfilePage, TheQrWidgetPaintsItsTextOrRed) {
     const int module = 180 / 29;
     EXPECT_DOUBLE_EQ(testsupport::colourShare(fine, QRect(0, 0, 180, 4 * module), QColor("white"), 0), 1.0);
     EXPECT_DOUBLE_EQ(testsupport::colourShare(fine, QRect(0, 0, 4 * module, 180), QColor("white"), 0), 1.0);
-    EXPECT_EQ(fine.pixelColor(4 * module + 2, 4 * module + 2), QColor("black")) << "the finder starts after it";
+    EXPECT_EQ(fine.pixelColor(4 * module + 2, 4 * module + 2), QColor("black"))
+        << "the finder starts after it";
 
     // Longer than the largest symbol holds at level L.
     widget.setQRData(QString(3000, QChar('x')));

@@ -67,7 +67,6 @@ protected:
     void pick(QComboBox* box, int index) { pointer::pick(x, box, index); }
     void pick(QComboBox* box, const QString& text) { pick(box, box->findText(text)); }
 
-
     // A modal box runs its own loop inside whatever processes events when it
     // opens, so it is answered from a timer in that loop: the next message box
     // is read and its OK button pressed with the pointer.
@@ -114,7 +113,8 @@ TEST_F(ProfileByPointer, RegisterOnlineThenEditAndSaveTheSchoolOther) {
     const QString uid = core()->userSnapshot().uid;
     ASSERT_FALSE(uid.isEmpty());
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
-    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(), "register");
+    EXPECT_EQ(described<QPushButton>(form, "Registers the profile, or edits and saves it")->text(),
+              "register");
     EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), "enter school name");
 
     typeInto(labelled<QLineEdit>(form, "name"), "Wang Li", "Wang Li");
@@ -126,7 +126,8 @@ TEST_F(ProfileByPointer, RegisterOnlineThenEditAndSaveTheSchoolOther) {
     pick(labelled<QComboBox>(form, "school"), 0);
     const QString school = labelled<QComboBox>(form, "school")->currentText();
     const int schoolId = labelled<QComboBox>(form, "school")->currentData().toInt();
-    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible()) << "a real school needs no typed name";
+    EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible())
+        << "a real school needs no typed name";
 
     pressAndAnswer("taviclient", "update user info success!");
     EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
@@ -160,7 +161,8 @@ TEST_F(ProfileByPointer, RegisterOnlineThenEditAndSaveTheSchoolOther) {
     pressAndAnswer("taviclient", "update user info success!");
     EXPECT_EQ(form->mode(), MgmtForm::ViewMode);
     EXPECT_FALSE(labelled<QLineEdit>(form, "enter your school name")->isVisible());
-    EXPECT_TRUE(waitFor([&] { return named<TitleLabel>(frame, "titleLabel")->text() == "Sun Moon & Stars"; }, 5000))
+    EXPECT_TRUE(
+        waitFor([&] { return named<TitleLabel>(frame, "titleLabel")->text() == "Sun Moon & Stars"; }, 5000))
         << named<TitleLabel>(frame, "titleLabel")->text().toStdString();
     fields = service.lastFields("/api/up_userinfo");
     EXPECT_EQ(formValue(fields, "kindergarten"), "0");
@@ -210,8 +212,8 @@ TEST_F(ProfileByPointer, OfflineRegistrationShowsACodeThatCarriesTheProfile) {
         QRWidget* qr = named<QRWidget>(dialog, "qrWidget");
         painted = qr->qrData();
         const QRect onScreen(qr->mapToGlobal(QPoint(0, 0)), qr->size());
-        const QImage shot = pointer::screenWhen(x, 
-            [&](const QImage& s) { return testsupport::colourShare(s, onScreen, Qt::black, 40) > 0.2; });
+        const QImage shot = pointer::screenWhen(
+            x, [&](const QImage& s) { return testsupport::colourShare(s, onScreen, Qt::black, 40) > 0.2; });
         EXPECT_TRUE(shot.save(testsupport::screenshotDir() + "/profile-register-qr.png"));
         // With the dialog around it, as a phone held up to the screen sees it.
         const QStringList decoded =
@@ -260,11 +262,11 @@ TEST_F(ProfileByPointer, ACodeThatCannotBeMadePaintsRed) {
     widget.show();
     ASSERT_TRUE(waitFor([&] { return widget.windowHandle() && widget.windowHandle()->isExposed(); }));
     const QRect onScreen(widget.mapToGlobal(QPoint(0, 0)), widget.size());
-    const QImage shot = pointer::screenWhen(x, 
-        [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) > 0.99; });
+    const QImage shot = pointer::screenWhen(
+        x, [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) > 0.99; });
     EXPECT_GT(testsupport::colourShare(shot, onScreen, QColor("red"), 8), 0.99);
     widget.setQRData("Hello QR");
-    const QImage fine = pointer::screenWhen(x, 
-        [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) < 0.01; });
+    const QImage fine = pointer::screenWhen(
+        x, [&](const QImage& s) { return testsupport::colourShare(s, onScreen, QColor("red"), 8) < 0.01; });
     EXPECT_EQ(decodeQr(fine.copy(onScreen), "qr-on-screen.png"), QStringList({"Hello QR"}));
 }

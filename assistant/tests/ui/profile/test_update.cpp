@@ -95,7 +95,8 @@ protected:
     // answered by choose (by default with their reject or only button).
     int press(BoxAnswerer::Choose choose = {}) {
         answerer = std::make_unique<BoxAnswerer>(choose);
-        return runInEventLoop([this] { described<QPushButton>(form, "Looks for a newer version of the client")->click(); });
+        return runInEventLoop(
+            [this] { described<QPushButton>(form, "Looks for a newer version of the client")->click(); });
     }
     static BoxAnswerer::Choose updateNow() {
         return [](const SeenBox& b) { return b.buttons.contains("Update") ? QString("Update") : QString(); };
@@ -433,9 +434,11 @@ TEST_F(UpdateFlow, CancellingOrClosingRemovesThePartialFileAndSaysNothing) {
             EXPECT_EQ(d->windowTitle(), "Download update");
             EXPECT_EQ(d->size(), QSize(400, 81));
             EXPECT_EQ(named<QPushButton>(d, "cancelBtn")->text(), "Cancel");
-            EXPECT_LT(named<QProgressBar>(d, "progressBar")->geometry().bottom(), named<QPushButton>(d, "cancelBtn")->geometry().top())
+            EXPECT_LT(named<QProgressBar>(d, "progressBar")->geometry().bottom(),
+                      named<QPushButton>(d, "cancelBtn")->geometry().top())
                 << "the bar above the button";
-            EXPECT_GT(named<QPushButton>(d, "cancelBtn")->geometry().left(), d->width() / 2) << "the button on the right";
+            EXPECT_GT(named<QPushButton>(d, "cancelBtn")->geometry().left(), d->width() / 2)
+                << "the button on the right";
             // The network reports progress at most every 100 ms.
             EXPECT_TRUE(waitFor([&] { return named<QProgressBar>(d, "progressBar")->value() > 0; }, 10000));
             partial = QFileInfo(target()).size();

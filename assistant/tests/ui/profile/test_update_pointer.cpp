@@ -71,7 +71,9 @@ protected:
     }
     // Presses the update button with the pointer inside the application's loop.
     int pressUpdate() {
-        return runInEventLoop([this] { pointer::clickAt(x, described<QPushButton>(form, "Looks for a newer version of the client")); });
+        return runInEventLoop([this] {
+            pointer::clickAt(x, described<QPushButton>(form, "Looks for a newer version of the client"));
+        });
     }
     BoxAnswerer::Press byPointer() {
         return [this](QAbstractButton* b) {
