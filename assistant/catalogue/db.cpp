@@ -118,6 +118,9 @@ bool DB::setup() {
             "TIMESTAMP,accessDate TIMESTAMP,fileName varchar(255),icon varchar(255),favor int,favorDate "
             "TIMESTAMP)"))
         TLOG_ERROR("create AppTbl failed");
+    // The marks of library changes in progress (the tables above stay as they are).
+    if (!q.exec("create table if not exists LibraryChangeTbl(id varchar(50) PRIMARY KEY,what varchar(255))"))
+        TLOG_ERROR("create LibraryChangeTbl failed");
     // Indexes for the paged lists (favourites, per-pack lists, name order) and
     // for removal's question whether another row still names a file or an
     // icon; the tables themselves stay exactly as above.
@@ -638,6 +641,39 @@ bool DB::userFileRowCount(const QString& path, bool external, unsigned& count) {
 bool DB::iconRowCount(const QString& icon, unsigned& count) {
     return m_file.count("SELECT count(*) FROM AppTbl WHERE isUserFile = 0 AND icon = :icon",
                         {{":icon", icon}}, "count icon rows failed:", count);
+}
+
+// ---- library changes ------------------------------------------------------------
+
+bool DB::markChange(const QString& id, const QString& what) {
+    if (!isOpen())
+        return false;
+    return m_file.exec("INSERT INTO LibraryChangeTbl(id,what)VALUES(:id,:what)",
+                       {{":id", id}, {":what", what}}, "mark library change failed:");
+}
+
+bool DB::isChangeMarked(const QString& id, bool& marked) {
+    if (!isOpen())
+        return false;
+    unsigned count = 0;
+    if (!m_file.count("SELECT count(*) FROM LibraryChangeTbl WHERE id = :id", {{":id", id}},
+                      "query library change failed:", count))
+        return false;
+    marked = count != 0;
+    return true;
+}
+
+bool DB::unmarkChange(const QString& id) {
+    if (!isOpen())
+        return false;
+    return m_file.exec("DELETE FROM LibraryChangeTbl WHERE id = :id", {{":id", id}},
+                       "unmark library change failed:");
+}
+
+bool DB::clearChangeMarks() {
+    if (!isOpen())
+        return false;
+    return m_file.exec("DELETE FROM LibraryChangeTbl", {}, "clear library changes failed:");
 }
 
 // ---- app lists ------------------------------------------------------------------

@@ -85,6 +85,13 @@ public:
     bool userFileRowCount(const QString& path, bool external, unsigned& count);
     bool iconRowCount(const QString& icon, unsigned& count);
 
+    // Marks of library changes (see LibraryChange): written in a change's
+    // transaction, so a mark on disk means the change's rows are too.
+    bool markChange(const QString& id, const QString& what);
+    bool isChangeMarked(const QString& id, bool& marked);
+    bool unmarkChange(const QString& id);
+    bool clearChangeMarks();
+
     bool getApps(QString sql, DataSet<TaviApp>* result);
     bool searchApps(_AppSearchPara* para, unsigned& count, DataSet<TaviApp>* result);
     bool getCourseApps(_GetCourseAppsPara* para, unsigned& count, DataSet<TaviApp>* result);

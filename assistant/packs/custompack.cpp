@@ -3,12 +3,15 @@
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
 #include "fileutil.h"
+#include "librarychange.h"
 #include "platform/log.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
+#include <QSet>
 #include <QUuid>
 
 namespace {
@@ -46,9 +49,20 @@ QString addCustomPack(DB& db, const DataPaths& paths, const QString& packName, c
     pack.packId = QUuid::createUuid().toString();
     pack.name = packName;
     pack.isCustom = true;
-    if (!db.addPack(&pack))
-        return QString();
 
+    // The copies and the rows as one change: cut off half-way, the library
+    // has the whole pack or none of it.
+    LibraryChange change(db, paths, "custom pack " + packName);
+    if (!change.begin())
+        return QString();
+    struct Planned {
+        _TaviApp app;
+        QString source;
+        QString target;
+        bool copied;
+    };
+    QList<Planned> planned;
+    QSet<QString> taken;
     for (const QString& source : files) {
         const QFileInfo src(source);
         QString relative = packName + "/" + src.fileName();
@@ -58,25 +72,46 @@ QString addCustomPack(DB& db, const DataPaths& paths, const QString& packName, c
             TLOG_ERROR("custom pack target outside the data folders, skipped:" << target);
             continue;
         }
-        QDir().mkpath(QFileInfo(target).absolutePath());
         // The same file again is shared by its rows (removal keeps it for the
         // last); another file of that name gets a name of its own, so that no
         // row opens a file the teacher did not choose.
-        for (int n = 2; QFileInfo::exists(target) && !sameContent(source, target); ++n) {
+        auto sameAsThere = [&]() {
+            for (const Planned& p : planned)
+                if (p.target == target)
+                    return sameContent(source, p.source);
+            return QFileInfo::exists(target) && sameContent(source, target);
+        };
+        for (int n = 2; (QFileInfo::exists(target) || taken.contains(target)) && !sameAsThere(); ++n) {
             relative = packName + "/" + numberedName(src, n);
             target = paths.customPackDir + "/" + relative;
         }
-        if (!QFileInfo::exists(target) && !QFile::copy(source, target)) {
-            TLOG_ERROR("copy failed, file not added to the custom pack: " << source << " to " << target);
-            continue;
+        const bool copy = !QFileInfo::exists(target) && !taken.contains(target);
+        if (copy) {
+            change.planCopyIn(source, target);
+            taken.insert(target);
         }
-        _TaviApp app;
-        app.name = src.fileName();
-        app.path = relative;
-        app.packId = pack.packId;
-        app.isUserFile = true;
-        app.isExternal = false;
-        db.addApp(&app);
+        Planned p;
+        p.app.name = src.fileName();
+        p.app.path = relative;
+        p.app.packId = pack.packId;
+        p.app.isUserFile = true;
+        p.app.isExternal = false;
+        p.source = source;
+        p.target = target;
+        p.copied = copy;
+        planned << p;
     }
+    if (!change.applyFiles() || !db.addPack(&pack)) {
+        change.abandon();
+        return QString();
+    }
+    for (Planned& p : planned) {
+        // A failed copy leaves the file out instead of a row with nothing behind it.
+        if (!QFileInfo::exists(p.target) || (p.copied && !change.done(p.target)))
+            continue;
+        db.addApp(&p.app);
+    }
+    if (!change.commit())
+        return QString();
     return pack.packId;
 }

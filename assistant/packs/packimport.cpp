@@ -3,8 +3,10 @@
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
 #include "extract.h"
+#include "librarychange.h"
 #include "packdb.h"
 #include "packsums.h"
+#include "platform/faultpoint.h"
 #include "platform/log.h"
 #include "safepath.h"
 
@@ -53,13 +55,14 @@ bool throughLink(const QStringList& links, const QString& path) {
     return false;
 }
 
-// Moves the files of one unpacked pack into the data folders, checking every
-// name on the way. A rename never replaces: a file already there (an icon
-// another pack shares) stays.
+// Plans the moves of one unpacked pack's files into the data folders,
+// checking every name on the way; the library change carries them out. A
+// rename never replaces: a file already there (an icon another pack shares)
+// stays.
 class Mover {
 public:
-    Mover(const DataPaths& paths, const QString& root, const QStringList& links)
-        : m_root(root), m_links(links), m_sources(root), m_apps(paths, paths.appsDir),
+    Mover(const DataPaths& paths, const QString& root, const QStringList& links, LibraryChange& change)
+        : m_root(root), m_links(links), m_change(change), m_sources(root), m_apps(paths, paths.appsDir),
           m_appIcons(paths, paths.appIconDir), m_packIcons(paths, paths.packIconDir) {}
 
     FolderGuard& apps() { return m_apps; }
@@ -95,17 +98,12 @@ public:
     }
     QString iconSource(const QString& icon) const { return m_root + "/icons/" + icon; }
 
-    // Moves a checked file, creating the target's folder; remembers what it moved.
+    // Plans the move of a checked file (once: two resources may share one).
     void move(const QString& source, const QString& target) {
-        if (target.isEmpty())
+        if (target.isEmpty() || m_planned.contains(target))
             return;
-        const QString folder = QFileInfo(target).absolutePath();
-        if (!m_madeFolders.contains(folder)) {
-            QDir().mkpath(folder);
-            m_madeFolders.insert(folder);
-        }
-        if (renameNoReplace(source, target))
-            m_moved << target;
+        m_planned.insert(target);
+        m_change.planMoveIn(source, target);
     }
 
     // A resource whose checks passed, and where it goes.
@@ -136,24 +134,11 @@ public:
             if (target.isEmpty() || it.key() == "icons" || QFileInfo(target).exists() ||
                 QFileInfo(target).isSymLink() || !onlyThese(folder, files, plan))
                 continue;
-            if (!renameNoReplace(folder, target))
-                continue;
             TLOG_DEBUG("folder moved whole:" << it.key() << " " << it.value().size() << " files");
-            m_moved << target;
+            move(folder, target);
             for (int i : it.value())
                 plan[i].moved = true;
         }
-    }
-
-    // Takes back what this import moved in (the catalogue did not keep it).
-    void undo() {
-        for (const QString& target : m_moved) {
-            if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
-                QDir(target).removeRecursively();
-            else
-                QFile::remove(target);
-        }
-        m_moved.clear();
     }
 
 private:
@@ -183,12 +168,12 @@ private:
 
     QString m_root;
     QStringList m_links;
+    LibraryChange& m_change;
     SourceGuard m_sources;
     FolderGuard m_apps;
     FolderGuard m_appIcons;
     FolderGuard m_packIcons;
-    QSet<QString> m_madeFolders;
-    QStringList m_moved;
+    QSet<QString> m_planned;
 };
 
 // Reads the old copy's record, so that its own icon and kind are what removal uses.
@@ -300,6 +285,8 @@ bool verifyChecksums(const QString& root, const QStringList& links, ImportRun& r
     return true;
 }
 
+void removePackRows(DB& db, const DataPaths& paths, const TaviPack& pack, LibraryChange& change);
+
 int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, const QStringList& links,
                         ImportRun& run) {
     TLOG_DEBUG("PACK_TAVI_BUILD");
@@ -334,19 +321,27 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
     bool exists = false;
     if (!db.checkPackExists(pack.packId, exists))
         return ImportQueryFailed;
+    faultpoint::step("pack read");
     // A newer copy keeps what the teacher marked on the older one.
     QHash<int, DB::AppMarks> marks;
-    if (exists) {
+    if (exists)
         db.getPackMarks(pack.packId, marks);
-        TaviPackPtr old = installedPack(db, pack.packId);
-        removePack(db, paths, old ? old.data() : &pack);
-    }
     if (run.report) {
         run.report->replaced = exists;
         run.report->packName = pack.name;
     }
 
-    Mover mover(paths, root, links);
+    // The old copy goes and the new one comes in one change: cut off at any
+    // point, the library holds the one or the other, whole.
+    LibraryChange change(db, paths, "import pack " + pack.packId);
+    if (!change.begin())
+        return ImportAddPackFailed;
+    if (exists) {
+        const TaviPackPtr old = installedPack(db, pack.packId);
+        removePackRows(db, paths, old ? *old : pack, change);
+    }
+
+    Mover mover(paths, root, links, change);
     QString packIcon;
     if (!pack.icon.isEmpty() && run.isDamaged("icons/" + pack.icon)) {
         TLOG_ERROR("damaged, skipped: pack icon " << pack.icon);
@@ -355,12 +350,7 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
         mover.move(mover.iconSource(pack.icon), packIcon);
     else
         pack.icon.clear(); // never keep a name that removal would follow out of the folder
-    if (!db.addPack(&pack))
-        return ImportAddPackFailed;
 
-    QDir().mkpath(paths.appIconDir);
-    // One transaction for all rows; their signals follow the commit.
-    const bool batch = db.beginBatch();
     QList<Mover::Planned> plan;
     for (const TaviAppPtr& app : apps) {
         const QString owner = QString("resource %1 (%2)").arg(app->productId).arg(app->name);
@@ -386,15 +376,21 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
             mover.checkIcon(app->icon, mover.appIcons(), owner, p.iconTarget))
             plan << p;
     }
-    const int total = plan.size();
-    run.progress(ImportObserver::Moving, 0, total);
     mover.moveWholeFolders(plan);
-    int done = 0;
     for (const Mover::Planned& p : plan) {
         if (!p.moved)
             mover.move(p.source, p.target);
         if (!p.app->icon.isEmpty())
             mover.move(mover.iconSource(p.app->icon), p.iconTarget);
+    }
+    const int total = plan.size();
+    run.progress(ImportObserver::Moving, 0, total);
+    if (!change.applyFiles() || !db.addPack(&pack)) {
+        change.abandon();
+        return ImportAddPackFailed;
+    }
+    int done = 0;
+    for (const Mover::Planned& p : plan) {
         p.app->packId = pack.packId;
         if (db.addApp(p.app.data())) {
             auto kept = marks.constFind(p.app->productId);
@@ -407,12 +403,8 @@ int importPublisherPack(DB& db, const DataPaths& paths, const QString& root, con
     }
     if (run.report)
         run.report->resources = total;
-    if (batch && !db.endBatch()) {
-        // The rows went with the rolled-back batch; the files and the pack follow.
-        mover.undo();
-        db.removePack(pack.packId);
+    if (!change.commit())
         return ImportAddPackFailed;
-    }
     return ImportOk;
 }
 
@@ -423,8 +415,6 @@ int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QS
     pack.packId = QUuid::createUuid().toString();
     pack.name = baseName;
     pack.isCustom = true;
-    if (!db.addPack(&pack))
-        return ImportAddPackFailed;
 
     QFile::remove(root + "/pack.ini");
     QFile::remove(root + "/" + packsums::kFileName); // the pack's own, no file of the user's
@@ -444,9 +434,12 @@ int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QS
         run.report->packName = baseName;
         run.report->resources = files.size();
     }
-    int done = 0;
-    run.progress(ImportObserver::Moving, 0, files.size());
     TLOG_DEBUG("file count:" << files.size());
+
+    LibraryChange change(db, paths, "import user pack " + baseName);
+    if (!change.begin())
+        return ImportAddPackFailed;
+    QList<_TaviApp> rows;
     for (const QFileInfo& f : files) {
         const QString relative = baseName + "/" + f.fileName();
         const QString target = pathInside(paths, paths.externalDir, relative);
@@ -455,18 +448,28 @@ int importUserPack(DB& db, const DataPaths& paths, const QString& root, const QS
             TLOG_ERROR("user pack file leads outside the data folders, skipped: " << relative);
             continue;
         }
-        QDir().mkpath(QFileInfo(target).absolutePath());
         // Never over an existing file: a second import of the same archive points at the first copy.
-        QFile::copy(f.absoluteFilePath(), target);
+        change.planMoveIn(f.absoluteFilePath(), target);
         _TaviApp app;
         app.name = f.fileName();
         app.path = relative;
         app.packId = pack.packId;
         app.isUserFile = true;
         app.isExternal = true;
-        db.addApp(&app);
-        run.progress(ImportObserver::Moving, ++done, files.size());
+        rows << app;
     }
+    run.progress(ImportObserver::Moving, 0, rows.size());
+    if (!change.applyFiles() || !db.addPack(&pack)) {
+        change.abandon();
+        return ImportAddPackFailed;
+    }
+    int done = 0;
+    for (_TaviApp& app : rows) {
+        db.addApp(&app);
+        run.progress(ImportObserver::Moving, ++done, rows.size());
+    }
+    if (!change.commit())
+        return ImportAddPackFailed;
     return ImportOk;
 }
 
@@ -570,144 +573,135 @@ int importPack(DB& db, const DataPaths& paths, const QString& archivePath, Impor
 }
 
 namespace {
-// Deletes a file named by a catalogue row, only inside its folder; then drops
-// folders the deletion left empty, up to that folder.
-void removeInside(const DataPaths& paths, const QString& folder, const QString& relative, const char* what) {
+// A file a catalogue row names, when it lies inside its folder (links
+// resolved); empty, with an ERROR line, when it would lead out of it.
+QString insideOrSay(const DataPaths& paths, const QString& folder, const QString& relative,
+                    const char* what) {
     if (relative.isEmpty())
-        return;
+        return QString();
     const QString target = pathInside(paths, folder, relative);
     if (target.isEmpty()) {
         TLOG_ERROR(what << " outside the data folders, not deleted: " << relative);
-        return;
+        return QString();
     }
     if (QFileInfo(target).isDir() && !QFileInfo(target).isSymLink())
-        return; // a row names a file; a folder is not the row's to delete
-    QFile::remove(target);
-    const QString base = QDir::cleanPath(folder);
-    QString dir = QFileInfo(QDir::cleanPath(target)).absolutePath();
-    while (dir.startsWith(base + "/") && QDir().rmdir(dir))
-        dir = QFileInfo(dir).absolutePath();
+        return QString(); // a row names a file; a folder is not the row's to delete
+    return target;
 }
+
 // A book opened before was unpacked beside its archive; the folder goes with
 // the archive, or a newer copy of the pack would go on playing the old book.
-void removeUnpackedBook(const DataPaths& paths, const QString& relative) {
+QString unpackedBook(const DataPaths& paths, const QString& relative) {
     const QString archive = pathInside(paths, paths.appsDir, relative);
     if (archive.isEmpty())
-        return;
+        return QString();
     const QString folder = unpackFolderBeside(archive);
     const QFileInfo info(folder);
     // "x" (no dot) names the archive itself, ".tvp" the apps folder: neither is an unpacked book.
     if (QDir::cleanPath(folder) == QDir::cleanPath(archive) || info.baseName().isEmpty() ||
         QFileInfo(archive).baseName().isEmpty() || !info.isDir() || info.isSymLink())
-        return;
+        return QString();
     const QString inside =
         pathInside(paths, paths.appsDir, QDir(paths.appsDir).relativeFilePath(QDir::cleanPath(folder)));
     if (inside.isEmpty()) {
         TLOG_ERROR("unpacked book outside the data folders, not deleted: " << folder);
-        return;
+        return QString();
     }
-    removeFolderInside(paths, inside);
+    return inside;
 }
 
-// The files of a removed resource, deleted once its row is gone for good.
-// A file another row still names stays for that row (the same file added
-// twice, a user-built pack imported twice, an icon two packs share); asked
-// after the row went, so the last of several rows takes the file with it.
-struct FreedFiles {
-    std::vector<std::function<void()>> deletions;
-
-    void collect(DB& db, const DataPaths& paths, const _TaviApp& app) {
-        auto unused = [](bool counted, unsigned rows, const QString& what) {
-            if (!counted)
-                return false; // unsure: keeping a file is better than breaking another resource
-            if (rows > 0)
-                TLOG_DEBUG(what << " kept: " << rows << " other resources use it");
-            return rows == 0;
-        };
-        const DataPaths* p = &paths;
-        if (app.isUserFile) {
-            unsigned rows = 0;
-            const bool counted = db.userFileRowCount(app.path, app.isExternal, rows);
-            if (unused(counted, rows, "user file " + app.path)) {
-                const QString folder = app.isExternal ? paths.externalDir : paths.customPackDir;
-                const QString path = app.path;
-                deletions.push_back([p, folder, path]() { removeInside(*p, folder, path, "user file"); });
-            }
-            return;
-        }
-        const QString path = app.path;
-        // The unpacked book first: then the archive's folder can go too once it is empty.
-        if (app.proType == "books" || app.proType == "courseware")
-            deletions.push_back([p, path]() { removeUnpackedBook(*p, path); });
-        // A song a running player took over still carries its display name.
-        if ((app.proType == "music" || app.proType == "video") && !app.fileName.isEmpty()) {
-            const QString shown = QFileInfo(app.path).path() + "/" + QFileInfo(app.fileName).fileName();
-            deletions.push_back([p, path, shown]() {
-                const QString stored = pathInside(*p, p->appsDir, path);
-                if (!stored.isEmpty() && !QFileInfo::exists(stored))
-                    removeInside(*p, p->appsDir, QDir::cleanPath(shown), "resource file");
-            });
-        }
-        deletions.push_back([p, path]() { removeInside(*p, p->appsDir, path, "resource file"); });
+// Plans taking away the files of a resource whose row is gone. A file
+// another row still names stays for that row (the same file added twice, a
+// user-built pack imported twice, an icon two packs share); asked after the
+// row went, so the last of several rows takes the file with it.
+void planFreedFiles(DB& db, const DataPaths& paths, const _TaviApp& app, LibraryChange& change) {
+    auto unused = [](bool counted, unsigned rows, const QString& what) {
+        if (!counted)
+            return false; // unsure: keeping a file is better than breaking another resource
+        if (rows > 0)
+            TLOG_DEBUG(what << " kept: " << rows << " other resources use it");
+        return rows == 0;
+    };
+    auto remove = [&](const QString& path) {
+        if (!path.isEmpty())
+            change.planRemove(path);
+    };
+    if (app.isUserFile) {
         unsigned rows = 0;
-        const bool counted = !app.icon.isEmpty() && db.iconRowCount(app.icon, rows);
-        if (counted && unused(counted, rows, "icon " + app.icon)) {
-            const QString icon = app.icon;
-            deletions.push_back([p, icon]() { removeInside(*p, p->appIconDir, icon, "resource icon"); });
-        }
+        const bool counted = db.userFileRowCount(app.path, app.isExternal, rows);
+        if (unused(counted, rows, "user file " + app.path))
+            remove(insideOrSay(paths, app.isExternal ? paths.externalDir : paths.customPackDir, app.path,
+                               "user file"));
+        return;
     }
-    void remove() const {
-        for (const auto& d : deletions)
-            d();
+    if (app.proType == "books" || app.proType == "courseware")
+        remove(unpackedBook(paths, app.path));
+    // A song an older client left under its display name.
+    if ((app.proType == "music" || app.proType == "video") && !app.fileName.isEmpty()) {
+        const QString stored = pathInside(paths, paths.appsDir, app.path);
+        const QString shown =
+            QDir::cleanPath(QFileInfo(app.path).path() + "/" + QFileInfo(app.fileName).fileName());
+        if (!stored.isEmpty() && !QFileInfo::exists(stored) && shown != QDir::cleanPath(app.path))
+            remove(insideOrSay(paths, paths.appsDir, shown, "resource file"));
     }
-};
-} // namespace
+    remove(insideOrSay(paths, paths.appsDir, app.path, "resource file"));
+    unsigned rows = 0;
+    const bool counted = !app.icon.isEmpty() && db.iconRowCount(app.icon, rows);
+    if (counted && unused(counted, rows, "icon " + app.icon))
+        remove(insideOrSay(paths, paths.appIconDir, app.icon, "resource icon"));
+}
 
-int removePack(DB& db, const DataPaths& paths, TaviPack* pack) {
-    if (!pack)
-        return 0;
-    TLOG_DEBUG("remove pack:" << pack->packId);
+// Takes a pack's rows off the catalogue within change and plans taking its
+// files away.
+void removePackRows(DB& db, const DataPaths& paths, const TaviPack& pack, LibraryChange& change) {
+    TLOG_DEBUG("remove pack:" << pack.packId);
     _AppSearchPara para;
-    para.packId = pack->packId;
+    para.packId = pack.packId;
     para.orderBy = 1;
     para.desc = 0;
     unsigned count = 0;
     DataSet<TaviApp> apps;
     db.searchApps(&para, count, &apps);
-    // The rows go in one transaction, the files once it is committed: an end
-    // half-way leaves the whole pack, never half of it.
-    const bool batch = db.beginBatch();
     for (const TaviAppPtr& app : apps)
         db.removeApp(app->appId, false);
-    FreedFiles freed;
     for (const TaviAppPtr& app : apps)
-        freed.collect(db, paths, *app);
-    db.removePack(pack->packId);
-    if (batch && !db.endBatch())
-        return 0;
-    freed.remove();
-    if (!pack->isCustom && !pack->icon.isEmpty()) {
-        const QString icon = pathInside(paths, paths.packIconDir, pack->icon);
+        planFreedFiles(db, paths, *app, change);
+    db.removePack(pack.packId);
+    if (!pack.isCustom && !pack.icon.isEmpty()) {
+        const QString icon = pathInside(paths, paths.packIconDir, pack.icon);
         if (icon.isEmpty())
-            TLOG_ERROR("pack icon outside the data folders, not deleted: " << pack->icon);
+            TLOG_ERROR("pack icon outside the data folders, not deleted: " << pack.icon);
         else
-            QFile::remove(icon);
+            change.planRemove(icon);
     }
+}
+} // namespace
+
+int removePack(DB& db, const DataPaths& paths, TaviPack* pack) {
+    if (!pack)
+        return 0;
+    // The rows go in one transaction, the files only once it is committed:
+    // an end half-way leaves the whole pack, never half of it.
+    LibraryChange change(db, paths, "remove pack " + pack->packId);
+    if (!change.begin())
+        return 0;
+    removePackRows(db, paths, *pack, change);
+    if (change.applyFiles())
+        change.commit();
     return 0;
 }
 
 int removeApp(DB& db, const DataPaths& paths, _TaviApp* app, bool notify) {
     if (!app)
         return 0;
-    const bool batch = db.beginBatch();
-    const bool removed = db.removeApp(app->appId, notify);
-    FreedFiles freed;
-    if (removed)
-        freed.collect(db, paths, *app);
-    if (batch && !db.endBatch())
+    LibraryChange change(db, paths, QString("remove resource %1").arg(app->appId));
+    if (!change.begin())
         return 0;
-    if (removed)
-        freed.remove();
+    if (!db.removeApp(app->appId, notify))
+        return 0; // the change goes undone with its scope
+    planFreedFiles(db, paths, *app, change);
+    if (change.applyFiles())
+        change.commit();
     return 0;
 }
 
