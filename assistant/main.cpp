@@ -6,6 +6,7 @@
 #include "catalogue/records.h"
 #include "core/core.h"
 #include "core/coursecalendar.h"
+#include "core/librarycheck.h"
 #include "core/setupmode.h"
 #include "crashreport.h"
 #include "launch/enginepath.h"
@@ -100,7 +101,10 @@ void checkDataVersion(Core* core) {
     else if (QFileInfo::exists(rootIni))
         located = rootIni;
 
-    if (located.isEmpty()) {
+    if (upgradeInterrupted(paths)) {
+        // The power went during an upgrade: its steps are taken again.
+        resumeUpgrade(paths);
+    } else if (located.isEmpty()) {
         TLOG_INFO("init");
         paths.makeDirs();
         if (!QFileInfo::exists(paths.mainDbPath))
@@ -238,6 +242,8 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     if (parser.isSet(setupOption)) {
+        // What a power cut left behind is mended before anything is added.
+        librarycheck::run(db, paths);
         const int result = runSetup(parser, packDirOption, dailyDirOption);
         core->endRun();
         return result;
@@ -285,6 +291,10 @@ int main(int argc, char* argv[]) {
         frame->activateWindow();
     });
     mainFrame->showOnWholeScreen();
+    // The library is checked (and mended where a power cut left it half
+    // changed) beside the window, not before it: changes wait for the check.
+    std::unique_ptr<QThread> check(QThread::create([&db, &paths]() { librarycheck::run(db, paths); }));
+    check->start();
     // Packs opened from the file manager: named on this command line, or
     // handed over by a later start while this one runs.
     QObject::connect(&instance, &SingleInstanceHelper::filesHandedOver, mainFrame.get(),
@@ -294,6 +304,7 @@ int main(int argc, char* argv[]) {
                            [frame = mainFrame.get(), packFiles]() { frame->importPackFiles(packFiles); });
     const int result = app.exec();
 
+    check->wait();
     workerThread.quit();
     workerThread.wait();
     instance.setWindowActivator({});

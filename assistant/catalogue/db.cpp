@@ -643,6 +643,55 @@ bool DB::iconRowCount(const QString& icon, unsigned& count) {
                         {{":icon", icon}}, "count icon rows failed:", count);
 }
 
+bool DB::appFiles(QList<AppFile>& out, const QString& proTypeFilter) {
+    out.clear();
+    if (!isOpen())
+        return false;
+    QSqlQuery q;
+    const QString sql =
+        "SELECT name,path,icon,proType,fileName,isUserFile,isExternal FROM AppTbl" +
+        QString(proTypeFilter.isEmpty() ? "" : " WHERE isUserFile = 0 AND proType = :proType");
+    if (!m_file.exec(sql,
+                     proTypeFilter.isEmpty() ? SqliteFile::Binds()
+                                             : SqliteFile::Binds{{":proType", proTypeFilter}},
+                     "read resource files failed:", &q))
+        return false;
+    while (q.next()) {
+        AppFile f;
+        f.name = q.value(0).toString();
+        f.path = q.value(1).toString();
+        f.icon = q.value(2).toString();
+        f.proType = q.value(3).toString();
+        f.fileName = q.value(4).toString();
+        f.isUserFile = q.value(5).toInt() != 0;
+        f.isExternal = q.value(6).toInt() != 0;
+        out.append(f);
+    }
+    return true;
+}
+
+int DB::mendUserRows() {
+    if (!isOpen())
+        return 0;
+    unsigned rows = 0;
+    if (!m_file.count("SELECT count(*) FROM UserTbl WHERE flag='local'", {}, "query user failed:", rows) ||
+        rows < 2)
+        return 0;
+    QSqlQuery q;
+    if (!m_file.exec("SELECT userId FROM UserTbl WHERE flag='local' ORDER BY (coalesce(name,'') <> '') DESC, "
+                     "userId DESC LIMIT 1",
+                     {}, "query user failed:", &q) ||
+        !q.next())
+        return 0;
+    const int keep = q.value(0).toInt();
+    q.finish();
+    if (!m_file.exec("DELETE FROM UserTbl WHERE flag='local' AND userId <> :keep", {{":keep", keep}},
+                     "mend user rows failed:"))
+        return 0;
+    TLOG_INFO("the catalogue held " << rows << " local user rows; the one of user " << keep << " stays");
+    return int(rows) - 1;
+}
+
 // ---- library changes ------------------------------------------------------------
 
 bool DB::markChange(const QString& id, const QString& what) {

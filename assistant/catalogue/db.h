@@ -85,6 +85,23 @@ public:
     bool userFileRowCount(const QString& path, bool external, unsigned& count);
     bool iconRowCount(const QString& icon, unsigned& count);
 
+    // What the check of the library needs of every resource, without
+    // building a whole record per row (a library may hold 100,000).
+    struct AppFile {
+        QString name;
+        QString path;
+        QString icon;
+        QString proType;
+        QString fileName;
+        bool isUserFile = false;
+        bool isExternal = false;
+    };
+    bool appFiles(QList<AppFile>& out, const QString& proTypeFilter = QString());
+    // More than one local user row (an older client could write a second
+    // one) becomes one: the row with a profile, else the newest. Returns how
+    // many rows went.
+    int mendUserRows();
+
     // Marks of library changes (see LibraryChange): written in a change's
     // transaction, so a mark on disk means the change's rows are too.
     bool markChange(const QString& id, const QString& what);

@@ -60,9 +60,20 @@ LibraryChange::LibraryChange(DB& db, const DataPaths& paths, const QString& what
 LibraryChange::~LibraryChange() {
     if (m_open)
         abandon();
+    if (m_locked)
+        libraryLock().unlock();
+}
+
+QRecursiveMutex& LibraryChange::libraryLock() {
+    static QRecursiveMutex lock;
+    return lock;
 }
 
 bool LibraryChange::begin() {
+    if (!m_locked) {
+        libraryLock().lock();
+        m_locked = true;
+    }
     if (!m_db.beginBatch()) {
         TLOG_ERROR("library change not begun (" << m_what << "): the catalogue refused its transaction");
         return false;

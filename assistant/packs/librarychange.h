@@ -15,6 +15,7 @@
 // one undone. The library then holds the old state or the new one, whole.
 
 #include <QList>
+#include <QRecursiveMutex>
 #include <QSet>
 #include <QString>
 
@@ -31,7 +32,12 @@ public:
     LibraryChange& operator=(const LibraryChange&) = delete;
 
     // Opens the transaction; false (nothing done) when the catalogue refuses.
+    // From here to the commit or the undo the change holds the library's
+    // lock: one change at a time, and none while the check at start runs.
     bool begin();
+
+    // The lock every change and the check at start hold while they work.
+    static QRecursiveMutex& libraryLock();
 
     // A file or folder that comes in by a rename from outside the library
     // (the unpacked pack in temp). Like every rename of the library it never
@@ -87,4 +93,5 @@ private:
     QSet<QString> m_arrived;
     bool m_open = false;
     bool m_applied = false;
+    bool m_locked = false;
 };

@@ -2,6 +2,7 @@
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
+#include "platform/faultpoint.h"
 #include "platform/log.h"
 #include "safepath.h"
 
@@ -55,6 +56,7 @@ int copyOldCatalogue(const DataPaths& paths, QSqlDatabase& old, const QString& b
             pack.isCustom = r.value("isCustom").toInt() != 0;
             copyInto(paths, iconDir + pack.icon, paths.packIconDir, pack.icon, false);
             db.addPack(&pack);
+            faultpoint::step("upgrade pack copied");
         }
     }
     {
@@ -91,6 +93,7 @@ int copyOldCatalogue(const DataPaths& paths, QSqlDatabase& old, const QString& b
             app.isExternal = false;
             copyInto(paths, iconDir + app.icon, paths.appIconDir, app.icon, false);
             copyInto(paths, backup + "/data/" + app.path, paths.appsDir, app.path, true);
+            faultpoint::step("upgrade resource copied");
             if (!db.addApp(&app) || !app.favor)
                 continue;
             // The publisher insert leaves favourites out; they are carried over by the new row's id.
@@ -118,12 +121,18 @@ int doUpdate(QString& lastVersion, const DataPaths& paths) {
     const QString root = paths.rootDir;
     const QString backup = root + "/" + kOldVersion;
     QDir().mkpath(backup);
-    QFile::rename(root + "/assistantdata.ini", backup + "/assistantdata.ini");
-    if (QFileInfo::exists(root + "/data") && !QDir().rename(root + "/data", backup + "/data")) {
-        // An older backup is in the way; the data stays where it is, untouched.
+    // Each step checks what is done already: a start after a power cut takes
+    // the upgrade up where it stopped.
+    if (QFileInfo::exists(root + "/assistantdata.ini") && !QFileInfo::exists(backup + "/assistantdata.ini"))
+        QFile::rename(root + "/assistantdata.ini", backup + "/assistantdata.ini");
+    faultpoint::step("upgrade settings moved");
+    if (QFileInfo::exists(root + "/data") && !QFileInfo::exists(backup + "/data") &&
+        !QDir().rename(root + "/data", backup + "/data")) {
+        // The data stays where it is, untouched.
         TLOG_ERROR("move old data failed: " << root + "/data");
         return 0;
     }
+    faultpoint::step("upgrade data moved");
 
     paths.makeDirs();
     if (!QFileInfo::exists(paths.mainDbPath)) {
@@ -132,6 +141,7 @@ int doUpdate(QString& lastVersion, const DataPaths& paths) {
         db.setup();
         db.close();
     }
+    faultpoint::step("upgrade catalogue made");
 
     int copied = -1;
     {
@@ -148,7 +158,26 @@ int doUpdate(QString& lastVersion, const DataPaths& paths) {
     }
     QSqlDatabase::removeDatabase(kOldVersion);
 
-    if (copied == 0 && !QFileInfo(backup).isSymLink())
-        QDir(backup).removeRecursively();
+    if (copied == 0 && !QFileInfo(backup).isSymLink()) {
+        // Renamed before it goes: a folder half deleted is never taken for an upgrade to resume.
+        const QString done = backup + ".done";
+        QDir(done).removeRecursively();
+        if (QDir().rename(backup, done)) {
+            faultpoint::step("upgrade backup retired");
+            QDir(done).removeRecursively();
+        }
+    }
     return 0;
+}
+
+bool upgradeInterrupted(const DataPaths& paths) {
+    return QFileInfo::exists(paths.rootDir + "/" + kOldVersion + "/assistantdata.ini");
+}
+
+int resumeUpgrade(const DataPaths& paths) {
+    TLOG_INFO("an upgrade was cut off; taken up again");
+    // A retired backup a cut-off left half deleted.
+    QDir(paths.rootDir + "/" + kOldVersion + ".done").removeRecursively();
+    QString version = kOldVersion;
+    return doUpdate(version, paths);
 }

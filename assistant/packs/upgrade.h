@@ -12,3 +12,11 @@ class DataPaths;
 int doUpdate(QString& lastVersion);
 // The same for a given set of data folders.
 int doUpdate(QString& lastVersion, const DataPaths& paths);
+
+// An upgrade that was cut off (the power went half-way) left its backup
+// folder with the old settings file in it: the next start takes it up again.
+// Every step of the upgrade can be taken again: files are copied only where
+// missing and rows replace their own kind.
+bool upgradeInterrupted(const DataPaths& paths);
+// Takes the interrupted upgrade up again and ends it as doUpdate does.
+int resumeUpgrade(const DataPaths& paths);

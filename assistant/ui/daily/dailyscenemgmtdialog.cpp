@@ -3,6 +3,7 @@
 #include "catalogue/db.h"
 #include "catalogue/playlist.h"
 #include "core/core.h"
+#include "core/dailyscenes.h"
 #include "packs/fileutil.h"
 #include "platform/log.h"
 #include "ui/daily/mediapickerdialog.h"
@@ -32,20 +33,6 @@ QToolButton* toolButton(const char* name, const char* picture, const QString& ti
     b->setToolTip(tip);
     b->setAutoRaise(true);
     return b;
-}
-
-// The scene of this name other than `self`, if the catalogue has one.
-bool nameTaken(DB& db, const QString& name, int self) {
-    _DailySceneSearchPara para;
-    para.name = name;
-    unsigned count = 0;
-    DataSet<DailyScene> found;
-    if (!db.searchDailyScene(&para, count, &found))
-        return false; // the insert or update refuses it then
-    for (const DailyScenePtr& s : found)
-        if (s->name == name && s->id != self)
-            return true;
-    return false;
 }
 
 } // namespace
@@ -191,80 +178,35 @@ void DailySceneMgmtDialog::onSaveBtnClicked() {
 
 bool DailySceneMgmtDialog::save() {
     const QString title = m_scene ? tr("edit scene") : tr("add scene");
-    DB* db = m_context.db;
-    // " Lunch " and "Lunch" would look the same in the grid.
-    const QString name = m_nameEdit->text().trimmed();
-    if (name.isEmpty()) {
-        QMessageBox::critical(this, title, tr("scene name is null!"));
+    if (!m_context.db || !m_context.paths) {
+        QMessageBox::critical(this, title, tr("write db failed!"));
         return false;
     }
-    if (!isUsableFolderName(name)) {
+    const QString name = m_nameEdit->text().trimmed();
+    QString error;
+    switch (dailyscenes::save(*m_context.db, *m_context.paths, m_scene, name, files(), &error)) {
+    case dailyscenes::Saved:
+        return true;
+    case dailyscenes::NoName:
+        QMessageBox::critical(this, title, tr("scene name is null!"));
+        return false;
+    case dailyscenes::UnusableName:
         QMessageBox::critical(
             this, title,
             tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
                "\".\" or hold control characters."));
         return false;
-    }
-    if (!db || !m_context.paths) {
-        QMessageBox::critical(this, title, tr("write db failed!"));
-        return false;
-    }
-    // Before any file is written: the playlist path comes from the name, and
-    // another scene's playlist must never be overwritten.
-    if (nameTaken(*db, name, m_scene ? m_scene->id : -1)) {
+    case dailyscenes::NameTaken:
         QMessageBox::critical(this, title,
                               tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
         return false;
-    }
-    const QString dailyDir = m_context.paths->dailyDir;
-    const QString targetDir = QString("%1/%2").arg(dailyDir, name);
-    TLOG_DEBUG("targetDir:" << targetDir);
-    const QString playlistName = QString("%1/%1.pls").arg(name);
-    QString error;
-    const bool folderWasThere = QFileInfo(targetDir).isDir();
-    if (!QDir().mkpath(targetDir) || !playlist::write(dailyDir + "/" + playlistName, files(), &error)) {
-        TLOG_ERROR("write playlist failed: " << dailyDir + "/" + playlistName << " " << error);
-        // Nothing saved means nothing left behind either.
-        if (!folderWasThere)
-            QDir().rmdir(targetDir);
+    case dailyscenes::PlaylistFailed:
         QMessageBox::critical(this, title,
                               tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
         return false;
-    }
-
-    if (!m_scene) {
-        _DailyScene scene;
-        scene.name = name;
-        scene.playlist = playlistName;
-        scene.isCustom = true;
-        if (!db->addDailyScene(&scene)) {
-            QMessageBox::critical(this, title, tr("write db failed!"));
-            return false;
-        }
-        return true;
-    }
-    const QString oldPlaylist = m_scene->playlist;
-    const QString oldName = m_scene->name;
-    m_scene->name = name;
-    m_scene->playlist = playlistName;
-    if (!db->updateDailyScene(m_scene)) {
-        m_scene->name = oldName;
-        m_scene->playlist = oldPlaylist;
+    case dailyscenes::CatalogueFailed:
         QMessageBox::critical(this, title, tr("write db failed!"));
         return false;
     }
-    // A renamed scene takes its folder along when the folder held nothing but
-    // its playlist, so the daily folder does not fill with dead folders.
-    if (oldPlaylist != playlistName && !oldPlaylist.isEmpty()) {
-        const QString oldFile = QDir::cleanPath(dailyDir + "/" + oldPlaylist);
-        const QString oldDir = QFileInfo(oldFile).absolutePath();
-        const QStringList left =
-            QDir(oldDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        if (oldDir.startsWith(QDir::cleanPath(dailyDir) + "/") && oldDir != QDir::cleanPath(targetDir) &&
-            left == QStringList{QFileInfo(oldFile).fileName()}) {
-            QFile::remove(oldFile);
-            QDir().rmdir(oldDir);
-        }
-    }
-    return true;
+    return false;
 }

@@ -1,0 +1,38 @@
+#pragma once
+// The check of the library at start, like a library manager's "check
+// library": it mends what a power cut, a killed client or an older client
+// left behind, and says in the log what it mended.
+//
+// - changes cut off half-way are finished or undone (LibraryChange::recover);
+// - what a cut-off import unpacked into temp goes, and the players' links of
+//   the last run;
+// - a song or video an older client left under its display name gets its
+//   stored name back;
+// - a file in apps/, appicons/, packicons/, custompack/ or external/ that no
+//   catalogue row names is moved aside into temp/orphans/ (kept 30 days);
+// - more than one local user row (an older client's) becomes one;
+// - rows whose files are missing are counted in the log (nothing a teacher
+//   marked is deleted for it).
+//
+// It holds the library's lock while it works, so no change runs meanwhile.
+// The client runs it on a thread of its own: the window does not wait for it.
+
+#include <QString>
+#include <QStringList>
+
+class DB;
+class DataPaths;
+
+namespace librarycheck {
+
+struct Report {
+    int journals = 0;
+    int renamedBack = 0;
+    QStringList orphans;      // relative to the data folder
+    QStringList missingFiles; // resources whose file is not there (names)
+    int userRowsMerged = 0;
+};
+
+Report run(DB& db, const DataPaths& paths);
+
+} // namespace librarycheck
