@@ -134,10 +134,14 @@ int runSetup(QCommandLineParser& parser, const QCommandLineOption& packDir,
         QString dir = parser.value(packDir);
         importPack(dir);
     }
-    copyDir(QString("%1/daily").arg(core->paths()->tempDir), core->paths()->dailyDir);
-    if (parser.isSet(dailyDir))
+    const QString staged = QString("%1/daily").arg(core->paths()->tempDir);
+    QStringList brought = sceneFoldersOf(staged);
+    copyDir(staged, core->paths()->dailyDir);
+    if (parser.isSet(dailyDir)) {
+        brought << sceneFoldersOf(parser.value(dailyDir));
         copyDir(parser.value(dailyDir), core->paths()->dailyDir);
-    refreshDailyScene();
+    }
+    refreshDailyScene(brought);
     return 0;
 }
 

@@ -209,7 +209,16 @@ bool DB::getUser(TaviUser* user) {
 bool DB::updateUser(TaviUser* user) {
     if (!isOpen())
         return false;
-    return m_file.exec(
+    // Exactly one local row, whatever number the service gave this time:
+    // a second one would be read first and hide the profile.
+    if (!beginBatch())
+        return false;
+    if (!m_file.exec("DELETE FROM UserTbl WHERE flag='local' AND userId <> :userId",
+                     {{":userId", user->userId}}, "update user failed:")) {
+        cancelBatch();
+        return false;
+    }
+    const bool ok = m_file.exec(
         "INSERT OR REPLACE INTO "
         "UserTbl(userId,name,avatar,qq,mobile,province,city,school,otherSchool,userRole,flag,registered)"
         "VALUES(:userId,:name,:avatar,:qq,:mobile,:province,:city,:school,:otherSchool,:userRole,'local',1)",
@@ -224,6 +233,11 @@ bool DB::updateUser(TaviUser* user) {
          {":otherSchool", user->otherSchool},
          {":userRole", user->userRole}},
         "update user failed:");
+    if (!ok) {
+        cancelBatch();
+        return false;
+    }
+    return endBatch();
 }
 
 // ---- daily scenes -------------------------------------------------------------
@@ -566,19 +580,30 @@ bool DB::getPackMarks(const QString& packId, QHash<int, AppMarks>& marks) {
         }
     }
     q.finish();
-    // One look at each day of the fortnight, not fourteen per resource.
-    for (int day = kFirstDay; day <= kLastDay; ++day) {
+    // Every date that has a course table: plans made while the calendar stood
+    // a week later, or the week before, are a teacher's plans too. One look
+    // at each table, not one per resource.
+    QSqlQuery tables;
+    if (!m_file.exec(
+            "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE 'courseTbl\\_%' ESCAPE '\\'", {},
+            "get pack marks failed:", &tables))
+        return false;
+    QStringList names;
+    while (tables.next())
+        names << tables.value(0).toString();
+    tables.finish();
+    for (const QString& table : names) {
         QSqlQuery planned;
         if (!m_file.exec(
-                QString("SELECT appId FROM %1 WHERE appId IN (SELECT appId FROM AppTbl WHERE packId = "
-                        ":packId)")
-                    .arg(courseTableName(day)),
+                QString(
+                    "SELECT appId FROM %1 WHERE appId IN (SELECT appId FROM AppTbl WHERE packId = :packId)")
+                    .arg(table),
                 {{":packId", packId}}, "get pack marks failed:", &planned))
             return false;
         while (planned.next()) {
             const auto product = productOf.constFind(planned.value(0).toInt());
             if (product != productOf.constEnd())
-                marks[product.value()].days.append(day);
+                marks[product.value()].courseTables.append(table);
         }
     }
     return true;
@@ -608,12 +633,16 @@ bool DB::restoreMarks(int productId, const AppMarks& marks) {
         else
             ok = false;
     }
-    for (int day : marks.days) {
-        if (m_file.exec(QString("INSERT INTO %1(appId)VALUES(%2)").arg(courseTableName(day)).arg(appId), {},
-                        "restore course day failed:"))
-            announce([this, day]() { emit courseChanged(day); });
-        else
+    for (const QString& table : marks.courseTables) {
+        if (m_file.exec(QString("INSERT INTO %1(appId)VALUES(%2)").arg(table).arg(appId), {},
+                        "restore course day failed:")) {
+            // Only a day of the fortnight is on a list that could show the change.
+            for (int day = kFirstDay; day <= kLastDay; ++day)
+                if (courseTableName(day) == table)
+                    announce([this, day]() { emit courseChanged(day); });
+        } else {
             ok = false;
+        }
     }
     return endBatch() && ok;
 }

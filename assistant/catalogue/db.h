@@ -14,6 +14,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QSqlQuery;
@@ -69,12 +70,13 @@ public:
     bool getAppCourseDays(int appId, QList<int>& days);
 
     // What a teacher marked on a pack's resources (favourite and since when,
-    // the days of the fortnight they are planned on), by productId: a newer
-    // copy of the pack replaces the rows, and the marks go over to the new ones.
+    // the course tables of every date they are planned on, inside the
+    // fortnight or not), by productId: a newer copy of the pack replaces the
+    // rows, and the marks go over to the new ones.
     struct AppMarks {
         bool favor = false;
         QString favorDate;
-        QList<int> days;
+        QStringList courseTables;
     };
     bool getPackMarks(const QString& packId, QHash<int, AppMarks>& marks);
     bool restoreMarks(int productId, const AppMarks& marks);

@@ -95,6 +95,7 @@ int Core::openApp(_TaviApp* app) {
     }
     if (app->proType == "video" || app->proType == "music") {
         m_mediaPlayer->setParams(m_paths->appsDir + "/" + app->path, app->productId, app->fileName);
+        m_mediaPlayer->setLinkFolder(m_paths->tempDir + "/player/media");
         m_mediaPlayer->start();
     } else if (app->proType == "courseware" || app->proType == "books") {
         m_resPackPlayer->setParams(m_paths->appsDir + "/" + app->path, app->productId);
@@ -113,13 +114,17 @@ int Core::playDailyScene(_DailyScene* scene) {
     QString path = playlistPath(*scene);
     qDebug() << path;
     QStringList files;
-    if (playlist::read(path, files)) {
+    QStringList titles;
+    if (playlist::read(path, files, &titles)) {
         const QStringList gone = playlist::missing(files);
         if (!gone.isEmpty()) {
             QStringList present;
-            for (const QString& f : files)
-                if (!gone.contains(f))
-                    present << f;
+            QStringList presentTitles;
+            for (int i = 0; i < files.size(); ++i)
+                if (!gone.contains(files[i])) {
+                    present << files[i];
+                    presentTitles << titles.value(i);
+                }
             if (present.isEmpty()) {
                 TLOG_ERROR("no file of the scene exists, nothing played: " << scene->name);
                 return 0;
@@ -128,7 +133,7 @@ int Core::playDailyScene(_DailyScene* scene) {
             const QString playing = m_paths->tempDir + "/player/scene.pls";
             QDir().mkpath(QFileInfo(playing).absolutePath());
             QString error;
-            if (!playlist::write(playing, present, &error)) {
+            if (!playlist::write(playing, present, &error, presentTitles)) {
                 TLOG_ERROR("write playlist failed: " << playing << " " << error);
                 return 0;
             }
@@ -164,6 +169,29 @@ void nameNumbers(OfflineDB* cache, TaviUser& user) {
     user.schoolName = user.school != 0 ? school.name : user.otherSchool;
 }
 
+// A reply that carries no profile (a fresh account for this device, or an
+// answer without a number) never blanks the profile stored here: the stored
+// fields stay, and with them the teacher's registration, until the service
+// sends a profile of its own.
+void keepStoredProfile(DB* db, TaviUser& user) {
+    TaviUser stored;
+    if (!db || !db->getUser(&stored))
+        return;
+    if (user.userId == 0)
+        user.userId = stored.userId;
+    if (!user.name.isEmpty() || stored.name.isEmpty())
+        return;
+    TLOG_INFO("the service holds no profile for this device's account; the stored profile stays");
+    user.name = stored.name;
+    user.qq = stored.qq;
+    user.mobile = stored.mobile;
+    user.province = stored.province;
+    user.city = stored.city;
+    user.school = stored.school;
+    user.otherSchool = stored.otherSchool;
+    user.userRole = stored.userRole;
+}
+
 } // namespace
 
 int Core::loadUser() {
@@ -172,7 +200,9 @@ int Core::loadUser() {
     m_userOnline.storeRelease(0);
     if (m_db)
         m_db->getUser(&user);
-    if (user.userId == 0) {
+    // A stored profile shows even when the service gave its account no
+    // number (an older client stored such a row).
+    if (user.userId == 0 && user.name.isEmpty()) {
         setCurrentUser(user);
         return 0;
     }
@@ -193,6 +223,7 @@ int Core::getUserInfoOnline() {
         return r;
     m_userOnline.storeRelease(1);
     TaviUser user = userSnapshot();
+    keepStoredProfile(m_db, user);
     nameNumbers(m_offlineDb, user);
     setCurrentUser(user);
     if (m_db)

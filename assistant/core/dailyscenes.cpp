@@ -32,7 +32,7 @@ bool nameTaken(DB& db, const QString& name, int self) {
 } // namespace
 
 SaveResult save(DB& db, const DataPaths& paths, _DailyScene* scene, const QString& typedName,
-                const QStringList& files, QString* error) {
+                const QStringList& files, const QStringList& titles, QString* error) {
     // " Lunch " and "Lunch" would look the same in the grid.
     const QString name = typedName.trimmed();
     if (name.isEmpty())
@@ -58,7 +58,7 @@ SaveResult save(DB& db, const DataPaths& paths, _DailyScene* scene, const QStrin
         change.planRemove(playlistPath);
     const QString staged = change.planWrite(playlistPath);
     QString why;
-    if (!playlist::write(staged, files, &why)) {
+    if (!playlist::write(staged, files, &why, titles)) {
         TLOG_ERROR("write playlist failed: " << playlistPath << " " << why);
         if (error)
             *error = why;
@@ -105,6 +105,31 @@ SaveResult save(DB& db, const DataPaths& paths, _DailyScene* scene, const QStrin
         return CatalogueFailed;
     }
     return Saved;
+}
+
+namespace {
+QString fileOf(const DataPaths& paths, const _TaviApp& app) {
+    const QString folder =
+        app.isUserFile ? (app.isExternal ? paths.externalDir : paths.customPackDir) : paths.appsDir;
+    return folder + "/" + app.path;
+}
+} // namespace
+
+QStringList scenesUsingApp(DB& db, const DataPaths& paths, const _TaviApp& app) {
+    return scenesUsing(db, paths, {fileOf(paths, app)});
+}
+
+QStringList scenesUsingPack(DB& db, const DataPaths& paths, const QString& packId) {
+    _AppSearchPara para;
+    para.packId = packId;
+    unsigned count = 0;
+    DataSet<TaviApp> apps;
+    if (!db.searchApps(&para, count, &apps))
+        return QStringList();
+    QStringList files;
+    for (const TaviAppPtr& app : apps)
+        files << fileOf(paths, *app);
+    return scenesUsing(db, paths, files);
 }
 
 QStringList scenesUsing(DB& db, const DataPaths& paths, const QStringList& files) {

@@ -28,10 +28,15 @@ enum SaveResult {
 // scene is null (made by the teacher), else scene (kept by the caller) takes
 // the name and the playlist. The name's blanks around it are dropped.
 // Nothing is written before every check has passed.
+// titles: the entries' titles (what a teacher calls them), one per file or none.
 SaveResult save(DB& db, const DataPaths& paths, _DailyScene* scene, const QString& name,
-                const QStringList& files, QString* error = nullptr);
+                const QStringList& files, const QStringList& titles = QStringList(),
+                QString* error = nullptr);
 
 // The names of the scenes whose playlists hold one of files (absolute paths).
 QStringList scenesUsing(DB& db, const DataPaths& paths, const QStringList& files);
+// The same for the files of one resource, or of every resource of a pack.
+QStringList scenesUsingApp(DB& db, const DataPaths& paths, const _TaviApp& app);
+QStringList scenesUsingPack(DB& db, const DataPaths& paths, const QString& packId);
 
 } // namespace dailyscenes

@@ -8,6 +8,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 void importPack(QString& dir) {
     TLOG_DEBUG("pack dir:" << dir);
@@ -32,7 +33,11 @@ int writeFolderPlaylist(const QString& folder, const QString& playlistPath) {
     return files.size();
 }
 
-void refreshDailyScene() {
+QStringList sceneFoldersOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+}
+
+void refreshDailyScene(const QStringList& brought) {
     Core* core = Core::instance();
     const QString dailyDir = core->paths()->dailyDir;
     // A link to a folder could lead anywhere; the playlists are written only
@@ -43,8 +48,20 @@ void refreshDailyScene() {
         TLOG_DEBUG("no subdir");
         return;
     }
+    _DailySceneSearchPara para;
+    unsigned count = 0;
+    DataSet<DailyScene> known;
+    core->db()->searchDailyScene(&para, count, &known);
+    QHash<QString, bool> customOf;
+    for (const DailyScenePtr& scene : known)
+        customOf.insert(scene->name, scene->isCustom);
     for (const QString& n : subdirs) {
         TLOG_DEBUG("subdir:" << n);
+        const auto entry = customOf.constFind(n);
+        if (entry != customOf.constEnd() && (entry.value() || !brought.contains(n))) {
+            TLOG_DEBUG(n << (entry.value() ? ": a teacher's scene, left as it is" : ": already a scene"));
+            continue;
+        }
         const QString targetDir = dailyDir + "/" + n;
         qDebug() << "targetDir:" << targetDir;
         QDir().mkpath(targetDir);

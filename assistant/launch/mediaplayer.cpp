@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <unistd.h>
 
 MediaPlayer::MediaPlayer(QObject* parent) : QThread(parent) {}
 
@@ -18,27 +19,46 @@ void MediaPlayer::setParams(const QString& path, int productId, const QString& n
 
 void MediaPlayer::run() {
     QString reason;
-    if (openMediaFile(m_path, m_productId, m_name, &reason) == LaunchFailed)
+    if (openMediaFile(m_path, m_productId, m_name, m_linkFolder, &reason) == LaunchFailed)
         emit failed(m_name.isEmpty() ? QFileInfo(m_path).fileName() : m_name, reason);
 }
 
-LaunchResult openMediaFile(QString path, int productId, QString name, QString* reason) {
-    TLOG_DEBUG("openMediaFile productId:" << productId);
-    // A display name that is no plain file name would move the file elsewhere.
-    const bool plainName = !name.isEmpty() && !name.contains('/') && name != "." && name != "..";
-    const QString displayPath = plainName ? QString("%1/%2").arg(QFileInfo(path).absolutePath(), name) : path;
-    bool renamed = false;
-    if (displayPath != path && !QFileInfo::exists(displayPath) && !QFileInfo(displayPath).isSymLink())
-        renamed = QFile::rename(path, displayPath);
+namespace {
 
-    const LaunchResult result = shellLaunch(displayPath, reason);
+// A link named `name` to `path` in folder (emptied of the last song's link
+// first); empty when none could be made.
+QString makeLink(const QString& path, const QString& name, const QString& folder) {
+    QDir dir(folder);
+    if (folder.isEmpty() || (!dir.exists() && !QDir().mkpath(folder)))
+        return QString();
+    for (const QString& old : dir.entryList(QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot))
+        dir.remove(old);
+    const QString link = folder + "/" + name;
+    // A hard link looks to the player like the file itself; across file
+    // systems only a symbolic one can be made.
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(link).constData()) == 0 ||
+        QFile::link(path, link))
+        return link;
+    TLOG_ERROR("no link to play " << path << " under its name; it plays under its stored name");
+    return QString();
+}
+
+} // namespace
+
+LaunchResult openMediaFile(QString path, int productId, QString name, const QString& linkFolder,
+                           QString* reason) {
+    TLOG_DEBUG("openMediaFile productId:" << productId);
+    // A display name that is no plain file name would lead out of the folder.
+    const bool plainName = !name.isEmpty() && !name.contains('/') && name != "." && name != "..";
+    const QString link = plainName && QFileInfo::exists(path) ? makeLink(path, name, linkFolder) : QString();
+    const QString played = link.isEmpty() ? path : link;
+
+    const LaunchResult result = shellLaunch(played, reason);
     if (result == LaunchNoProcess)
-        return result; // the file keeps its display name: the running player opens it by that name
+        return result; // the link stays: the running player opens it by that name
     if (result == LaunchWaited)
         TLOG_DEBUG("openMediaFile done");
-    // Nothing was started after a failure, so nothing holds the file: it gets
-    // its stored name back, or the catalogue would lose it.
-    if (renamed)
-        QFile::rename(displayPath, path);
+    if (!link.isEmpty())
+        QFile::remove(link);
     return result;
 }

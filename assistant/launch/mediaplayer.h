@@ -1,8 +1,10 @@
 #pragma once
 // Plays a song or a video in the desktop's player and waits for it, on a
 // thread of its own. Resource files are stored under short names, often
-// without an extension; while the player runs the file carries its display
-// name, so the player shows (and recognises) it.
+// without an extension; the player gets the file through a link that carries
+// its display name, so the player shows (and recognises) it. The stored file
+// never moves: a client that is closed, killed or loses its power while a
+// song plays leaves at most a link behind, in the temporary folder.
 
 #include "shelllaunch.h"
 
@@ -15,6 +17,8 @@ public:
     explicit MediaPlayer(QObject* parent = nullptr);
 
     void setParams(const QString& path, int productId, const QString& name);
+    // Where the display-name links go (the temporary folder's "player").
+    void setLinkFolder(const QString& folder) { m_linkFolder = folder; }
     QString path() const { return m_path; }
     int productId() const { return m_productId; }
     QString name() const { return m_name; }
@@ -30,14 +34,17 @@ private:
     QString m_path;
     int m_productId = 0;
     QString m_name;
+    QString m_linkFolder;
 };
 
-// Renames the file at `path` to `name` in its folder (unless a file of that
-// name is there), opens it with the desktop's player, waits, and renames it back.
-// Returns the launch's outcome; `reason` (optional) says why it failed.
-LaunchResult openMediaFile(QString path, int productId, QString name, QString* reason = nullptr);
+// Opens the file at `path` with the desktop's player under `name`, through a
+// link of that name in linkFolder (a hard link, else a symbolic one; the file
+// itself when neither can be made), waits, and removes the link. Returns the
+// launch's outcome; `reason` (optional) says why it failed.
+LaunchResult openMediaFile(QString path, int productId, QString name, const QString& linkFolder,
+                           QString* reason = nullptr);
 
 // A player that ends this quickly has handed the file to an instance that was
-// running already: there is nothing to wait for, and the file keeps its
-// display name for that instance to open.
+// running already: there is nothing to wait for, and the link stays for that
+// instance to open (until the next song or the next start).
 constexpr long long kHandOverMs = 1500;

@@ -19,6 +19,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
@@ -191,6 +193,42 @@ TEST_F(CoreUserTest, AFailedRefreshSaysSoAndChangesNothing) {
     EXPECT_EQ(core->getUserInfoOnline(), NET_POST_FAILED);
     core->setNetClient(nullptr);
     EXPECT_EQ(core->getUserInfoOnline(), NET_POST_FAILED) << "no service client, no crash";
+}
+
+// Odd replies: an id sent as a JSON number reads as 0, and a fresh account
+// for the same device has no profile. Neither adds a second user row nor
+// blanks the profile stored here; the next offline start still shows it.
+TEST_F(CoreUserTest, AReplyWithoutAProfileNeverBlanksTheStoredOneAndOneUserRowStays) {
+    TaviUser local;
+    local.userId = 3;
+    local.uid = "tv-3";
+    local.name = "Local";
+    local.qq = "555";
+    local.mobile = "13900000000";
+    local.school = 0;
+    local.otherSchool = "Stars";
+    ASSERT_TRUE(db->updateUser(&local));
+    core->setCurrentUser(local);
+    testsupport::HttpServer server;
+    ASSERT_TRUE(server.isListening());
+    useService(server.baseAddress());
+    for (const QByteArray& reply : {QByteArray(R"({"id": 3, "uid": "tv-3", "name": "Local", "qq": "555"})"),
+                                    QByteArray(R"({"id": "77", "uid": "tv-3", "name": "", "qq": ""})")}) {
+        server.setReply("/api/query_userInfo", reply);
+        EXPECT_EQ(core->getUserInfoOnline(), 0) << reply.toStdString();
+        QSqlQuery rows(QSqlDatabase::database("default"));
+        ASSERT_TRUE(rows.exec("select count(*) from UserTbl where flag='local'") && rows.next());
+        EXPECT_EQ(rows.value(0).toInt(), 1) << "one local user row, always: " << reply.toStdString();
+        const TaviUser saved = stored();
+        EXPECT_EQ(saved.name, "Local") << reply.toStdString();
+        EXPECT_EQ(saved.qq, "555");
+        EXPECT_EQ(saved.mobile, "13900000000");
+        EXPECT_EQ(saved.otherSchool, "Stars");
+        EXPECT_NE(saved.userId, 0);
+    }
+    core->setCurrentUser(TaviUser());
+    core->loadUser();
+    EXPECT_EQ(core->userSnapshot().name, "Local") << "the offline start shows the stored profile";
 }
 
 TEST_F(CoreUserTest, AnUpdateCarriesTheUidTheLoginJustGaveAndReloadsTheUser) {

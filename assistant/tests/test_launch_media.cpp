@@ -1,6 +1,6 @@
 // Songs, videos and playlists opened with the desktop's default player (a
 // test player made the default in private freedesktop.org folders), waited
-// for on the launcher threads; the display name around the wait; Core's
+// for on the launcher threads; the display name through a link; Core's
 // one-at-a-time rule over all three launchers; scenes with missing files.
 
 #include "catalogue/datapaths.h"
@@ -34,56 +34,66 @@ protected:
     }
     QString log() const { return readFile(dir.path() + "/debug/taviassistant.log"); }
     QString apps() const { return dir.path() + "/apps"; }
+    QString links() const { return dir.path() + "/temp/player/media"; }
 
     TestPlayer& player = TestPlayer::instance();
     QTemporaryDir dir;
 };
 
-TEST_F(MediaLaunch, TheSongCarriesItsDisplayNameWhileThePlayerRuns) {
+TEST_F(MediaLaunch, TheSongPlaysUnderItsDisplayNameWhileItsStoredFileStaysWhereItIs) {
     writeFile(apps() + "/music/x1", "ID3 la la");
     MediaPlayer launcher;
     launcher.setParams(apps() + "/music/x1", 42, "Song.mp3");
+    launcher.setLinkFolder(links());
     launcher.start();
-    ASSERT_TRUE(waitFor([&] { return player.calls().size() >= 2; }, 10000)) << qPrintable(log());
-    EXPECT_EQ(player.calls()[0], "arg=" + apps() + "/music/Song.mp3");
-    EXPECT_EQ(player.calls()[1], "beside=Song.mp3|") << "only the display name while it plays";
+    ASSERT_TRUE(waitFor([&] { return player.calls().size() >= 3; }, 10000)) << qPrintable(log());
+    EXPECT_EQ(player.calls()[0], "arg=" + links() + "/Song.mp3");
+    EXPECT_EQ(player.calls()[1], "beside=Song.mp3|") << "only the display name where it plays";
+    EXPECT_EQ(player.calls()[2], "heard=ID3 la la");
     EXPECT_TRUE(launcher.isRunning()) << "the launcher waits for the player";
+    EXPECT_EQ(QDir(apps() + "/music").entryList(QDir::Files), QStringList{"x1"})
+        << "the stored file never moves, not even while it plays";
     ASSERT_TRUE(launcher.wait(10000));
     EXPECT_TRUE(QFileInfo::exists(apps() + "/music/x1"));
-    EXPECT_FALSE(QFileInfo::exists(apps() + "/music/Song.mp3"));
+    EXPECT_FALSE(QFileInfo::exists(links() + "/Song.mp3")) << "the link goes with the player";
     EXPECT_TRUE(log().contains("openMediaFile productId:42"));
     EXPECT_TRUE(log().contains("openMediaFile done"));
 }
 
-TEST_F(MediaLaunch, AnExistingFileOfTheDisplayNameIsOpenedAndNothingIsRenamed) {
+TEST_F(MediaLaunch, AnotherFileOfTheDisplayNameIsNeverWhatPlays) {
     writeFile(apps() + "/music/x1", "stored");
     writeFile(apps() + "/music/Song.mp3", "already here");
-    openMediaFile(apps() + "/music/x1", 1, "Song.mp3");
-    ASSERT_EQ(player.calls().value(0), "arg=" + apps() + "/music/Song.mp3");
+    openMediaFile(apps() + "/music/x1", 1, "Song.mp3", links());
+    ASSERT_EQ(player.calls().value(0), "arg=" + links() + "/Song.mp3");
+    EXPECT_EQ(player.calls().value(2), "heard=stored");
     EXPECT_EQ(readFile(apps() + "/music/x1"), "stored");
     EXPECT_EQ(readFile(apps() + "/music/Song.mp3"), "already here");
 }
 
-TEST_F(MediaLaunch, AHandOverToARunningPlayerLeavesTheDisplayName) {
+TEST_F(MediaLaunch, AHandOverToARunningPlayerLeavesOnlyTheLinkAndTheNextSongClearsIt) {
     player.setStayMs(0);
     writeFile(apps() + "/music/x2", "tune");
-    openMediaFile(apps() + "/music/x2", 2, "Tune.mp3");
-    EXPECT_EQ(player.calls().value(0), "arg=" + apps() + "/music/Tune.mp3");
+    openMediaFile(apps() + "/music/x2", 2, "Tune.mp3", links());
+    EXPECT_EQ(player.calls().value(0), "arg=" + links() + "/Tune.mp3");
     EXPECT_TRUE(log().contains("hProcess is NULL"));
     EXPECT_FALSE(log().contains("openMediaFile done"));
-    // The running instance opens the file by that name, after this has returned.
-    EXPECT_TRUE(QFileInfo::exists(apps() + "/music/Tune.mp3"));
+    // The running instance opens the link by that name, after this has returned;
+    // the stored file is where the catalogue says.
+    EXPECT_TRUE(QFileInfo::exists(links() + "/Tune.mp3"));
+    EXPECT_EQ(QDir(apps() + "/music").entryList(QDir::Files), QStringList{"x2"});
+    writeFile(apps() + "/music/x3", "next");
+    openMediaFile(apps() + "/music/x3", 3, "Next.mp3", links());
+    EXPECT_EQ(QDir(links()).entryList(QDir::Files), QStringList{"Next.mp3"});
 }
 
 TEST_F(MediaLaunch, ATypeWithoutAnyApplicationStartsNothingAndTheFileKeepsItsName) {
     writeFile(apps() + "/docs/x3", "plain words, no song");
-    openMediaFile(apps() + "/docs/x3", 3, "notes.txt");
+    openMediaFile(apps() + "/docs/x3", 3, "notes.txt", links());
     EXPECT_TRUE(player.calls().isEmpty());
     EXPECT_TRUE(log().contains("ShellExecuteExW failed, LastError:no application for text/plain"))
         << qPrintable(log());
-    // Nothing holds it: the stored name is back, or the catalogue would have lost it.
     EXPECT_TRUE(QFileInfo::exists(apps() + "/docs/x3"));
-    EXPECT_FALSE(QFileInfo::exists(apps() + "/docs/notes.txt"));
+    EXPECT_FALSE(QFileInfo::exists(links() + "/notes.txt")) << "no link is left after a failed start";
 
     const ShellLaunch direct = openWithDefaultAndWait(apps() + "/docs/x3");
     EXPECT_EQ(direct.outcome, ShellLaunch::Failed);

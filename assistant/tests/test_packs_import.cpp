@@ -302,6 +302,9 @@ TEST_F(PackImport, ReimportReplacesOldFilesAndKeepsTheMarksOfResourcesStillInThe
     ASSERT_TRUE(inst.db().setFavorApp(morning->appId, true));
     ASSERT_TRUE(inst.db().addCourseApp(1, morning->appId));
     ASSERT_TRUE(inst.db().addCourseApp(12, morning->appId));
+    // A plan made while the calendar stood elsewhere: a date outside this fortnight.
+    ASSERT_TRUE(inst.db().ensureCourseTableExists(QDate(2020, 1, 6)));
+    inst.scalar(QString("INSERT INTO courseTbl_20200106(appId) VALUES(%1)").arg(morning->appId));
     ASSERT_TRUE(inst.db().setFavorApp(inst.appByProduct(3002)->appId, true));
     ASSERT_TRUE(inst.db().addCourseApp(9, inst.appByProduct(3002)->appId));
     const QString favouredAt = inst.scalar("SELECT favorDate FROM AppTbl WHERE productId = 3001").toString();
@@ -338,6 +341,11 @@ TEST_F(PackImport, ReimportReplacesOldFilesAndKeepsTheMarksOfResourcesStillInThe
     QList<int> days;
     ASSERT_TRUE(inst.db().getAppCourseDays(newMorning->appId, days));
     EXPECT_EQ(days, QList<int>({1, 12}));
+    EXPECT_EQ(inst.scalar("SELECT count(*) FROM courseTbl_20200106 WHERE appId = " +
+                          QString::number(newMorning->appId))
+                  .toInt(),
+              1)
+        << "the plan outside the fortnight went with the old copy";
     unsigned count = 99;
     DataSet<TaviApp> set;
     _GetFavorAppsPara favor;

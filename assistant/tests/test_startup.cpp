@@ -196,6 +196,24 @@ TEST(Startup, SetupTurnsDailyFoldersIntoUtf8PlaylistsWithoutDuplicates) {
     const QString log = root.readLog();
     EXPECT_TRUE(log.contains("subdir:a"));
     EXPECT_TRUE(log.contains("subdir:b"));
+
+    // A scene a teacher made in the client (its folder holds only its
+    // playlist) and a folder the installer left earlier: a later set-up run
+    // keeps the teacher's scene and its playlist exactly as they are, and
+    // builds the folder that has no scene yet.
+    const QByteArray own = "[playlist]\nFile1=/home/teacher/lunch.mp3\nNumberOfEntries=1\nVersion=2\n";
+    ASSERT_TRUE(writeFile(daily + "/Lunch/Lunch.pls", own));
+    ASSERT_EQ(
+        run("sqlite3", {root.path("data/main.db"), "insert into DailySceneTbl(name,icon,playlist,isCustom) "
+                                                   "values('Lunch','','Lunch/Lunch.pls',1)"})
+            .exitCode,
+        0);
+    writeFile(daily + "/c/clap.mp3", "x");
+    ASSERT_EQ(runSetup(root, {}).exitCode, 0);
+    EXPECT_EQ(readFile(daily + "/Lunch/Lunch.pls").toUtf8(), own);
+    rows =
+        run("sqlite3", {root.path("data/main.db"), "select name, isCustom from DailySceneTbl order by name"});
+    EXPECT_EQ(rows.out.trimmed(), "Lunch|1\na|0\nb|0\nc|0");
 }
 
 TEST(Startup, HelpNamesTheOptions) {

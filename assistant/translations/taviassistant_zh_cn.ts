@@ -57,6 +57,10 @@
 <context>
     <name>AppListDialog</name>
     <message>
+        <source>The daily scenes %1 play its file and will miss it.</source>
+        <translation>一日生活“%1”播放这个资源，删除后将找不到它。</translation>
+    </message>
+    <message>
         <source>app list</source>
         <translation>资源列表</translation>
     </message>
@@ -807,6 +811,10 @@ Install a media player (for example VLC) or a program for this kind of file, the
 </context>
 <context>
     <name>PackListWidget</name>
+    <message>
+        <source>The daily scenes %1 play its files and will miss them.</source>
+        <translation>一日生活“%1”播放这个资源包里的文件，删除后它们将找不到这些文件。</translation>
+    </message>
     <message>
         <source>pack list</source>
         <translation>资源包列表</translation>

@@ -26,7 +26,8 @@ TestPlayer::TestPlayer() {
                        "log=\"$TAVI_TEST_PLAYER_LOG\"\n"
                        "echo \"arg=$1\" >> \"$log\"\n"
                        "echo \"beside=$(ls -A \"$(dirname \"$1\")\" | tr '\\n' '|')\" >> \"$log\"\n"
-                       "case \"$1\" in *.pls) grep '^File' \"$1\" | sed 's/^/entry=/' >> \"$log\";; esac\n"
+                       "case \"$1\" in *.pls) grep '^File' \"$1\" | sed 's/^/entry=/' >> \"$log\";;\n"
+                       "  *) echo \"heard=$(head -c 40 \"$1\")\" >> \"$log\";; esac\n"
                        "ms=${TAVI_TEST_PLAYER_STAY_MS:-2000}\n"
                        "sleep $((ms / 1000)).$(printf %03d $((ms % 1000)))\n");
     QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeUser);

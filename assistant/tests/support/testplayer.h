@@ -20,7 +20,8 @@ public:
     // How long the next players stay (ms); 0 = they end at once, as a player
     // that hands the file to a running instance does.
     void setStayMs(int ms);
-    // One line per start: "arg=<file>", then "beside=<names in its folder>".
+    // One line per start: "arg=<file>", then "beside=<names in its folder>",
+    // then "heard=<its first 40 bytes>" (a playlist: "entry=..." lines).
     QStringList calls() const;
     void clear();
     // The folder the desktop entry and its program live in.

@@ -25,6 +25,9 @@ DailyListWidget::DailyListWidget(const ClientContext& context, QWidget* parent)
         connect(db, &DB::dailySceneAdded, this, &DailyListWidget::load);
         connect(db, &DB::dailySceneRemoved, this, &DailyListWidget::load);
         connect(db, &DB::dailySceneUpdated, this, &DailyListWidget::load);
+        // A scene whose files went with a pack or a resource is marked at once.
+        connect(db, &DB::packRemoved, this, &DailyListWidget::load);
+        connect(db, &DB::appRemoved, this, &DailyListWidget::load);
     }
     load();
 }
@@ -79,9 +82,11 @@ void DailyListWidget::onSceneClicked(const QModelIndex& index) {
     Core* core = context().core;
     if (!scene || !core || core->isPlaying())
         return;
-    // Files that went away are found before the player is started, and said once.
+    // Files that went away are found before the player is started, and said
+    // once, by the names a teacher knows them by.
     QStringList files;
-    if (!playlist::read(core->playlistPath(*scene), files)) {
+    QStringList titles;
+    if (!playlist::read(core->playlistPath(*scene), files, &titles)) {
         QMessageBox::warning(
             this, tr("play scene"),
             tr("The playlist of \"%1\" can not be found. Edit the scene to choose its files again.")
@@ -94,7 +99,11 @@ void DailyListWidget::onSceneClicked(const QModelIndex& index) {
             tr("\"%1\" has no files yet. Edit the scene to add songs or videos.").arg(scene->name));
         return;
     }
-    const QStringList gone = playlist::missing(files);
+    const QStringList missingFiles = playlist::missing(files);
+    QStringList gone;
+    for (int i = 0; i < files.size(); ++i)
+        if (missingFiles.contains(files[i]))
+            gone << playlist::shownName(files[i], titles.value(i));
     if (gone.size() == files.size()) {
         QMessageBox::warning(
             this, tr("play scene"),

@@ -88,18 +88,19 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyS
         setWindowTitle(tr("modify scene"));
         m_nameEdit->setText(m_scene->name);
         QStringList entries;
+        QStringList titles;
         // A missing or unreadable playlist gives an empty list.
-        if (m_context.core && playlist::read(m_context.core->playlistPath(*m_scene), entries))
-            addFiles(entries);
+        if (m_context.core && playlist::read(m_context.core->playlistPath(*m_scene), entries, &titles))
+            addFiles(entries, titles);
     }
 }
 
-QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path) const {
+QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path, const QString& title) const {
     // The name is what a teacher looks for; the whole path is one hover away
     // (a long path cut at the right would hide the name).
-    auto* item =
-        new QListWidgetItem(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+    auto* item = new QListWidgetItem(playlist::shownName(path, title));
     item->setData(kPathRole, path);
+    item->setData(kTitleRole, title);
     item->setToolTip(path);
     if (!path.isEmpty() && QFileInfo(path).isFile())
         return item;
@@ -118,9 +119,16 @@ QStringList DailySceneMgmtDialog::files() const {
     return out;
 }
 
-void DailySceneMgmtDialog::addFiles(const QStringList& paths) {
-    for (const QString& p : paths)
-        m_list->addItem(makeItem(p));
+QStringList DailySceneMgmtDialog::titles() const {
+    QStringList out;
+    for (int i = 0; i < m_list->count(); ++i)
+        out << m_list->item(i)->data(kTitleRole).toString();
+    return out;
+}
+
+void DailySceneMgmtDialog::addFiles(const QStringList& paths, const QStringList& titles) {
+    for (int i = 0; i < paths.size(); ++i)
+        m_list->addItem(makeItem(paths[i], titles.value(i)));
 }
 
 void DailySceneMgmtDialog::onListItemChanged(QListWidgetItem* current, QListWidgetItem*) {
@@ -143,7 +151,7 @@ void DailySceneMgmtDialog::onAddBtnClicked() {
 void DailySceneMgmtDialog::onLibraryBtnClicked() {
     MediaPickerDialog picker(m_context, nullptr);
     if (execAbove(picker, this) == QDialog::Accepted)
-        addFiles(picker.selectedFiles());
+        addFiles(picker.selectedFiles(), picker.selectedTitles());
 }
 
 void DailySceneMgmtDialog::onRemoveBtnClicked() {
@@ -184,7 +192,7 @@ bool DailySceneMgmtDialog::save() {
     }
     const QString name = m_nameEdit->text().trimmed();
     QString error;
-    switch (dailyscenes::save(*m_context.db, *m_context.paths, m_scene, name, files(), &error)) {
+    switch (dailyscenes::save(*m_context.db, *m_context.paths, m_scene, name, files(), titles(), &error)) {
     case dailyscenes::Saved:
         return true;
     case dailyscenes::NoName:

@@ -21,12 +21,15 @@ public:
     static constexpr int kMaxSceneName = 40;
     // Each playlist entry's full path (its text is the file name).
     static constexpr int kPathRole = Qt::UserRole + 1;
+    // Each entry's title (a library song's name; empty for a file from disk).
+    static constexpr int kTitleRole = Qt::UserRole + 2;
     // scene: the scene to edit (kept by the caller while the dialog runs), or null to add one.
     DailySceneMgmtDialog(const ClientContext& context, _DailyScene* scene, QWidget* parent = nullptr);
 
     // The playlist as it stands, in order.
     QStringList files() const;
-    void addFiles(const QStringList& paths);
+    QStringList titles() const;
+    void addFiles(const QStringList& paths, const QStringList& titles = QStringList());
 
 public slots:
     void onListItemChanged(QListWidgetItem* current, QListWidgetItem* previous);
@@ -38,7 +41,7 @@ public slots:
     void onSaveBtnClicked();
 
 private:
-    QListWidgetItem* makeItem(const QString& path) const;
+    QListWidgetItem* makeItem(const QString& path, const QString& title = QString()) const;
     void moveCurrent(int by);
     // Checks and writes; a message and false when something stops the save.
     bool save();

@@ -82,6 +82,14 @@ void MediaPickerDialog::refill() {
     m_addBtn->setEnabled(false);
 }
 
+QStringList MediaPickerDialog::selectedTitles() const {
+    QStringList out;
+    for (int i = 0; i < m_list->count(); ++i)
+        if (m_list->item(i)->isSelected())
+            out << m_list->item(i)->text();
+    return out;
+}
+
 QStringList MediaPickerDialog::selectedFiles() const {
     QStringList out;
     for (int i = 0; i < m_list->count(); ++i)

@@ -21,6 +21,8 @@ public:
 
     // The files of the chosen resources, in the order they are listed.
     QStringList selectedFiles() const;
+    // Their names, in the same order (what the playlist calls them).
+    QStringList selectedTitles() const;
 
 public slots:
     // Lists the resources whose name holds the search text.

@@ -2,6 +2,7 @@
 
 #include "catalogue/db.h"
 #include "core/core.h"
+#include "core/dailyscenes.h"
 #include "core/worker.h"
 #include "platform/log.h"
 #include "ui/course/selectcoursedaydialog.h"
@@ -208,8 +209,14 @@ void AppListDialog::onRemoveClicked(const QModelIndex& index) {
     const TaviAppPtr app = m_model->record(index);
     if (!app)
         return;
-    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"),
-                                   tr("Do you really want to remove %1?").arg(app->name)))
+    QString question = tr("Do you really want to remove %1?").arg(app->name);
+    if (m_context.db && m_context.paths) {
+        const QStringList scenes = dailyscenes::scenesUsingApp(*m_context.db, *m_context.paths, *app);
+        if (!scenes.isEmpty())
+            question +=
+                "\n" + tr("The daily scenes %1 play its file and will miss it.").arg(scenes.join(", "));
+    }
+    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"), question))
         return;
     // The job works on its own copy: the page (and the record in it) is
     // reloaded while the job still runs, as soon as the catalogue reports the removal.

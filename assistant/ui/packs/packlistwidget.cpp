@@ -1,6 +1,7 @@
 #include "packlistwidget.h"
 
 #include "catalogue/db.h"
+#include "core/dailyscenes.h"
 #include "core/worker.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
@@ -81,7 +82,15 @@ PagedListWidget::Removal PackListWidget::removal(const QModelIndex& index) {
     const TaviPackPtr pack = m_model->record(index);
     if (!pack)
         return {};
-    return {tr("Confirm Removal"), tr("Do you really want to remove %1?").arg(pack->name), [this, pack]() {
+    QString question = tr("Do you really want to remove %1?").arg(pack->name);
+    if (context().db && context().paths) {
+        const QStringList scenes =
+            dailyscenes::scenesUsingPack(*context().db, *context().paths, pack->packId);
+        if (!scenes.isEmpty())
+            question +=
+                "\n" + tr("The daily scenes %1 play its files and will miss them.").arg(scenes.join(", "));
+    }
+    return {tr("Confirm Removal"), question, [this, pack]() {
                 // The job gets a copy that outlives the reload packRemoved causes while it runs.
                 const TaviPackPtr victim(new TaviPack(*pack));
                 WorkerPtr worker(new PackDeletingWorker(victim.data()));

@@ -142,7 +142,7 @@ TEST_F(PagingByPointer, ASongInTheSearchResultsStartsTheDesktopsPlayer) {
             const QPoint icon = grid->viewport()->mapToGlobal(item.topLeft() + kOnIcon);
             EXPECT_TRUE(x.click(icon.x(), icon.y()));
             EXPECT_TRUE(waitFor([&] { return !player.calls().isEmpty(); }, 10000)) << "no player started";
-            EXPECT_EQ(player.calls().value(0), "arg=" + paths->appsDir + "/music/Morning Sun.mp3");
+            EXPECT_EQ(player.calls().value(0), "arg=" + paths->tempDir + "/player/media/Morning Sun.mp3");
         } else {
             ADD_FAILURE() << "the search found " << grid->model()->rowCount() << " apps";
         }

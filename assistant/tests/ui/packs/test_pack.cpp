@@ -2,8 +2,11 @@
 // importing several real archives (built by packbuilder) one after another,
 // the custom pack and the store button, on a real catalogue.
 
+#include "core/dailyscenes.h"
 #include "support/listfixture.h"
 #include "support/packsupport.h"
+#include "ui/daily/dailylistwidget.h"
+#include "ui/daily/dailyscenelistmodel.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/favor/favorlistwidget.h"
 #include "ui/lists/applistdialog.h"
@@ -284,11 +287,19 @@ TEST_F(PackViewTest, ClickingAPackOpensItsAppsByName) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST_F(PackViewTest, TrashRemovesAnImportedPackAfterTheQuestionAndTheFavouritesFollow) {
+TEST_F(PackViewTest, TrashRemovesAnImportedPackAfterTheQuestionAndTheFavouritesAndScenesFollow) {
     ASSERT_EQ(Core::instance()->importPack(buildArchive("zoo.tvp", "zoo", "Zoo", 2001)), 0);
     const int book = appIdOf("productId = 2001");
     ASSERT_NE(book, 0);
     ASSERT_TRUE(db->setFavorApp(book, true));
+    // A daily scene that plays the pack's song (picked from the library, so it carries the song's name).
+    ASSERT_EQ(
+        dailyscenes::save(*db, *paths, nullptr, "Morning", {paths->appsDir + "/music/b.mp3"}, {"Zoo song"}),
+        dailyscenes::Saved);
+    DailyListWidget daily(Core::instance()->context());
+    QListView* scenes = listView(&daily);
+    giveListArea(&daily, scenes, QSize(700, 420));
+    ASSERT_EQ(scenes->model()->index(0, 0).data(DailySceneListModel::SceneMissingRole).toInt(), 0);
 
     PackListWidget widget(Core::instance()->context());
     QListView* view = listView(&widget);
@@ -302,7 +313,10 @@ TEST_F(PackViewTest, TrashRemovesAnImportedPackAfterTheQuestionAndTheFavouritesF
     click(view, 0, kOnTrash);
     ASSERT_TRUE(no->seen);
     EXPECT_EQ(no->title, "Confirm Removal");
-    EXPECT_EQ(no->text, "Do you really want to remove Zoo?");
+    EXPECT_EQ(
+        no->text,
+        "Do you really want to remove Zoo?\nThe daily scenes Morning play its files and will miss them.")
+        << "the question names the scenes that use the pack";
     EXPECT_EQ(cataloguePacks(), QStringList{"zoo"});
 
     auto yes = answerNextBox(QMessageBox::Yes);
@@ -315,6 +329,14 @@ TEST_F(PackViewTest, TrashRemovesAnImportedPackAfterTheQuestionAndTheFavouritesF
     unsigned apps = 1;
     ASSERT_TRUE(db->getAppCount(apps));
     EXPECT_EQ(apps, 0u);
+    // The daily tab marks the scene at once, and playing it names the song as the teacher knows it.
+    ASSERT_TRUE(waitFor([&] {
+        return scenes->model()->index(0, 0).data(DailySceneListModel::SceneMissingRole).toInt() == 1;
+    }));
+    auto told = answerNextBox(QMessageBox::Ok);
+    click(scenes, 0, kOnIcon);
+    ASSERT_TRUE(told->seen);
+    EXPECT_EQ(told->text, "None of the files of \"Morning\" can be found any more:\nZoo song");
 }
 
 // ---- the pack tab -------------------------------------------------------------------------------
