@@ -36,6 +36,18 @@ bool exists(const QString& path) {
     return info.exists() || info.isSymLink();
 }
 
+// Folders a change emptied go too, up to the data folder that holds them: a
+// scene's folder without its playlist would be taken for a new scene.
+void pruneEmptyParents(const QString& path, const DataPaths& paths) {
+    const QSet<QString> stops{QDir::cleanPath(paths.dataDir),       QDir::cleanPath(paths.appsDir),
+                              QDir::cleanPath(paths.appIconDir),    QDir::cleanPath(paths.packIconDir),
+                              QDir::cleanPath(paths.customPackDir), QDir::cleanPath(paths.externalDir),
+                              QDir::cleanPath(paths.dailyDir),      QDir::cleanPath(paths.tempDir)};
+    QString dir = QFileInfo(QDir::cleanPath(path)).absolutePath();
+    while (!stops.contains(dir) && paths.isInsideDataFolders(dir) && QDir().rmdir(dir))
+        dir = QFileInfo(dir).absolutePath();
+}
+
 // Syncs a folder, so that the renames in it are on disk.
 void syncFolder(const QString& folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
@@ -190,7 +202,7 @@ bool LibraryChange::commit() {
     if (!m_db.endBatch()) {
         m_open = false;
         TLOG_ERROR("library change rolled back (" << m_what << "): the commit failed");
-        undo(m_ops);
+        undo(m_ops, m_paths);
         QFile::remove(m_journal);
         QDir(m_stage).removeRecursively();
         QDir().rmdir(journalDir(m_paths));
@@ -209,7 +221,7 @@ void LibraryChange::abandon() {
     m_db.cancelBatch();
     if (m_applied) {
         TLOG_ERROR("library change undone (" << m_what << ")");
-        undo(m_ops);
+        undo(m_ops, m_paths);
     }
     QFile::remove(m_journal);
     QDir(m_stage).removeRecursively();
@@ -230,23 +242,16 @@ void LibraryChange::finish() {
 }
 
 void LibraryChange::finishOps(const QList<Op>& ops, const DataPaths& paths) {
-    // Folders a removal emptied go too, up to the data folder that holds them.
-    const QSet<QString> stops{QDir::cleanPath(paths.dataDir),       QDir::cleanPath(paths.appsDir),
-                              QDir::cleanPath(paths.appIconDir),    QDir::cleanPath(paths.packIconDir),
-                              QDir::cleanPath(paths.customPackDir), QDir::cleanPath(paths.externalDir),
-                              QDir::cleanPath(paths.dailyDir),      QDir::cleanPath(paths.tempDir)};
     for (const Op& op : ops) {
         if (op.kind != Op::Remove)
             continue;
         if (exists(op.trash) && !removeAny(op.trash))
             TLOG_ERROR("could not delete " << op.trash);
-        QString dir = QFileInfo(QDir::cleanPath(op.target)).absolutePath();
-        while (!stops.contains(dir) && paths.isInsideDataFolders(dir) && QDir().rmdir(dir))
-            dir = QFileInfo(dir).absolutePath();
+        pruneEmptyParents(op.target, paths);
     }
 }
 
-void LibraryChange::undo(const QList<Op>& ops) {
+void LibraryChange::undo(const QList<Op>& ops, const DataPaths& paths) {
     // New files out first: a taken-away file may go back to the same place.
     for (const Op& op : ops) {
         switch (op.kind) {
@@ -255,12 +260,14 @@ void LibraryChange::undo(const QList<Op>& ops) {
             // Moved when its source is gone and the target is there.
             if (!exists(op.source) && exists(op.target))
                 removeAny(op.target);
+            pruneEmptyParents(op.target, paths);
             break;
         case Op::CopyIn:
             // The copy is the change's own: the teacher's file stays where it was.
             if (exists(op.target) && exists(op.source))
                 removeAny(op.target);
             QFile::remove(op.target + ".part");
+            pruneEmptyParents(op.target, paths);
             break;
         case Op::Remove:
             break;
@@ -332,7 +339,7 @@ int LibraryChange::recover(DB& db, const DataPaths& paths) {
             finishOps(ops, paths);
         } else {
             TLOG_INFO("library change cut short before its commit, undone: " << what);
-            undo(ops);
+            undo(ops, paths);
         }
         QFile::remove(planFile.absoluteFilePath());
         if (ours)

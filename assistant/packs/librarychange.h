@@ -80,7 +80,7 @@ private:
     };
     bool writeJournal();
     void finish();
-    static void undo(const QList<Op>& ops);
+    static void undo(const QList<Op>& ops, const DataPaths& paths);
     static void finishOps(const QList<Op>& ops, const DataPaths& paths);
 
     DB& m_db;
