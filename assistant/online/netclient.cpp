@@ -5,6 +5,8 @@
 #include "platform/log.h"
 
 #include <QDebug>
+#include <QUrl>
+#include <atomic>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -70,36 +72,103 @@ NetClient::NetClient(const QString& baseAddress, const QString& deviceId, const 
     initCurlOnce();
 }
 
+namespace {
+
+// Set when the client ends: every request in flight gives up at its next
+// progress report (a few times a second), none starts.
+std::atomic<bool> g_abandoned{false};
+
+int progressCheck(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return g_abandoned.load() ? 1 : 0;
+}
+
+bool isRedirect(long status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+} // namespace
+
+void NetClient::abandonRequests() {
+    g_abandoned.store(true);
+}
+
+void NetClient::resumeRequests() {
+    g_abandoned.store(false);
+}
+
 bool NetClient::perform(const QByteArray& url, const QByteArray* body, QByteArray* reply) {
-    CURL* curl = curl_easy_init();
-    if (!curl) {
-        TLOG_ERROR("curl_easy_init() failed.");
-        return false;
-    }
     QByteArray scratch;
-    ReplySink sink{reply ? reply : &scratch};
-    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-    if (body)
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->constData());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeReply);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-    if (body)
-        curl_easy_setopt(curl, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    // Requests run on several threads; the time-out must not use signals.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    const CURLcode rc = curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-    if (rc != CURLE_OK) {
-        if (sink.tooLong)
-            TLOG_ERROR("curl_easy_perform() failed:" << curl_easy_strerror(rc) << " (reply longer than "
-                                                     << kMaxReplyBytes << " bytes)");
-        else
-            TLOG_ERROR("curl_easy_perform() failed:" << curl_easy_strerror(rc));
-        return false;
+    QByteArray* buffer = reply ? reply : &scratch;
+    const int kept = buffer->size();
+    QByteArray current = url;
+    bool posting = body != nullptr;
+    // Redirects are followed here, not by libcurl: at most kMaxRedirects, to
+    // http or https only, and a form is never posted again to another host.
+    for (int redirects = 0;; ++redirects) {
+        if (g_abandoned.load()) {
+            TLOG_ERROR("curl_easy_perform() failed:the client is ending, nothing sent");
+            return false;
+        }
+        CURL* curl = curl_easy_init();
+        if (!curl) {
+            TLOG_ERROR("curl_easy_init() failed.");
+            return false;
+        }
+        buffer->truncate(kept);
+        ReplySink sink{buffer};
+        curl_easy_setopt(curl, CURLOPT_URL, current.constData());
+        if (posting)
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body->constData());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeReply);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+        if (posting)
+            curl_easy_setopt(curl, CURLOPT_POST, 1L);
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
+        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progressCheck);
+        // Requests run on several threads; the time-out must not use signals.
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        const CURLcode rc = curl_easy_perform(curl);
+        long status = 0;
+        char* location = nullptr;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location);
+        const QByteArray next = location ? QByteArray(location) : QByteArray();
+        curl_easy_cleanup(curl);
+        if (rc != CURLE_OK) {
+            if (sink.tooLong)
+                TLOG_ERROR("curl_easy_perform() failed:" << curl_easy_strerror(rc) << " (reply longer than "
+                                                         << kMaxReplyBytes << " bytes)");
+            else if (rc == CURLE_ABORTED_BY_CALLBACK)
+                TLOG_ERROR("curl_easy_perform() failed:the client is ending, the request was abandoned");
+            else
+                TLOG_ERROR("curl_easy_perform() failed:" << curl_easy_strerror(rc));
+            return false;
+        }
+        if (!isRedirect(status) || next.isEmpty())
+            return true;
+        const QUrl from(QString::fromLatin1(current));
+        const QUrl to(QString::fromLatin1(next));
+        const QString scheme = to.scheme().toLower();
+        if (redirects >= kMaxRedirects || (scheme != "http" && scheme != "https")) {
+            TLOG_ERROR("curl_easy_perform() failed:redirect not followed to " << next << " after " << redirects
+                                                                              << " redirects");
+            return false;
+        }
+        // 307 and 308 send the form again; never to another host.
+        const bool sameHost = to.host().compare(from.host(), Qt::CaseInsensitive) == 0 &&
+                              to.port(scheme == "https" ? 443 : 80) == from.port(from.scheme() == "https" ? 443 : 80);
+        if (posting && (status == 307 || status == 308) && !sameHost) {
+            TLOG_ERROR("curl_easy_perform() failed:the form is not sent again to another host: " << next);
+            return false;
+        }
+        // 301, 302 and 303 go on as a plain request, as browsers do.
+        if (status != 307 && status != 308)
+            posting = false;
+        current = next;
     }
-    return true;
 }
 
 bool NetClient::post(const char* path, const char* body, QByteArray* reply) {

@@ -43,6 +43,14 @@ public:
     // filling the memory.
     static constexpr qint64 kMaxReplyBytes = 32 * 1024 * 1024;
     static constexpr long kTimeoutSeconds = 10;
+    // Redirects one request follows at most (only to http or https).
+    static constexpr int kMaxRedirects = 10;
+
+    // The client is ending: every request in flight, on any thread, gives up
+    // within a moment and none starts any more.
+    static void abandonRequests();
+    // Tests that end a client and start another in one process.
+    static void resumeRequests();
 
 private:
     bool perform(const QByteArray& url, const QByteArray* body, QByteArray* reply);
