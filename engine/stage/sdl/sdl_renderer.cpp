@@ -252,12 +252,13 @@ bool SdlRenderer::drawDirect(const SdlTexture& texture, const SDL_Rect& source, 
     // Scaling and blending at once is SDL's slowest path; stretching first and then blending unscaled
     // is several times faster.
     if (scratch_ == nullptr || scratch_->w < dst.w || scratch_->h < dst.h) {
+        // The new size is read before the old surface goes: it never shrinks.
+        const int w = std::max(dst.w, scratch_ != nullptr ? scratch_->w : 0);
+        const int h = std::max(dst.h, scratch_ != nullptr ? scratch_->h : 0);
         if (scratch_ != nullptr) {
             SDL_FreeSurface(scratch_);
         }
-        scratch_ = SDL_CreateRGBSurfaceWithFormat(0, std::max(dst.w, scratch_ ? scratch_->w : 0),
-                                                  std::max(dst.h, scratch_ ? scratch_->h : 0), 32,
-                                                  SDL_PIXELFORMAT_ARGB8888);
+        scratch_ = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
         if (scratch_ == nullptr) {
             return false;
         }
