@@ -1,0 +1,418 @@
+#include "stage/sdl/software_draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace stage::sdl {
+
+namespace {
+
+using u32 = std::uint32_t;
+using i64 = std::int64_t;
+
+constexpr u32 kLanes = 0x00FF00FFu;
+
+// x / 255, rounded, in each of two 16-bit lanes (each at most 255 * 255).
+inline u32 div255Lanes(u32 x) {
+    x += 0x00800080u;
+    return ((x + ((x >> 8) & kLanes)) >> 8) & kLanes;
+}
+
+inline u32 div255(u32 x) {
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+// All four channels times f / 255.
+inline u32 scaled(u32 p, u32 f) {
+    return div255Lanes((p & kLanes) * f) | (div255Lanes(((p >> 8) & kLanes) * f) << 8);
+}
+
+// a + (b - a) * f / 256 in every channel, f in [0, 256).
+inline u32 lerp(u32 a, u32 b, u32 f) {
+    const u32 g = 256 - f;
+    const u32 rb = (((a & kLanes) * g + (b & kLanes) * f) >> 8) & kLanes;
+    const u32 ag = ((((a >> 8) & kLanes) * g + ((b >> 8) & kLanes) * f) >> 8) & kLanes;
+    return rb | (ag << 8);
+}
+
+// What the colour does to a premultiplied pixel: its channels times colour x opacity, its alpha times
+// opacity.
+struct Tint {
+    u32 r, g, b, a;
+    bool none;
+    bool uniform;
+
+    explicit Tint(Color4B c)
+        : r(div255(u32(c.r) * c.a)), g(div255(u32(c.g) * c.a)), b(div255(u32(c.b) * c.a)), a(c.a),
+          none(r == 255 && g == 255 && b == 255 && a == 255), uniform(r == a && g == a && b == a) {}
+
+    u32 operator()(u32 p) const {
+        if (none) {
+            return p;
+        }
+        if (uniform) {
+            return scaled(p, a);
+        }
+        return (div255((p >> 24) * a) << 24) | (div255(((p >> 16) & 0xFF) * r) << 16) |
+               (div255(((p >> 8) & 0xFF) * g) << 8) | div255((p & 0xFF) * b);
+    }
+};
+
+// A premultiplied pixel over another.
+inline u32 over(u32 s, u32 d) {
+    const u32 a = s >> 24;
+    if (a == 255) {
+        return s;
+    }
+    if (a == 0) {
+        return d;
+    }
+    return s + scaled(d, 255 - a);
+}
+
+#if defined(__SSE2__)
+// The same arithmetic four channels (or two pixels) at a time, in 16-bit lanes: results are identical to
+// the scalar code above.
+inline __m128i div255Lanes16(__m128i x) {
+    x = _mm_add_epi16(x, _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+}
+
+// Premultiplied pixels (two, as 16-bit channels) over two target pixels.
+inline __m128i over16(__m128i s16, __m128i d16) {
+    // Each pixel's 255 - alpha in all four of its lanes.
+    const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
+    const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    return _mm_add_epi16(s16, div255Lanes16(_mm_mullo_epi16(d16, ia)));
+}
+
+// Four premultiplied pixels, tinted, over four target pixels.
+inline __m128i over4(__m128i s, __m128i d, __m128i tint16, bool tinted) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sLo = _mm_unpacklo_epi8(s, zero);
+    __m128i sHi = _mm_unpackhi_epi8(s, zero);
+    if (tinted) {
+        sLo = div255Lanes16(_mm_mullo_epi16(sLo, tint16));
+        sHi = div255Lanes16(_mm_mullo_epi16(sHi, tint16));
+    }
+    const __m128i lo = over16(sLo, _mm_unpacklo_epi8(d, zero));
+    const __m128i hi = over16(sHi, _mm_unpackhi_epi8(d, zero));
+    return _mm_packus_epi16(lo, hi);
+}
+#endif
+
+inline u32* row(SDL_Surface* s, int y) {
+    return reinterpret_cast<u32*>(static_cast<std::uint8_t*>(s->pixels) + std::ptrdiff_t(y) * s->pitch);
+}
+
+inline const u32* row(const SDL_Surface* s, int y) {
+    return reinterpret_cast<const u32*>(static_cast<const std::uint8_t*>(s->pixels) +
+                                        std::ptrdiff_t(y) * s->pitch);
+}
+
+// The target's clip rectangle within the target.
+SDL_Rect clipOf(const SDL_Surface* target) {
+    SDL_Rect bounds{0, 0, target->w, target->h};
+    SDL_Rect clip;
+    if (!SDL_IntersectRect(&bounds, &target->clip_rect, &clip)) {
+        return {0, 0, 0, 0};
+    }
+    return clip;
+}
+
+} // namespace
+
+bool drawableDirectly(const SDL_Surface* surface) {
+    return surface != nullptr && surface->format->BytesPerPixel == 4 &&
+           surface->format->Rmask == 0x00FF0000u && surface->format->Gmask == 0x0000FF00u &&
+           surface->format->Bmask == 0x000000FFu &&
+           (surface->format->Amask == 0 || surface->format->Amask == 0xFF000000u) && !SDL_MUSTLOCK(surface);
+}
+
+void premultiply(SDL_Surface* argb) {
+    for (int y = 0; y < argb->h; ++y) {
+        u32* p = row(argb, y);
+        for (int x = 0; x < argb->w; ++x) {
+            const u32 a = p[x] >> 24;
+            if (a != 255) {
+                p[x] = (a << 24) | (scaled(p[x], a) & 0x00FFFFFFu);
+            }
+        }
+    }
+}
+
+void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* target, const SDL_Rect& to,
+                 Color4B color, bool opaque) {
+    const SDL_Rect clip = clipOf(target);
+    const int x0 = std::max(to.x, clip.x);
+    const int y0 = std::max(to.y, clip.y);
+    const int x1 = std::min(to.x + to.w, clip.x + clip.w);
+    const int y1 = std::min(to.y + to.h, clip.y + clip.h);
+    if (x0 >= x1 || y0 >= y1 || from.w <= 0 || from.h <= 0) {
+        return;
+    }
+    const Tint tint(color);
+    const bool copy = opaque && color.a == 255;
+    const bool stretched = to.w != from.w || to.h != from.h;
+    const int n = x1 - x0;
+    // The nearest texel to each pixel's centre; it depends on the pixel alone, not on the clip.
+    const auto texelAt = [](int i, int length, int texels) {
+        return int((2 * std::int64_t(i) + 1) * texels / (2 * std::int64_t(length)));
+    };
+    thread_local std::vector<int> columns;
+    if (stretched) {
+        columns.resize(std::size_t(n));
+        for (int i = 0; i < n; ++i) {
+            columns[std::size_t(i)] = from.x + texelAt(x0 + i - to.x, to.w, from.w);
+        }
+    }
+#if defined(__SSE2__)
+    const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
+                                          short(tint.b), short(tint.g), short(tint.r), short(tint.a));
+#endif
+    int lastSourceRow = -1;
+    for (int ty = y0; ty < y1; ++ty) {
+        const int sourceRow = from.y + (stretched ? texelAt(ty - to.y, to.h, from.h) : ty - to.y);
+        const u32* s = row(picture, sourceRow) + (stretched ? 0 : from.x + x0 - to.x);
+        u32* d = row(target, ty) + x0;
+        if (copy && stretched && sourceRow == lastSourceRow) {
+            // A magnified picture repeats rows: the row above is the same pixels.
+            std::memcpy(d, row(target, ty - 1) + x0, std::size_t(n) * sizeof(u32));
+            continue;
+        }
+        lastSourceRow = sourceRow;
+        if (copy) {
+            const int* column = columns.data();
+            if (!stretched && tint.none) {
+                std::memcpy(d, s, std::size_t(n) * sizeof(u32));
+            } else if (tint.none) {
+                for (int i = 0; i < n; ++i) {
+                    d[i] = s[column[i]];
+                }
+            } else {
+                for (int i = 0; i < n; ++i) {
+                    d[i] = tint(s[stretched ? column[i] : i]);
+                }
+            }
+            continue;
+        }
+        int i = 0;
+#if defined(__SSE2__)
+        for (; i + 4 <= n; i += 4) {
+            const __m128i s4 =
+                stretched
+                    ? _mm_setr_epi32(int(s[columns[std::size_t(i)]]), int(s[columns[std::size_t(i) + 1]]),
+                                     int(s[columns[std::size_t(i) + 2]]), int(s[columns[std::size_t(i) + 3]]))
+                    : _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            __m128i* d4 = reinterpret_cast<__m128i*>(d + i);
+            // Runs of clear or solid pixels are common at the edges and in the middle of pictures.
+            const __m128i alpha = _mm_srli_epi32(s4, 24);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) == 0xFFFF) {
+                continue;
+            }
+            if (tint.none && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_set1_epi32(255))) == 0xFFFF) {
+                _mm_storeu_si128(d4, s4);
+                continue;
+            }
+            _mm_storeu_si128(d4, over4(s4, _mm_loadu_si128(d4), tint16, !tint.none));
+        }
+#endif
+        for (; i < n; ++i) {
+            d[i] = over(tint(s[stretched ? columns[std::size_t(i)] : i]), d[i]);
+        }
+    }
+}
+
+void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Point (&corners)[4],
+                     Color4B color, SDL_Surface* target) {
+    // Texels outside the picture are not there to draw.
+    const int sx0 = std::max(from.x, 0);
+    const int sy0 = std::max(from.y, 0);
+    const int sx1 = std::min(from.x + from.w, picture->w);
+    const int sy1 = std::min(from.y + from.h, picture->h);
+    if (sx0 >= sx1 || sy0 >= sy1 || from.w <= 0 || from.h <= 0) {
+        return;
+    }
+    // A target pixel P lies at P = topLeft + s * across + t * down, s and t in [0, 1); the texel there is
+    // (from.x + s * from.w, from.y + t * from.h).
+    const double ox = corners[3].x;
+    const double oy = corners[3].y;
+    const double ax = double(corners[2].x) - ox;
+    const double ay = double(corners[2].y) - oy;
+    const double bx = double(corners[0].x) - ox;
+    const double by = double(corners[0].y) - oy;
+    const double det = ax * by - ay * bx;
+    if (!std::isfinite(det) || std::fabs(det) < 1e-6) {
+        return;
+    }
+    const double dudx = from.w * by / det;
+    const double dudy = -from.w * bx / det;
+    const double dvdx = -from.h * ay / det;
+    const double dvdy = from.h * ax / det;
+    // At the centre of pixel (0, 0).
+    const double u00 = from.x + from.w * ((0.5 - ox) * by - (0.5 - oy) * bx) / det;
+    const double v00 = from.y + from.h * (ax * (0.5 - oy) - ay * (0.5 - ox)) / det;
+    // 16.16 fixed point. Each pixel's texel position is the same integer arithmetic whatever part of the
+    // target is drawn.
+    constexpr double kOne = 65536.0;
+    const i64 DUDX = std::llround(dudx * kOne);
+    const i64 DUDY = std::llround(dudy * kOne);
+    const i64 DVDX = std::llround(dvdx * kOne);
+    const i64 DVDY = std::llround(dvdy * kOne);
+    const i64 U00 = std::llround(u00 * kOne);
+    const i64 V00 = std::llround(v00 * kOne);
+    const i64 U0 = i64(sx0) << 16;
+    const i64 U1 = i64(sx1) << 16;
+    const i64 V0 = i64(sy0) << 16;
+    const i64 V1 = i64(sy1) << 16;
+
+    const SDL_Rect clip = clipOf(target);
+    double minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
+    for (const Point& p : corners) {
+        minX = std::min(minX, double(p.x));
+        maxX = std::max(maxX, double(p.x));
+        minY = std::min(minY, double(p.y));
+        maxY = std::max(maxY, double(p.y));
+    }
+    const int y0 = std::max(clip.y, int(std::floor(std::max(minY, -1e6))));
+    const int y1 = std::min(clip.y + clip.h, int(std::ceil(std::min(maxY, 1e6))));
+    const int clipX0 = std::max(clip.x, int(std::floor(std::max(minX, -1e6))));
+    const int clipX1 = std::min(clip.x + clip.w, int(std::ceil(std::min(maxX, 1e6))));
+    if (y0 >= y1 || clipX0 >= clipX1) {
+        return;
+    }
+    const Tint tint(color);
+#if defined(__SSE2__)
+    const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
+                                          short(tint.b), short(tint.g), short(tint.r), short(tint.a));
+#endif
+    const int pitch = picture->pitch / 4;
+    const u32* texels = static_cast<const u32*>(picture->pixels);
+
+    // Narrows [first, last) to the pixels x of a row whose start + x * step lies in [lo, hi): exactly the
+    // pixels whose centres map inside the picture.
+    const auto narrow = [](i64 start, i64 step, i64 lo, i64 hi, i64& first, i64& last) {
+        const auto floorDiv = [](i64 a, i64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); };
+        if (step == 0) {
+            if (start < lo || start >= hi) {
+                last = first;
+            }
+        } else if (step > 0) {
+            first = std::max(first, -floorDiv(start - lo, step)); // ceil((lo - start) / step)
+            last = std::min(last, -floorDiv(start - hi, step));   // ceil((hi - start) / step)
+        } else {
+            first = std::max(first, floorDiv(start - hi, -step) + 1);
+            last = std::min(last, floorDiv(start - lo, -step) + 1);
+        }
+    };
+    // The four texels around a point, clamped to the picture's edge, and the point's place between them.
+    struct Sample {
+        u32 p00, p10, p01, p11, fx, fy;
+    };
+    // Inside the picture a texel position fits 32 bits, and clamping costs less than branching.
+    const auto sample = [&](i64 u, i64 v) {
+        const int su = int(u) - 32768;
+        const int sv = int(v) - 32768;
+        const int iu = su >> 16;
+        const int iv = sv >> 16;
+        const int c0 = std::max(iu, sx0);
+        const int c1 = std::min(iu + 1, sx1 - 1);
+        const u32* top = texels + std::ptrdiff_t(std::max(iv, sy0)) * pitch;
+        const u32* bottom = texels + std::ptrdiff_t(std::min(iv + 1, sy1 - 1)) * pitch;
+        return Sample{top[c0], top[c1], bottom[c0], bottom[c1], u32(su >> 8) & 0xFF, u32(sv >> 8) & 0xFF};
+    };
+    for (int y = y0; y < y1; ++y) {
+        const i64 uRow = U00 + i64(y) * DUDY;
+        const i64 vRow = V00 + i64(y) * DVDY;
+        i64 first = clipX0;
+        i64 last = clipX1;
+        narrow(uRow, DUDX, U0, U1, first, last);
+        narrow(vRow, DVDX, V0, V1, first, last);
+        u32* d = row(target, y);
+        i64 u = uRow + first * DUDX;
+        i64 v = vRow + first * DVDX;
+        i64 x = first;
+#if defined(__SSE2__)
+        // Two pixels at a time, side by side in 16-bit lanes.
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i full = _mm_set1_epi16(256);
+        for (; x + 2 <= last; x += 2, u += 2 * DUDX, v += 2 * DVDX) {
+            const int sa = int(u) - 32768;
+            const int ta = int(v) - 32768;
+            const int sb = int(u + DUDX) - 32768;
+            const int tb = int(v + DVDX) - 32768;
+            const int ia = sa >> 16;
+            const int ja = ta >> 16;
+            const int ib = sb >> 16;
+            const int jb = tb >> 16;
+            // Each pixel's upper and lower texel pairs; away from the picture's edge they lie side by side.
+            __m128i upperA, lowerA, upperB, lowerB;
+            if (ia >= sx0 && ia + 1 < sx1 && ja >= sy0 && ja + 1 < sy1 && ib >= sx0 && ib + 1 < sx1 &&
+                jb >= sy0 && jb + 1 < sy1) {
+                const u32* pa = texels + std::ptrdiff_t(ja) * pitch + ia;
+                const u32* pb = texels + std::ptrdiff_t(jb) * pitch + ib;
+                upperA = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa));
+                lowerA = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + pitch));
+                upperB = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb));
+                lowerB = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + pitch));
+            } else {
+                const Sample a = sample(u, v);
+                const Sample b = sample(u + DUDX, v + DVDX);
+                upperA = _mm_setr_epi32(int(a.p00), int(a.p10), 0, 0);
+                lowerA = _mm_setr_epi32(int(a.p01), int(a.p11), 0, 0);
+                upperB = _mm_setr_epi32(int(b.p00), int(b.p10), 0, 0);
+                lowerB = _mm_setr_epi32(int(b.p01), int(b.p11), 0, 0);
+            }
+            // Left texels of both pixels, then right ones: [a.p00 b.p00 a.p10 b.p10].
+            const __m128i upper =
+                _mm_shuffle_epi32(_mm_unpacklo_epi64(upperA, upperB), _MM_SHUFFLE(3, 1, 2, 0));
+            const __m128i lower =
+                _mm_shuffle_epi32(_mm_unpacklo_epi64(lowerA, lowerB), _MM_SHUFFLE(3, 1, 2, 0));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(upper, lower), zero)) == 0xFFFF) {
+                continue; // all clear
+            }
+            const auto weights = [](u32 wa, u32 wb) {
+                const __m128i w = _mm_cvtsi32_si128(int(wa | (wb << 16)));
+                const __m128i w2 = _mm_unpacklo_epi16(w, w);
+                return _mm_unpacklo_epi32(w2, w2);
+            };
+            const __m128i fx = weights(u32(sa >> 8) & 0xFF, u32(sb >> 8) & 0xFF);
+            const __m128i gx = _mm_sub_epi16(full, fx);
+            const __m128i fy = weights(u32(ta >> 8) & 0xFF, u32(tb >> 8) & 0xFF);
+            const __m128i gy = _mm_sub_epi16(full, fy);
+            const __m128i top =
+                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(upper, zero), gx),
+                                             _mm_mullo_epi16(_mm_unpackhi_epi8(upper, zero), fx)),
+                               8);
+            const __m128i bottom =
+                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(lower, zero), gx),
+                                             _mm_mullo_epi16(_mm_unpackhi_epi8(lower, zero), fx)),
+                               8);
+            __m128i s16 =
+                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, gy), _mm_mullo_epi16(bottom, fy)), 8);
+            if (!tint.none) {
+                s16 = div255Lanes16(_mm_mullo_epi16(s16, tint16));
+            }
+            __m128i* d2 = reinterpret_cast<__m128i*>(d + x);
+            const __m128i d16 = _mm_unpacklo_epi8(_mm_loadl_epi64(d2), zero);
+            _mm_storel_epi64(d2, _mm_packus_epi16(over16(s16, d16), zero));
+        }
+#endif
+        for (; x < last; ++x, u += DUDX, v += DVDX) {
+            const Sample a = sample(u, v);
+            if ((a.p00 | a.p10 | a.p01 | a.p11) != 0) {
+                d[x] = over(tint(lerp(lerp(a.p00, a.p10, a.fx), lerp(a.p01, a.p11, a.fx), a.fy)), d[x]);
+            }
+        }
+    }
+}
+
+} // namespace stage::sdl
