@@ -288,6 +288,7 @@ void Director::draw() {
     // Where the output still holds the frame on screen, only what changed is drawn and shown.
     if (onScreen && r.keepsFrame() && drawing_->changedAreas(*shown_, changedAreas_)) {
         drawing_->playBack(r, changedAreas_);
+        ++presentedInPart_;
     } else {
         drawing_->playBack(r);
     }

@@ -116,6 +116,8 @@ public:
     unsigned long long frames() const { return frames_; }
     // Frames drawn and shown in the window.
     unsigned long long framesPresented() const { return presented_; }
+    // Of those, the frames drawn and shown only where they changed.
+    unsigned long long framesPresentedInPart() const { return presentedInPart_; }
     // While run() runs, calls `report` about every `seconds` (for measuring what the loop costs).
     void setFrameReport(double seconds, std::function<void()> report);
 
@@ -153,6 +155,7 @@ private:
     bool nextDeltaZero_ = false;
     unsigned long long frames_ = 0;
     unsigned long long presented_ = 0;
+    unsigned long long presentedInPart_ = 0;
     bool drawOnlyChanges_ = false;
     bool redraw_ = true;
     // The frame on screen and the frame being drawn, as lists of draw calls.
