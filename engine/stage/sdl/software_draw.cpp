@@ -169,9 +169,23 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
     };
     thread_local std::vector<int> columns;
     if (stretched) {
+        // texelAt for each column, stepped without dividing: (2i + 1) * texels = q * 2 * length + r.
         columns.resize(std::size_t(n));
+        const std::int64_t step = 2 * std::int64_t(from.w);
+        const std::int64_t whole = 2 * std::int64_t(to.w);
+        const std::int64_t start = (2 * std::int64_t(x0 - to.x) + 1) * from.w;
+        std::int64_t q = start / whole;
+        std::int64_t r = start % whole;
+        const std::int64_t stepQ = step / whole;
+        const std::int64_t stepR = step % whole;
         for (int i = 0; i < n; ++i) {
-            columns[std::size_t(i)] = from.x + texelAt(x0 + i - to.x, to.w, from.w);
+            columns[std::size_t(i)] = from.x + int(q);
+            q += stepQ;
+            r += stepR;
+            if (r >= whole) {
+                r -= whole;
+                ++q;
+            }
         }
     }
 #if defined(__SSE2__)
