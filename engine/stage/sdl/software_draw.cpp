@@ -192,28 +192,43 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
     const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
                                           short(tint.b), short(tint.g), short(tint.r), short(tint.a));
 #endif
+    // A stretched row is gathered (and tinted) once into `line`, and used for every target row it
+    // repeats on.
+    thread_local std::vector<u32> line;
+    if (stretched) {
+        line.resize(std::size_t(n));
+    }
+    const Tint none(Color4B{255, 255, 255, 255});
     int lastSourceRow = -1;
     for (int ty = y0; ty < y1; ++ty) {
         const int sourceRow = from.y + (stretched ? texelAt(ty - to.y, to.h, from.h) : ty - to.y);
-        const u32* s = row(picture, sourceRow) + (stretched ? 0 : from.x + x0 - to.x);
         u32* d = row(target, ty) + x0;
-        if (copy && stretched && sourceRow == lastSourceRow) {
-            // A magnified picture repeats rows: the row above is the same pixels.
-            std::memcpy(d, row(target, ty - 1) + x0, std::size_t(n) * sizeof(u32));
-            continue;
-        }
-        lastSourceRow = sourceRow;
-        if (copy) {
-            const int* column = columns.data();
-            if (!stretched && tint.none) {
-                std::memcpy(d, s, std::size_t(n) * sizeof(u32));
-            } else if (tint.none) {
-                for (int i = 0; i < n; ++i) {
-                    d[i] = s[column[i]];
+        const u32* s = row(picture, sourceRow) + (stretched ? 0 : from.x + x0 - to.x);
+        if (stretched) {
+            if (sourceRow != lastSourceRow) {
+                const int* column = columns.data();
+                u32* out = line.data();
+                if (tint.none) {
+                    for (int i = 0; i < n; ++i) {
+                        out[i] = s[column[i]];
+                    }
+                } else {
+                    for (int i = 0; i < n; ++i) {
+                        out[i] = tint(s[column[i]]);
+                    }
                 }
+                lastSourceRow = sourceRow;
+            }
+            s = line.data();
+        }
+        // What multiplies the row still: nothing when it was tinted as it was gathered.
+        const Tint& t = stretched ? none : tint;
+        if (copy) {
+            if (t.none) {
+                std::memcpy(d, s, std::size_t(n) * sizeof(u32));
             } else {
                 for (int i = 0; i < n; ++i) {
-                    d[i] = tint(s[stretched ? column[i] : i]);
+                    d[i] = t(s[i]);
                 }
             }
             continue;
@@ -221,26 +236,22 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
         int i = 0;
 #if defined(__SSE2__)
         for (; i + 4 <= n; i += 4) {
-            const __m128i s4 =
-                stretched
-                    ? _mm_setr_epi32(int(s[columns[std::size_t(i)]]), int(s[columns[std::size_t(i) + 1]]),
-                                     int(s[columns[std::size_t(i) + 2]]), int(s[columns[std::size_t(i) + 3]]))
-                    : _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i s4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
             __m128i* d4 = reinterpret_cast<__m128i*>(d + i);
             // Runs of clear or solid pixels are common at the edges and in the middle of pictures.
             const __m128i alpha = _mm_srli_epi32(s4, 24);
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) == 0xFFFF) {
                 continue;
             }
-            if (tint.none && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_set1_epi32(255))) == 0xFFFF) {
+            if (t.none && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_set1_epi32(255))) == 0xFFFF) {
                 _mm_storeu_si128(d4, s4);
                 continue;
             }
-            _mm_storeu_si128(d4, over4(s4, _mm_loadu_si128(d4), tint16, !tint.none));
+            _mm_storeu_si128(d4, over4(s4, _mm_loadu_si128(d4), tint16, !t.none));
         }
 #endif
         for (; i < n; ++i) {
-            d[i] = over(tint(s[stretched ? columns[std::size_t(i)] : i]), d[i]);
+            d[i] = over(t(s[i]), d[i]);
         }
     }
 }
@@ -343,6 +354,11 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
         const u32* bottom = texels + std::ptrdiff_t(std::min(iv + 1, sy1 - 1)) * pitch;
         return Sample{top[c0], top[c1], bottom[c0], bottom[c1], u32(su >> 8) & 0xFF, u32(sv >> 8) & 0xFF};
     };
+    const auto blendOne = [&](const Sample& a, u32* d) {
+        if ((a.p00 | a.p10 | a.p01 | a.p11) != 0) {
+            *d = over(tint(lerp(lerp(a.p00, a.p10, a.fx), lerp(a.p01, a.p11, a.fx), a.fy)), *d);
+        }
+    };
     for (int y = y0; y < y1; ++y) {
         const i64 uRow = U00 + i64(y) * DUDY;
         const i64 vRow = V00 + i64(y) * DVDY;
@@ -355,41 +371,33 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
         i64 v = vRow + first * DVDX;
         i64 x = first;
 #if defined(__SSE2__)
-        // Two pixels at a time, side by side in 16-bit lanes.
+        // Where all four texels of a pixel lie inside the picture they are read without clamping, two
+        // pixels at a time side by side in 16-bit lanes; the pixels nearer the edge one by one below.
+        i64 inner = first;
+        i64 innerEnd = last;
+        narrow(uRow, DUDX, U0 + 32768, U1 - 32768, inner, innerEnd);
+        narrow(vRow, DVDX, V0 + 32768, V1 - 32768, inner, innerEnd);
+        for (; x < inner && x < last; ++x, u += DUDX, v += DVDX) {
+            blendOne(sample(u, v), d + x);
+        }
         const __m128i zero = _mm_setzero_si128();
         const __m128i full = _mm_set1_epi16(256);
-        for (; x + 2 <= last; x += 2, u += 2 * DUDX, v += 2 * DVDX) {
+        for (; x + 2 <= innerEnd; x += 2, u += 2 * DUDX, v += 2 * DVDX) {
             const int sa = int(u) - 32768;
             const int ta = int(v) - 32768;
             const int sb = int(u + DUDX) - 32768;
             const int tb = int(v + DVDX) - 32768;
-            const int ia = sa >> 16;
-            const int ja = ta >> 16;
-            const int ib = sb >> 16;
-            const int jb = tb >> 16;
-            // Each pixel's upper and lower texel pairs; away from the picture's edge they lie side by side.
-            __m128i upperA, lowerA, upperB, lowerB;
-            if (ia >= sx0 && ia + 1 < sx1 && ja >= sy0 && ja + 1 < sy1 && ib >= sx0 && ib + 1 < sx1 &&
-                jb >= sy0 && jb + 1 < sy1) {
-                const u32* pa = texels + std::ptrdiff_t(ja) * pitch + ia;
-                const u32* pb = texels + std::ptrdiff_t(jb) * pitch + ib;
-                upperA = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa));
-                lowerA = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + pitch));
-                upperB = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb));
-                lowerB = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + pitch));
-            } else {
-                const Sample a = sample(u, v);
-                const Sample b = sample(u + DUDX, v + DVDX);
-                upperA = _mm_setr_epi32(int(a.p00), int(a.p10), 0, 0);
-                lowerA = _mm_setr_epi32(int(a.p01), int(a.p11), 0, 0);
-                upperB = _mm_setr_epi32(int(b.p00), int(b.p10), 0, 0);
-                lowerB = _mm_setr_epi32(int(b.p01), int(b.p11), 0, 0);
-            }
+            const u32* pa = texels + std::ptrdiff_t(ta >> 16) * pitch + (sa >> 16);
+            const u32* pb = texels + std::ptrdiff_t(tb >> 16) * pitch + (sb >> 16);
             // Left texels of both pixels, then right ones: [a.p00 b.p00 a.p10 b.p10].
             const __m128i upper =
-                _mm_shuffle_epi32(_mm_unpacklo_epi64(upperA, upperB), _MM_SHUFFLE(3, 1, 2, 0));
-            const __m128i lower =
-                _mm_shuffle_epi32(_mm_unpacklo_epi64(lowerA, lowerB), _MM_SHUFFLE(3, 1, 2, 0));
+                _mm_shuffle_epi32(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa)),
+                                                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb))),
+                                  _MM_SHUFFLE(3, 1, 2, 0));
+            const __m128i lower = _mm_shuffle_epi32(
+                _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + pitch)),
+                                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + pitch))),
+                _MM_SHUFFLE(3, 1, 2, 0));
             if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(upper, lower), zero)) == 0xFFFF) {
                 continue; // all clear
             }
@@ -421,10 +429,7 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
         }
 #endif
         for (; x < last; ++x, u += DUDX, v += DVDX) {
-            const Sample a = sample(u, v);
-            if ((a.p00 | a.p10 | a.p01 | a.p11) != 0) {
-                d[x] = over(tint(lerp(lerp(a.p00, a.p10, a.fx), lerp(a.p01, a.p11, a.fx), a.fy)), d[x]);
-            }
+            blendOne(sample(u, v), d + x);
         }
     }
 }
