@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace stage {
@@ -23,10 +24,17 @@ public:
     std::uint64_t serial() const { return serial_; }
     // No pixel is transparent: drawn upright at full opacity it hides whatever lies under it.
     bool opaque() const { return opaque_; }
+    // Where the picture shows: its rows in bands of kOutlineRows texels, and for each band the columns
+    // [first, last) that hold every texel of it that is not fully transparent (first == last: a clear
+    // band). Empty when not known; then all of it may show.
+    using Outline = std::vector<std::pair<int, int>>;
+    static constexpr int kOutlineRows = 16;
+    const Outline& outline() const { return outline_; }
 
 protected:
     Texture(Size size, std::string path, bool opaque = false)
         : size_(size), path_(std::move(path)), serial_(nextSerial()), opaque_(opaque) {}
+    void setOutline(Outline outline) { outline_ = std::move(outline); }
 
 private:
     static std::uint64_t nextSerial() {
@@ -37,6 +45,7 @@ private:
     std::string path_;
     std::uint64_t serial_;
     bool opaque_;
+    Outline outline_;
 };
 using TexturePtr = std::shared_ptr<Texture>;
 

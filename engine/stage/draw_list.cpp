@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace stage {
 
@@ -12,9 +13,13 @@ using Box = DrawList::Box;
 // Above this share of the output changed, one whole frame costs less than its parts.
 constexpr double kWholeFrameShare = 0.5;
 // Few rectangles: each one walks the whole list again.
-constexpr std::size_t kMostAreas = 12;
-// Beyond this many changed draws their rectangles are not worth sorting out.
-constexpr std::size_t kMostChangedDraws = 96;
+constexpr std::size_t kMostAreas = 24;
+// Beyond this many changed parts their rectangles are not worth sorting out.
+constexpr std::size_t kMostChangedParts = 256;
+// Two rectangles become one when that covers at most this fraction (1/n) of their area more.
+constexpr long long kWasteShare = 16;
+// A picture's parts: at most this many strips across it.
+constexpr int kMostParts = 8;
 // How far ahead the comparison looks for a draw that came or went.
 constexpr std::size_t kLookAhead = 4;
 // A band of a changed area: about 256 KB of 32-bit pixels, which the processor's cache holds.
@@ -75,7 +80,17 @@ Box reach(const Point (&corners)[4], int margin, const Box& limit) {
     return intersect(b, limit);
 }
 
-// Unites rectangles that meet, then the closest ones, until few are left.
+// Whether one rectangle around both covers little that neither does.
+bool worthUniting(const Box& a, const Box& b) {
+    if (!meet(a, b)) {
+        return false;
+    }
+    const long long both = a.area() + b.area() - intersect(a, b).area();
+    return unite(a, b).area() - both <= (a.area() + b.area()) / kWasteShare;
+}
+
+// Unites rectangles that lie over or beside each other where that wastes little, then the closest
+// ones, until few are left.
 void mergeBoxes(std::vector<Box>& boxes) {
     boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
                 boxes.end());
@@ -83,7 +98,7 @@ void mergeBoxes(std::vector<Box>& boxes) {
         merged = false;
         for (std::size_t i = 0; i < boxes.size() && !merged; ++i) {
             for (std::size_t j = i + 1; j < boxes.size(); ++j) {
-                if (meet(boxes[i], boxes[j])) {
+                if (worthUniting(boxes[i], boxes[j])) {
                     boxes[i] = unite(boxes[i], boxes[j]);
                     boxes.erase(boxes.begin() + std::ptrdiff_t(j));
                     merged = true;
@@ -138,6 +153,7 @@ bool DrawList::Command::operator==(const Command& o) const {
 
 void DrawList::reset() {
     commands_.clear();
+    parts_.clear();
     complete_ = true;
 }
 
@@ -218,12 +234,12 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
             went = i < before.size() ? 1 : 0;
         }
         for (; came > 0; --came) {
-            changed.push_back(now[j++]->touches);
+            addParts(*now[j++], parts_, changed);
         }
         for (; went > 0; --went) {
-            changed.push_back(before[i++]->touches);
+            addParts(*before[i++], shown.parts_, changed);
         }
-        if (changed.size() > kMostChangedDraws) {
+        if (changed.size() > kMostChangedParts) {
             return false;
         }
     }
@@ -304,6 +320,69 @@ void DrawList::playBand(const Box& box, Renderer& renderer) const {
     }
 }
 
+void DrawList::addParts(const Command& c, const std::vector<Box>& parts, std::vector<Box>& out) {
+    if (c.partsEnd > c.partsBegin) {
+        out.insert(out.end(), parts.begin() + c.partsBegin, parts.begin() + c.partsEnd);
+    } else {
+        out.push_back(c.touches);
+    }
+}
+
+void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright) {
+    // The picture's bands of rows that show, in a few strips, each taken to the screen: a moving
+    // balloon changes the pixels around its balloons and strings, not its whole rectangle.
+    const Texture::Outline& outline = texture.outline();
+    const Rect& s = c.rect;
+    const int top = std::max(0, int(std::floor(s.origin.y)) / Texture::kOutlineRows);
+    const int bottom =
+        std::min(int(outline.size()), int(std::ceil(s.origin.y + s.size.height) + Texture::kOutlineRows - 1) /
+                                          Texture::kOutlineRows);
+    if (outline.empty() || bottom <= top || s.size.width <= 0 || s.size.height <= 0) {
+        return;
+    }
+    // A texel more around each strip: bilinear sampling reaches the clear neighbour of a visible texel.
+    const float grow = upright ? 0.0f : 1.0f;
+    const int per = (bottom - top + kMostParts - 1) / kMostParts;
+    c.partsBegin = std::uint32_t(parts_.size());
+    for (int band = top; band < bottom; band += per) {
+        int first = std::numeric_limits<int>::max();
+        int last = std::numeric_limits<int>::min();
+        for (int b = band; b < std::min(bottom, band + per); ++b) {
+            if (outline[std::size_t(b)].first < outline[std::size_t(b)].second) {
+                first = std::min(first, outline[std::size_t(b)].first);
+                last = std::max(last, outline[std::size_t(b)].second);
+            }
+        }
+        // The strip in texels, within the source rectangle, then on the screen (P = topLeft + across * s
+        // + down * t, as the renderers place the source rectangle).
+        const float u0 = std::max(float(first) - grow, s.origin.x);
+        const float u1 = std::min(float(last) + grow, s.origin.x + s.size.width);
+        const float v0 = std::max(float(band * Texture::kOutlineRows) - grow, s.origin.y);
+        const float v1 = std::min(float(std::min(bottom, band + per) * Texture::kOutlineRows) + grow,
+                                  s.origin.y + s.size.height);
+        if (first >= last || u0 >= u1 || v0 >= v1) {
+            continue; // clear
+        }
+        const Point across = c.corners[2] - c.corners[3];
+        const Point down = c.corners[0] - c.corners[3];
+        const auto at = [&](float u, float v) {
+            return c.corners[3] + across * ((u - s.origin.x) / s.size.width) +
+                   down * ((v - s.origin.y) / s.size.height);
+        };
+        const Point strip[4] = {at(u0, v1), at(u1, v1), at(u1, v0), at(u0, v0)};
+        const Box part = reach(strip, upright ? 1 : 3, c.clip);
+        if (!part.empty()) {
+            parts_.push_back(part);
+        }
+    }
+    c.partsEnd = std::uint32_t(parts_.size());
+    if (c.partsEnd == c.partsBegin) {
+        // All clear: it changes nothing, but a box of nothing would read as "all it touches".
+        parts_.push_back({});
+        c.partsEnd = c.partsBegin + 1;
+    }
+}
+
 TexturePtr DrawList::createRenderTarget(int, int) {
     complete_ = false;
     return nullptr;
@@ -368,6 +447,7 @@ void DrawList::drawTexture(const Texture& texture, const Rect& source, const Poi
                          corners[0].x == corners[3].x && corners[1].x == corners[2].x &&
                          corners[1].x > corners[0].x && corners[0].y > corners[3].y;
     c.touches = reach(corners, upright ? 1 : 3, clip_);
+    addPictureParts(c, texture, upright);
     if (upright && texture.opaque() && color.a == 255) {
         // Rounding may lose a pixel at each edge.
         c.covers = intersect(reach(corners, -2, clip_), clip_);

@@ -75,13 +75,20 @@ private:
         Box touches;
         Box covers;
         Box clip;
+        // A picture's parts that show (where the picture is not clear), in strips_.
+        std::uint32_t partsBegin = 0;
+        std::uint32_t partsEnd = 0;
         bool operator==(const Command& o) const;
     };
 
     void playBand(const Box& box, Renderer& renderer) const;
+    // What the command may change: its parts that show, or all it touches.
+    static void addParts(const Command& c, const std::vector<Box>& parts, std::vector<Box>& out);
+    void addPictureParts(Command& c, const Texture& texture, bool upright);
 
     Renderer& target_;
     std::vector<Command> commands_;
+    std::vector<Box> parts_;
     bool complete_ = true;
     Box output_;
     Box clip_;

@@ -30,6 +30,35 @@ bool fullyOpaque(SDL_Surface* argb) {
     return opaque;
 }
 
+// For each band of Texture::kOutlineRows rows, the columns that hold its texels that are not clear.
+Texture::Outline outlineOf(SDL_Surface* argb) {
+    Texture::Outline outline;
+    SDL_LockSurface(argb);
+    for (int top = 0; top < argb->h; top += Texture::kOutlineRows) {
+        int first = argb->w;
+        int last = 0;
+        for (int y = top; y < std::min(argb->h, top + Texture::kOutlineRows); ++y) {
+            const auto* row =
+                reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(argb->pixels) + y * argb->pitch);
+            for (int x = 0; x < first; ++x) {
+                if ((row[x] >> 24) != 0) {
+                    first = x;
+                    break;
+                }
+            }
+            for (int x = argb->w; x > std::max(last, first); --x) {
+                if ((row[x - 1] >> 24) != 0) {
+                    last = x;
+                    break;
+                }
+            }
+        }
+        outline.emplace_back(std::min(first, last), last);
+    }
+    SDL_UnlockSurface(argb);
+    return outline;
+}
+
 } // namespace
 
 SdlTexture::~SdlTexture() {
@@ -84,6 +113,7 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
     SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer_, converted);
     const Size size{float(converted->w), float(converted->h)};
     const bool opaque = fullyOpaque(converted);
+    Texture::Outline outline = outlineOf(converted);
     if (texture == nullptr) {
         error = SDL_GetError();
         SDL_FreeSurface(converted);
@@ -96,7 +126,9 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
         premultiply(converted);
     }
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-    return std::make_shared<SdlTexture>(texture, size, path, alive_, opaque, converted);
+    auto result = std::make_shared<SdlTexture>(texture, size, path, alive_, opaque, converted);
+    result->setOutline(std::move(outline));
+    return result;
 }
 
 TexturePtr SdlRenderer::createRenderTarget(int width, int height) {

@@ -19,6 +19,7 @@ public:
         : Texture(size, std::move(path), opaque), texture_(texture), alive_(std::move(rendererAlive)),
           pixels_(pixels) {}
     ~SdlTexture() override;
+    using Texture::setOutline;
     SDL_Texture* handle() const { return texture_; }
     // The picture's own pixels, premultiplied, kept only by renderers that draw straight onto a surface.
     SDL_Surface* pixels() const { return pixels_; }
