@@ -354,6 +354,59 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
         const u32* bottom = texels + std::ptrdiff_t(std::min(iv + 1, sy1 - 1)) * pitch;
         return Sample{top[c0], top[c1], bottom[c0], bottom[c1], u32(su >> 8) & 0xFF, u32(sv >> 8) & 0xFF};
     };
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    // Two neighbouring pixels from the 2 x 2 texels at pa and at pb (both away from the picture's edge),
+    // each pixel's weights in its four lanes, blended over the target pixels at d.
+    const auto blendPair = [&](const u32* pa, const u32* pb, __m128i fx, __m128i fy, u32* d) {
+        // Left texels of both pixels, then right ones: [a.p00 b.p00 a.p10 b.p10].
+        const __m128i upper =
+            _mm_shuffle_epi32(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa)),
+                                                 _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb))),
+                              _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i lower = _mm_shuffle_epi32(
+            _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + pitch)),
+                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + pitch))),
+            _MM_SHUFFLE(3, 1, 2, 0));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(upper, lower), zero)) == 0xFFFF) {
+            return; // all clear
+        }
+        const __m128i gx = _mm_sub_epi16(full, fx);
+        const __m128i gy = _mm_sub_epi16(full, fy);
+        const __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(upper, zero), gx),
+                                                         _mm_mullo_epi16(_mm_unpackhi_epi8(upper, zero), fx)),
+                                           8);
+        const __m128i bottom =
+            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(lower, zero), gx),
+                                         _mm_mullo_epi16(_mm_unpackhi_epi8(lower, zero), fx)),
+                           8);
+        __m128i s16 = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, gy), _mm_mullo_epi16(bottom, fy)), 8);
+        if (!tint.none) {
+            s16 = div255Lanes16(_mm_mullo_epi16(s16, tint16));
+        }
+        __m128i* d2 = reinterpret_cast<__m128i*>(d);
+        const __m128i d16 = _mm_unpacklo_epi8(_mm_loadl_epi64(d2), zero);
+        _mm_storel_epi64(d2, _mm_packus_epi16(over16(s16, d16), zero));
+    };
+    // Each of two pixels' weight in its four lanes.
+    const auto weights = [](u32 wa, u32 wb) {
+        const __m128i w = _mm_cvtsi32_si128(int(wa | (wb << 16)));
+        const __m128i w2 = _mm_unpacklo_epi16(w, w);
+        return _mm_unpacklo_epi32(w2, w2);
+    };
+    // Four pixels at once need four steps in 32 bits and texel offsets in 16.
+    const bool fourAtOnce =
+        pitch < 32768 && std::llabs(DUDX) < (i64(1) << 28) && std::llabs(DVDX) < (i64(1) << 28);
+    const __m128i stepsU = _mm_setr_epi32(0, int(DUDX), int(2 * DUDX), int(3 * DUDX));
+    const __m128i stepsV = _mm_setr_epi32(0, int(DVDX), int(2 * DVDX), int(3 * DVDX));
+    const __m128i steps4U = _mm_set1_epi32(int(4 * DUDX));
+    const __m128i steps4V = _mm_set1_epi32(int(4 * DVDX));
+    const __m128i half = _mm_set1_epi32(32768);
+    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+    const __m128i low8 = _mm_set1_epi32(0xFF);
+    const __m128i rowStep = _mm_set1_epi32(1 | (pitch << 16));
+#endif
     const auto blendOne = [&](const Sample& a, u32* d) {
         if ((a.p00 | a.p10 | a.p01 | a.p11) != 0) {
             *d = over(tint(lerp(lerp(a.p00, a.p10, a.fx), lerp(a.p01, a.p11, a.fx), a.fy)), *d);
@@ -380,52 +433,39 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
         for (; x < inner && x < last; ++x, u += DUDX, v += DVDX) {
             blendOne(sample(u, v), d + x);
         }
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i full = _mm_set1_epi16(256);
+        if (fourAtOnce) {
+            // Four pixels' texel positions in 32-bit lanes (inside the picture they fit).
+            __m128i su = _mm_sub_epi32(_mm_add_epi32(_mm_set1_epi32(int(u)), stepsU), half);
+            __m128i sv = _mm_sub_epi32(_mm_add_epi32(_mm_set1_epi32(int(v)), stepsV), half);
+            for (; x + 4 <= innerEnd; x += 4, u += 4 * DUDX, v += 4 * DVDX) {
+                // row * pitch + column in one multiply-add of 16-bit halves.
+                const __m128i at = _mm_madd_epi16(_mm_or_si128(_mm_and_si128(_mm_srai_epi32(su, 16), low16),
+                                                               _mm_slli_epi32(_mm_srai_epi32(sv, 16), 16)),
+                                                  rowStep);
+                const __m128i fx = _mm_and_si128(_mm_srli_epi32(su, 8), low8);
+                const __m128i fy = _mm_and_si128(_mm_srli_epi32(sv, 8), low8);
+                // [f0 f1 f2 f3] -> [f0 f0 f1 f1 f2 f2 f3 f3] in 16-bit lanes.
+                const __m128i fx16 = _mm_unpacklo_epi16(_mm_packs_epi32(fx, fx), _mm_packs_epi32(fx, fx));
+                const __m128i fy16 = _mm_unpacklo_epi16(_mm_packs_epi32(fy, fy), _mm_packs_epi32(fy, fy));
+                blendPair(texels + _mm_cvtsi128_si32(at),
+                          texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 1)),
+                          _mm_unpacklo_epi32(fx16, fx16), _mm_unpacklo_epi32(fy16, fy16), d + x);
+                blendPair(texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 2)),
+                          texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 3)),
+                          _mm_unpackhi_epi32(fx16, fx16), _mm_unpackhi_epi32(fy16, fy16), d + x + 2);
+                su = _mm_add_epi32(su, steps4U);
+                sv = _mm_add_epi32(sv, steps4V);
+            }
+        }
         for (; x + 2 <= innerEnd; x += 2, u += 2 * DUDX, v += 2 * DVDX) {
             const int sa = int(u) - 32768;
             const int ta = int(v) - 32768;
             const int sb = int(u + DUDX) - 32768;
             const int tb = int(v + DVDX) - 32768;
-            const u32* pa = texels + std::ptrdiff_t(ta >> 16) * pitch + (sa >> 16);
-            const u32* pb = texels + std::ptrdiff_t(tb >> 16) * pitch + (sb >> 16);
-            // Left texels of both pixels, then right ones: [a.p00 b.p00 a.p10 b.p10].
-            const __m128i upper =
-                _mm_shuffle_epi32(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa)),
-                                                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb))),
-                                  _MM_SHUFFLE(3, 1, 2, 0));
-            const __m128i lower = _mm_shuffle_epi32(
-                _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + pitch)),
-                                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + pitch))),
-                _MM_SHUFFLE(3, 1, 2, 0));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(upper, lower), zero)) == 0xFFFF) {
-                continue; // all clear
-            }
-            const auto weights = [](u32 wa, u32 wb) {
-                const __m128i w = _mm_cvtsi32_si128(int(wa | (wb << 16)));
-                const __m128i w2 = _mm_unpacklo_epi16(w, w);
-                return _mm_unpacklo_epi32(w2, w2);
-            };
-            const __m128i fx = weights(u32(sa >> 8) & 0xFF, u32(sb >> 8) & 0xFF);
-            const __m128i gx = _mm_sub_epi16(full, fx);
-            const __m128i fy = weights(u32(ta >> 8) & 0xFF, u32(tb >> 8) & 0xFF);
-            const __m128i gy = _mm_sub_epi16(full, fy);
-            const __m128i top =
-                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(upper, zero), gx),
-                                             _mm_mullo_epi16(_mm_unpackhi_epi8(upper, zero), fx)),
-                               8);
-            const __m128i bottom =
-                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(lower, zero), gx),
-                                             _mm_mullo_epi16(_mm_unpackhi_epi8(lower, zero), fx)),
-                               8);
-            __m128i s16 =
-                _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, gy), _mm_mullo_epi16(bottom, fy)), 8);
-            if (!tint.none) {
-                s16 = div255Lanes16(_mm_mullo_epi16(s16, tint16));
-            }
-            __m128i* d2 = reinterpret_cast<__m128i*>(d + x);
-            const __m128i d16 = _mm_unpacklo_epi8(_mm_loadl_epi64(d2), zero);
-            _mm_storel_epi64(d2, _mm_packus_epi16(over16(s16, d16), zero));
+            blendPair(texels + std::ptrdiff_t(ta >> 16) * pitch + (sa >> 16),
+                      texels + std::ptrdiff_t(tb >> 16) * pitch + (sb >> 16),
+                      weights(u32(sa >> 8) & 0xFF, u32(sb >> 8) & 0xFF),
+                      weights(u32(ta >> 8) & 0xFF, u32(tb >> 8) & 0xFF), d + x);
         }
 #endif
         for (; x < last; ++x, u += DUDX, v += DVDX) {
