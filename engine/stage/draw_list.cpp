@@ -14,8 +14,10 @@ using Box = DrawList::Box;
 constexpr double kWholeFrameShare = 0.5;
 // Few rectangles: each one walks the whole list again.
 constexpr std::size_t kMostAreas = 24;
-// Beyond this many changed parts their rectangles are not worth sorting out.
+// Beyond this many changed parts, or this many apart from each other, their rectangles are not worth
+// sorting out.
 constexpr std::size_t kMostChangedParts = 256;
+constexpr std::size_t kMostScattered = 64;
 // Two rectangles become one when that covers at most this fraction (1/n) of their area more.
 constexpr long long kWasteShare = 16;
 // A picture's parts: at most this many strips across it.
@@ -89,24 +91,28 @@ bool worthUniting(const Box& a, const Box& b) {
     return unite(a, b).area() - both <= (a.area() + b.area()) / kWasteShare;
 }
 
-// Unites rectangles that lie over or beside each other where that wastes little, then the closest
-// ones, until few are left.
-void mergeBoxes(std::vector<Box>& boxes) {
+// Unites rectangles that lie over or beside each other where that wastes little.
+void uniteNeighbours(std::vector<Box>& boxes) {
     boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
                 boxes.end());
     for (bool merged = true; merged;) {
         merged = false;
-        for (std::size_t i = 0; i < boxes.size() && !merged; ++i) {
-            for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            for (std::size_t j = i + 1; j < boxes.size();) {
                 if (worthUniting(boxes[i], boxes[j])) {
                     boxes[i] = unite(boxes[i], boxes[j]);
                     boxes.erase(boxes.begin() + std::ptrdiff_t(j));
                     merged = true;
-                    break;
+                } else {
+                    ++j;
                 }
             }
         }
     }
+}
+
+// Then the two whose union grows least, until few are left.
+void uniteClosest(std::vector<Box>& boxes) {
     while (boxes.size() > kMostAreas) {
         std::size_t bestI = 0;
         std::size_t bestJ = 1;
@@ -123,8 +129,8 @@ void mergeBoxes(std::vector<Box>& boxes) {
         }
         boxes[bestI] = unite(boxes[bestI], boxes[bestJ]);
         boxes.erase(boxes.begin() + std::ptrdiff_t(bestJ));
-        // The united rectangle may now meet others.
-        mergeBoxes(boxes);
+        // The united rectangle may now lie over others.
+        uniteNeighbours(boxes);
     }
 }
 
@@ -243,7 +249,11 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
             return false;
         }
     }
-    mergeBoxes(changed);
+    uniteNeighbours(changed);
+    if (changed.size() > kMostScattered) {
+        return false;
+    }
+    uniteClosest(changed);
     long long area = 0;
     for (const Box& b : changed) {
         area += b.area();
