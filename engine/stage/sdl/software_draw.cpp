@@ -195,11 +195,12 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
     // A stretched row is gathered (and tinted) once into `line`, and used for every target row it
     // repeats on.
     thread_local std::vector<u32> line;
-    if (stretched) {
+    if (stretched && !copy) {
         line.resize(std::size_t(n));
     }
     const Tint none(Color4B{255, 255, 255, 255});
     int lastSourceRow = -1;
+    const u32* lastCopied = nullptr;
     for (int ty = y0; ty < y1; ++ty) {
         const int sourceRow = from.y + (stretched ? texelAt(ty - to.y, to.h, from.h) : ty - to.y);
         u32* d = row(target, ty) + x0;
@@ -207,7 +208,9 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
         if (stretched) {
             if (sourceRow != lastSourceRow) {
                 const int* column = columns.data();
-                u32* out = line.data();
+                // A copied row is gathered straight onto the target; the rows that repeat it copy it
+                // from there.
+                u32* out = copy ? d : line.data();
                 if (tint.none) {
                     for (int i = 0; i < n; ++i) {
                         out[i] = s[column[i]];
@@ -218,8 +221,12 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
                     }
                 }
                 lastSourceRow = sourceRow;
+                if (copy) {
+                    lastCopied = d;
+                    continue;
+                }
             }
-            s = line.data();
+            s = copy ? lastCopied : line.data();
         }
         // What multiplies the row still: nothing when it was tinted as it was gathered.
         const Tint& t = stretched ? none : tint;
