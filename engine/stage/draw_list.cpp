@@ -18,8 +18,8 @@ constexpr std::size_t kMostAreas = 24;
 // sorting out.
 constexpr std::size_t kMostChangedParts = 256;
 constexpr std::size_t kMostScattered = 64;
-// Two rectangles become one when that covers at most this fraction (1/n) of their area more.
-constexpr long long kWasteShare = 16;
+// Two rectangles become one when that covers at most this fraction (1/n) of the smaller one more.
+constexpr long long kWasteShare = 4;
 // A picture's parts: at most this many strips across it.
 constexpr int kMostParts = 8;
 // How far ahead the comparison looks for a draw that came or went.
@@ -87,8 +87,9 @@ bool worthUniting(const Box& a, const Box& b) {
     if (!meet(a, b)) {
         return false;
     }
+    // Measured against the smaller one, so that a narrow strip is not swallowed by a wide neighbour.
     const long long both = a.area() + b.area() - intersect(a, b).area();
-    return unite(a, b).area() - both <= (a.area() + b.area()) / kWasteShare;
+    return unite(a, b).area() - both <= std::min(a.area(), b.area()) / kWasteShare;
 }
 
 // Unites rectangles that lie over or beside each other where that wastes little.
