@@ -81,13 +81,15 @@ int main(int argc, char** argv) {
             const char* stats = std::getenv("TAVIPLAY_FRAME_STATS");
             if (stats != nullptr && *stats != '\0' && std::string(stats) != "0") {
                 director.setFrameReport(1.0, [&director, &logger] {
-                    LOG4CPLUS_INFO(logger, "frames presented: " << director.framesPresented()
-                                                                << " steps: " << director.frames());
+                    LOG4CPLUS_INFO(logger, "frames presented: " << director.framesPresented() << " steps: "
+                                                                << director.frames() << " in part: "
+                                                                << director.framesPresentedInPart());
                 });
             }
             result = app.run();
             LOG4CPLUS_INFO(logger, "frames presented: " << director.framesPresented()
-                                                        << " steps: " << director.frames());
+                                                        << " steps: " << director.frames()
+                                                        << " in part: " << director.framesPresentedInPart());
         }
     }
     LOG4CPLUS_INFO(logger, "<<<< exit");

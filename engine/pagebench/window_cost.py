@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """What taviplay costs a classroom PC: a book played in a real window on a private X server (Xvfb).
 
-For each renderer and page it starts the engine, lets the page settle, then measures over a fixed time
-the CPU seconds per second of the whole process (user + system, all threads, from /proc/PID/stat), the
-frames presented (the engine logs its frame count once a second when TAVIPLAY_FRAME_STATS is set) and
-the threads it runs. Pages:
+For each screen size, renderer and page it starts the engine, lets the page settle, then measures over
+a fixed time the CPU seconds per second of the whole process (user + system, all threads, from
+/proc/PID/stat), the frames presented and of those the frames drawn only where they changed (the engine
+logs its frame counts once a second when TAVIPLAY_FRAME_STATS is set) and the threads it runs. With
+--before, another build of the engine (say, main's) is measured on every case as well, right before
+this one, so the two compare under the same conditions. Pages:
 
   animated  page 0 of the sample book (tools/bookgen "Happy Meadow"): sun rays turning, balloons
             drifting, sparkles blinking, a glow pulsing, music looping
@@ -14,8 +16,9 @@ the threads it runs. Pages:
 Renderers are chosen with SDL_RENDER_DRIVER: "software" (SDL's software renderer) and "opengl" (Mesa's
 llvmpipe under Xvfb); "default" leaves the choice to the engine.
 
-    window_cost.py --taviplay PATH --bookgen PATH [--seconds 10] [--warmup 3] [--size 1024x768]
-                   [--renderers software,opengl] [--pages animated,still] [--book DIR] [--json FILE]
+    window_cost.py --taviplay PATH --bookgen PATH [--before PATH] [--seconds 10] [--warmup 3]
+                   [--sizes 1024x768,1920x1080,3840x2160] [--renderers software,opengl]
+                   [--pages animated,still] [--book DIR] [--json FILE]
 """
 
 import argparse
@@ -30,7 +33,7 @@ import tempfile
 import time
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
-STATS_LINE = re.compile(r"^(\S+ \S+) .*frames presented: (\d+) steps: (\d+)")
+STATS_LINE = re.compile(r"^(\S+ \S+) .*frames presented: (\d+) steps: (\d+)(?: in part: (\d+))?")
 
 
 def cpu_seconds(pid):
@@ -94,10 +97,11 @@ def still_copy(book, target):
 
 
 def stats_lines(log):
-    """(timestamp text, frames presented) of every frame-count line so far."""
+    """(timestamp text, frames presented, of those in part or None) of every frame-count line so far."""
     try:
         with open(log, encoding="utf-8", errors="replace") as f:
-            return [(m.group(1), int(m.group(2))) for m in map(STATS_LINE.match, f) if m]
+            return [(m.group(1), int(m.group(2)), int(m.group(4)) if m.group(4) else None)
+                    for m in map(STATS_LINE.match, f) if m]
     except FileNotFoundError:
         return []
 
@@ -111,11 +115,11 @@ def wait_for(predicate, timeout):
     return False
 
 
-def measure(args, display, book, renderer, work):
+def measure(args, taviplay, display, book, renderer, work):
     engine_dir = os.path.join(work, "engine")
     os.makedirs(engine_dir)
     program = os.path.join(engine_dir, "taviplay")
-    shutil.copy(args.taviplay, program)
+    shutil.copy(taviplay, program)
     log = os.path.join(engine_dir, "taviengine.log")
     env = dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="dummy", TAVIPLAY_FRAME_STATS="1")
     env.pop("WAYLAND_DISPLAY", None)
@@ -156,8 +160,10 @@ def measure(args, display, book, renderer, work):
             engine.wait()
     wall = t1 - t0
     frames = end[1] - begin[1]
+    in_part = end[2] - begin[2] if end[2] is not None and begin[2] is not None else None
     cpu = (cpu1 - cpu0) / wall
     return {
+        "frames_in_part_per_second": None if in_part is None else round(in_part / wall, 1),
         "renderer": renderer,
         "renderer_used": renderer_used,
         "seconds": round(wall, 2),
@@ -172,16 +178,20 @@ def measure(args, display, book, renderer, work):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--taviplay", required=True)
+    parser.add_argument("--before", default="", help="another taviplay (say, main's) measured on every case too")
     parser.add_argument("--bookgen", default="")
     parser.add_argument("--book", default="", help="a book folder to play instead of the sample book")
     parser.add_argument("--seconds", type=int, default=10)
     parser.add_argument("--warmup", type=float, default=3)
-    parser.add_argument("--size", default="1024x768")
+    parser.add_argument("--sizes", "--size", dest="sizes", default="1024x768",
+                        help="screen sizes, comma-separated (each gets its own X server)")
     parser.add_argument("--renderers", default="software,opengl")
     parser.add_argument("--pages", default="animated,still")
     parser.add_argument("--json", default="", help="also write the results to this file")
     args = parser.parse_args()
-    width, height = (int(v) for v in args.size.split("x"))
+    sizes = [tuple(int(v) for v in size.split("x")) for size in args.sizes.split(",")]
+    builds = [("before", args.before)] if args.before else []
+    builds.append(("after" if args.before else "", args.taviplay))
     for program in ("Xvfb",):
         if shutil.which(program) is None:
             sys.exit(f"{program} is not installed (scripts/install-deps)")
@@ -198,21 +208,30 @@ def main():
                            env=dict(os.environ, QT_QPA_PLATFORM="offscreen"), stdout=subprocess.DEVNULL)
             book = find_book(os.path.join(root, "sample"))
         books = {"animated": book, "still": still_copy(book, os.path.join(root, "still"))}
-        server, display = start_xvfb(width, height)
         results = []
         run = 0
-        print(f"{'renderer':<10} {'page':<9} {'CPU s/s':>8} {'frames/s':>9} {'ms CPU/frame':>13} {'threads':>8}")
-        for renderer in args.renderers.split(","):
-            for page in args.pages.split(","):
-                run += 1
-                r = measure(args, display, books[page], renderer, os.path.join(root, f"run{run}"))
-                r["page"] = page
-                r["size"] = args.size
-                results.append(r)
-                per_frame = "-" if r["ms_cpu_per_frame"] is None else f"{r['ms_cpu_per_frame']:.2f}"
-                used = f" ({r['renderer_used']})" if r["renderer_used"] else ""
-                print(f"{renderer:<10} {page:<9} {r['cpu_per_second']:>8.3f} {r['frames_per_second']:>9.1f} "
-                      f"{per_frame:>13} {r['threads']:>8}{used}", flush=True)
+        print(f"{'size':<10} {'renderer':<10} {'page':<9} {'build':<7} {'CPU s/s':>8} {'frames/s':>9} "
+              f"{'in part/s':>10} {'ms CPU/frame':>13} {'threads':>8}")
+        for width, height in sizes:
+            server, display = start_xvfb(width, height)
+            for renderer in args.renderers.split(","):
+                for page in args.pages.split(","):
+                    for build, taviplay in builds:
+                        run += 1
+                        r = measure(args, taviplay, display, books[page], renderer,
+                                    os.path.join(root, f"run{run}"))
+                        r.update(page=page, size=f"{width}x{height}", build=build or "this")
+                        results.append(r)
+                        per_frame = "-" if r["ms_cpu_per_frame"] is None else f"{r['ms_cpu_per_frame']:.2f}"
+                        in_part = ("-" if r["frames_in_part_per_second"] is None
+                                   else f"{r['frames_in_part_per_second']:.1f}")
+                        used = f" ({r['renderer_used']})" if r["renderer_used"] else ""
+                        print(f"{f'{width}x{height}':<10} {renderer:<10} {page:<9} {build:<7} {r['cpu_per_second']:>8.3f} "
+                              f"{r['frames_per_second']:>9.1f} {in_part:>10} {per_frame:>13} {r['threads']:>8}{used}",
+                              flush=True)
+            server.terminate()
+            server.wait()
+            server = None
         if args.json:
             with open(args.json, "w") as f:
                 json.dump(results, f, indent=2)

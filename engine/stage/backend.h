@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace stage {
@@ -21,9 +22,19 @@ public:
     const std::string& path() const { return path_; }
     // Unique for the life of the program: a texture made later at the same address gets another.
     std::uint64_t serial() const { return serial_; }
+    // No pixel is transparent: drawn upright at full opacity it hides whatever lies under it.
+    bool opaque() const { return opaque_; }
+    // Where the picture shows: its rows in bands of kOutlineRows texels, and for each band the columns
+    // [first, last) that hold every texel of it that is not fully transparent (first == last: a clear
+    // band). Empty when not known; then all of it may show.
+    using Outline = std::vector<std::pair<int, int>>;
+    static constexpr int kOutlineRows = 16;
+    const Outline& outline() const { return outline_; }
 
 protected:
-    Texture(Size size, std::string path) : size_(size), path_(std::move(path)), serial_(nextSerial()) {}
+    Texture(Size size, std::string path, bool opaque = false)
+        : size_(size), path_(std::move(path)), serial_(nextSerial()), opaque_(opaque) {}
+    void setOutline(Outline outline) { outline_ = std::move(outline); }
 
 private:
     static std::uint64_t nextSerial() {
@@ -33,6 +44,8 @@ private:
     Size size_;
     std::string path_;
     std::uint64_t serial_;
+    bool opaque_;
+    Outline outline_;
 };
 using TexturePtr = std::shared_ptr<Texture>;
 
@@ -73,8 +86,12 @@ public:
     virtual void setRenderTarget(const TexturePtr& target) = 0;
 
     virtual void beginFrame() = 0;
+    // The whole target, whatever the clip.
     virtual void clear(Color4B color) = 0;
-    // Null switches clipping off. In pixels of the current target.
+    // The rectangle (target pixels) within the clip, as clear() sets them.
+    virtual void fillRect(const Rect& rect, Color4B color) = 0;
+    // Null switches clipping off. In pixels of the current target; each of x, y, width and height is
+    // rounded to the nearest whole pixel.
     virtual void setClipRect(const Rect* rect) = 0;
     // `source` is in texture pixels (top-left origin). `corners` are the images of the source's bottom-left,
     // bottom-right, top-right and top-left corners in target pixels. The colour multiplies the texture.
@@ -84,6 +101,15 @@ public:
                           const std::vector<int>& indices) = 0;
     // Shows the frame.
     virtual void endFrame() = 0;
+
+    // Whether the output still holds the frame shown last, so that the next frame may draw only the parts
+    // that change (a software surface does; OpenGL's back buffer does not).
+    virtual bool keepsFrame() const { return false; }
+    // Ends a frame that drew only inside these rectangles (output pixels) and shows just them.
+    virtual void endPartialFrame(const std::vector<Rect>& changed) {
+        (void)changed;
+        endFrame();
+    }
 };
 
 // Background music (one track) and sound effects (many at once).

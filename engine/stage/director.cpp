@@ -281,10 +281,17 @@ void Director::draw() {
         ++presented_;
         return;
     }
-    if (shownValid_ && !redraw_ && drawing_->sameAs(*shown_)) {
+    const bool onScreen = shownValid_ && !redraw_;
+    if (onScreen && drawing_->sameAs(*shown_)) {
         return; // what is on screen already
     }
-    drawing_->playBack(r);
+    // Where the output still holds the frame on screen, only what changed is drawn and shown.
+    if (onScreen && r.keepsFrame() && drawing_->changedAreas(*shown_, changedAreas_)) {
+        drawing_->playBack(r, changedAreas_);
+        ++presentedInPart_;
+    } else {
+        drawing_->playBack(r);
+    }
     std::swap(shown_, drawing_);
     shownValid_ = true;
     redraw_ = false;

@@ -9,7 +9,8 @@
 // per animation interval, and only when something is due: a running action or transition, a timer, a
 // scene change, input, a lost window picture. Otherwise it sleeps in the backend's event wait until the
 // next timer or input. It also draws only what changes: a frame that would look like the one on screen
-// is neither drawn nor presented (setDrawOnlyChanges).
+// is neither drawn nor presented, and where the renderer keeps the frame on screen only the rectangles
+// that change are drawn and shown (setDrawOnlyChanges).
 //
 // There is one director per program; while it exists Director::current() returns it (nodes use it to
 // reach the texture cache and the touch dispatcher).
@@ -93,8 +94,9 @@ public:
 
     // --- time and events ---
     void step(float dt);
-    // On: step() skips drawing and presenting a frame that would look exactly like the one drawn last.
-    // run() turns it on; off (the default), every step draws.
+    // On: step() skips drawing and presenting a frame that would look exactly like the one drawn last, and
+    // draws and presents only the changed parts of the others where the renderer keepsFrame(). run() turns
+    // it on; off (the default), every step draws the whole frame.
     void setDrawOnlyChanges(bool on);
     bool drawsOnlyChanges() const { return drawOnlyChanges_; }
     // The window lost its picture: the next frame is drawn and presented whatever it shows.
@@ -114,6 +116,8 @@ public:
     unsigned long long frames() const { return frames_; }
     // Frames drawn and shown in the window.
     unsigned long long framesPresented() const { return presented_; }
+    // Of those, the frames drawn and shown only where they changed.
+    unsigned long long framesPresentedInPart() const { return presentedInPart_; }
     // While run() runs, calls `report` about every `seconds` (for measuring what the loop costs).
     void setFrameReport(double seconds, std::function<void()> report);
 
@@ -151,12 +155,14 @@ private:
     bool nextDeltaZero_ = false;
     unsigned long long frames_ = 0;
     unsigned long long presented_ = 0;
+    unsigned long long presentedInPart_ = 0;
     bool drawOnlyChanges_ = false;
     bool redraw_ = true;
     // The frame on screen and the frame being drawn, as lists of draw calls.
     std::unique_ptr<DrawList> shown_;
     std::unique_ptr<DrawList> drawing_;
     bool shownValid_ = false;
+    std::vector<Rect> changedAreas_;
     double reportInterval_ = 0;
     std::function<void()> report_;
 

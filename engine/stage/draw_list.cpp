@@ -1,6 +1,141 @@
 #include "stage/draw_list.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace stage {
+
+namespace {
+
+using Box = DrawList::Box;
+
+// Above this share of the output changed, one whole frame costs less than its parts.
+constexpr double kWholeFrameShare = 0.5;
+// Few rectangles: each one walks the whole list again.
+constexpr std::size_t kMostAreas = 24;
+// Beyond this many changed parts, or this many apart from each other, their rectangles are not worth
+// sorting out.
+constexpr std::size_t kMostChangedParts = 256;
+constexpr std::size_t kMostScattered = 64;
+// Two rectangles become one when that covers at most this fraction (1/n) of the smaller one more.
+constexpr long long kWasteShare = 4;
+// A picture's parts: at most this many strips across it.
+constexpr int kMostParts = 8;
+// How far ahead the comparison looks for a draw that came or went.
+constexpr std::size_t kLookAhead = 4;
+// A band of a changed area: about 256 KB of 32-bit pixels, which the processor's cache holds.
+constexpr int kBandPixels = 64 * 1024;
+
+Box intersect(const Box& a, const Box& b) {
+    Box r{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
+    return r.empty() ? Box{} : r;
+}
+
+Box unite(const Box& a, const Box& b) {
+    if (a.empty()) {
+        return b;
+    }
+    if (b.empty()) {
+        return a;
+    }
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+bool contains(const Box& outer, const Box& inner) {
+    return !outer.empty() && outer.x0 <= inner.x0 && outer.y0 <= inner.y0 && outer.x1 >= inner.x1 &&
+           outer.y1 >= inner.y1;
+}
+
+// Overlapping or side by side.
+bool meet(const Box& a, const Box& b) {
+    return a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1;
+}
+
+// As the renderers round a clip rectangle.
+Box roundBox(const Rect& r) {
+    const int x = int(std::lround(r.origin.x));
+    const int y = int(std::lround(r.origin.y));
+    return {x, y, x + int(std::lround(r.size.width)), y + int(std::lround(r.size.height))};
+}
+
+Rect toRect(const Box& b) {
+    return {float(b.x0), float(b.y0), float(b.x1 - b.x0), float(b.y1 - b.y0)};
+}
+
+// Every pixel the four corners can reach, `margin` pixels wider for the renderers' rounding, within
+// `limit`.
+Box reach(const Point (&corners)[4], int margin, const Box& limit) {
+    float minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
+    for (const Point& p : corners) {
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    // Clamped first: a picture far off screen must not overflow the integers.
+    const auto fit = [](float v, int lo, int hi) { return std::clamp(v, float(lo - 16), float(hi + 16)); };
+    const Box b{int(std::floor(fit(minX, limit.x0, limit.x1))) - margin,
+                int(std::floor(fit(minY, limit.y0, limit.y1))) - margin,
+                int(std::ceil(fit(maxX, limit.x0, limit.x1))) + margin,
+                int(std::ceil(fit(maxY, limit.y0, limit.y1))) + margin};
+    return intersect(b, limit);
+}
+
+// Whether one rectangle around both covers little that neither does.
+bool worthUniting(const Box& a, const Box& b) {
+    if (!meet(a, b)) {
+        return false;
+    }
+    // Measured against the smaller one, so that a narrow strip is not swallowed by a wide neighbour.
+    const long long both = a.area() + b.area() - intersect(a, b).area();
+    return unite(a, b).area() - both <= std::min(a.area(), b.area()) / kWasteShare;
+}
+
+// Unites rectangles that lie over or beside each other where that wastes little.
+void uniteNeighbours(std::vector<Box>& boxes) {
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
+                boxes.end());
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            for (std::size_t j = i + 1; j < boxes.size();) {
+                if (worthUniting(boxes[i], boxes[j])) {
+                    boxes[i] = unite(boxes[i], boxes[j]);
+                    boxes.erase(boxes.begin() + std::ptrdiff_t(j));
+                    merged = true;
+                } else {
+                    ++j;
+                }
+            }
+        }
+    }
+}
+
+// Then the two whose union grows least, until few are left.
+void uniteClosest(std::vector<Box>& boxes) {
+    while (boxes.size() > kMostAreas) {
+        std::size_t bestI = 0;
+        std::size_t bestJ = 1;
+        long long bestGrowth = -1;
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+                const long long growth = unite(boxes[i], boxes[j]).area() - boxes[i].area() - boxes[j].area();
+                if (bestGrowth < 0 || growth < bestGrowth) {
+                    bestGrowth = growth;
+                    bestI = i;
+                    bestJ = j;
+                }
+            }
+        }
+        boxes[bestI] = unite(boxes[bestI], boxes[bestJ]);
+        boxes.erase(boxes.begin() + std::ptrdiff_t(bestJ));
+        // The united rectangle may now lie over others.
+        uniteNeighbours(boxes);
+    }
+}
+
+} // namespace
 
 bool DrawList::Command::operator==(const Command& o) const {
     if (kind != o.kind) {
@@ -9,24 +144,28 @@ bool DrawList::Command::operator==(const Command& o) const {
     switch (kind) {
     case Kind::Clear:
         return color == o.color;
+    case Kind::Fill:
+        return color == o.color && rect == o.rect && clip == o.clip;
     case Kind::Clip:
         return rect == o.rect;
     case Kind::NoClip:
         return true;
     case Kind::Texture:
         return serial == o.serial && rect == o.rect && color == o.color && corners[0] == o.corners[0] &&
-               corners[1] == o.corners[1] && corners[2] == o.corners[2] && corners[3] == o.corners[3];
+               corners[1] == o.corners[1] && corners[2] == o.corners[2] && corners[3] == o.corners[3] &&
+               clip == o.clip;
     }
     return false;
 }
 
 void DrawList::reset() {
     commands_.clear();
+    parts_.clear();
     complete_ = true;
 }
 
 bool DrawList::sameAs(const DrawList& other) const {
-    return complete_ && other.complete_ && commands_ == other.commands_;
+    return complete_ && other.complete_ && output_ == other.output_ && commands_ == other.commands_;
 }
 
 void DrawList::playBack(Renderer& renderer) const {
@@ -35,6 +174,9 @@ void DrawList::playBack(Renderer& renderer) const {
         switch (c.kind) {
         case Command::Kind::Clear:
             renderer.clear(c.color);
+            break;
+        case Command::Kind::Fill:
+            renderer.fillRect(c.rect, c.color);
             break;
         case Command::Kind::Clip:
             renderer.setClipRect(&c.rect);
@@ -50,6 +192,208 @@ void DrawList::playBack(Renderer& renderer) const {
     renderer.endFrame();
 }
 
+bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) const {
+    areas.clear();
+    if (!complete_ || !shown.complete_ || !(output_ == shown.output_) || output_.empty()) {
+        return false;
+    }
+    // The draws of both frames in order; which draws there are and their order make the pixels.
+    const auto draws = [](const std::vector<Command>& commands) {
+        std::vector<const Command*> out;
+        out.reserve(commands.size());
+        for (const Command& c : commands) {
+            if (c.kind != Command::Kind::Clip && c.kind != Command::Kind::NoClip) {
+                out.push_back(&c);
+            }
+        }
+        return out;
+    };
+    const std::vector<const Command*> before = draws(shown.commands_);
+    const std::vector<const Command*> now = draws(commands_);
+    // Pair equal draws in order. A pixel that no unpaired draw touches is drawn by the same draws in the
+    // same order in both frames, so it is unchanged. Any pairing in order is right; a longer one is
+    // cheaper.
+    std::vector<Box> changed;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < before.size() || j < now.size()) {
+        if (i < before.size() && j < now.size() && *before[i] == *now[j]) {
+            ++i;
+            ++j;
+            continue;
+        }
+        // A draw that came or went shows as the other list's next draw a little further on; otherwise
+        // both changed in place.
+        std::size_t came = 0;
+        std::size_t went = 0;
+        for (std::size_t k = 1; k <= kLookAhead; ++k) {
+            if (i < before.size() && j + k < now.size() && *before[i] == *now[j + k]) {
+                came = k;
+                break;
+            }
+            if (j < now.size() && i + k < before.size() && *before[i + k] == *now[j]) {
+                went = k;
+                break;
+            }
+        }
+        if (came == 0 && went == 0) {
+            came = j < now.size() ? 1 : 0;
+            went = i < before.size() ? 1 : 0;
+        }
+        for (; came > 0; --came) {
+            addParts(*now[j++], parts_, changed);
+        }
+        for (; went > 0; --went) {
+            addParts(*before[i++], shown.parts_, changed);
+        }
+        if (changed.size() > kMostChangedParts) {
+            return false;
+        }
+    }
+    uniteNeighbours(changed);
+    if (changed.size() > kMostScattered) {
+        return false;
+    }
+    uniteClosest(changed);
+    long long area = 0;
+    for (const Box& b : changed) {
+        area += b.area();
+    }
+    if (double(area) > kWholeFrameShare * double(output_.area())) {
+        return false;
+    }
+    for (const Box& b : changed) {
+        areas.push_back(toRect(b));
+    }
+    return true;
+}
+
+void DrawList::playBack(Renderer& renderer, const std::vector<Rect>& areas) const {
+    renderer.beginFrame();
+    for (const Rect& area : areas) {
+        const Box whole = intersect(roundBox(area), output_);
+        if (whole.empty()) {
+            continue;
+        }
+        // In bands of a few rows: every layer of a band is drawn while its pixels are still in the
+        // processor's cache.
+        const int rows = std::max(8, kBandPixels / (whole.x1 - whole.x0));
+        for (int top = whole.y0; top < whole.y1; top += rows) {
+            playBand({whole.x0, top, whole.x1, std::min(whole.y1, top + rows)}, renderer);
+        }
+    }
+    renderer.setClipRect(nullptr);
+    renderer.endPartialFrame(areas);
+}
+
+void DrawList::playBand(const Box& box, Renderer& renderer) const {
+    // Under the last draw that covers the whole band nothing shows: start there.
+    std::size_t first = 0;
+    for (std::size_t k = commands_.size(); k-- > 0;) {
+        if (contains(commands_[k].covers, box)) {
+            first = k;
+            break;
+        }
+    }
+    const Rect boxRect = toRect(box);
+    Box clip = box;
+    Rect clipRect = boxRect;
+    renderer.setClipRect(&clipRect);
+    for (std::size_t k = 0; k < commands_.size(); ++k) {
+        const Command& c = commands_[k];
+        switch (c.kind) {
+        case Command::Kind::Clip:
+        case Command::Kind::NoClip:
+            clip = c.kind == Command::Kind::Clip ? intersect(roundBox(c.rect), box) : box;
+            clipRect = toRect(clip);
+            renderer.setClipRect(&clipRect);
+            break;
+        case Command::Kind::Clear:
+            if (k >= first) {
+                // A clear ignores the clip: all of the band.
+                renderer.setClipRect(&boxRect);
+                renderer.fillRect(boxRect, c.color);
+                renderer.setClipRect(&clipRect);
+            }
+            break;
+        case Command::Kind::Fill:
+        case Command::Kind::Texture:
+            if (k < first || clip.empty() || intersect(c.touches, box).empty()) {
+                break;
+            }
+            if (c.kind == Command::Kind::Fill) {
+                renderer.fillRect(c.rect, c.color);
+            } else {
+                renderer.drawTexture(*c.texture, c.rect, c.corners, c.color);
+            }
+            break;
+        }
+    }
+}
+
+void DrawList::addParts(const Command& c, const std::vector<Box>& parts, std::vector<Box>& out) {
+    if (c.partsEnd > c.partsBegin) {
+        out.insert(out.end(), parts.begin() + c.partsBegin, parts.begin() + c.partsEnd);
+    } else {
+        out.push_back(c.touches);
+    }
+}
+
+void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright) {
+    // The picture's bands of rows that show, in a few strips, each taken to the screen: a moving
+    // balloon changes the pixels around its balloons and strings, not its whole rectangle.
+    const Texture::Outline& outline = texture.outline();
+    const Rect& s = c.rect;
+    const int top = std::max(0, int(std::floor(s.origin.y)) / Texture::kOutlineRows);
+    const int bottom =
+        std::min(int(outline.size()), int(std::ceil(s.origin.y + s.size.height) + Texture::kOutlineRows - 1) /
+                                          Texture::kOutlineRows);
+    if (outline.empty() || bottom <= top || s.size.width <= 0 || s.size.height <= 0) {
+        return;
+    }
+    // A texel more around each strip: bilinear sampling reaches the clear neighbour of a visible texel.
+    const float grow = upright ? 0.0f : 1.0f;
+    const int per = (bottom - top + kMostParts - 1) / kMostParts;
+    c.partsBegin = std::uint32_t(parts_.size());
+    for (int band = top; band < bottom; band += per) {
+        int first = std::numeric_limits<int>::max();
+        int last = std::numeric_limits<int>::min();
+        for (int b = band; b < std::min(bottom, band + per); ++b) {
+            if (outline[std::size_t(b)].first < outline[std::size_t(b)].second) {
+                first = std::min(first, outline[std::size_t(b)].first);
+                last = std::max(last, outline[std::size_t(b)].second);
+            }
+        }
+        // The strip in texels, within the source rectangle, then on the screen (P = topLeft + across * s
+        // + down * t, as the renderers place the source rectangle).
+        const float u0 = std::max(float(first) - grow, s.origin.x);
+        const float u1 = std::min(float(last) + grow, s.origin.x + s.size.width);
+        const float v0 = std::max(float(band * Texture::kOutlineRows) - grow, s.origin.y);
+        const float v1 = std::min(float(std::min(bottom, band + per) * Texture::kOutlineRows) + grow,
+                                  s.origin.y + s.size.height);
+        if (first >= last || u0 >= u1 || v0 >= v1) {
+            continue; // clear
+        }
+        const Point across = c.corners[2] - c.corners[3];
+        const Point down = c.corners[0] - c.corners[3];
+        const auto at = [&](float u, float v) {
+            return c.corners[3] + across * ((u - s.origin.x) / s.size.width) +
+                   down * ((v - s.origin.y) / s.size.height);
+        };
+        const Point strip[4] = {at(u0, v1), at(u1, v1), at(u1, v0), at(u0, v0)};
+        const Box part = reach(strip, upright ? 1 : 3, c.clip);
+        if (!part.empty()) {
+            parts_.push_back(part);
+        }
+    }
+    c.partsEnd = std::uint32_t(parts_.size());
+    if (c.partsEnd == c.partsBegin) {
+        // All clear: it changes nothing, but a box of nothing would read as "all it touches".
+        parts_.push_back({});
+        c.partsEnd = c.partsBegin + 1;
+    }
+}
+
 TexturePtr DrawList::createRenderTarget(int, int) {
     complete_ = false;
     return nullptr;
@@ -63,11 +407,26 @@ void DrawList::setRenderTarget(const TexturePtr& target) {
 
 void DrawList::beginFrame() {
     reset();
+    const Size size = target_.outputSize();
+    output_ = {0, 0, int(size.width), int(size.height)};
+    clip_ = output_;
 }
 
 void DrawList::clear(Color4B color) {
     Command c(Command::Kind::Clear);
     c.color = color;
+    c.touches = output_;
+    c.covers = output_;
+    commands_.push_back(c);
+}
+
+void DrawList::fillRect(const Rect& rect, Color4B color) {
+    Command c(Command::Kind::Fill);
+    c.rect = rect;
+    c.color = color;
+    c.clip = clip_;
+    c.touches = intersect(roundBox(rect), clip_);
+    c.covers = c.touches;
     commands_.push_back(c);
 }
 
@@ -75,6 +434,9 @@ void DrawList::setClipRect(const Rect* rect) {
     Command c(rect != nullptr ? Command::Kind::Clip : Command::Kind::NoClip);
     if (rect != nullptr) {
         c.rect = *rect;
+        clip_ = intersect(roundBox(*rect), output_);
+    } else {
+        clip_ = output_;
     }
     commands_.push_back(c);
 }
@@ -89,6 +451,18 @@ void DrawList::drawTexture(const Texture& texture, const Rect& source, const Poi
         c.corners[i] = corners[i];
     }
     c.color = color;
+    c.clip = clip_;
+    // Upright and unmirrored (bottom edge level, left edge plumb, bottom below top): drawn as a plain
+    // rectangle, which rounds to the pixel. Anything else is resampled, a little wider.
+    const bool upright = corners[0].y == corners[1].y && corners[3].y == corners[2].y &&
+                         corners[0].x == corners[3].x && corners[1].x == corners[2].x &&
+                         corners[1].x > corners[0].x && corners[0].y > corners[3].y;
+    c.touches = reach(corners, upright ? 1 : 3, clip_);
+    addPictureParts(c, texture, upright);
+    if (upright && texture.opaque() && color.a == 255) {
+        // Rounding may lose a pixel at each edge.
+        c.covers = intersect(reach(corners, -2, clip_), clip_);
+    }
     commands_.push_back(c);
 }
 

@@ -18,6 +18,7 @@
 
 // Last: Xlib defines names (None, Status, Bool) other headers use.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 extern char** environ;
 
@@ -259,7 +260,44 @@ Xvfb::Xvfb(int width, int height) {
 }
 
 Xvfb::~Xvfb() {
+    if (reader_ != nullptr) {
+        XCloseDisplay(static_cast<Display*>(reader_));
+    }
     server_.stop();
+}
+
+stage::Image Xvfb::grab() const {
+    stage::Image image;
+    if (reader_ == nullptr && ok()) {
+        reader_ = XOpenDisplay(display_.c_str());
+    }
+    auto* x = static_cast<Display*>(reader_);
+    if (x == nullptr) {
+        return image;
+    }
+    const Window root = DefaultRootWindow(x);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(x, root, &attributes);
+    XImage* shot =
+        XGetImage(x, root, 0, 0, unsigned(attributes.width), unsigned(attributes.height), AllPlanes, ZPixmap);
+    if (shot == nullptr) {
+        return image;
+    }
+    image = stage::Image(shot->width, shot->height);
+    const auto channel = [](unsigned long pixel, unsigned long mask) {
+        return mask == 0 ? std::uint8_t(0) : std::uint8_t((pixel & mask) >> __builtin_ctzl(mask));
+    };
+    for (int y = 0; y < shot->height; ++y) {
+        const auto* row =
+            reinterpret_cast<const std::uint32_t*>(shot->data + std::ptrdiff_t(y) * shot->bytes_per_line);
+        for (int xx = 0; xx < shot->width; ++xx) {
+            const unsigned long p = shot->bits_per_pixel == 32 ? row[xx] : XGetPixel(shot, xx, y);
+            image.at(xx, y) = {channel(p, shot->red_mask), channel(p, shot->green_mask),
+                               channel(p, shot->blue_mask), 255};
+        }
+    }
+    XDestroyImage(shot);
+    return image;
 }
 
 stage::Image Xvfb::screenshot(const std::string& pngPath) const {

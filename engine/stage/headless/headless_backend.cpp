@@ -131,6 +131,7 @@ public:
             log(LogLevel::Error, "headless backend without pixels: " + canvas_.error());
         }
         maxTextureSize_ = canvas_.renderer().maxTextureSize();
+        out_ = &canvas_.renderer();
     }
 
     Size outputSize() const override { return size_; }
@@ -152,6 +153,7 @@ public:
         canvas_.renderer().beginFrame();
     }
     void clear(Color4B color) override { canvas_.renderer().clear(color); }
+    void fillRect(const Rect& rect, Color4B color) override { canvas_.renderer().fillRect(rect, color); }
     void setClipRect(const Rect* rect) override { canvas_.renderer().setClipRect(rect); }
 
     void drawTexture(const Texture& texture, const Rect& source, const Point (&corners)[4],
@@ -188,6 +190,22 @@ public:
 
     void endFrame() override {
         canvas_.renderer().endFrame();
+        finishFrame();
+    }
+    // The canvas keeps its pixels, so frames may draw only what changed, as in a window.
+    bool keepsFrame() const override { return canvas_.ok() && out_->keepsFrame(); }
+    void endPartialFrame(const std::vector<Rect>& changed) override {
+        canvas_.renderer().endPartialFrame(changed);
+        finishFrame();
+    }
+
+    const std::vector<DrawRecord>& draws() const { return current_.empty() ? last_ : current_; }
+    int frames() const { return frames_; }
+    sdl::SoftwareCanvas& canvas() { return canvas_; }
+    void requestScreenshot(const std::string& path) { screenshot_ = path; }
+
+private:
+    void finishFrame() {
         last_.swap(current_);
         current_.clear();
         ++frames_;
@@ -200,14 +218,9 @@ public:
         }
     }
 
-    const std::vector<DrawRecord>& draws() const { return current_.empty() ? last_ : current_; }
-    int frames() const { return frames_; }
-    sdl::SoftwareCanvas& canvas() { return canvas_; }
-    void requestScreenshot(const std::string& path) { screenshot_ = path; }
-
-private:
     Size size_;
     sdl::SoftwareCanvas canvas_;
+    Renderer* out_ = nullptr;
     std::vector<DrawRecord> current_;
     std::vector<DrawRecord> last_;
     bool onTarget_ = false;

@@ -90,7 +90,8 @@ public:
 
     // --- for tests ---
     void pushEvent(const InputEvent& event) { events_.push_back(event); }
-    // Draws of the last finished frame (or of the frame in progress).
+    // Draws of the last finished frame (or of the frame in progress). A frame drawn only where it changed
+    // (Director::setDrawOnlyChanges) records only those draws.
     const std::vector<DrawRecord>& draws() const;
     // The texture paths drawn in the last frame, in order (render-target draws left out).
     std::vector<std::string> drawnTextures() const;

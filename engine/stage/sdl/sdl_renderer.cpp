@@ -2,6 +2,7 @@
 
 #include "stage/log.h"
 #include "stage/sdl/image_io.h"
+#include "stage/sdl/software_draw.h"
 
 #include <SDL_image.h>
 
@@ -29,6 +30,35 @@ bool fullyOpaque(SDL_Surface* argb) {
     return opaque;
 }
 
+// For each band of Texture::kOutlineRows rows, the columns that hold its texels that are not clear.
+Texture::Outline outlineOf(SDL_Surface* argb) {
+    Texture::Outline outline;
+    SDL_LockSurface(argb);
+    for (int top = 0; top < argb->h; top += Texture::kOutlineRows) {
+        int first = argb->w;
+        int last = 0;
+        for (int y = top; y < std::min(argb->h, top + Texture::kOutlineRows); ++y) {
+            const auto* row =
+                reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(argb->pixels) + y * argb->pitch);
+            for (int x = 0; x < first; ++x) {
+                if ((row[x] >> 24) != 0) {
+                    first = x;
+                    break;
+                }
+            }
+            for (int x = argb->w; x > std::max(last, first); --x) {
+                if ((row[x - 1] >> 24) != 0) {
+                    last = x;
+                    break;
+                }
+            }
+        }
+        outline.emplace_back(std::min(first, last), last);
+    }
+    SDL_UnlockSurface(argb);
+    return outline;
+}
+
 } // namespace
 
 SdlTexture::~SdlTexture() {
@@ -41,15 +71,12 @@ SdlTexture::~SdlTexture() {
 }
 
 SdlRenderer::SdlRenderer(SDL_Renderer* renderer, SDL_Surface* directSurface)
-    : renderer_(renderer), direct_(directSurface), alive_(std::make_shared<int>(0)) {
+    : renderer_(renderer), direct_(drawableDirectly(directSurface) ? directSurface : nullptr),
+      alive_(std::make_shared<int>(0)) {
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
 }
 
-SdlRenderer::~SdlRenderer() {
-    if (scratch_ != nullptr) {
-        SDL_FreeSurface(scratch_);
-    }
-}
+SdlRenderer::~SdlRenderer() = default;
 
 Size SdlRenderer::outputSize() const {
     int w = 0;
@@ -86,6 +113,7 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
     SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer_, converted);
     const Size size{float(converted->w), float(converted->h)};
     const bool opaque = fullyOpaque(converted);
+    Texture::Outline outline = outlineOf(converted);
     if (texture == nullptr) {
         error = SDL_GetError();
         SDL_FreeSurface(converted);
@@ -94,9 +122,13 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
     if (direct_ == nullptr && !directSource_) {
         SDL_FreeSurface(converted);
         converted = nullptr;
+    } else {
+        premultiply(converted);
     }
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-    return std::make_shared<SdlTexture>(texture, size, path, alive_, opaque, converted);
+    auto result = std::make_shared<SdlTexture>(texture, size, path, alive_, opaque, converted);
+    result->setOutline(std::move(outline));
+    return result;
 }
 
 TexturePtr SdlRenderer::createRenderTarget(int width, int height) {
@@ -126,13 +158,30 @@ void SdlRenderer::beginFrame() {
     SDL_SetRenderTarget(renderer_, nullptr);
     onTarget_ = false;
     if (directSource_) {
-        direct_ = directSource_();
+        SDL_Surface* surface = directSource_();
+        direct_ = drawableDirectly(surface) ? surface : nullptr;
     }
 }
 
 void SdlRenderer::clear(Color4B color) {
     SDL_SetRenderDrawColor(renderer_, color.r, color.g, color.b, color.a);
     SDL_RenderClear(renderer_);
+}
+
+void SdlRenderer::fillRect(const Rect& rect, Color4B color) {
+    const SDL_Rect r{int(std::lround(rect.origin.x)), int(std::lround(rect.origin.y)),
+                     int(std::lround(rect.size.width)), int(std::lround(rect.size.height))};
+    if (direct_ != nullptr && !onTarget_) {
+        // What SDL's clear does to the surface, within the clip.
+        SDL_RenderFlush(renderer_);
+        SDL_SetClipRect(direct_, hasScreenClip_ ? &screenClip_ : nullptr);
+        SDL_FillRect(direct_, &r, SDL_MapRGBA(direct_->format, color.r, color.g, color.b, color.a));
+        return;
+    }
+    SDL_SetRenderDrawColor(renderer_, color.r, color.g, color.b, color.a);
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
+    SDL_RenderFillRect(renderer_, &r);
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
 }
 
 void SdlRenderer::setClipRect(const Rect* rect) {
@@ -156,6 +205,10 @@ void SdlRenderer::drawTexture(const Texture& texture, const Rect& source, const 
                               Color4B color) {
     const auto* t = dynamic_cast<const SdlTexture*>(&texture);
     if (t == nullptr) {
+        return;
+    }
+    if (direct_ != nullptr && !onTarget_ && t->pixels() != nullptr) {
+        drawDirect(*t, source, corners, color);
         return;
     }
     SDL_Texture* tex = t->handle();
@@ -199,9 +252,6 @@ void SdlRenderer::drawTexture(const Texture& texture, const Rect& source, const 
     const float angle = std::atan2(u.y, u.x) * 180.0f / float(M_PI);
     const Point centre = bl + (u + v) * 0.5f;
     const SDL_FRect dst{centre.x - w / 2, centre.y - h / 2, w, h};
-    if (!mirrored && std::fabs(angle) < 0.01f && drawDirect(*t, src, dst, color)) {
-        return;
-    }
     if (!mirrored && std::fabs(angle) < 0.01f) {
         // Full pages (backgrounds) are opaque: copying them is far cheaper than blending on the software
         // renderer.
@@ -215,64 +265,36 @@ void SdlRenderer::drawTexture(const Texture& texture, const Rect& source, const 
                       mirrored ? SDL_FLIP_VERTICAL : SDL_FLIP_NONE);
 }
 
-bool SdlRenderer::drawDirect(const SdlTexture& texture, const SDL_Rect& source, const SDL_FRect& destination,
+void SdlRenderer::drawDirect(const SdlTexture& texture, const Rect& source, const Point (&corners)[4],
                              Color4B color) {
     SDL_Surface* pixels = texture.pixels();
-    if (direct_ == nullptr || onTarget_ || pixels == nullptr || source.x < 0 || source.y < 0 ||
-        source.x + source.w > pixels->w || source.y + source.h > pixels->h) {
-        return false;
+    const SDL_Rect src{int(std::lround(source.origin.x)), int(std::lround(source.origin.y)),
+                       int(std::lround(source.size.width)), int(std::lround(source.size.height))};
+    const Point u = corners[1] - corners[0]; // along the picture's bottom edge
+    const Point v = corners[3] - corners[0]; // up the picture's left edge (up is -y in pixels)
+    const float w = std::hypot(u.x, u.y);
+    const float h = std::hypot(v.x, v.y);
+    if (w < 1e-3f || h < 1e-3f || src.w <= 0 || src.h <= 0) {
+        return;
     }
-    const int x0 = int(std::lround(destination.x));
-    const int y0 = int(std::lround(destination.y));
-    SDL_Rect dst{x0, y0, int(std::lround(destination.x + destination.w)) - x0,
-                 int(std::lround(destination.y + destination.h)) - y0};
-    if (dst.w <= 0 || dst.h <= 0 || source.w <= 0 || source.h <= 0) {
-        return true;
-    }
-    // Whatever the renderer has queued comes first.
+    // Whatever the renderer has queued (a clear) comes first.
     SDL_RenderFlush(renderer_);
     SDL_SetClipRect(direct_, hasScreenClip_ ? &screenClip_ : nullptr);
-    const bool blend = !(texture.opaque() && color.a == 255);
-    const bool tinted = color.r != 255 || color.g != 255 || color.b != 255 || color.a != 255;
-    const bool scaled = dst.w != source.w || dst.h != source.h;
-    SDL_SetSurfaceColorMod(pixels, 255, 255, 255);
-    SDL_SetSurfaceAlphaMod(pixels, 255);
-    if (!scaled || (!blend && !tinted)) {
-        SDL_SetSurfaceBlendMode(pixels, blend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
-        SDL_SetSurfaceColorMod(pixels, color.r, color.g, color.b);
-        SDL_SetSurfaceAlphaMod(pixels, color.a);
-        SDL_Rect src = source;
-        if (scaled) {
-            SDL_BlitScaled(pixels, &src, direct_, &dst);
-        } else {
-            SDL_BlitSurface(pixels, &src, direct_, &dst);
-        }
-        return true;
+    const bool inside = src.x >= 0 && src.y >= 0 && src.x + src.w <= pixels->w && src.y + src.h <= pixels->h;
+    const bool upright = u.x > 0 && v.y < 0 && std::fabs(u.y) < 1e-3f && std::fabs(v.x) < 1e-3f;
+    if (!upright || !inside) {
+        drawTransformed(pixels, src, corners, color, direct_);
+        return;
     }
-    // Scaling and blending at once is SDL's slowest path; stretching first and then blending unscaled
-    // is several times faster.
-    if (scratch_ == nullptr || scratch_->w < dst.w || scratch_->h < dst.h) {
-        if (scratch_ != nullptr) {
-            SDL_FreeSurface(scratch_);
-        }
-        scratch_ = SDL_CreateRGBSurfaceWithFormat(0, std::max(dst.w, scratch_ ? scratch_->w : 0),
-                                                  std::max(dst.h, scratch_ ? scratch_->h : 0), 32,
-                                                  SDL_PIXELFORMAT_ARGB8888);
-        if (scratch_ == nullptr) {
-            return false;
-        }
+    const Point centre = corners[0] + (u + v) * 0.5f;
+    const int x0 = int(std::lround(centre.x - w / 2));
+    const int y0 = int(std::lround(centre.y - h / 2));
+    const int x1 = int(std::lround(centre.x + w / 2));
+    const int y1 = int(std::lround(centre.y + h / 2));
+    if (x1 <= x0 || y1 <= y0) {
+        return;
     }
-    SDL_Rect src = source;
-    SDL_Rect stretched{0, 0, dst.w, dst.h};
-    SDL_SetSurfaceBlendMode(pixels, SDL_BLENDMODE_NONE);
-    if (SDL_SoftStretch(pixels, &src, scratch_, &stretched) != 0) {
-        return false;
-    }
-    SDL_SetSurfaceBlendMode(scratch_, SDL_BLENDMODE_BLEND);
-    SDL_SetSurfaceColorMod(scratch_, color.r, color.g, color.b);
-    SDL_SetSurfaceAlphaMod(scratch_, color.a);
-    SDL_BlitSurface(scratch_, &stretched, direct_, &dst);
-    return true;
+    drawUpright(pixels, src, direct_, {x0, y0, x1 - x0, y1 - y0}, color, texture.opaque());
 }
 
 void SdlRenderer::drawMesh(const Texture& texture, const std::vector<MeshVertex>& vertices,
@@ -309,21 +331,64 @@ bool SdlRenderer::readPixels(Image& out) {
     return true;
 }
 
-void SdlRenderer::endFrame() {
-    if (!screenshotPath_.empty()) {
-        const std::string path = std::move(screenshotPath_);
-        screenshotPath_.clear();
-        Image frame;
-        std::string error;
-        if (!readPixels(frame) || !savePng(frame, path, &error)) {
-            log(LogLevel::Error, "cannot save the screenshot " + path + ": " + error);
-        }
+void SdlRenderer::saveRequestedScreenshot() {
+    if (screenshotPath_.empty()) {
+        return;
     }
+    const std::string path = std::move(screenshotPath_);
+    screenshotPath_.clear();
+    Image frame;
+    std::string error;
+    if (!readPixels(frame) || !savePng(frame, path, &error)) {
+        log(LogLevel::Error, "cannot save the screenshot " + path + ": " + error);
+    }
+}
+
+void SdlRenderer::rememberShownSurface() {
+    shownSurface_ = directSource_ && presents_ ? direct_ : nullptr;
+    shownWidth_ = shownSurface_ != nullptr ? shownSurface_->w : 0;
+    shownHeight_ = shownSurface_ != nullptr ? shownSurface_->h : 0;
+}
+
+void SdlRenderer::endFrame() {
+    saveRequestedScreenshot();
     if (presents_) {
         SDL_RenderPresent(renderer_);
     } else {
         SDL_RenderFlush(renderer_);
     }
+    rememberShownSurface();
+}
+
+bool SdlRenderer::keepsFrame() const {
+    if (!directSource_) {
+        // An off-screen surface keeps what was drawn on it.
+        return direct_ != nullptr && !presents_;
+    }
+    SDL_Surface* surface = directSource_();
+    return surface != nullptr && surface == shownSurface_ && surface->w == shownWidth_ &&
+           surface->h == shownHeight_;
+}
+
+void SdlRenderer::endPartialFrame(const std::vector<Rect>& changed) {
+    SDL_Window* window = presents_ && directSource_ ? SDL_RenderGetWindow(renderer_) : nullptr;
+    if (window == nullptr) {
+        endFrame();
+        return;
+    }
+    saveRequestedScreenshot();
+    SDL_RenderFlush(renderer_);
+    updateRects_.clear();
+    for (const Rect& r : changed) {
+        updateRects_.push_back({int(std::lround(r.origin.x)), int(std::lround(r.origin.y)),
+                                int(std::lround(r.size.width)), int(std::lround(r.size.height))});
+    }
+    if (!updateRects_.empty() &&
+        SDL_UpdateWindowSurfaceRects(window, updateRects_.data(), int(updateRects_.size())) != 0) {
+        log(LogLevel::Warning, std::string("cannot show part of the window, showing all: ") + SDL_GetError());
+        SDL_RenderPresent(renderer_);
+    }
+    rememberShownSurface();
 }
 
 } // namespace stage::sdl

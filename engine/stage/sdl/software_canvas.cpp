@@ -19,6 +19,7 @@ public:
     void setRenderTarget(const TexturePtr&) override {}
     void beginFrame() override {}
     void clear(Color4B) override {}
+    void fillRect(const Rect&, Color4B) override {}
     void setClipRect(const Rect*) override {}
     void drawTexture(const Texture&, const Rect&, const Point (&)[4], Color4B) override {}
     void drawMesh(const Texture&, const std::vector<MeshVertex>&, const std::vector<int>&) override {}

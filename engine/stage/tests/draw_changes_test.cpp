@@ -143,10 +143,11 @@ TEST_F(DrawChanges, RunningActionsAndTransitionsAreDrawnEveryFrameAndTheLastPict
 }
 
 TEST_F(DrawChanges, ThePictureIsTheOneAnAlwaysDrawingDirectorMakes) {
-    // The same scene played twice, drawing only changes and drawing every frame: the same pixels
-    // after every step.
+    // The same scene played twice, drawing only changes (in part where the canvas keeps its frame) and
+    // drawing every frame whole: the same pixels after every step. The window is wider than the scene,
+    // so a picture leaving the scene is cut at its edge.
     const auto play = [&](bool onlyChanges, std::vector<Image>& out) {
-        reset({320, 240}, {320, 240});
+        reset({360, 240}, {320, 240});
         director().setDrawOnlyChanges(onlyChanges);
         ScenePtr scene = showScene();
         SpritePtr bg = Sprite::create(writePicture(dir_, "bg.png", 320, 240, {20, 120, 20, 255}));
@@ -157,6 +158,19 @@ TEST_F(DrawChanges, ThePictureIsTheOneAnAlwaysDrawingDirectorMakes) {
         scene->addChild(a);
         a->runAction(Sequence::create({MoveBy::create(0.2f, {100, 0}), DelayTime::create(0.2f),
                                        RotateBy::create(0.2f, 90), Blink::create(0.3f, 3)}));
+        // Another picture where the first one's move ends: it fades, goes behind, is mirrored and
+        // stretched, and leaves across the scene's edge.
+        SpritePtr b =
+            Sprite::create(writeStrip(dir_, "strip.png", 30, 30, {{0, 0, 255, 160}, {255, 255, 0, 255}}));
+        b->setPosition({150, 70});
+        scene->addChild(b);
+        b->runAction(Sequence::create(
+            {DelayTime::create(0.25f), CallFunc::create([b] { b->setOpacity(120); }),
+             CallFunc::create([scene, a] { scene->reorderChild(a, 1); }), DelayTime::create(0.1f),
+             CallFunc::create([b] { b->setScaleX(-1.5f); }), CallFunc::create([b] {
+                 b->setDisplayFrame(SpriteFrame::create(b->texture(), Rect(30, 0, 30, 30)));
+             }),
+             MoveBy::create(0.4f, {200, 20})}));
         for (int i = 0; i < 70; ++i) {
             frames(1);
             out.push_back(backend().frame());
@@ -166,6 +180,7 @@ TEST_F(DrawChanges, ThePictureIsTheOneAnAlwaysDrawingDirectorMakes) {
     std::vector<Image> changes;
     play(false, always);
     play(true, changes);
+    EXPECT_GT(director().framesPresentedInPart(), 35u) << "the frames were not drawn in part";
     ASSERT_EQ(always.size(), changes.size());
     for (std::size_t i = 0; i < always.size(); ++i) {
         ASSERT_EQ(always[i].pixels, changes[i].pixels) << "frame " << i;

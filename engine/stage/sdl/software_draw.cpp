@@ -1,0 +1,484 @@
+#include "stage/sdl/software_draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace stage::sdl {
+
+namespace {
+
+using u32 = std::uint32_t;
+using i64 = std::int64_t;
+
+constexpr u32 kLanes = 0x00FF00FFu;
+
+// x / 255, rounded, in each of two 16-bit lanes (each at most 255 * 255).
+inline u32 div255Lanes(u32 x) {
+    x += 0x00800080u;
+    return ((x + ((x >> 8) & kLanes)) >> 8) & kLanes;
+}
+
+inline u32 div255(u32 x) {
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+// All four channels times f / 255.
+inline u32 scaled(u32 p, u32 f) {
+    return div255Lanes((p & kLanes) * f) | (div255Lanes(((p >> 8) & kLanes) * f) << 8);
+}
+
+// a + (b - a) * f / 256 in every channel, f in [0, 256).
+inline u32 lerp(u32 a, u32 b, u32 f) {
+    const u32 g = 256 - f;
+    const u32 rb = (((a & kLanes) * g + (b & kLanes) * f) >> 8) & kLanes;
+    const u32 ag = ((((a >> 8) & kLanes) * g + ((b >> 8) & kLanes) * f) >> 8) & kLanes;
+    return rb | (ag << 8);
+}
+
+// What the colour does to a premultiplied pixel: its channels times colour x opacity, its alpha times
+// opacity.
+struct Tint {
+    u32 r, g, b, a;
+    bool none;
+    bool uniform;
+
+    explicit Tint(Color4B c)
+        : r(div255(u32(c.r) * c.a)), g(div255(u32(c.g) * c.a)), b(div255(u32(c.b) * c.a)), a(c.a),
+          none(r == 255 && g == 255 && b == 255 && a == 255), uniform(r == a && g == a && b == a) {}
+
+    u32 operator()(u32 p) const {
+        if (none) {
+            return p;
+        }
+        if (uniform) {
+            return scaled(p, a);
+        }
+        return (div255((p >> 24) * a) << 24) | (div255(((p >> 16) & 0xFF) * r) << 16) |
+               (div255(((p >> 8) & 0xFF) * g) << 8) | div255((p & 0xFF) * b);
+    }
+};
+
+// A premultiplied pixel over another.
+inline u32 over(u32 s, u32 d) {
+    const u32 a = s >> 24;
+    if (a == 255) {
+        return s;
+    }
+    if (a == 0) {
+        return d;
+    }
+    return s + scaled(d, 255 - a);
+}
+
+#if defined(__SSE2__)
+// The same arithmetic four channels (or two pixels) at a time, in 16-bit lanes: results are identical to
+// the scalar code above.
+inline __m128i div255Lanes16(__m128i x) {
+    x = _mm_add_epi16(x, _mm_set1_epi16(128));
+    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+}
+
+// Premultiplied pixels (two, as 16-bit channels) over two target pixels.
+inline __m128i over16(__m128i s16, __m128i d16) {
+    // Each pixel's 255 - alpha in all four of its lanes.
+    const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
+    const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    return _mm_add_epi16(s16, div255Lanes16(_mm_mullo_epi16(d16, ia)));
+}
+
+// Four premultiplied pixels, tinted, over four target pixels.
+inline __m128i over4(__m128i s, __m128i d, __m128i tint16, bool tinted) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sLo = _mm_unpacklo_epi8(s, zero);
+    __m128i sHi = _mm_unpackhi_epi8(s, zero);
+    if (tinted) {
+        sLo = div255Lanes16(_mm_mullo_epi16(sLo, tint16));
+        sHi = div255Lanes16(_mm_mullo_epi16(sHi, tint16));
+    }
+    const __m128i lo = over16(sLo, _mm_unpacklo_epi8(d, zero));
+    const __m128i hi = over16(sHi, _mm_unpackhi_epi8(d, zero));
+    return _mm_packus_epi16(lo, hi);
+}
+#endif
+
+inline u32* row(SDL_Surface* s, int y) {
+    return reinterpret_cast<u32*>(static_cast<std::uint8_t*>(s->pixels) + std::ptrdiff_t(y) * s->pitch);
+}
+
+inline const u32* row(const SDL_Surface* s, int y) {
+    return reinterpret_cast<const u32*>(static_cast<const std::uint8_t*>(s->pixels) +
+                                        std::ptrdiff_t(y) * s->pitch);
+}
+
+// The target's clip rectangle within the target.
+SDL_Rect clipOf(const SDL_Surface* target) {
+    SDL_Rect bounds{0, 0, target->w, target->h};
+    SDL_Rect clip;
+    if (!SDL_IntersectRect(&bounds, &target->clip_rect, &clip)) {
+        return {0, 0, 0, 0};
+    }
+    return clip;
+}
+
+} // namespace
+
+bool drawableDirectly(const SDL_Surface* surface) {
+    return surface != nullptr && surface->format->BytesPerPixel == 4 &&
+           surface->format->Rmask == 0x00FF0000u && surface->format->Gmask == 0x0000FF00u &&
+           surface->format->Bmask == 0x000000FFu &&
+           (surface->format->Amask == 0 || surface->format->Amask == 0xFF000000u) && !SDL_MUSTLOCK(surface);
+}
+
+void premultiply(SDL_Surface* argb) {
+    for (int y = 0; y < argb->h; ++y) {
+        u32* p = row(argb, y);
+        for (int x = 0; x < argb->w; ++x) {
+            const u32 a = p[x] >> 24;
+            if (a != 255) {
+                p[x] = (a << 24) | (scaled(p[x], a) & 0x00FFFFFFu);
+            }
+        }
+    }
+}
+
+void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* target, const SDL_Rect& to,
+                 Color4B color, bool opaque) {
+    const SDL_Rect clip = clipOf(target);
+    const int x0 = std::max(to.x, clip.x);
+    const int y0 = std::max(to.y, clip.y);
+    const int x1 = std::min(to.x + to.w, clip.x + clip.w);
+    const int y1 = std::min(to.y + to.h, clip.y + clip.h);
+    if (x0 >= x1 || y0 >= y1 || from.w <= 0 || from.h <= 0) {
+        return;
+    }
+    const Tint tint(color);
+    const bool copy = opaque && color.a == 255;
+    const bool stretched = to.w != from.w || to.h != from.h;
+    const int n = x1 - x0;
+    // The nearest texel to each pixel's centre; it depends on the pixel alone, not on the clip.
+    const auto texelAt = [](int i, int length, int texels) {
+        return int((2 * std::int64_t(i) + 1) * texels / (2 * std::int64_t(length)));
+    };
+    thread_local std::vector<int> columns;
+    if (stretched) {
+        // texelAt for each column, stepped without dividing: (2i + 1) * texels = q * 2 * length + r.
+        columns.resize(std::size_t(n));
+        const std::int64_t step = 2 * std::int64_t(from.w);
+        const std::int64_t whole = 2 * std::int64_t(to.w);
+        const std::int64_t start = (2 * std::int64_t(x0 - to.x) + 1) * from.w;
+        std::int64_t q = start / whole;
+        std::int64_t r = start % whole;
+        const std::int64_t stepQ = step / whole;
+        const std::int64_t stepR = step % whole;
+        for (int i = 0; i < n; ++i) {
+            columns[std::size_t(i)] = from.x + int(q);
+            q += stepQ;
+            r += stepR;
+            if (r >= whole) {
+                r -= whole;
+                ++q;
+            }
+        }
+    }
+#if defined(__SSE2__)
+    const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
+                                          short(tint.b), short(tint.g), short(tint.r), short(tint.a));
+#endif
+    // A stretched row is gathered (and tinted) once into `line`, and used for every target row it
+    // repeats on.
+    thread_local std::vector<u32> line;
+    if (stretched && !copy) {
+        line.resize(std::size_t(n));
+    }
+    const Tint none(Color4B{255, 255, 255, 255});
+    int lastSourceRow = -1;
+    const u32* lastCopied = nullptr;
+    for (int ty = y0; ty < y1; ++ty) {
+        const int sourceRow = from.y + (stretched ? texelAt(ty - to.y, to.h, from.h) : ty - to.y);
+        u32* d = row(target, ty) + x0;
+        const u32* s = row(picture, sourceRow) + (stretched ? 0 : from.x + x0 - to.x);
+        if (stretched) {
+            if (sourceRow != lastSourceRow) {
+                const int* column = columns.data();
+                // A copied row is gathered straight onto the target; the rows that repeat it copy it
+                // from there.
+                u32* out = copy ? d : line.data();
+                if (tint.none) {
+                    for (int i = 0; i < n; ++i) {
+                        out[i] = s[column[i]];
+                    }
+                } else {
+                    for (int i = 0; i < n; ++i) {
+                        out[i] = tint(s[column[i]]);
+                    }
+                }
+                lastSourceRow = sourceRow;
+                if (copy) {
+                    lastCopied = d;
+                    continue;
+                }
+            }
+            s = copy ? lastCopied : line.data();
+        }
+        // What multiplies the row still: nothing when it was tinted as it was gathered.
+        const Tint& t = stretched ? none : tint;
+        if (copy) {
+            if (t.none) {
+                std::memcpy(d, s, std::size_t(n) * sizeof(u32));
+            } else {
+                for (int i = 0; i < n; ++i) {
+                    d[i] = t(s[i]);
+                }
+            }
+            continue;
+        }
+        int i = 0;
+#if defined(__SSE2__)
+        for (; i + 4 <= n; i += 4) {
+            const __m128i s4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            __m128i* d4 = reinterpret_cast<__m128i*>(d + i);
+            // Runs of clear or solid pixels are common at the edges and in the middle of pictures.
+            const __m128i alpha = _mm_srli_epi32(s4, 24);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) == 0xFFFF) {
+                continue;
+            }
+            if (t.none && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_set1_epi32(255))) == 0xFFFF) {
+                _mm_storeu_si128(d4, s4);
+                continue;
+            }
+            _mm_storeu_si128(d4, over4(s4, _mm_loadu_si128(d4), tint16, !t.none));
+        }
+#endif
+        for (; i < n; ++i) {
+            d[i] = over(t(s[i]), d[i]);
+        }
+    }
+}
+
+void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Point (&corners)[4],
+                     Color4B color, SDL_Surface* target) {
+    // Texels outside the picture are not there to draw.
+    const int sx0 = std::max(from.x, 0);
+    const int sy0 = std::max(from.y, 0);
+    const int sx1 = std::min(from.x + from.w, picture->w);
+    const int sy1 = std::min(from.y + from.h, picture->h);
+    if (sx0 >= sx1 || sy0 >= sy1 || from.w <= 0 || from.h <= 0) {
+        return;
+    }
+    // A target pixel P lies at P = topLeft + s * across + t * down, s and t in [0, 1); the texel there is
+    // (from.x + s * from.w, from.y + t * from.h).
+    const double ox = corners[3].x;
+    const double oy = corners[3].y;
+    const double ax = double(corners[2].x) - ox;
+    const double ay = double(corners[2].y) - oy;
+    const double bx = double(corners[0].x) - ox;
+    const double by = double(corners[0].y) - oy;
+    const double det = ax * by - ay * bx;
+    if (!std::isfinite(det) || std::fabs(det) < 1e-6) {
+        return;
+    }
+    const double dudx = from.w * by / det;
+    const double dudy = -from.w * bx / det;
+    const double dvdx = -from.h * ay / det;
+    const double dvdy = from.h * ax / det;
+    // At the centre of pixel (0, 0).
+    const double u00 = from.x + from.w * ((0.5 - ox) * by - (0.5 - oy) * bx) / det;
+    const double v00 = from.y + from.h * (ax * (0.5 - oy) - ay * (0.5 - ox)) / det;
+    // 16.16 fixed point. Each pixel's texel position is the same integer arithmetic whatever part of the
+    // target is drawn.
+    constexpr double kOne = 65536.0;
+    const i64 DUDX = std::llround(dudx * kOne);
+    const i64 DUDY = std::llround(dudy * kOne);
+    const i64 DVDX = std::llround(dvdx * kOne);
+    const i64 DVDY = std::llround(dvdy * kOne);
+    const i64 U00 = std::llround(u00 * kOne);
+    const i64 V00 = std::llround(v00 * kOne);
+    const i64 U0 = i64(sx0) << 16;
+    const i64 U1 = i64(sx1) << 16;
+    const i64 V0 = i64(sy0) << 16;
+    const i64 V1 = i64(sy1) << 16;
+
+    const SDL_Rect clip = clipOf(target);
+    double minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
+    for (const Point& p : corners) {
+        minX = std::min(minX, double(p.x));
+        maxX = std::max(maxX, double(p.x));
+        minY = std::min(minY, double(p.y));
+        maxY = std::max(maxY, double(p.y));
+    }
+    const int y0 = std::max(clip.y, int(std::floor(std::max(minY, -1e6))));
+    const int y1 = std::min(clip.y + clip.h, int(std::ceil(std::min(maxY, 1e6))));
+    const int clipX0 = std::max(clip.x, int(std::floor(std::max(minX, -1e6))));
+    const int clipX1 = std::min(clip.x + clip.w, int(std::ceil(std::min(maxX, 1e6))));
+    if (y0 >= y1 || clipX0 >= clipX1) {
+        return;
+    }
+    const Tint tint(color);
+#if defined(__SSE2__)
+    const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
+                                          short(tint.b), short(tint.g), short(tint.r), short(tint.a));
+#endif
+    const int pitch = picture->pitch / 4;
+    const u32* texels = static_cast<const u32*>(picture->pixels);
+
+    // Narrows [first, last) to the pixels x of a row whose start + x * step lies in [lo, hi): exactly the
+    // pixels whose centres map inside the picture.
+    const auto narrow = [](i64 start, i64 step, i64 lo, i64 hi, i64& first, i64& last) {
+        const auto floorDiv = [](i64 a, i64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); };
+        if (step == 0) {
+            if (start < lo || start >= hi) {
+                last = first;
+            }
+        } else if (step > 0) {
+            first = std::max(first, -floorDiv(start - lo, step)); // ceil((lo - start) / step)
+            last = std::min(last, -floorDiv(start - hi, step));   // ceil((hi - start) / step)
+        } else {
+            first = std::max(first, floorDiv(start - hi, -step) + 1);
+            last = std::min(last, floorDiv(start - lo, -step) + 1);
+        }
+    };
+    // The four texels around a point, clamped to the picture's edge, and the point's place between them.
+    struct Sample {
+        u32 p00, p10, p01, p11, fx, fy;
+    };
+    // Inside the picture a texel position fits 32 bits, and clamping costs less than branching.
+    const auto sample = [&](i64 u, i64 v) {
+        const int su = int(u) - 32768;
+        const int sv = int(v) - 32768;
+        const int iu = su >> 16;
+        const int iv = sv >> 16;
+        const int c0 = std::max(iu, sx0);
+        const int c1 = std::min(iu + 1, sx1 - 1);
+        const u32* top = texels + std::ptrdiff_t(std::max(iv, sy0)) * pitch;
+        const u32* bottom = texels + std::ptrdiff_t(std::min(iv + 1, sy1 - 1)) * pitch;
+        return Sample{top[c0], top[c1], bottom[c0], bottom[c1], u32(su >> 8) & 0xFF, u32(sv >> 8) & 0xFF};
+    };
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    // Two neighbouring pixels from the 2 x 2 texels at pa and at pb (both away from the picture's edge),
+    // each pixel's weights in its four lanes, blended over the target pixels at d.
+    const auto blendPair = [&](const u32* pa, const u32* pb, __m128i fx, __m128i fy, u32* d) {
+        // Left texels of both pixels, then right ones: [a.p00 b.p00 a.p10 b.p10].
+        const __m128i upper =
+            _mm_shuffle_epi32(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa)),
+                                                 _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb))),
+                              _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i lower = _mm_shuffle_epi32(
+            _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + pitch)),
+                               _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + pitch))),
+            _MM_SHUFFLE(3, 1, 2, 0));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(upper, lower), zero)) == 0xFFFF) {
+            return; // all clear
+        }
+        const __m128i gx = _mm_sub_epi16(full, fx);
+        const __m128i gy = _mm_sub_epi16(full, fy);
+        const __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(upper, zero), gx),
+                                                         _mm_mullo_epi16(_mm_unpackhi_epi8(upper, zero), fx)),
+                                           8);
+        const __m128i bottom =
+            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(lower, zero), gx),
+                                         _mm_mullo_epi16(_mm_unpackhi_epi8(lower, zero), fx)),
+                           8);
+        __m128i s16 = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(top, gy), _mm_mullo_epi16(bottom, fy)), 8);
+        if (!tint.none) {
+            s16 = div255Lanes16(_mm_mullo_epi16(s16, tint16));
+        }
+        __m128i* d2 = reinterpret_cast<__m128i*>(d);
+        const __m128i d16 = _mm_unpacklo_epi8(_mm_loadl_epi64(d2), zero);
+        _mm_storel_epi64(d2, _mm_packus_epi16(over16(s16, d16), zero));
+    };
+    // Each of two pixels' weight in its four lanes.
+    const auto weights = [](u32 wa, u32 wb) {
+        const __m128i w = _mm_cvtsi32_si128(int(wa | (wb << 16)));
+        const __m128i w2 = _mm_unpacklo_epi16(w, w);
+        return _mm_unpacklo_epi32(w2, w2);
+    };
+    // Four pixels at once need four steps in 32 bits and texel offsets in 16.
+    const bool fourAtOnce =
+        pitch < 32768 && std::llabs(DUDX) < (i64(1) << 28) && std::llabs(DVDX) < (i64(1) << 28);
+    const __m128i stepsU = _mm_setr_epi32(0, int(DUDX), int(2 * DUDX), int(3 * DUDX));
+    const __m128i stepsV = _mm_setr_epi32(0, int(DVDX), int(2 * DVDX), int(3 * DVDX));
+    const __m128i steps4U = _mm_set1_epi32(int(4 * DUDX));
+    const __m128i steps4V = _mm_set1_epi32(int(4 * DVDX));
+    const __m128i half = _mm_set1_epi32(32768);
+    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+    const __m128i low8 = _mm_set1_epi32(0xFF);
+    const __m128i rowStep = _mm_set1_epi32(1 | (pitch << 16));
+#endif
+    const auto blendOne = [&](const Sample& a, u32* d) {
+        if ((a.p00 | a.p10 | a.p01 | a.p11) != 0) {
+            *d = over(tint(lerp(lerp(a.p00, a.p10, a.fx), lerp(a.p01, a.p11, a.fx), a.fy)), *d);
+        }
+    };
+    for (int y = y0; y < y1; ++y) {
+        const i64 uRow = U00 + i64(y) * DUDY;
+        const i64 vRow = V00 + i64(y) * DVDY;
+        i64 first = clipX0;
+        i64 last = clipX1;
+        narrow(uRow, DUDX, U0, U1, first, last);
+        narrow(vRow, DVDX, V0, V1, first, last);
+        u32* d = row(target, y);
+        i64 u = uRow + first * DUDX;
+        i64 v = vRow + first * DVDX;
+        i64 x = first;
+#if defined(__SSE2__)
+        // Where all four texels of a pixel lie inside the picture they are read without clamping, two
+        // pixels at a time side by side in 16-bit lanes; the pixels nearer the edge one by one below.
+        i64 inner = first;
+        i64 innerEnd = last;
+        narrow(uRow, DUDX, U0 + 32768, U1 - 32768, inner, innerEnd);
+        narrow(vRow, DVDX, V0 + 32768, V1 - 32768, inner, innerEnd);
+        for (; x < inner && x < last; ++x, u += DUDX, v += DVDX) {
+            blendOne(sample(u, v), d + x);
+        }
+        if (fourAtOnce) {
+            // Four pixels' texel positions in 32-bit lanes (inside the picture they fit).
+            __m128i su = _mm_sub_epi32(_mm_add_epi32(_mm_set1_epi32(int(u)), stepsU), half);
+            __m128i sv = _mm_sub_epi32(_mm_add_epi32(_mm_set1_epi32(int(v)), stepsV), half);
+            for (; x + 4 <= innerEnd; x += 4, u += 4 * DUDX, v += 4 * DVDX) {
+                // row * pitch + column in one multiply-add of 16-bit halves.
+                const __m128i at = _mm_madd_epi16(_mm_or_si128(_mm_and_si128(_mm_srai_epi32(su, 16), low16),
+                                                               _mm_slli_epi32(_mm_srai_epi32(sv, 16), 16)),
+                                                  rowStep);
+                const __m128i fx = _mm_and_si128(_mm_srli_epi32(su, 8), low8);
+                const __m128i fy = _mm_and_si128(_mm_srli_epi32(sv, 8), low8);
+                // [f0 f1 f2 f3] -> [f0 f0 f1 f1 f2 f2 f3 f3] in 16-bit lanes.
+                const __m128i fx16 = _mm_unpacklo_epi16(_mm_packs_epi32(fx, fx), _mm_packs_epi32(fx, fx));
+                const __m128i fy16 = _mm_unpacklo_epi16(_mm_packs_epi32(fy, fy), _mm_packs_epi32(fy, fy));
+                blendPair(texels + _mm_cvtsi128_si32(at),
+                          texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 1)),
+                          _mm_unpacklo_epi32(fx16, fx16), _mm_unpacklo_epi32(fy16, fy16), d + x);
+                blendPair(texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 2)),
+                          texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 3)),
+                          _mm_unpackhi_epi32(fx16, fx16), _mm_unpackhi_epi32(fy16, fy16), d + x + 2);
+                su = _mm_add_epi32(su, steps4U);
+                sv = _mm_add_epi32(sv, steps4V);
+            }
+        }
+        for (; x + 2 <= innerEnd; x += 2, u += 2 * DUDX, v += 2 * DVDX) {
+            const int sa = int(u) - 32768;
+            const int ta = int(v) - 32768;
+            const int sb = int(u + DUDX) - 32768;
+            const int tb = int(v + DVDX) - 32768;
+            blendPair(texels + std::ptrdiff_t(ta >> 16) * pitch + (sa >> 16),
+                      texels + std::ptrdiff_t(tb >> 16) * pitch + (sb >> 16),
+                      weights(u32(sa >> 8) & 0xFF, u32(sb >> 8) & 0xFF),
+                      weights(u32(ta >> 8) & 0xFF, u32(tb >> 8) & 0xFF), d + x);
+        }
+#endif
+        for (; x < last; ++x, u += DUDX, v += DVDX) {
+            blendOne(sample(u, v), d + x);
+        }
+    }
+}
+
+} // namespace stage::sdl
