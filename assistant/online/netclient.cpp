@@ -153,13 +153,14 @@ bool NetClient::perform(const QByteArray& url, const QByteArray* body, QByteArra
         const QUrl to(QString::fromLatin1(next));
         const QString scheme = to.scheme().toLower();
         if (redirects >= kMaxRedirects || (scheme != "http" && scheme != "https")) {
-            TLOG_ERROR("curl_easy_perform() failed:redirect not followed to " << next << " after " << redirects
-                                                                              << " redirects");
+            TLOG_ERROR("curl_easy_perform() failed:redirect not followed to " << next << " after "
+                                                                              << redirects << " redirects");
             return false;
         }
         // 307 and 308 send the form again; never to another host.
-        const bool sameHost = to.host().compare(from.host(), Qt::CaseInsensitive) == 0 &&
-                              to.port(scheme == "https" ? 443 : 80) == from.port(from.scheme() == "https" ? 443 : 80);
+        const bool sameHost =
+            to.host().compare(from.host(), Qt::CaseInsensitive) == 0 &&
+            to.port(scheme == "https" ? 443 : 80) == from.port(from.scheme() == "https" ? 443 : 80);
         if (posting && (status == 307 || status == 308) && !sameHost) {
             TLOG_ERROR("curl_easy_perform() failed:the form is not sent again to another host: " << next);
             return false;
