@@ -308,6 +308,12 @@ int main(int argc, char* argv[]) {
                            [frame = mainFrame.get(), packFiles]() { frame->importPackFiles(packFiles); });
     const int result = app.exec();
 
+    // The client ends now, not when the service answers: requests in flight
+    // are abandoned and the check of the library stops where it is (the
+    // next start takes it up again).
+    NetClient::abandonRequests();
+    librarycheck::requestStop();
+    mainFrame->hide();
     check->wait();
     workerThread.quit();
     workerThread.wait();

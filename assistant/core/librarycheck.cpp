@@ -16,12 +16,18 @@
 #include <QHash>
 #include <QMutexLocker>
 #include <QSet>
+#include <atomic>
 
 namespace librarycheck {
 
 namespace {
 
 constexpr int kOrphanDays = 30;
+std::atomic<bool> g_stop{false};
+
+bool stopping() {
+    return g_stop.load();
+}
 
 QString clean(const QString& p) {
     return QDir::cleanPath(p);
@@ -109,7 +115,7 @@ QStringList moveOrphansAside(const DataPaths& paths, const Named& named, QSet<QS
         QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         QStringList orphans;
-        while (it.hasNext()) {
+        while (it.hasNext() && !stopping()) {
             const QString file = clean(it.next());
             seen.insert(file);
             if (!named.files.contains(file) && !insideOwnedFolder(file, named.folders))
@@ -154,12 +160,20 @@ Report run(DB& db, const DataPaths& paths) {
     removeFolderInside(paths, paths.tempDir + "/import");
     removeFolderInside(paths, paths.tempDir + "/player");
 
+    if (stopping())
+        return report;
     report.renamedBack = renameLeftoversBack(db, paths);
     report.userRowsMerged = db.mendUserRows();
 
+    if (stopping())
+        return report;
     const Named named = namedByCatalogue(db, paths);
     QSet<QString> seen;
     report.orphans = moveOrphansAside(paths, named, seen);
+    if (stopping()) {
+        TLOG_INFO("library check stopped: the client is ending");
+        return report;
+    }
     for (auto it = named.resources.constBegin(); it != named.resources.constEnd(); ++it)
         if (!seen.contains(it.key()))
             report.missingFiles << it.value();
@@ -175,6 +189,10 @@ Report run(DB& db, const DataPaths& paths) {
                                     << report.orphans.size() << " files moved aside, " << report.renamedBack
                                     << " renamed back, " << report.userRowsMerged << " user rows merged");
     return report;
+}
+
+void requestStop() {
+    g_stop.store(true);
 }
 
 } // namespace librarycheck

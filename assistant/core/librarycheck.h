@@ -34,5 +34,8 @@ struct Report {
 };
 
 Report run(DB& db, const DataPaths& paths);
+// Asks a check that runs to stop soon (the client is ending); what it has not
+// done the next start does.
+void requestStop();
 
 } // namespace librarycheck

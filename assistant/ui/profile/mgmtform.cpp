@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QStandardItemModel>
 
 namespace {
 
@@ -235,6 +236,7 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     if (core)
         connect(core, &Core::userLoaded, this, &MgmtForm::refreshUser);
     connect(m_profile, &ProfileController::submitted, this, &MgmtForm::onUpdateUserInfoDone);
+    connect(m_profile, &ProfileController::schoolsArrived, this, &MgmtForm::onSchoolsArrived);
 
     m_provinces = m_profile->provinces();
     for (const auto& province : m_provinces)
@@ -265,6 +267,32 @@ void MgmtForm::setMode(int mode) {
 void MgmtForm::onSchoolIndexChanged(int index) {
     const bool other = index >= 0 && m_schoolBox->itemData(index).toInt() == 0;
     m_otherSchoolEdit->setVisible(other && m_mode != ViewMode);
+    if (!m_fillingSchools && index >= 0)
+        m_wantedSchool = m_schoolBox->itemData(index).toInt();
+}
+
+void MgmtForm::fillSchools(const SchoolList& schools, bool loading) {
+    m_fillingSchools = true;
+    m_schoolBox->clear();
+    for (const _SchoolInfo& school : schools)
+        m_schoolBox->addItem(school.name, school.id);
+    m_schoolBox->addItem(tr("other"), 0);
+    if (loading) {
+        // Said in the list, not waited for: the page never freezes for the service.
+        m_schoolBox->addItem(tr("loading schools..."), kLoadingSchools);
+        if (auto* model = qobject_cast<QStandardItemModel*>(m_schoolBox->model()))
+            model->item(m_schoolBox->count() - 1)->setEnabled(false);
+    }
+    const int wanted = m_schoolBox->findData(m_wantedSchool);
+    m_schoolBox->setCurrentIndex(wanted >= 0 && m_wantedSchool != kLoadingSchools ? wanted : 0);
+    onSchoolIndexChanged(m_schoolBox->currentIndex());
+    m_fillingSchools = false;
+}
+
+void MgmtForm::onSchoolsArrived(int cityId, const SchoolList& schools) {
+    if (m_cityBox->currentIndex() < 0 || m_cityBox->currentData().toInt() != cityId)
+        return;
+    fillSchools(schools, false);
 }
 
 void MgmtForm::onProvIndexChanged() {
@@ -279,14 +307,17 @@ void MgmtForm::onProvIndexChanged() {
 }
 
 void MgmtForm::onCityIndexChanged() {
-    m_schoolBox->clear();
-    if (m_cityBox->currentIndex() >= 0) {
-        const DataSet<_SchoolInfo> schools = m_profile->schools(m_cityBox->currentData().toInt());
-        for (const auto& school : schools)
-            m_schoolBox->addItem(school->name, school->id);
+    // The cached schools show at once; the service's list follows when it
+    // answers (a later choice of city supersedes this one). Another city's
+    // list has nothing the teacher chose in it.
+    m_wantedSchool = kLoadingSchools;
+    if (m_cityBox->currentIndex() < 0) {
+        fillSchools(SchoolList(), false);
+        return;
     }
-    m_schoolBox->addItem(tr("other"), 0);
-    m_schoolBox->setCurrentIndex(0);
+    const int city = m_cityBox->currentData().toInt();
+    const bool asked = m_profile->requestSchools(city);
+    fillSchools(m_profile->cachedSchools(city), asked);
 }
 
 void MgmtForm::refreshUser() {
@@ -308,6 +339,7 @@ void MgmtForm::refreshUser() {
     selectText(m_provBox, user.provinceName);
     selectText(m_cityBox, user.cityName);
     if (user.school != 0) {
+        m_wantedSchool = user.school;
         selectText(m_schoolBox, user.schoolName);
         m_otherSchoolEdit->clear();
     } else {
