@@ -153,6 +153,7 @@ TaviUserPtr ProfileController::typedProfile(const TaviUser& fields) const {
     if (user->school == 0)
         user->otherSchool = fields.otherSchool;
     user->mobile = fields.mobile;
+    dropControlCharacters(user.data());
     return user;
 }
 

@@ -3,6 +3,7 @@
 #include "core/core.h"
 #include "core/profilecontroller.h"
 #include "core/updatecontroller.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/profile/downloadupdatedialog.h"
@@ -67,26 +68,23 @@ public:
     void tell(Message message, const QString& argument) override {
         switch (message) {
         case Offline:
-            QMessageBox::information(m_page, MgmtForm::tr("update"), MgmtForm::tr("your are offline!"));
+            messages::inform(m_page, MgmtForm::tr("update"), MgmtForm::tr("your are offline!"));
             break;
         case Latest:
-            QMessageBox::information(
-                m_page, MgmtForm::tr("update"),
-                MgmtForm::tr("Current version is %1, the latest version!").arg(argument));
+            messages::inform(m_page, MgmtForm::tr("update"),
+                             MgmtForm::tr("Current version is %1, the latest version!").arg(argument));
             break;
         case StatusMismatch:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Status mismatch!"));
+            messages::fail(m_page, MgmtForm::tr("update"), MgmtForm::tr("Status mismatch!"));
             break;
         case EmptyPath:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Server return empty path!"));
+            messages::fail(m_page, MgmtForm::tr("update"), MgmtForm::tr("Server return empty path!"));
             break;
         case OpenFileFailed:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"),
-                                  DownloadUpdateDialog::tr("open file failed!"));
+            messages::fail(m_page, MgmtForm::tr("update"), DownloadUpdateDialog::tr("open file failed!"));
             break;
         case InstallFailed:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"),
-                                  MgmtForm::tr("create install process failed!"));
+            messages::fail(m_page, MgmtForm::tr("update"), MgmtForm::tr("create install process failed!"));
             break;
         }
     }
@@ -94,7 +92,20 @@ public:
         QMessageBox offer(QMessageBox::Information, MgmtForm::tr("update"),
                           MgmtForm::tr("New version %1 available!").arg(info.versionName),
                           QMessageBox::NoButton, m_page);
-        offer.setInformativeText(MgmtForm::tr("info:%1").arg(info.versionInformation));
+        // What the service sends is shown as written, and long notes scroll
+        // in the details: the buttons always stay on the screen.
+        offer.setTextFormat(Qt::PlainText);
+        constexpr int kShownLines = 8;
+        constexpr int kShownChars = 400;
+        const QString notes = info.versionInformation;
+        QString shown = notes.section('\n', 0, kShownLines - 1).left(kShownChars);
+        if (shown.size() < notes.size()) {
+            shown += QString::fromUtf8("…");
+            offer.setDetailedText(notes);
+        }
+        offer.setInformativeText(MgmtForm::tr("info:%1").arg(shown));
+        if (auto* label = offer.findChild<QLabel*>("qt_msgbox_informativelabel"))
+            label->setTextFormat(Qt::PlainText);
         QPushButton* updateNow = offer.addButton(MgmtForm::tr("Update"), QMessageBox::AcceptRole);
         offer.addButton(MgmtForm::tr("Update later"), QMessageBox::RejectRole);
         execAbove(offer, m_page);
@@ -365,7 +376,7 @@ void MgmtForm::onExecBtnClicked() {
     fields.otherSchool = m_otherSchoolEdit->text();
     fields.mobile = m_mobileEdit->text();
     const TaviUserPtr user = m_profile->typedProfile(fields);
-    auto refuse = [this](const QString& text) { QMessageBox::critical(this, tr("edit profile"), text); };
+    auto refuse = [this](const QString& text) { messages::fail(this, tr("edit profile"), text); };
     switch (ProfileController::check(*user)) {
     case ProfileController::NoName:
         return refuse(tr("name is null!"));
@@ -397,9 +408,9 @@ void MgmtForm::onUpdateUserInfoDone(int r, TaviUserPtr sent) {
         // The service could not be reached from here; a phone may reach it.
         showRegisterQR(sent);
     } else if (r != NET_OK) {
-        QMessageBox::critical(this, tr("taviclient"), tr("update user info failed!"));
+        messages::fail(this, tr("taviclient"), tr("update user info failed!"));
     } else {
-        QMessageBox::information(this, tr("taviclient"), tr("update user info success!"));
+        messages::inform(this, tr("taviclient"), tr("update user info success!"));
         setMode(ViewMode);
     }
 }

@@ -324,7 +324,8 @@ TEST_F(ProfilePage, OnlineTheProfileGoesToTheServiceAndTheAnswerDecides) {
 
     chooseChaoyang();
     const QString school = labelled<QComboBox>(form, "school")->currentText();
-    fill(QString::fromUtf8("王老师"), "12345", "13800000000");
+    // A pasted newline or tab is no part of the name.
+    fill(QString::fromUtf8("王老\t师\n"), "12345", "13800000000");
     auto seen = answerNextBox(QMessageBox::Ok);
     described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
     EXPECT_FALSE(described<QPushButton>(form, "Registers the profile, or edits and saves it")->isEnabled())
