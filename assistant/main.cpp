@@ -278,6 +278,10 @@ int main(int argc, char* argv[]) {
     offlineDb.open();
     core->setOfflineDb(&offlineDb);
 
+    // Half-done changes are finished or undone before anything is read; the
+    // long walk through the files follows beside the window.
+    librarycheck::Report checked = librarycheck::tidy(db, paths);
+
     TLOG_INFO("get curr user");
     core->loadUser();
 
@@ -295,9 +299,9 @@ int main(int argc, char* argv[]) {
         frame->activateWindow();
     });
     mainFrame->showOnWholeScreen();
-    // The library is checked (and mended where a power cut left it half
-    // changed) beside the window, not before it: changes wait for the check.
-    std::unique_ptr<QThread> check(QThread::create([&db, &paths]() { librarycheck::run(db, paths); }));
+    // Changes wait for the scan, the window does not.
+    std::unique_ptr<QThread> check(
+        QThread::create([&db, &paths, &checked]() { librarycheck::scan(db, paths, checked); }));
     check->start();
     // Packs opened from the file manager: named on this command line, or
     // handed over by a later start while this one runs.

@@ -147,32 +147,35 @@ void clearOldOrphans(const DataPaths& paths) {
 
 } // namespace
 
-Report run(DB& db, const DataPaths& paths) {
+Report tidy(DB& db, const DataPaths& paths) {
     QMutexLocker lock(&LibraryChange::libraryLock());
-    QElapsedTimer clock;
-    clock.start();
     Report report;
     if (!db.isOpen())
         return report;
     report.journals = LibraryChange::recover(db, paths);
-
     // What a cut-off import unpacked, and the links the players had.
     removeFolderInside(paths, paths.tempDir + "/import");
     removeFolderInside(paths, paths.tempDir + "/player");
-
-    if (stopping())
-        return report;
-    report.renamedBack = renameLeftoversBack(db, paths);
     report.userRowsMerged = db.mendUserRows();
+    return report;
+}
+
+void scan(DB& db, const DataPaths& paths, Report& report) {
+    QMutexLocker lock(&LibraryChange::libraryLock());
+    QElapsedTimer clock;
+    clock.start();
+    if (!db.isOpen() || stopping())
+        return;
+    report.renamedBack = renameLeftoversBack(db, paths);
 
     if (stopping())
-        return report;
+        return;
     const Named named = namedByCatalogue(db, paths);
     QSet<QString> seen;
     report.orphans = moveOrphansAside(paths, named, seen);
     if (stopping()) {
         TLOG_INFO("library check stopped: the client is ending");
-        return report;
+        return;
     }
     for (auto it = named.resources.constBegin(); it != named.resources.constEnd(); ++it)
         if (!seen.contains(it.key()))
@@ -188,6 +191,11 @@ Report run(DB& db, const DataPaths& paths) {
     TLOG_INFO("library checked in " << clock.elapsed() << " ms: " << report.journals << " cut-off changes, "
                                     << report.orphans.size() << " files moved aside, " << report.renamedBack
                                     << " renamed back, " << report.userRowsMerged << " user rows merged");
+}
+
+Report run(DB& db, const DataPaths& paths) {
+    Report report = tidy(db, paths);
+    scan(db, paths, report);
     return report;
 }
 
