@@ -14,6 +14,7 @@
 #include "online/calendar.h"
 #include "online/netclient.h"
 #include "online/offlinedb.h"
+#include "online/regioncache.h"
 #include "online/serviceaddress.h"
 #include "online/timeserver.h"
 #include "packs/fileutil.h"
@@ -273,8 +274,11 @@ int main(int argc, char* argv[]) {
     probeOpenGL();
     applyStyleSheet(app);
 
-    // The region cache beside the client ("offline.db" in the working directory).
-    OfflineDB offlineDb("offline.db", "offline");
+    // The region cache: the client works on its copy in the data folder, made
+    // from (and mended with) the one shipped beside it.
+    const QString regionCache = paths.dataDir + "/offline.db";
+    regioncache::prepare(appDir + "/offline.db", regionCache);
+    OfflineDB offlineDb(regionCache, "offline");
     offlineDb.open();
     core->setOfflineDb(&offlineDb);
 

@@ -310,6 +310,9 @@ TEST(Startup, TheNormalRunOpensTheRegionCacheAndUsesTheServiceItIsGiven) {
              "insert into UserTbl(userId,name,qq,mobile,province,city,school,otherSchool,flag,registered,"
              "userRole) values(10001,'Li','1','2',110000,110105,0,'Little Stars','local',1,1)"});
     ASSERT_EQ(insert.exitCode, 0) << insert.err.toStdString();
+    // A region cache a power cut left as garbage is made again from the shipped one.
+    ASSERT_TRUE(writeFile(root.path("data/offline.db"), QByteArray(4096, 'x')));
+    const QString shippedBefore = readFile(root.path("bin/offline.db"));
 
     DevService service;
     ASSERT_TRUE(service.isRunning()) << service.error().toStdString();
@@ -344,10 +347,13 @@ TEST(Startup, TheNormalRunOpensTheRegionCacheAndUsesTheServiceItIsGiven) {
     }
     EXPECT_EQ(operatingSystem, "unknown widows version");
     EXPECT_TRUE(log.contains("imei:" + imei)) << imei.toStdString();
-    // The stored user's city was shown, so its schools were fetched into the cache beside the client.
+    // The stored user's city was shown, so its schools were fetched into the
+    // client's own cache; the shipped one is never written.
+    EXPECT_TRUE(log.contains("not a database")) << log.toStdString();
     const ProcessResult cached =
-        run("sqlite3", {root.path("bin/offline.db"), "select count(*) from SchoolTbl where cityId=110105"});
+        run("sqlite3", {root.path("data/offline.db"), "select count(*) from SchoolTbl where cityId=110105"});
     EXPECT_GT(cached.out.trimmed().toInt(), 0) << cached.out.toStdString() << cached.err.toStdString();
+    EXPECT_EQ(readFile(root.path("bin/offline.db")), shippedBefore);
     EXPECT_FALSE(log.contains("open db failed"));
 }
 
