@@ -6,12 +6,34 @@
 #include "online/cacheworker.h"
 #include "online/offlinedb.h"
 #include "online/schoollist.h"
+#include "platform/log.h"
 #include "platform/network.h"
 
 #include <QDebug>
+#include <QFile>
+#include <QSettings>
 #include <QThread>
 
 namespace {
+
+QString draftPath(const ClientContext& context) {
+    return context.paths ? context.paths->dataDir + "/profiledraft.ini" : QString();
+}
+
+struct DraftText {
+    const char* key;
+    QString TaviUser::*field;
+};
+struct DraftNumber {
+    const char* key;
+    int TaviUser::*field;
+};
+const DraftText kDraftTexts[] = {{"name", &TaviUser::name},
+                                 {"qq", &TaviUser::qq},
+                                 {"mobile", &TaviUser::mobile},
+                                 {"otherSchool", &TaviUser::otherSchool}};
+const DraftNumber kDraftNumbers[] = {
+    {"province", &TaviUser::province}, {"city", &TaviUser::city}, {"school", &TaviUser::school}};
 
 // The jobs live on Core's worker thread (or here, without one).
 void moveToWorkerThread(const ClientContext& context, QObject* worker) {
@@ -167,6 +189,45 @@ void ProfileController::refresh() {
         return;
     qDebug() << "online";
     emit m_refreshWorker->run();
+}
+
+void ProfileController::keepDraft(const TaviUser& typed) {
+    const QString path = draftPath(m_context);
+    if (path.isEmpty())
+        return;
+    QSettings ini(path, QSettings::IniFormat);
+    ini.setIniCodec("UTF-8");
+    ini.beginGroup("draft");
+    for (const DraftText& t : kDraftTexts)
+        ini.setValue(t.key, typed.*t.field);
+    for (const DraftNumber& n : kDraftNumbers)
+        ini.setValue(n.key, typed.*n.field);
+    ini.endGroup();
+    ini.sync();
+    if (ini.status() != QSettings::NoError)
+        TLOG_ERROR("profile draft not kept: " << path << " could not be written");
+}
+
+TaviUserPtr ProfileController::draft() const {
+    const QString path = draftPath(m_context);
+    if (path.isEmpty() || !QFile::exists(path))
+        return TaviUserPtr();
+    QSettings ini(path, QSettings::IniFormat);
+    ini.setIniCodec("UTF-8");
+    ini.beginGroup("draft");
+    TaviUserPtr user(new TaviUser);
+    for (const DraftText& t : kDraftTexts)
+        (*user).*t.field = ini.value(t.key).toString();
+    for (const DraftNumber& n : kDraftNumbers)
+        (*user).*n.field = ini.value(n.key).toInt();
+    dropControlCharacters(user.data());
+    return user->name.isEmpty() ? TaviUserPtr() : user;
+}
+
+void ProfileController::dropDraft() {
+    const QString path = draftPath(m_context);
+    if (!path.isEmpty() && QFile::exists(path) && !QFile::remove(path))
+        TLOG_ERROR("profile draft " << path << " could not be removed");
 }
 
 #include "profilecontroller.moc"

@@ -48,6 +48,15 @@ public:
     // new copy with userLoaded().
     void refresh();
 
+    // A registration typed but not yet confirmed by the service (it went
+    // through the registration code, or the service could not be reached)
+    // is kept in the data folder, so a restart does not lose it.
+    void keepDraft(const TaviUser& typed);
+    // The kept registration; null when there is none.
+    TaviUserPtr draft() const;
+    // The service has the profile: the draft goes.
+    void dropDraft();
+
 signals:
     // r: the service client's result code; user: what was sent.
     void submitted(int r, TaviUserPtr user);

@@ -55,6 +55,12 @@ void selectText(QComboBox* box, const QString& text) {
         box->setCurrentIndex(index);
 }
 
+void selectData(QComboBox* box, int data) {
+    const int index = box->findData(data);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+}
+
 // The update flow's steps as the page shows them: boxes over the page, the
 // processing dialog for the check, the download dialog for the installer.
 class UpdateDialogs : public UpdateView {
@@ -344,6 +350,20 @@ void MgmtForm::refreshUser() {
     setMode(user.name.isEmpty() ? RegisterMode : ViewMode);
     if (user.userId != 0)
         m_idValue->setText(QString::number(user.userId));
+    if (!user.name.isEmpty()) {
+        m_profile->dropDraft();
+    } else if (const TaviUserPtr draft = m_profile->draft()) {
+        // What was typed before the registration code, back after a restart.
+        m_nameEdit->setText(draft->name);
+        m_qqEdit->setText(draft->qq);
+        m_mobileEdit->setText(draft->mobile);
+        selectData(m_provBox, draft->province);
+        selectData(m_cityBox, draft->city);
+        m_wantedSchool = draft->school;
+        selectData(m_schoolBox, draft->school);
+        m_otherSchoolEdit->setText(draft->otherSchool);
+        return;
+    }
     m_nameEdit->setText(user.name);
     m_qqEdit->setText(user.qq);
     m_mobileEdit->setText(user.mobile);
@@ -389,6 +409,8 @@ void MgmtForm::onExecBtnClicked() {
     case ProfileController::Complete:
         break;
     }
+    if (m_mode == RegisterMode)
+        m_profile->keepDraft(*user);
     if (m_profile->online()) {
         m_execBtn->setEnabled(false);
         m_profile->submit(user);
@@ -410,6 +432,7 @@ void MgmtForm::onUpdateUserInfoDone(int r, TaviUserPtr sent) {
     } else if (r != NET_OK) {
         messages::fail(this, tr("taviclient"), tr("update user info failed!"));
     } else {
+        m_profile->dropDraft();
         messages::inform(this, tr("taviclient"), tr("update user info success!"));
         setMode(ViewMode);
     }

@@ -344,6 +344,7 @@ TEST_F(ProfilePage, OnlineTheProfileGoesToTheServiceAndTheAnswerDecides) {
     EXPECT_TRUE(formValue(fields, "other_kindergarten").isNull());
     settleJobs();
     EXPECT_EQ(core()->userSnapshot().schoolName, school);
+    EXPECT_FALSE(QFileInfo::exists(paths->dataDir + "/profiledraft.ini")) << "confirmed: no draft is kept";
 
     // Refused by the service: the failure, the mode stays, the button is back.
     described<QPushButton>(form, "Registers the profile, or edits and saves it")->click();
@@ -434,6 +435,17 @@ TEST_F(ProfilePage, OfflineRegistrationOpensTheQrCodeOfTheProfile) {
     EXPECT_EQ(formValue(fields, "name"), QString::fromUtf8("王 老师"));
     EXPECT_EQ(formValue(fields, "kindergarten"), "0");
     EXPECT_EQ(formValue(fields, "other_kindergarten"), "Sun & Moon");
+    EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
+
+    // Until the service has the profile, a restart brings back what was typed.
+    form.reset();
+    makeForm();
+    EXPECT_EQ(labelled<QLineEdit>(form, "name")->text(), QString::fromUtf8("王 老师"));
+    EXPECT_EQ(labelled<QLineEdit>(form, "qq")->text(), "12345");
+    EXPECT_EQ(labelled<QLineEdit>(form, "mobile")->text(), "13800000000");
+    EXPECT_EQ(labelled<QComboBox>(form, "city")->currentText(), QString::fromUtf8("朝阳区"));
+    EXPECT_EQ(labelled<QComboBox>(form, "school")->currentData().toInt(), 0);
+    EXPECT_EQ(labelled<QLineEdit>(form, "enter your school name")->text(), "Sun & Moon");
     EXPECT_EQ(form->mode(), MgmtForm::RegisterMode);
 
     // A real school: no other_kindergarten pair at all.
