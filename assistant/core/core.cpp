@@ -33,6 +33,9 @@ Core::Core()
     connect(m_mediaPlayer, &MediaPlayer::failed, this, &Core::launchFailed);
     connect(m_dailyScenePlayer, &DailyScenePlayer::failed, this,
             [this](const QString& reason) { emit launchFailed(m_sceneName, reason); });
+    connect(m_mediaPlayer, &MediaPlayer::playFailed, this, &Core::playFailed);
+    connect(m_dailyScenePlayer, &DailyScenePlayer::playFailed, this,
+            [this](const QString& reason) { emit playFailed(m_sceneName, reason); });
 }
 
 void Core::endRun() {
@@ -73,8 +76,10 @@ bool Core::isPlaying() {
 }
 
 int Core::openApp(_TaviApp* app) {
-    if (isPlaying())
+    if (isPlaying()) {
+        emit stillPlaying();
         return 1;
+    }
     if (!app)
         return 2;
     if (!m_paths)
@@ -109,7 +114,11 @@ QString Core::playlistPath(const _DailyScene& scene) const {
 }
 
 int Core::playDailyScene(_DailyScene* scene) {
-    if (isPlaying() || !scene || !m_paths)
+    if (isPlaying()) {
+        emit stillPlaying();
+        return 0;
+    }
+    if (!scene || !m_paths)
         return 0;
     QString path = playlistPath(*scene);
     qDebug() << path;

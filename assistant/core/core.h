@@ -108,6 +108,10 @@ signals:
     void playerFinished();
     // Nothing on this computer could open the resource or scene called name.
     void launchFailed(QString name, QString reason);
+    // The player started but could not play the resource or scene called name.
+    void playFailed(QString name, QString reason);
+    // A resource or scene was not opened: a player still runs (one at a time).
+    void stillPlaying();
 
 private:
     Core();

@@ -1,11 +1,13 @@
 #pragma once
 // The client update, without widgets: ask the service whether a newer client
-// exists, offer it, download the installer into the temporary folder, hand it
-// to the desktop and end the client. Every step the teacher sees goes through
-// an UpdateView, which the profile page implements with its dialogs (and a
-// test with plain code).
+// exists, refuse it unless a trusted release key signed it, offer it,
+// download the installer into the temporary folder, check that it is the file
+// that was signed, hand it to the desktop and end the client. Every step the
+// teacher sees goes through an UpdateView, which the profile page implements
+// with its dialogs.
 
 #include "core/clientcontext.h"
+#include "core/updatedownloader.h"
 #include "core/worker.h"
 #include "online/netrecords.h"
 
@@ -21,6 +23,10 @@ public:
         EmptyPath,      // "Server return empty path!"
         OpenFileFailed, // "open file failed!"
         InstallFailed,  // "create install process failed!"
+        NoInstaller,    // no program opens the installer; argument: where it is
+        NoTarget,       // "empty path!"
+        DownloadFailed, // "download file failed!"
+        NotSigned,      // no trusted key signed the update (or this file)
     };
 
     virtual ~UpdateView() = default;
@@ -30,9 +36,9 @@ public:
     virtual void tell(Message message, const QString& argument) = 0;
     // Offers the new version; true when the teacher chose to update now.
     virtual bool offer(const _UpdateInfo& info) = 0;
-    // Downloads address into filePath with its progress on screen; true when
-    // the file arrived whole (and matches the checksum the offer named).
-    virtual bool download(const QString& address, const QString& filePath, const _UpdateInfo& info) = 0;
+    // Shows the running download until it has ended (or the view can show it
+    // no longer); the teacher may stop it there.
+    virtual void showDownload(UpdateDownloader& downloader) = 0;
 };
 
 class UpdateController {
@@ -45,6 +51,7 @@ public:
         Mismatch,
         NoPath,
         Declined,
+        NotSigned,
         DownloadFailed,
         HandedOver,
         HandOverFailed,
@@ -52,10 +59,16 @@ public:
 
     explicit UpdateController(const ClientContext& context);
 
-    // The whole flow; on HandedOver and HandOverFailed the application has
-    // been told to end (the installer replaces this client).
+    // The whole flow; on HandedOver the application has been told to end
+    // (the installer replaces this client). When the hand-over fails the
+    // client stays and the installer stays where it was saved.
     Outcome run(UpdateView& view);
+
+    // The public keys (base64) an update's signature is checked against; the
+    // keys compiled in unless set.
+    void setTrustedKeys(const QStringList& keys) { m_keys = keys; }
 
 private:
     ClientContext m_context;
+    QStringList m_keys;
 };

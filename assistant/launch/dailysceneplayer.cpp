@@ -10,8 +10,11 @@ void DailyScenePlayer::setParams(const QString& path) {
 
 void DailyScenePlayer::run() {
     QString reason;
-    if (openPlaylist(m_path, &reason) == LaunchFailed)
+    const LaunchResult result = openPlaylist(m_path, &reason);
+    if (result == LaunchFailed)
         emit failed(reason);
+    else if (result == LaunchPlayerFailed)
+        emit playFailed(reason);
 }
 
 LaunchResult openPlaylist(QString path, QString* reason) {

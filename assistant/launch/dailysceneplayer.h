@@ -18,6 +18,8 @@ public:
 signals:
     // Nothing could play the playlist.
     void failed(QString reason);
+    // The player started but could not play it.
+    void playFailed(QString reason);
 
 protected:
     void run() override;

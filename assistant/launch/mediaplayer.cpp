@@ -19,8 +19,12 @@ void MediaPlayer::setParams(const QString& path, int productId, const QString& n
 
 void MediaPlayer::run() {
     QString reason;
-    if (openMediaFile(m_path, m_productId, m_name, m_linkFolder, &reason) == LaunchFailed)
-        emit failed(m_name.isEmpty() ? QFileInfo(m_path).fileName() : m_name, reason);
+    const LaunchResult result = openMediaFile(m_path, m_productId, m_name, m_linkFolder, &reason);
+    const QString shown = m_name.isEmpty() ? QFileInfo(m_path).fileName() : m_name;
+    if (result == LaunchFailed)
+        emit failed(shown, reason);
+    else if (result == LaunchPlayerFailed)
+        emit playFailed(shown, reason);
 }
 
 namespace {

@@ -26,6 +26,8 @@ public:
 signals:
     // Nothing could play the file (no player for its type, or it would not start).
     void failed(QString name, QString reason);
+    // The player started but could not play the file.
+    void playFailed(QString name, QString reason);
 
 protected:
     void run() override;

@@ -28,6 +28,13 @@ LaunchResult shellLaunch(const QString& file, QString* reason) {
             return LaunchWaited;
         TLOG_DEBUG("player " << r.application << " ended after " << r.waitedMs << " ms, exit status "
                              << r.exitStatus);
+        if (r.exitStatus != 0) {
+            TLOG_ERROR("the player " << r.application << " could not play " << file
+                                     << ": it ended at once with status " << r.exitStatus);
+            if (reason)
+                *reason = QString("%1 ended at once with status %2").arg(r.application).arg(r.exitStatus);
+            return LaunchPlayerFailed;
+        }
         [[fallthrough]];
     case ShellLaunch::NoProcess:
         TLOG_ERROR("hProcess is NULL");

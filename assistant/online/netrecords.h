@@ -46,10 +46,11 @@ struct _UpdateInfo {
     QString versionInformation;
     QString status;
     QString reason;
-    // The installer's SHA-256 (hex) when the reply names one; a download that
-    // does not match it is never opened. hasSha256 tells an empty or
-    // non-text member (which nothing matches) from no member at all.
+    // What a release key signed about the installer: its SHA-256 (hex), its
+    // size in bytes (decimal) and the signature (base64). An offer that lacks
+    // any of them is refused.
     QString sha256;
-    bool hasSha256 = false;
+    QString size;
+    QString signature;
 };
 typedef _UpdateInfo UpdateInfo;

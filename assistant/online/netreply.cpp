@@ -231,14 +231,18 @@ int readCheckUpdateReply(const QByteArray& reply, _UpdateInfo* info) {
         {"version_information", &_UpdateInfo::versionInformation},
         {"status", &_UpdateInfo::status},
         {"reason", &_UpdateInfo::reason},
+        {"sha256", &_UpdateInfo::sha256},
+        {"signature", &_UpdateInfo::signature},
     };
     for (const auto& f : fields) {
         if (obj.contains(f.key))
             info->*f.field = obj.value(f.key).toString();
     }
-    if (obj.contains("sha256")) {
-        info->hasSha256 = true;
-        info->sha256 = obj.value("sha256").toString();
-    }
+    // The size as text or as a whole number.
+    const QJsonValue size = obj.value("size");
+    if (size.isString())
+        info->size = size.toString();
+    else if (size.isDouble() && size.toDouble() >= 0 && size.toDouble() == double(qint64(size.toDouble())))
+        info->size = QString::number(qint64(size.toDouble()));
     return NET_OK;
 }

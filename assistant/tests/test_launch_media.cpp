@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -84,6 +85,23 @@ TEST_F(MediaLaunch, AHandOverToARunningPlayerLeavesOnlyTheLinkAndTheNextSongClea
     writeFile(apps() + "/music/x3", "next");
     openMediaFile(apps() + "/music/x3", 3, "Next.mp3", links());
     EXPECT_EQ(QDir(links()).entryList(QDir::Files), QStringList{"Next.mp3"});
+
+    // A player that ends at once with a failure (no sound device) played nothing:
+    // that is said, and the link goes.
+    player.setExitStatus(3);
+    MediaPlayer launcher;
+    QSignalSpy failed(&launcher, &MediaPlayer::playFailed);
+    launcher.setParams(apps() + "/music/x3", 3, "Next.mp3");
+    launcher.setLinkFolder(links());
+    launcher.start();
+    ASSERT_TRUE(launcher.wait(10000));
+    player.setExitStatus(0);
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed[0][0].toString(), "Next.mp3");
+    EXPECT_TRUE(failed[0][1].toString().contains("ended at once with status 3"))
+        << qPrintable(failed[0][1].toString());
+    EXPECT_TRUE(log().contains("could not play")) << qPrintable(log());
+    EXPECT_TRUE(QDir(links()).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(MediaLaunch, ATypeWithoutAnyApplicationStartsNothingAndTheFileKeepsItsName) {
@@ -155,7 +173,9 @@ TEST_F(CoreLaunch, ABookWaitsWhileAVideoPlaysAndAVideoWaitsForABook) {
     ASSERT_TRUE(waitFor([&] { return !player.calls().isEmpty(); }, 10000));
     EXPECT_TRUE(core->isPlaying()) << qPrintable(log()) << player.calls().join("\n").toStdString();
     _TaviApp book = app("books", "b/story.tvp", "story.tvp");
+    QSignalSpy refused(core, &Core::stillPlaying);
     EXPECT_EQ(core->openApp(&book), 1) << "a book may not start while the video plays";
+    EXPECT_EQ(refused.count(), 1) << "the refusal is said";
     EXPECT_FALSE(QFileInfo::exists(dir.path() + "/engine.txt"));
     ASSERT_TRUE(core->mediaPlayer()->wait(10000));
     EXPECT_FALSE(core->isPlaying());
@@ -175,6 +195,7 @@ TEST_F(CoreLaunch, ABookWaitsWhileAVideoPlaysAndAVideoWaitsForABook) {
     scene.name = "s";
     scene.playlist = "s/s.pls";
     EXPECT_EQ(core->playDailyScene(&scene), 0);
+    EXPECT_EQ(refused.count(), 2);
     ASSERT_TRUE(core->resPackPlayer()->wait(10000));
     QThread::msleep(300);
     EXPECT_TRUE(player.calls().isEmpty()) << "the scene started while the book was open";

@@ -449,8 +449,9 @@ TEST_F(CacheTest, TheWorkingCopyIsMadeMendedAndUpdatedFromTheShippedOne) {
         EXPECT_TRUE(log().contains(c.logLine)) << log().toStdString();
         EXPECT_EQ(sql(path, "PRAGMA quick_check"), "ok");
         EXPECT_EQ(sql(path, "select count(*) from ProCityTbl").toInt() == 0, !c.usable);
-        if (!c.schools.isEmpty())
+        if (!c.schools.isEmpty()) {
             EXPECT_EQ(sql(path, "select count(*) from SchoolTbl"), c.schools);
+        }
         EXPECT_EQ(bytes(shipped), shippedBefore) << "the shipped copy is never written";
         EXPECT_FALSE(QFileInfo::exists(path + ".new"));
         EXPECT_EQ(QFileInfo::exists(path + ".damaged"), c.setAside);

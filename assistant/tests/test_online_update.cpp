@@ -70,19 +70,32 @@ TEST(UpdateDigest, TheFileMustHaveTheNamedDigest) {
     EXPECT_FALSE(fileMatchesSha256(path, hex));
 }
 
-TEST(UpdateDigest, TheReplyCarriesTheDigestBesideTheSevenFields) {
+TEST(UpdateDigest, TheReplyCarriesTheSignedMembersBesideTheSevenFields) {
     _UpdateInfo info;
-    ASSERT_EQ(readCheckUpdateReply(R"({"status":"update","path":"/d/x","sha256":"AB12"})", &info), NET_OK);
-    EXPECT_TRUE(info.hasSha256);
+    ASSERT_EQ(
+        readCheckUpdateReply(
+            R"({"status":"update","path":"/d/x","sha256":"AB12","size":"12","signature":"c2ln"})", &info),
+        NET_OK);
     EXPECT_EQ(info.sha256, "AB12");
+    EXPECT_EQ(info.size, "12");
+    EXPECT_EQ(info.signature, "c2ln");
 
-    _UpdateInfo none;
-    ASSERT_EQ(readCheckUpdateReply(R"({"status":"update","path":"/d/x"})", &none), NET_OK);
-    EXPECT_FALSE(none.hasSha256) << "no member, no check";
-
-    // A member that is not text still counts as named: nothing will match it.
+    // A size may come as a whole number; anything else is no size (and no
+    // signature holds for it).
+    const std::pair<const char*, const char*> sizes[] = {{R"({"size":4096})", "4096"},
+                                                         {R"({"size":-1})", ""},
+                                                         {R"({"size":1.5})", ""},
+                                                         {R"({"size":true})", ""}};
+    for (const auto& [reply, size] : sizes) {
+        _UpdateInfo sized;
+        ASSERT_EQ(readCheckUpdateReply(reply, &sized), NET_OK);
+        EXPECT_EQ(sized.size, size) << reply;
+    }
     _UpdateInfo odd;
     ASSERT_EQ(readCheckUpdateReply(R"({"status":"update","sha256":7})", &odd), NET_OK);
-    EXPECT_TRUE(odd.hasSha256);
     EXPECT_TRUE(odd.sha256.isEmpty());
+    QString why;
+    EXPECT_FALSE(isSignedOffer(odd, "x.run", trustedUpdateKeys(), &why));
+    EXPECT_EQ(why, "the offer carries no signature");
+    EXPECT_FALSE(trustedUpdateKeys().isEmpty());
 }

@@ -355,10 +355,6 @@
         <translation>取消</translation>
     </message>
     <message>
-        <source>update</source>
-        <translation>升级</translation>
-    </message>
-    <message>
         <source>empty path!</source>
         <translation>下载路径为空！</translation>
     </message>
@@ -426,6 +422,16 @@
 </context>
 <context>
     <name>MainFrame</name>
+    <message>
+        <source>&quot;%1&quot; could not be played: the player stopped at once.
+Check that the speakers are connected, then try again.</source>
+        <translation>“%1”无法播放：播放器一打开就停止了。
+请检查音箱是否接好，然后再试一次。</translation>
+    </message>
+    <message>
+        <source>Playing..., close the player first</source>
+        <translation>正在播放…，请先关闭播放器</translation>
+    </message>
     <message>
         <source>TAVINET</source>
         <translation>TAVINET 幼教资源助手</translation>
@@ -496,6 +502,18 @@ Install a media player (for example VLC) or a program for this kind of file, the
 </context>
 <context>
     <name>MgmtForm</name>
+    <message>
+        <source>Invalid update package signature, not installed</source>
+        <translation>更新包签名无效，未安装</translation>
+    </message>
+    <message>
+        <source>No program on this computer opens the installer.
+It is saved as:
+%1</source>
+        <translation>这台电脑上没有能打开安装程序的软件。
+安装程序已保存在：
+%1</translation>
+    </message>
     <message>
         <source>loading schools...</source>
         <translation>正在加载幼儿园……</translation>
@@ -685,6 +703,10 @@ Install a media player (for example VLC) or a program for this kind of file, the
 </context>
 <context>
     <name>PackForm</name>
+    <message>
+        <source>Imported: %1, %2 resources</source>
+        <translation>已导入：%1，%2 个资源</translation>
+    </message>
     <message>
         <source>pack</source>
         <translation>资源包</translation>

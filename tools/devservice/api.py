@@ -58,6 +58,7 @@ class Offer:
         self.size = size
         self.filename = filename
         self.always = always
+        self.signature = None
 
 
 class Api:
@@ -246,4 +247,6 @@ class Api:
             "version_information": offer.notes,
             "reason": "",
             "sha256": offer.sha256,
+            "size": str(offer.size),
+            **({"signature": offer.signature} if offer.signature else {}),
         }

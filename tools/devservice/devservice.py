@@ -4,11 +4,13 @@ client's profile page, registration and update can be tried and tested on
 this machine. Listens on 127.0.0.1 only. See README.md for every option."""
 
 import argparse
+import base64
 import hashlib
 import os
 import shutil
 import signal
 import sqlite3
+import subprocess
 import sys
 import tempfile
 import threading
@@ -26,6 +28,10 @@ from store import RegionError, Regions, Store, default_regions_path  # noqa: E40
 from timeserver import open_beside  # noqa: E402
 
 HOST = "127.0.0.1"
+# The key the test build trusts (tools/updatesign), beside the service when installed.
+TEST_KEY = next((p for p in (os.path.join(HERE, "test-key.pem"),
+                             os.path.join(HERE, "..", "updatesign", "test-key.pem")) if os.path.isfile(p)),
+                os.path.join(HERE, "..", "updatesign", "test-key.pem"))
 
 
 def options(argv):
@@ -43,6 +49,9 @@ def options(argv):
                     help="what the update brings")
     ap.add_argument("--offer-always", action="store_true",
                     help="offer the update even to a client whose version is not older")
+    ap.add_argument("--sign-key", metavar="PEM", default=TEST_KEY,
+                    help="private key that signs the offer (default: the test key the test build trusts)")
+    ap.add_argument("--unsigned", action="store_true", help="offer the update without a signature")
     ap.add_argument("--slow-download", metavar="BYTES_PER_SEC", type=int, default=0,
                     help="send the offered file at this rate")
     ap.add_argument("--redirect-download", metavar="N", type=int, default=0,
@@ -85,8 +94,26 @@ def make_offer(args):
             digest.update(block)
             size += len(block)
     name = os.path.basename(args.offer_update)
-    return Offer("/download/" + quote(name), args.offer_version, args.offer_notes, digest.hexdigest(), size,
-                 os.path.abspath(args.offer_update), args.offer_always)
+    offer = Offer("/download/" + quote(name), args.offer_version, args.offer_notes, digest.hexdigest(), size,
+                  os.path.abspath(args.offer_update), args.offer_always)
+    if not args.unsigned:
+        offer.signature = sign_offer(args.sign_key, args.offer_version, name, size, offer.sha256)
+    return offer
+
+
+def sign_offer(key, version, name, size, sha256):
+    """The offer's signature (base64), as the release tool makes it: Ed25519
+    over the version, the installer's name, its size and its SHA-256."""
+    text = "taviclient update\nversion=%s\nfile=%s\nsize=%d\nsha256=%s\n" % (version, name, size, sha256)
+    # OpenSSL signs Ed25519 in one go and wants a file it can measure.
+    with tempfile.NamedTemporaryFile() as claims:
+        claims.write(text.encode())
+        claims.flush()
+        signed = subprocess.run(["openssl", "pkeyutl", "-sign", "-inkey", key, "-rawin", "-in", claims.name],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=False)
+    if signed.returncode != 0 or len(signed.stdout) != 64:
+        raise OSError("cannot sign with %s: %s" % (key, signed.stderr.decode(errors="replace").strip()))
+    return base64.b64encode(signed.stdout).decode()
 
 
 def main(argv=None):
@@ -117,7 +144,7 @@ def main(argv=None):
     try:
         offer = make_offer(args) if args.offer_update else None
     except OSError as e:
-        log("cannot read %s: %s" % (args.offer_update, e))
+        log("cannot offer %s: %s" % (args.offer_update, e))
         return 1
     faults = Faults()
     for path, mode in args.rules:

@@ -8,10 +8,11 @@
 namespace testsupport {
 
 namespace {
-const char* const kTypes[] = {"audio/mpeg",  "audio/x-wav",     "audio/ogg",        "audio/flac",
-                              "audio/mp4",   "video/mp4",       "video/x-matroska", "video/mpeg",
-                              "video/webm",  "video/x-msvideo", "video/x-ms-wmv",   "video/quicktime",
-                              "video/x-flv", "audio/x-scpls"};
+const char* const kTypes[] = {"audio/mpeg", "audio/x-wav", "audio/ogg", "audio/flac", "audio/mp4",
+                              "video/mp4", "video/x-matroska", "video/mpeg", "video/webm", "video/x-msvideo",
+                              "video/x-ms-wmv", "video/quicktime", "video/x-flv", "audio/x-scpls",
+                              // what an update's installer comes as
+                              "application/octet-stream", "application/x-shellscript"};
 }
 
 TestPlayer& TestPlayer::instance() {
@@ -29,7 +30,8 @@ TestPlayer::TestPlayer() {
                        "case \"$1\" in *.pls) grep '^File' \"$1\" | sed 's/^/entry=/' >> \"$log\";;\n"
                        "  *) echo \"heard=$(head -c 40 \"$1\")\" >> \"$log\";; esac\n"
                        "ms=${TAVI_TEST_PLAYER_STAY_MS:-2000}\n"
-                       "sleep $((ms / 1000)).$(printf %03d $((ms % 1000)))\n");
+                       "sleep $((ms / 1000)).$(printf %03d $((ms % 1000)))\n"
+                       "exit ${TAVI_TEST_PLAYER_EXIT:-0}\n");
     QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeUser);
     QStringList types;
     for (const char* t : kTypes)
@@ -51,10 +53,15 @@ TestPlayer::TestPlayer() {
     qputenv("XDG_CONFIG_DIRS", (root + "/config").toUtf8());
     qputenv("TAVI_TEST_PLAYER_LOG", logPath().toUtf8());
     setStayMs(2000);
+    setExitStatus(0);
 }
 
 void TestPlayer::setStayMs(int ms) {
     qputenv("TAVI_TEST_PLAYER_STAY_MS", QByteArray::number(ms));
+}
+
+void TestPlayer::setExitStatus(int status) {
+    qputenv("TAVI_TEST_PLAYER_EXIT", QByteArray::number(status));
 }
 
 QStringList TestPlayer::calls() const {

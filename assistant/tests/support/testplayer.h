@@ -1,6 +1,6 @@
 #pragma once
 // A media player for the launch tests, made the desktop's default for songs,
-// videos and playlists in private freedesktop.org folders (XDG_DATA_HOME,
+// videos, playlists and installers in private freedesktop.org folders (XDG_DATA_HOME,
 // XDG_CONFIG_HOME), which this process and its children use from then on.
 // The player records the file it was given, the files beside it at that
 // moment and, for a playlist, its entries; then it stays for a while like a
@@ -20,6 +20,8 @@ public:
     // How long the next players stay (ms); 0 = they end at once, as a player
     // that hands the file to a running instance does.
     void setStayMs(int ms);
+    // The status the next players end with (0 unless set).
+    void setExitStatus(int status);
     // One line per start: "arg=<file>", then "beside=<names in its folder>",
     // then "heard=<its first 40 bytes>" (a playlist: "entry=..." lines).
     QStringList calls() const;

@@ -6,6 +6,7 @@
 // answered as they come.
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -79,5 +80,14 @@ private:
 
 // "Title: text" of each box, for messages.
 QString describe(const QList<SeenBox>& boxes);
+
+// The release key the test build trusts, and the signing tool.
+QString testKeyFile();
+QString signingTool();
+// What a release adds to its offer for installer (version_name, size, sha256,
+// signature), made by the signing tool with keyFile for the version and the
+// name the client saves it under; empty when the tool failed.
+QJsonObject signedMembers(const QByteArray& installer, const QString& version, const QString& fileName,
+                          const QString& keyFile = testKeyFile());
 
 } // namespace updatetest

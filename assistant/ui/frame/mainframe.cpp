@@ -4,6 +4,7 @@
 #include "core/importqueue.h"
 #include "platform/log.h"
 #include "ui/dialogs/messages.h"
+#include "ui/dialogs/notice.h"
 #include "ui/frame/contentpage.h"
 #include "ui/frame/indexpage.h"
 #include "ui/frame/titlelabel.h"
@@ -162,6 +163,8 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
         // worked in (a list dialog, or this one) comes back in front.
         connect(core, &Core::playerFinished, this, [this]() { raiseWorkingWindow(this); });
         connect(core, &Core::launchFailed, this, &MainFrame::onLaunchFailed);
+        connect(core, &Core::playFailed, this, &MainFrame::onPlayFailed);
+        connect(core, &Core::stillPlaying, this, &MainFrame::onStillPlaying);
     }
     connect(m_titleLabel, &TitleLabel::clicked, this, &MainFrame::onTitleClicked);
     connect(m_avatarBtn, &QToolButton::clicked, this, &MainFrame::changeAvatar);
@@ -291,6 +294,20 @@ void MainFrame::onLaunchFailed(const QString& name, const QString& reason) {
         tr("No program on this computer can open \"%1\".\nInstall a media player (for example VLC) "
            "or a program for this kind of file, then try again.")
             .arg(name));
+}
+
+void MainFrame::onPlayFailed(const QString& name, const QString& reason) {
+    TLOG_DEBUG("play failed: " << name << " " << reason);
+    QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    messages::warn(over, tr("open"),
+                   tr("\"%1\" could not be played: the player stopped at once.\nCheck that the speakers are "
+                      "connected, then try again.")
+                       .arg(name));
+}
+
+void MainFrame::onStillPlaying() {
+    notice::show(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this,
+                 tr("Playing..., close the player first"));
 }
 
 void MainFrame::search() {

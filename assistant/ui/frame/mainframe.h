@@ -46,6 +46,8 @@ public slots:
     void importPackFiles(const QStringList& files);
     // No program could open a resource or a scene: the teacher hears why.
     void onLaunchFailed(const QString& name, const QString& reason);
+    void onPlayFailed(const QString& name, const QString& reason);
+    void onStillPlaying();
     // Esc and other rejections go through the exit question like every close.
     void reject() override;
 

@@ -3,6 +3,7 @@
 #include "core/worker.h"
 #include "platform/log.h"
 #include "ui/dialogs/messages.h"
+#include "ui/dialogs/notice.h"
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
@@ -88,7 +89,7 @@ void PackForm::onImportPackClicked() {
 void PackForm::importFiles(const QStringList& files) {
     // One job at a time: the next import starts once the previous one's
     // dialog has closed. Several files end with one summary of what happened
-    // to each; a single file's failure gets its own box, its success none.
+    // to each; a single file's failure gets its own box, its success a notice.
     QStringList lines;
     bool anyTrouble = false;
     int count = 0;
@@ -127,6 +128,12 @@ void PackForm::importFiles(const QStringList& files) {
             messages::warn(this, tr("import"),
                            tr("These resources already belong to another pack and were left out:\n%1")
                                .arg(report.clashing.join("\n")));
+        if (count == 1 && report.result == packs::ImportOk && report.damaged.isEmpty() &&
+            report.clashing.isEmpty())
+            notice::show(this, tr("Imported: %1, %2 resources")
+                                   .arg(report.packName.isEmpty() ? QFileInfo(path).completeBaseName()
+                                                                  : report.packName)
+                                   .arg(report.resources));
     }
     if (count > 1) {
         const QString text = lines.join("\n");

@@ -1,54 +1,26 @@
 #pragma once
-// Downloads the client's installer into a file: a small modal dialog with a
-// progress bar and a cancel button, on the interface thread through Qt's
-// network access manager. A redirect restarts the request into the same,
-// emptied file (at most ten of them, to http or https only). A download that
-// fails, is stopped, or does not match the digest the service named leaves no
-// file behind; so does a dialog that goes while the download still runs.
+// The installer's download on screen: a small modal dialog with a progress
+// bar and a cancel button over a running UpdateDownloader. Cancel, Escape and
+// closing the dialog stop the download; its end closes the dialog.
 
 #include <QDialog>
-#include <QUrl>
 
 class QCloseEvent;
-class QFile;
-class QNetworkAccessManager;
-class QNetworkReply;
 class QProgressBar;
-class QTimer;
 class QPushButton;
+class UpdateDownloader;
 
 class DownloadUpdateDialog : public QDialog {
     Q_OBJECT
 public:
-    // What taskFinished carries.
-    enum Result { Saved = 0, Stopped = 1, NetworkError = 2 };
+    explicit DownloadUpdateDialog(UpdateDownloader* downloader, QWidget* parent = nullptr);
 
-    DownloadUpdateDialog(const QString& address, const QString& filePath, QWidget* parent = nullptr);
-    ~DownloadUpdateDialog() override;
-
-    // The finished file must have this SHA-256 (hex); any other file, and any
-    // text that is not a digest, fails the download.
-    void setExpectedSha256(const QString& hex);
-    // Runs the download modally; true when the file was downloaded completely.
-    bool startDownload();
-
-    QUrl currentUrl() const { return m_url; }
-    // The code taskFinished carried; -1 before the download has ended.
-    int taskResult() const { return m_result; }
-    // A download that receives nothing for this long fails as a network
-    // error (a stalled server would otherwise keep the bar still for ever).
-    static int stallTimeoutMs();
-    static void setStallTimeoutMs(int ms);
-
-signals:
-    void taskFinished(int ret);
+    // Shows the download until it ends, or until the dialog's loop ends for
+    // another reason (the application quits).
+    void follow();
 
 public slots:
-    void stopDownload();
-    void httpFinished();
-    void httpReadyRead();
     void updateDataReadProgress(qint64 bytesRead, qint64 totalBytes);
-    void onTaskFinished(int ret);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,28 +28,9 @@ protected:
     void reject() override;
 
 private:
-    void startRequest();
-    void releaseReply();
-    void discardFile();
-    void finish(int ret);
-    // The dialog's loop ended, or the dialog goes, while the download runs.
-    void abandon(const char* why);
+    void onFinished(int result);
 
-    QString m_address;
-    QUrl m_url;
-    QString m_filePath;
-    QFile* m_file = nullptr;
-    QNetworkReply* m_reply = nullptr;
-    QNetworkAccessManager* m_manager = nullptr;
+    UpdateDownloader* m_downloader;
     QProgressBar* m_bar = nullptr;
     QPushButton* m_cancelBtn = nullptr;
-    bool m_aborted = false;
-    bool m_running = false;
-    bool m_writeFailed = false;
-    bool m_stalled = false;
-    QTimer* m_stallTimer = nullptr;
-    int m_redirects = 0;
-    int m_result = -1;
-    bool m_checksSha256 = false;
-    QString m_expectedSha256;
 };

@@ -92,6 +92,22 @@ public:
         case InstallFailed:
             messages::fail(m_page, MgmtForm::tr("update"), MgmtForm::tr("create install process failed!"));
             break;
+        case NoInstaller:
+            messages::warn(
+                m_page, MgmtForm::tr("update"),
+                MgmtForm::tr("No program on this computer opens the installer.\nIt is saved as:\n%1")
+                    .arg(argument));
+            break;
+        case NoTarget:
+            messages::fail(m_page, MgmtForm::tr("update"), DownloadUpdateDialog::tr("empty path!"));
+            break;
+        case DownloadFailed:
+            messages::fail(m_page, MgmtForm::tr("update"), DownloadUpdateDialog::tr("download file failed!"));
+            break;
+        case NotSigned:
+            messages::fail(m_page, MgmtForm::tr("update"),
+                           MgmtForm::tr("Invalid update package signature, not installed"));
+            break;
         }
     }
     bool offer(const _UpdateInfo& info) override {
@@ -117,11 +133,9 @@ public:
         execAbove(offer, m_page);
         return offer.clickedButton() == updateNow;
     }
-    bool download(const QString& address, const QString& filePath, const _UpdateInfo& info) override {
-        DownloadUpdateDialog download(address, filePath, m_page);
-        if (info.hasSha256)
-            download.setExpectedSha256(info.sha256);
-        return download.startDownload();
+    void showDownload(UpdateDownloader& downloader) override {
+        DownloadUpdateDialog dialog(&downloader, m_page);
+        dialog.follow();
     }
 
 private:

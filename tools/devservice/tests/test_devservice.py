@@ -3,6 +3,7 @@ process on 127.0.0.1, real HTTP requests, a real SQLite file.
 
 TAVI_DEVSERVICE names devservice.py (default: the folder above this one)."""
 
+import base64
 import hashlib
 import http.client
 import json
@@ -357,6 +358,23 @@ class Update(unittest.TestCase):
                          ("2.2.0", "2.2.0", "新版本 notes"))
         self.assertTrue(all(isinstance(v, str) for v in reply.values()))
         self.assertEqual(reply["sha256"], hashlib.sha256(self.data).hexdigest())
+        self.assertEqual(reply["size"], str(len(self.data)))
+        # Signed with the test key over what the offer claims.
+        text = "taviclient update\nversion=2.2.0\nfile=taviclient setup 2.2.0.bin\nsize=%d\nsha256=%s\n" % (
+            len(self.data), reply["sha256"])
+        key = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "updatesign", "test-key.pem")
+        with tempfile.TemporaryDirectory() as d:
+            with open(os.path.join(d, "sig"), "wb") as f:
+                f.write(base64.b64decode(reply["signature"]))
+            with open(os.path.join(d, "text"), "wb") as f:
+                f.write(text.encode())
+            public = subprocess.run(["openssl", "pkey", "-in", key, "-pubout", "-out", os.path.join(d, "pub")])
+            self.assertEqual(public.returncode, 0)
+            verified = subprocess.run(["openssl", "pkeyutl", "-verify", "-pubin", "-inkey", os.path.join(d, "pub"),
+                                       "-rawin", "-in", os.path.join(d, "text"), "-sigfile", os.path.join(d, "sig")],
+                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            self.assertEqual(verified.returncode, 0, verified.stderr)
+        self.assertNotIn("signature", self.check(self.start("--unsigned"), "2.1.0"))
         self.assertEqual(reply["path"], "/download/taviclient%20setup%202.2.0.bin")
         self.assertEqual(self.fetch(svc, reply["path"]), (self.data, 0))
         self.assertEqual(self.check(svc, "2.2.0"), {"status": "nothing"})

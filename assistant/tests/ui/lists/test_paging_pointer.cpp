@@ -15,6 +15,7 @@
 #include "ui/lists/pagedgrid.h"
 #include "ui/packs/packlistwidget.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QWindow>
@@ -143,6 +144,17 @@ TEST_F(PagingByPointer, ASongInTheSearchResultsStartsTheDesktopsPlayer) {
             EXPECT_TRUE(x.click(icon.x(), icon.y()));
             EXPECT_TRUE(waitFor([&] { return !player.calls().isEmpty(); }, 10000)) << "no player started";
             EXPECT_EQ(player.calls().value(0), "arg=" + paths->tempDir + "/player/media/Morning Sun.mp3");
+            // A second click while it plays starts nothing and says why, over the list.
+            settle(QApplication::doubleClickInterval() + 100);
+            EXPECT_TRUE(x.click(icon.x(), icon.y()));
+            QLabel* notice = nullptr;
+            EXPECT_TRUE(waitFor(
+                [&] { return (notice = dialog->findChild<QLabel*>("notice")) && notice->isVisible(); },
+                5000));
+            if (notice) {
+                EXPECT_EQ(notice->text(), "Playing..., close the player first");
+            }
+            EXPECT_EQ(player.calls().filter("arg=").size(), 1);
         } else {
             ADD_FAILURE() << "the search found " << grid->model()->rowCount() << " apps";
         }

@@ -129,6 +129,12 @@ TEST_F(ImportByPointer, TheBarMovesAndCancelStopsTheImport) {
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_EQ(seen.last(), 100);
     EXPECT_GT(seen.size(), 3) << "the bar did not move on its way";
+    // Said in a notice that needs no click, inside the window.
+    auto* notice = named<QLabel>(frame, "notice");
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().startsWith("Imported: ")) << notice->text().toStdString();
+    EXPECT_TRUE(frame->rect().contains(notice->geometry()));
 }
 
 } // namespace
