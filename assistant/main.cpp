@@ -25,6 +25,8 @@
 #include "platform/log.h"
 #include "platform/quitsignals.h"
 #include "platform/singleinstance.h"
+#include "sharedinstall.h"
+#include "ui/dialogs/messages.h"
 #include "ui/frame/mainframe.h"
 
 #include <QApplication>
@@ -32,6 +34,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
@@ -176,6 +181,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     tavilog::useUtf8Locale();
     const QString appDir = QCoreApplication::applicationDirPath();
+    // Several teachers' accounts may share this installation: then what any
+    // of them makes in it stays writable for the others.
+    sharedinstall::adopt(QFile::encodeName(DataPaths(appDir).dataDir).toStdString());
+    // The desktop entry this window belongs to (docks show its icon and name).
+    QGuiApplication::setDesktopFileName("cn.tavinet.assistant");
+    QApplication::setWindowIcon(QIcon::fromTheme("cn.tavinet.assistant", QIcon(":/images/app_icon")));
     // Files named on the command line are relative to where the client was started from.
     const QDir startDir = QDir::current();
     // Relative paths ("./version.ini", "engine/...", "dumps") mean the application directory.
@@ -217,6 +228,34 @@ int main(int argc, char* argv[]) {
     if (instance.isRunning()) {
         TLOG_INFO("multi instance");
         return 0;
+    }
+
+    // The same account's second start went to its running client above; a
+    // client of another account on this computer holds the library's lock.
+    QTranslator qtTranslator;
+    QTranslator appTranslator;
+    if (qtTranslator.load("qt_zh_CN.qm", appDir) ||
+        qtTranslator.load("qt_zh_CN.qm", QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTranslator);
+    if (appTranslator.load("taviassistant_zh_cn.qm", appDir))
+        app.installTranslator(&appTranslator);
+    const QString libraryFolder = DataPaths(appDir).dataDir;
+    QDir().mkpath(libraryFolder);
+    QLockFile libraryLock(libraryFolder + "/taviclient.lock");
+    libraryLock.setStaleLockTime(0);
+    if (!libraryLock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host, name;
+        libraryLock.getLockInfo(&pid, &host, &name);
+        TLOG_ERROR("the library " << libraryFolder << " is in use by process " << pid << " (" << name
+                                  << "), lock error " << int(libraryLock.error()));
+        const QString text = QCoreApplication::translate(
+            "main", "The teaching-resource library is open in another account on this computer.\nClose "
+                    "the client there first, then start it again.");
+        std::fprintf(stderr, "taviclient: %s\n", text.toLocal8Bit().constData());
+        if (!parser.isSet(setupOption))
+            messages::warn(nullptr, QCoreApplication::translate("main", "TAVINET assistant"), text);
+        return 1;
     }
 
     QString deviceId;
@@ -262,13 +301,6 @@ int main(int argc, char* argv[]) {
     font.setFamily(QString::fromUtf8("微软雅黑"));
     font.setPointSize(12);
     QApplication::setFont(font);
-
-    QTranslator qtTranslator;
-    QTranslator appTranslator;
-    if (qtTranslator.load("qt_zh_CN.qm", appDir))
-        app.installTranslator(&qtTranslator);
-    if (appTranslator.load("taviassistant_zh_cn.qm", appDir))
-        app.installTranslator(&appTranslator);
 
     registerRecordMetaTypes();
     probeOpenGL();

@@ -1,5 +1,10 @@
 #include "sqlitefile.h"
 
+#include "sharedinstall.h"
+
+#include <QFile>
+#include <QFileInfo>
+
 #include <QHash>
 #include <QList>
 #include <QSqlError>
@@ -38,6 +43,16 @@ bool SqliteFile::openConnection() {
         added.setDatabaseName(m_path);
         added.setConnectOptions(m_options);
     }
+    // SQLite makes a new file readable by its owner's group only, and its
+    // journals take the file's modes: made here, the file gets the modes
+    // of everything else this client makes (group-writable where the
+    // installation is shared).
+    if (!m_path.isEmpty() && !m_path.startsWith(':') && !QFileInfo::exists(m_path)) {
+        QFile made(m_path);
+        made.open(QIODevice::WriteOnly);
+    }
+    if (sharedinstall::isShared() && QFileInfo::exists(m_path))
+        sharedinstall::shareTree(QFile::encodeName(m_path).toStdString());
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
     if (m_prepare ? !m_prepare(db) : !db.open()) {
         TLOG_ERROR("open db failed:" << db.lastError().text());

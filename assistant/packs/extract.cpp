@@ -1,5 +1,7 @@
 #include "extract.h"
 
+#include "sharedinstall.h"
+
 #include "platform/log.h"
 
 #include <QCoreApplication>
@@ -281,6 +283,10 @@ bool extract(const QString& archivePath, const QString& destDir, bool overwrite,
         TLOG_ERROR("extract failed: " << archivePath << ": " << rep.errorOutput);
         return false;
     }
+    // The tool gives files the modes the archive names: in a folder several
+    // accounts share, the others must be able to remove them as well.
+    if (!sharedinstall::shareTree(QFile::encodeName(staging.path()).toStdString()))
+        TLOG_ERROR("not everything unpacked from " << archivePath << " could be given to the group");
     if (!QDir().rename(staging.path(), destDir)) {
         rep.toolFailed = true;
         rep.errorOutput = "can not rename the unpack folder to " + destDir;

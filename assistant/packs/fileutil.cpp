@@ -1,4 +1,5 @@
 #include "fileutil.h"
+#include "sharedinstall.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,8 +24,8 @@ bool copyDir(const QString& source, const QString& destination) {
             continue; // a link could lead anywhere; the data folders hold real files only
         if (e.isDir())
             ok = copyDir(e.absoluteFilePath(), target) && ok;
-        else
-            QFile::copy(e.absoluteFilePath(), target);
+        else if (QFile::copy(e.absoluteFilePath(), target))
+            sharedinstall::shareTree(QFile::encodeName(target).toStdString());
     }
     return ok;
 }

@@ -1,4 +1,5 @@
 #include "librarychange.h"
+#include "sharedinstall.h"
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
@@ -174,7 +175,11 @@ bool LibraryChange::applyFiles() {
             // Copied beside and renamed: the file is whole or not there.
             const QString part = op.target + ".part";
             QFile::remove(part);
-            if (QFile::copy(op.source, part) && renameNoReplace(part, op.target))
+            // (A copy keeps the source's modes: in a shared installation it
+            // is given to the group like everything else made here.)
+            if (QFile::copy(op.source, part) &&
+                sharedinstall::shareTree(QFile::encodeName(part).toStdString()) &&
+                renameNoReplace(part, op.target))
                 m_arrived.insert(op.target);
             else
                 TLOG_ERROR("copy failed (" << m_what << "): " << op.source << " to " << op.target);

@@ -1,4 +1,5 @@
 #include "upgrade.h"
+#include "sharedinstall.h"
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
@@ -32,7 +33,8 @@ void copyInto(const DataPaths& paths, const QString& source, const QString& fold
     }
     if (makeFolder)
         QDir().mkpath(QFileInfo(target).absolutePath());
-    QFile::copy(source, target);
+    if (QFile::copy(source, target))
+        sharedinstall::shareTree(QFile::encodeName(target).toStdString());
 }
 
 int copyOldCatalogue(const DataPaths& paths, QSqlDatabase& old, const QString& backup) {

@@ -11,6 +11,7 @@
 #include <QLockFile>
 #include <QUrl>
 #include <cstdio>
+#include <unistd.h>
 
 const char* const SingleInstanceHelper::kMutexName = "taviassistant-9898e953-8372-43c8-9563-9119822fd5ee";
 
@@ -24,8 +25,12 @@ SingleInstanceHelper::SingleInstanceHelper(const QString& key, QObject* parent, 
     if (m_key.isEmpty())
         m_key = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 
+    // Each account has its own: a client another account runs on this
+    // computer is no place to hand files to (the library's lock keeps the two
+    // apart).
+    const QString serverName = QString("%1-%2").arg(m_key).arg(getuid());
     QLocalSocket probe;
-    probe.connectToServer(m_key);
+    probe.connectToServer(serverName);
     if (probe.waitForConnected(500)) {
         std::fprintf(stderr, "%s already running.\n", m_key.toLocal8Bit().constData());
         std::fflush(stderr);
@@ -45,13 +50,14 @@ SingleInstanceHelper::SingleInstanceHelper(const QString& key, QObject* parent, 
     }
 
     m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstanceHelper::_newLocalConnection);
-    if (!m_server->listen(m_key)) {
+    if (!m_server->listen(serverName)) {
         // A server left behind by a run that did not end cleanly: nobody answered
         // on it above, so it is safe to take its place.
         if (m_server->serverError() == QAbstractSocket::AddressInUseError) {
-            QLocalServer::removeServer(m_key);
-            if (!m_server->listen(m_key))
+            QLocalServer::removeServer(serverName);
+            if (!m_server->listen(serverName))
                 TLOG_ERROR("local server listen failed: " << m_server->errorString());
         } else {
             TLOG_ERROR("local server listen failed: " << m_server->errorString());

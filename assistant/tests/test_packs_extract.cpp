@@ -5,6 +5,7 @@
 #include "packs/packdb.h"
 #include "packs/packimport.h"
 #include "platform/log.h"
+#include "sharedinstall.h"
 #include "support/packsupport.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using testsupport::readFile;
 using testsupport::writeFile;
@@ -65,6 +67,29 @@ TEST_F(Extract, UnpacksAndRefusesOrReplacesAnExistingFolder) {
     EXPECT_EQ(readFile(dest + "/a.txt"), "alpha");
     EXPECT_EQ(QDir(dir.path()).entryList(QStringList() << ".extract-*", QDir::Files | QDir::Hidden).size(),
               0);
+}
+
+TEST_F(Extract, InASharedFolderWhatIsUnpackedBelongsToTheGroup) {
+    // The archive keeps modes only the owner may change (what 7za restores).
+    ASSERT_TRUE(QFile::setPermissions(dir.path() + "/src/sub/b.txt", QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(dir.path() + "/src/sub", QFile::ReadOwner | QFile::WriteOwner |
+                                                                   QFile::ExeOwner | QFile::ReadGroup |
+                                                                   QFile::ExeGroup));
+    const QString kept = dir.path() + "/kept-modes.7z";
+    ASSERT_EQ(packsupport::archiveFolder(dir.path() + "/src", kept).exitCode, 0);
+    const QString shared = dir.path() + "/shared";
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_EQ(chmod(QFile::encodeName(shared).constData(), 02775), 0);
+    ASSERT_TRUE(sharedinstall::adopt(QFile::encodeName(shared).toStdString()));
+    ASSERT_TRUE(extract(kept, shared + "/book", false));
+    for (const char* entry : {"book", "book/sub", "book/sub/b.txt", "book/a.txt"}) {
+        struct stat st;
+        ASSERT_EQ(stat(QFile::encodeName(shared + "/" + entry).constData(), &st), 0) << entry;
+        EXPECT_EQ(st.st_mode & (S_IRGRP | S_IWGRP), mode_t(S_IRGRP | S_IWGRP)) << entry;
+        if (S_ISDIR(st.st_mode)) {
+            EXPECT_TRUE(st.st_mode & S_ISGID) << entry;
+        }
+    }
 }
 
 TEST_F(Extract, ToolTroubleIsReportedWithItsStatusAndOutput) {

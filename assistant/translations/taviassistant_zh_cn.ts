@@ -920,4 +920,17 @@ It is saved as:
         <translation>未知错误！</translation>
     </message>
 </context>
+<context>
+    <name>main</name>
+    <message>
+        <source>The teaching-resource library is open in another account on this computer.
+Close the client there first, then start it again.</source>
+        <translation>这台电脑的另一个账户正在使用教学资源库。
+请先在那里关闭客户端，再重新启动。</translation>
+    </message>
+    <message>
+        <source>TAVINET assistant</source>
+        <translation>TAVINET 幼教资源助手</translation>
+    </message>
+</context>
 </TS>

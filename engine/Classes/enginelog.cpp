@@ -1,6 +1,9 @@
 #include "enginelog.h"
 
 #include "logsetup.h"
+#include "sharedinstall.h"
+
+#include <sys/stat.h>
 
 #include <unistd.h>
 #include <vector>
@@ -29,11 +32,20 @@ std::string executableDir() {
 }
 
 std::string logFilePath(const std::string& exeDir) {
+    // An installation keeps its logs with its other changing data: a "log"
+    // folder beside the engine (usually a link to it) takes the log then.
+    struct stat st;
+    const std::string folder = exeDir + "/log";
+    if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return folder + "/" + kLogFileName;
     return exeDir + "/" + kLogFileName;
 }
 
 log4cplus::Logger setupEngineLog(const std::string& exeDir) {
     tavilog::useUtf8Locale();
+    // Shared by several accounts: the next teacher's engine must write the log too.
+    const std::string path = logFilePath(exeDir);
+    sharedinstall::adopt(path.substr(0, path.find_last_of('/')));
     return tavilog::setupRollingFile(kLoggerName, logFilePath(exeDir), kMaxFileSize, kMaxBackups,
                                      false /*createDirs*/);
 }

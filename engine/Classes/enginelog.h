@@ -16,7 +16,8 @@ constexpr int kMaxBackups = 5;
 // slash; "" when it cannot be read.
 std::string executableDir();
 
-// exeDir + "/taviengine.log".
+// exeDir + "/taviengine.log", or exeDir + "/log/taviengine.log" when that
+// folder exists (an installation that keeps its logs elsewhere links it).
 std::string logFilePath(const std::string& exeDir);
 
 // Sets the process locale for UTF-8 log text, then attaches the rolling file

@@ -1,4 +1,5 @@
 #include "mainframe.h"
+#include "sharedinstall.h"
 
 #include "core/core.h"
 #include "core/importqueue.h"
@@ -270,6 +271,7 @@ void MainFrame::changeAvatar() {
         const QString incoming = m_avatarPath + ".new";
         QFile::remove(incoming);
         if (QFile::copy(chosen, incoming)) {
+            sharedinstall::shareTree(QFile::encodeName(incoming).toStdString());
             QFile::remove(m_avatarPath);
             if (!QFile::rename(incoming, m_avatarPath))
                 QFile::remove(incoming);
