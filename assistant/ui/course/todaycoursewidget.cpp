@@ -20,7 +20,7 @@ TodayCourseWidget::TodayCourseWidget(const ClientContext& context, QWidget* pare
     m_dateLabel->setObjectName("todayDate");
     m_dateLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_dateLabel->setFixedWidth(72);
-    m_dateLabel->setStyleSheet("QLabel{color:#011B5E; font-weight:bold;}");
+    m_dateLabel->setStyleSheet("QLabel{color:#011B5E; font-weight:bold; font-size:20px;}");
     m_list = new DayCourseListWidget(context, true, this);
 
     auto* column = new QVBoxLayout;
@@ -54,7 +54,9 @@ void TodayCourseWidget::showToday() {
     const int w = todayWeekday();
     m_badge->setStyleSheet(QString("QToolButton{border-image:url(:/images/course_day%1)}").arg(w));
     const QDate date = today();
-    m_dateLabel->setText(date.isValid() ? tr("today") + "\n" + date.toString("M/d") : tr("today"));
+    // The badge says "today" already; the label adds the date.
+    m_dateLabel->setText(date.isValid() ? date.toString("M/d") : QString());
+    m_dateLabel->setAccessibleName(tr("today"));
     // Today is day index w of the fortnight.
     m_list->setDay(w);
 }

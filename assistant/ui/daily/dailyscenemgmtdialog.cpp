@@ -43,7 +43,8 @@ QToolButton* toolButton(const char* name, const char* picture, const QString& ti
 DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyScene* scene, QWidget* parent)
     : QDialog(parent), m_context(context), m_scene(scene) {
     setObjectName("DailySceneMgmtDialog");
-    resize(640, 480);
+    // The layout grows it as far as its finger-sized buttons and rows need.
+    resize(400, 300);
     setWindowTitle(tr("Add Scene"));
 
     auto* nameRow = new QHBoxLayout;

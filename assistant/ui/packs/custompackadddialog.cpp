@@ -20,8 +20,8 @@
 
 CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("CustomPackAddDialog");
-    // Room for a list of files a teacher can read and buttons a finger can hit.
-    resize(640, 480);
+    // The layout grows it as far as its finger-sized buttons and rows need.
+    resize(400, 300);
     setWindowTitle(tr("Add Custom Pack"));
 
     auto* nameRow = new QHBoxLayout;
