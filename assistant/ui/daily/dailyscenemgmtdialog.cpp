@@ -35,6 +35,9 @@ QToolButton* toolButton(const char* name, const char* picture, const QString& ti
     b->setText(tip);
     b->setToolTip(tip);
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Never squeezed below its words: the dialog grows instead.
+    b->ensurePolished();
+    b->setMinimumSize(b->sizeHint().expandedTo(QSize(44, 44)));
     return b;
 }
 
