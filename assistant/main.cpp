@@ -178,6 +178,10 @@ void applyStyleSheet(QApplication& app) {
 int main(int argc, char* argv[]) {
     if (!chooseDisplayFallback(argc, argv))
         return 1;
+    // Sizes are in logical pixels: on a board at 200 % (or 4K with the desktop
+    // scaled) the window is laid out as at 1920x1080, drawn at twice the pixels.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
     tavilog::useUtf8Locale();
     const QString appDir = QCoreApplication::applicationDirPath();

@@ -35,6 +35,10 @@
         <source>Sun</source>
         <translation>周日</translation>
     </message>
+    <message>
+        <source>today</source>
+        <translation>今天</translation>
+    </message>
 </context>
 <context>
     <name>AllCourseWidget</name>
@@ -79,6 +83,18 @@
     <message>
         <source>Nothing found for &quot;%1&quot;. Try a shorter word.</source>
         <translation>没有找到“%1”，换个短一点的词试试。</translation>
+    </message>
+    <message>
+        <source>Search &quot;%1&quot;: %2 found</source>
+        <translation>搜索“%1”：找到 %2 个资源</translation>
+    </message>
+    <message>
+        <source>%1: %2 resources</source>
+        <translation>%1：共 %2 个资源</translation>
+    </message>
+    <message>
+        <source>%1 resources</source>
+        <translation>共 %1 个资源</translation>
     </message>
 </context>
 <context>
@@ -220,6 +236,12 @@
 %2</source>
         <translation>“%1”中这些文件找不到了，其余的照常播放：
 %2</translation>
+    </message>
+    <message>
+        <source>No daily scenes yet.
+Tap the large + to put together the songs and videos of a moment of the day: the morning exercise, the nap, going home.</source>
+        <translation>还没有一日生活场景。
+点左边的大“+”，把早操、午睡、离园等时段要放的歌和视频排成一个场景。</translation>
     </message>
 </context>
 <context>
@@ -911,6 +933,10 @@ It is saved as:
     <message>
         <source>today course</source>
         <translation>今日课程</translation>
+    </message>
+    <message>
+        <source>today</source>
+        <translation>今天</translation>
     </message>
 </context>
 <context>

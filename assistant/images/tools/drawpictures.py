@@ -509,7 +509,7 @@ def center_widget_background():
 
 def app_background():
     s = Svg(960, 500)
-    s.add(rect(0, 0, 960, 500, 34, fill=s.linear([(0, "#1BA184"), (1, "#137A8F")], 0, 0, 1, 1)))
+    s.add(rect(0, 0, 960, 500, 34, fill=s.linear([(0, "#0F7A66"), (1, "#0E5F75")], 0, 0, 1, 1)))
     s.add(rect(6, 6, 948, 488, 30, stroke=C["white"], sw=3, op=0.35))
     # Decorations stay inside the rounded shape: the dialog takes its window
     # shape from this picture's transparency, and a faint pixel outside the

@@ -4,9 +4,11 @@
 
 #include "core/clientcontext.h"
 
+#include <QStringList>
 #include <QVector>
 #include <QWidget>
 
+class Calendar;
 class DayCourseListWidget;
 class QToolButton;
 
@@ -15,7 +17,10 @@ class AllCourseListWidget : public QWidget {
 public:
     explicit AllCourseListWidget(const ClientContext& context, QWidget* parent = nullptr);
 
-    void setThisWeek(bool thisWeek) { m_thisWeek = thisWeek; }
+    void setThisWeek(bool thisWeek) {
+        m_thisWeek = thisWeek;
+        showDates();
+    }
     // The weekday last shown in a week (1-7), 0 when none yet.
     int rememberedDay(bool thisWeek) const { return thisWeek ? m_thisWeekDay : m_nextWeekDay; }
 
@@ -23,10 +28,15 @@ public slots:
     // weekday 1 (Monday) to 7.
     void onDayBtnClicked(int day);
 
+    // Each weekday button says its date ("Tue 12/15"); today's is marked.
+    void showDates();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    Calendar* m_calendar = nullptr;
+    QStringList m_names;
     bool m_thisWeek = true;
     int m_thisWeekDay = 0;
     int m_nextWeekDay = 0;

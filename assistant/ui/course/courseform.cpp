@@ -26,8 +26,9 @@ CourseForm::CourseForm(const ClientContext& context, QWidget* parent) : QWidget(
     m_switchBtn->setCursor(Qt::PointingHandCursor);
     // Checked or pressed, a tool button draws its own sunken panel (black on
     // this style) unless the style sheet says otherwise for those states too.
+    // Unchecked too: a background without a border still gets the native frame.
     m_switchBtn->setStyleSheet(
-        "QToolButton{background-color: transparent;}"
+        "QToolButton{background-color: transparent; border: none;}"
         "QToolButton:checked, QToolButton:pressed{background-color: transparent; border: none;}");
     connect(m_switchBtn, &QToolButton::toggled, this, &CourseForm::onSwitch);
 

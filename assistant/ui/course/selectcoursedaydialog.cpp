@@ -3,6 +3,7 @@
 #include "catalogue/db.h"
 #include "catalogue/fortnight.h"
 #include "ui/course/daybutton.h"
+#include "ui/look/pictures.h"
 
 #include <QBitmap>
 #include <QBoxLayout>
@@ -17,16 +18,11 @@ SelectCourseDayDialog::SelectCourseDayDialog(const ClientContext& context, const
     setWindowTitle(tr("select"));
     setFixedSize(440, 256);
     setAutoFillBackground(true);
-    const QPixmap background =
-        QPixmap(":/images/select_course_day_background").scaled(size(), Qt::IgnoreAspectRatio);
-    setMask(background.mask());
-    QPalette pal = palette();
-    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
-    setPalette(pal);
+    pictures::setBackground(this, ":/images/select_course_day_background", size(), true);
 
     auto* close = new QToolButton(this);
     close->setObjectName("closeBtn");
-    close->setFixedSize(32, 32);
+    close->setFixedSize(44, 44);
     close->setStyleSheet("QToolButton{border-image:url(:/images/select_course_day_close)}");
     connect(close, &QToolButton::clicked, this, &QDialog::accept);
 

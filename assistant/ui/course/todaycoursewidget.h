@@ -5,10 +5,12 @@
 
 #include "core/clientcontext.h"
 
+#include <QDate>
 #include <QWidget>
 
 class Calendar;
 class DayCourseListWidget;
+class QLabel;
 class QToolButton;
 
 class TodayCourseWidget : public QWidget {
@@ -18,6 +20,7 @@ public:
 
     // Today's weekday, 1 (Monday) to 7, from the shared calendar (the computer's date without one).
     int todayWeekday() const;
+    QDate today() const;
 
 public slots:
     void showToday();
@@ -25,5 +28,6 @@ public slots:
 private:
     Calendar* m_calendar = nullptr;
     QToolButton* m_badge = nullptr;
+    QLabel* m_dateLabel = nullptr;
     DayCourseListWidget* m_list = nullptr;
 };

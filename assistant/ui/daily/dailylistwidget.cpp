@@ -8,8 +8,10 @@
 #include "ui/daily/dailyscenemgmtdialog.h"
 #include "ui/dialogs/messages.h"
 #include "ui/dialogs/topdialog.h"
+#include "ui/lists/pagedgrid.h"
 
 #include <QFileInfo>
+#include <QListView>
 #include <QMessageBox>
 
 DailyListWidget::DailyListWidget(const ClientContext& context, QWidget* parent)
@@ -75,7 +77,13 @@ void DailyListWidget::attachRows() {
 }
 
 QString DailyListWidget::emptyText() const {
-    return QString();
+    return tr("No daily scenes yet.\nTap the large + to put together the songs and videos of a moment of the "
+              "day: the morning exercise, the nap, going home.");
+}
+
+QRect DailyListWidget::emptyArea() const {
+    // Right of the add tile, which stays in the first cell.
+    return m_listView->rect().adjusted(pagedgrid::kCellWidth + 20, 0, 0, 0);
 }
 
 void DailyListWidget::onSceneClicked(const QModelIndex& index) {

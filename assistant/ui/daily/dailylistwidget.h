@@ -30,6 +30,9 @@ protected:
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    // Without any scene the tab explains itself beside the add tile.
+    bool isEmpty() const override { return m_sceneCount == 0; }
+    QRect emptyArea() const override;
     Removal removal(const QModelIndex& index) override;
 
 private:

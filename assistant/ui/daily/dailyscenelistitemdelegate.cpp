@@ -1,12 +1,18 @@
 #include "dailyscenelistitemdelegate.h"
 
 #include "ui/daily/dailyscenelistmodel.h"
+#include "ui/look/pictures.h"
 
 #include <QPainter>
+#include <QPen>
 
 DailySceneListItemDelegate::DailySceneListItemDelegate(QObject* parent)
-    : GridItemDelegate(false, parent), m_sceneIcon(":/images/custom_scene_icon"), m_trash(":/images/trash"),
-      m_edit(":/images/edit"), m_add(":/images/daily_add"), m_warning(":/images/warning"),
+    : GridItemDelegate(false, parent),
+      m_sceneIcon(pictures::at(":/images/custom_scene_icon", iconSquare().size())),
+      m_trash(pictures::at(":/images/trash", trashSquare().size())),
+      m_edit(pictures::at(":/images/edit", editSquare().size())),
+      m_add(pictures::at(":/images/daily_add", addSquare().size())),
+      m_warning(pictures::at(":/images/warning", warningSquare().size())),
       m_font(QString::fromUtf8("微软雅黑"), 11, QFont::Normal) {}
 
 void DailySceneListItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -17,6 +23,15 @@ void DailySceneListItemDelegate::paint(QPainter* painter, const QStyleOptionView
     const bool addRow = index.data(DailySceneListModel::SceneKindRole).toInt() == 0;
     const QString text = addRow ? tr("add") : index.data(Qt::DisplayRole).toString();
     if (addRow) {
+        // A tile a finger finds at once, even on an empty tab.
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        QPen border(QColor(0xC9, 0x61, 0x1A), 3, Qt::DashLine);
+        painter->setPen(border);
+        painter->setBrush(QColor(0xFF, 0xF1, 0xE3));
+        painter->drawRoundedRect(QRectF(iconSquare().translated(origin)).adjusted(3.5, 3.5, -3.5, -3.5), 18,
+                                 18);
+        painter->restore();
         painter->drawPixmap(addSquare().translated(origin), m_add, m_add.rect());
     } else {
         painter->drawPixmap(iconSquare().translated(origin), m_sceneIcon, m_sceneIcon.rect());
@@ -27,6 +42,20 @@ void DailySceneListItemDelegate::paint(QPainter* painter, const QStyleOptionView
             painter->drawPixmap(warningSquare().translated(origin), m_warning, m_warning.rect());
     }
     paintName(painter, origin, text, m_font, QColor(0x01, 0x1B, 0x5E));
+}
+
+QVector<QRect> DailySceneListItemDelegate::fingerSquares(const QModelIndex& index) const {
+    QVector<QRect> squares(3);
+    if (index.data(DailySceneListModel::SceneKindRole).toInt() != 1) {
+        // The add tile has no other target: all its picture is for the finger.
+        squares[Icon] = iconSquare();
+        return squares;
+    }
+    squares[Icon] = iconFinger();
+    if (index.data(DailySceneListModel::SceneCustomRole).toBool())
+        squares[Trash] = trashFinger();
+    squares[Edit] = editFinger();
+    return squares;
 }
 
 int DailySceneListItemDelegate::squareAt(const QModelIndex& index, const QPoint& pos) const {

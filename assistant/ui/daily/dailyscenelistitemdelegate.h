@@ -19,7 +19,16 @@ public:
     static constexpr QRect trashSquare() { return QRect(134, 26, 16, 16); }
     static constexpr QRect editSquare() { return QRect(134, 0, 16, 16); }
     static constexpr QRect warningSquare() { return QRect(134, 52, 16, 16); }
-    static constexpr QRect addSquare() { return QRect(59, 49, 29, 29); }
+    // The add item is a tile as large as a scene's picture, its "+" in the middle.
+    static constexpr QRect addSquare() { return QRect(32, 32, 64, 64); }
+    // Finger squares: the edit and trash squares meet at y 22 instead of
+    // overlapping, and end before the next item's picture; the picture gives
+    // up its right edge to them.
+    static constexpr QRect editFinger() { return QRect(122, -22, 44, 44); }
+    static constexpr QRect trashFinger() { return QRect(122, 22, 44, 44); }
+    static constexpr QRect iconFinger() { return QRect(0, 0, 122, 128); }
+
+    QVector<QRect> fingerSquares(const QModelIndex& index) const override;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;

@@ -14,13 +14,13 @@
 #include <QBoxLayout>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -28,11 +28,16 @@ namespace {
 QToolButton* toolButton(const char* name, const char* picture, const QString& tip, QWidget* parent) {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
-    b->setFixedSize(20, 20);
-    b->setIconSize(QSize(20, 20));
+    // Words beside the picture: a board has no hover, so a tool tip alone says nothing.
+    b->setMinimumSize(44, 44);
+    b->setIconSize(QSize(24, 24));
     b->setIcon(QIcon(QString(":/images/%1").arg(picture)));
+    b->setText(tip);
     b->setToolTip(tip);
-    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Never squeezed below its words: the dialog grows instead.
+    b->ensurePolished();
+    b->setMinimumSize(b->sizeHint().expandedTo(QSize(44, 44)));
     return b;
 }
 
@@ -41,6 +46,7 @@ QToolButton* toolButton(const char* name, const char* picture, const QString& ti
 DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyScene* scene, QWidget* parent)
     : QDialog(parent), m_context(context), m_scene(scene) {
     setObjectName("DailySceneMgmtDialog");
+    // The layout grows it as far as its finger-sized buttons and rows need.
     resize(400, 300);
     setWindowTitle(tr("Add Scene"));
 
@@ -53,7 +59,9 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyS
     m_nameEdit->setMaxLength(kMaxSceneName);
     nameRow->addWidget(m_nameEdit);
 
-    auto* toolBar = new QToolBar(this);
+    // A row of buttons rather than a tool bar: one too narrow for the words
+    // would hide the last buttons behind its overflow arrow.
+    auto* toolBar = new QHBoxLayout;
     m_addBtn = toolButton("addBtn", "playlist_add", tr("add a file"), this);
     m_libraryBtn =
         toolButton("libraryBtn", "playlist_library", tr("add songs and videos of the library"), this);
@@ -62,15 +70,17 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyS
     m_downBtn = toolButton("downBtn", "playlist_down", tr("down"), this);
     for (QToolButton* b : {m_addBtn, m_libraryBtn, m_removeBtn, m_upBtn, m_downBtn})
         toolBar->addWidget(b);
+    toolBar->addStretch();
 
     m_list = new QListWidget(this);
     m_list->setObjectName("playlist");
+    m_list->setIconSize(QSize(32, 32));
     m_saveBtn = new QPushButton(tr("save"), this);
     m_saveBtn->setObjectName("saveBtn");
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(nameRow);
-    column->addWidget(toolBar);
+    column->addLayout(toolBar);
     column->addWidget(m_list);
     column->addWidget(m_saveBtn, 1, Qt::AlignRight);
 
@@ -103,8 +113,10 @@ QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path, const QStri
     item->setData(kPathRole, path);
     item->setData(kTitleRole, title);
     item->setToolTip(messages::plainToolTip(path));
-    if (!path.isEmpty() && QFileInfo(path).isFile())
+    if (!path.isEmpty() && QFileInfo(path).isFile()) {
+        item->setIcon(QFileIconProvider().icon(QFileInfo(path)));
         return item;
+    }
     // Still listed (saving keeps it), but the teacher sees it is gone.
     item->setIcon(QIcon(":/images/warning"));
     item->setForeground(QColor(0xC0, 0x39, 0x2B));

@@ -20,8 +20,7 @@ void show(QWidget* over, const QString& text, int ms) {
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignCenter);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        label->setStyleSheet("QLabel#notice { background: rgba(40, 40, 40, 225); color: white;"
-                             " border-radius: 12px; padding: 12px 24px; }");
+        // Its look comes from the client's style sheet (QLabel#notice).
         auto* timer = new QTimer(label);
         timer->setObjectName("noticeTimer");
         timer->setSingleShot(true);

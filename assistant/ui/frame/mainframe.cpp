@@ -13,6 +13,7 @@
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
+#include "ui/look/pictures.h"
 #include "ui/packs/packform.h"
 
 #include <QApplication>
@@ -117,11 +118,11 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
 
     m_minBtn = new QToolButton(this);
     m_minBtn->setObjectName("minBtn");
-    m_minBtn->setFixedSize(30, 30);
+    m_minBtn->setFixedSize(44, 44);
     m_minBtn->setStyleSheet("QToolButton{border-image:url(:/images/frame_min)}");
     m_closeBtn = new QToolButton(this);
     m_closeBtn->setObjectName("closeBtn");
-    m_closeBtn->setFixedSize(30, 30);
+    m_closeBtn->setFixedSize(44, 44);
     m_closeBtn->setStyleSheet("QToolButton{border-image:url(:/images/frame_close)}");
 
     auto* searchRow = new QHBoxLayout;
@@ -228,11 +229,7 @@ void MainFrame::resizeEvent(QResizeEvent* e) {
 }
 
 void MainFrame::applyBackground(const QString& picture) {
-    QPalette pal = palette();
-    const QPixmap scaled =
-        QPixmap(picture).scaled(width(), height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    pal.setBrush(QPalette::All, QPalette::Window, QBrush(scaled));
-    setPalette(pal);
+    pictures::setBackground(this, picture, size(), false);
     m_background = picture;
 }
 

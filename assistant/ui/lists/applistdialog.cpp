@@ -11,6 +11,8 @@
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
 #include "ui/lists/pagedgrid.h"
+#include "ui/lists/touchgrid.h"
+#include "ui/look/pictures.h"
 
 #include <QBitmap>
 #include <QBoxLayout>
@@ -37,14 +39,10 @@ AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     setFixedSize(960, 500);
     setAutoFillBackground(true);
 
-    const QPixmap background = QPixmap(":/images/app_background").scaled(size(), Qt::IgnoreAspectRatio);
     // Transparent parts of the picture are no part of the window.
-    setMask(background.mask());
-    QPalette pal = palette();
-    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
-    setPalette(pal);
+    pictures::setBackground(this, ":/images/app_background", size(), true);
 
-    m_closeBtn = pictureButton(QSize(30, 30), "frame_close", this);
+    m_closeBtn = pictureButton(QSize(44, 44), "frame_close", this);
     m_prevBtn = pictureButton(QSize(26, 45), "left", this);
     m_nextBtn = pictureButton(QSize(26, 45), "right", this);
     m_closeBtn->setObjectName("closeBtn");
@@ -71,10 +69,19 @@ AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     m_listView->setSpacing(20);
     m_listView->setModel(m_model);
     m_listView->setItemDelegate(m_delegate);
+    touchgrid::attach(m_listView, m_delegate, m_prevBtn, m_nextBtn);
     m_emptyLabel = pagedgrid::makeEmptyLabel(m_listView);
+    // On the dark teal the line is white, as the names are.
+    m_emptyLabel->setStyleSheet("QLabel{color:#FFFFFF; font-size:22px; background:transparent;}");
+    m_heading = new QLabel(this);
+    m_heading->setObjectName("heading");
+    m_heading->setTextFormat(Qt::PlainText);
+    m_heading->setStyleSheet(
+        "QLabel{color:#FFFFFF; font-size:24px; font-weight:bold; background:transparent;}");
 
     auto* topRow = new QHBoxLayout;
-    topRow->addStretch();
+    topRow->addSpacing(60);
+    topRow->addWidget(m_heading, 1);
     topRow->addWidget(m_closeBtn);
     topRow->addSpacing(40);
 
@@ -119,8 +126,9 @@ void AppListDialog::setKeyword(const QString& text) {
     load();
 }
 
-void AppListDialog::setPack(const QString& packId) {
+void AppListDialog::setPack(const QString& packId, const QString& packName) {
     m_packId = packId;
+    m_packName = packName;
     load();
 }
 
@@ -146,10 +154,19 @@ void AppListDialog::load() {
         AppListModel::setIcons(&m_apps, *m_context.paths, true);
     pagedgrid::updateButtons(m_prevBtn, m_nextBtn, m_page, m_total, kPageSize);
     m_model->setList(&m_apps);
+    m_heading->setText(heading());
     pagedgrid::showWhenEmpty(m_emptyLabel, m_total,
                              m_keyword.isEmpty()
                                  ? tr("This pack holds no resources.")
                                  : tr("Nothing found for \"%1\". Try a shorter word.").arg(m_keyword));
+}
+
+QString AppListDialog::heading() const {
+    if (!m_keyword.isEmpty())
+        return tr("Search \"%1\": %2 found").arg(m_keyword).arg(m_total);
+    if (!m_packName.isEmpty())
+        return tr("%1: %2 resources").arg(m_packName).arg(m_total);
+    return tr("%1 resources").arg(m_total);
 }
 
 void AppListDialog::reload() {

@@ -27,7 +27,10 @@ public:
     // Stores the keyword and loads.
     void setKeyword(const QString& text);
     // Stores the pack id and loads.
-    void setPack(const QString& packId);
+    // packName, when known, is named in the dialog's heading.
+    void setPack(const QString& packId, const QString& packName = QString());
+    // The heading over the grid: which pack or which search, and how many resources.
+    QString heading() const;
 
     QString keyword() const { return m_keyword; }
     QString packId() const { return m_packId; }
@@ -55,6 +58,8 @@ private:
     QToolButton* m_nextBtn = nullptr;
     QToolButton* m_closeBtn = nullptr;
     QLabel* m_emptyLabel = nullptr;
+    QLabel* m_heading = nullptr;
+    QString m_packName;
     DataSet<TaviApp> m_apps;
     unsigned m_total = 0;
     int m_page = 0;

@@ -1,6 +1,7 @@
 #include "applistitemdelegate.h"
 
 #include "ui/lists/applistmodel.h"
+#include "ui/look/pictures.h"
 
 #include <QPainter>
 
@@ -9,6 +10,12 @@ namespace {
 const QRect kTrashSquare(134, 0, 16, 16);
 const QRect kCourseAddSquare(134, 87, 16, 16);
 const QRect kFavorSquare(134, 117, 16, 16);
+// Finger squares, 44x44 each: from x 122 they end before the next item's icon
+// (20 pixels of spacing on); down the edge the course and favour squares meet
+// at y 110 instead of overlapping, the trash's reaches up into the spacing.
+const QRect kTrashFinger(122, -14, 44, 44);
+const QRect kCourseAddFinger(122, 66, 44, 44);
+const QRect kFavorFinger(122, 110, 44, 44);
 enum AppSquare { TrashSquare = 0, CourseAddSquare = 1, FavorSquare = 2 };
 
 } // namespace
@@ -17,11 +24,11 @@ IconListItemDelegate::IconListItemDelegate(const QString& fontFamily, const QCol
                                            QObject* parent)
     : GridItemDelegate(true, parent), m_nameFont(fontFamily, 11, QFont::Normal), m_nameColor(nameColor),
       m_nameRole(AppListModel::AppNameRole) {
-    addSquare(kTrashSquare, QPixmap(":/images/trash"));
+    addSquare(kTrashSquare, kTrashFinger, pictures::at(":/images/trash", kTrashSquare.size()));
 }
 
-int IconListItemDelegate::addSquare(const QRect& square, const QPixmap& picture) {
-    m_squares.append({square, picture});
+int IconListItemDelegate::addSquare(const QRect& square, const QRect& finger, const QPixmap& picture) {
+    m_squares.append({square, finger, picture});
     return m_squares.size() - 1;
 }
 
@@ -29,6 +36,13 @@ QVector<QRect> IconListItemDelegate::actionSquares() const {
     QVector<QRect> rects;
     for (const Square& s : m_squares)
         rects.append(s.rect);
+    return rects;
+}
+
+QVector<QRect> IconListItemDelegate::fingerSquares(const QModelIndex&) const {
+    QVector<QRect> rects;
+    for (const Square& s : m_squares)
+        rects.append(s.finger);
     return rects;
 }
 
@@ -70,9 +84,11 @@ void IconListItemDelegate::squareClicked(int square, const QModelIndex& index) {
 
 AppListItemDelegate::AppListItemDelegate(QObject* parent)
     : IconListItemDelegate(QString::fromUtf8("宋体"), QColor(0xFF, 0xFF, 0xFF), parent),
-      m_favorOn(":/images/favor_on"), m_favorOff(":/images/favor_off") {
-    addSquare(kCourseAddSquare, QPixmap(":/images/course_add"));
-    addSquare(kFavorSquare, QPixmap());
+      m_favorOn(pictures::at(":/images/favor_on", kFavorSquare.size())),
+      m_favorOff(pictures::at(":/images/favor_off", kFavorSquare.size())) {
+    addSquare(kCourseAddSquare, kCourseAddFinger,
+              pictures::at(":/images/course_add", kCourseAddSquare.size()));
+    addSquare(kFavorSquare, kFavorFinger, QPixmap());
 }
 
 QPixmap AppListItemDelegate::squarePicture(int square, const QModelIndex& index) const {

@@ -22,6 +22,7 @@ public:
 
     // The action squares in hit-test order (the trash square first), in item coordinates.
     QVector<QRect> actionSquares() const;
+    QVector<QRect> fingerSquares(const QModelIndex& index) const override;
     QFont nameFont() const { return m_nameFont; }
     QColor nameColor() const { return m_nameColor; }
 
@@ -32,7 +33,8 @@ protected:
     // The model role that holds the name painted under the icon.
     void setNameRole(int role) { m_nameRole = role; }
     // Adds an action square showing picture; returns its number.
-    int addSquare(const QRect& square, const QPixmap& picture);
+    // finger: where a fingertip counts for it (at least 44x44, see GridItemDelegate).
+    int addSquare(const QRect& square, const QRect& finger, const QPixmap& picture);
     // The picture a square shows for an item.
     virtual QPixmap squarePicture(int square, const QModelIndex& index) const;
     int squareAt(const QModelIndex& index, const QPoint& posInItem) const override;
@@ -42,6 +44,7 @@ protected:
 private:
     struct Square {
         QRect rect;
+        QRect finger;
         QPixmap picture;
     };
     QVector<Square> m_squares;

@@ -47,6 +47,21 @@ void GridItemDelegate::paintName(QPainter* painter, const QPoint& origin, const 
     painter->restore();
 }
 
+QRect GridItemDelegate::fingerBody(const QModelIndex& index) const {
+    return m_bodyClicks && index.isValid() ? QRect(0, 0, kItemWidth, kItemHeight) : QRect();
+}
+
+void GridItemDelegate::tap(const QModelIndex& index, int target) {
+    if (!index.isValid())
+        return;
+    if (target == kBody) {
+        if (m_bodyClicks)
+            emit clicked(index);
+    } else if (target >= 0) {
+        squareClicked(target, index);
+    }
+}
+
 bool GridItemDelegate::editorEvent(QEvent* event, QAbstractItemModel*, const QStyleOptionViewItem& option,
                                    const QModelIndex& index) {
     switch (event->type()) {

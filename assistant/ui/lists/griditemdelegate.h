@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QPersistentModelIndex>
 #include <QStringList>
+#include <QVector>
 
 class GridItemDelegate : public QAbstractItemDelegate {
     Q_OBJECT
@@ -24,6 +25,22 @@ public:
     // The name as painted under the icon, wrapped to width: at most two lines,
     // the second ending in "…" when the name needs more (the tool tip shows it whole).
     static QStringList nameLines(const QString& name, const QFont& font, int width);
+
+    // Fingers: a fingertip covers far more than a pointer, so each action has
+    // a finger square of at least kFingerSide around its picture. The finger
+    // squares of a page never overlap one another; they take precedence over
+    // the item bodies, which they may reach into. The pictures and the
+    // pointer's squares stay as they are.
+    static constexpr int kFingerSide = 44;
+    // The item's body as a finger target: all the item when a click on it opens it.
+    static constexpr int kBody = -2;
+    // The finger square of each action square (by its number), in item
+    // coordinates; a null rectangle where the item has no such square.
+    virtual QVector<QRect> fingerSquares(const QModelIndex& index) const = 0;
+    // The body a finger opens the item with (item coordinates), null when none.
+    QRect fingerBody(const QModelIndex& index) const;
+    // A tap on a target (a square's number or kBody) acts as a left click on it.
+    void tap(const QModelIndex& index, int target);
 
 signals:
     void clicked(const QModelIndex& index);

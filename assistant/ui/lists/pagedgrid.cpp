@@ -1,6 +1,7 @@
 #include "pagedgrid.h"
 
 #include "ui/dialogs/messages.h"
+#include "ui/look/pictures.h"
 
 #include <QAbstractButton>
 #include <QBitmap>
@@ -62,12 +63,7 @@ void enableArrow(QAbstractButton* button, bool enabled) {
 } // namespace
 
 void paintCentreBackground(QWidget* widget, const QSize& size) {
-    const QPixmap background =
-        QPixmap(":/images/center_widget_background").scaled(size, Qt::IgnoreAspectRatio);
-    widget->setMask(background.mask());
-    QPalette pal = widget->palette();
-    pal.setBrush(QPalette::All, QPalette::Window, QBrush(background));
-    widget->setPalette(pal);
+    pictures::setBackground(widget, ":/images/center_widget_background", size, true);
 }
 
 QLabel* makeEmptyLabel(QWidget* list) {

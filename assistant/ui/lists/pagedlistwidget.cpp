@@ -3,6 +3,7 @@
 #include "core/core.h"
 #include "ui/lists/griditemdelegate.h"
 #include "ui/lists/pagedgrid.h"
+#include "ui/lists/touchgrid.h"
 
 #include <QBitmap>
 #include <QBoxLayout>
@@ -53,6 +54,7 @@ PagedListWidget::PagedListWidget(const ClientContext& context, const QString& ob
 void PagedListWidget::setModelAndDelegate(QAbstractItemModel* model, GridItemDelegate* delegate) {
     m_listView->setModel(model);
     m_listView->setItemDelegate(delegate);
+    touchgrid::attach(m_listView, delegate, m_prevBtn, m_nextBtn);
 }
 
 void PagedListWidget::askAndRemove(const QModelIndex& index) {
@@ -73,7 +75,7 @@ void PagedListWidget::resizeEvent(QResizeEvent* event) {
 
     // The layout has already placed the list view; its area decides.
     m_pageSize = pagedgrid::pageSizeFor(m_listView->size());
-    m_emptyLabel->setGeometry(m_listView->rect());
+    m_emptyLabel->setGeometry(emptyArea());
     reload();
 }
 
@@ -84,7 +86,11 @@ void PagedListWidget::load() {
     });
     pagedgrid::updateButtons(m_prevBtn, m_nextBtn, m_page, m_total, m_pageSize);
     attachRows();
-    pagedgrid::showWhenEmpty(m_emptyLabel, m_total, emptyText());
+    pagedgrid::showWhenEmpty(m_emptyLabel, isEmpty() ? 0 : 1, emptyText());
+}
+
+QRect PagedListWidget::emptyArea() const {
+    return m_listView->rect();
 }
 
 void PagedListWidget::reload() {

@@ -52,6 +52,10 @@ protected:
     virtual void attachRows() = 0;
     // The friendly line an empty list shows instead of an empty panel.
     virtual QString emptyText() const = 0;
+    // Whether the list counts as empty (shows its friendly line); no rows by default.
+    virtual bool isEmpty() const { return m_total == 0; }
+    // Where the friendly line goes, in the list view's coordinates.
+    virtual QRect emptyArea() const;
     // What the trash of an item asks (title and question) and does once the
     // teacher said yes; no remove function when there is nothing to remove.
     // It holds what it removes: the page may be reloaded while the question is open.

@@ -20,6 +20,7 @@
 
 CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("CustomPackAddDialog");
+    // The layout grows it as far as its finger-sized buttons and rows need.
     resize(400, 300);
     setWindowTitle(tr("Add Custom Pack"));
 
@@ -38,6 +39,7 @@ CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
 
     m_fileList = new QListWidget(this);
     m_fileList->setObjectName("fileList");
+    m_fileList->setIconSize(QSize(32, 32));
     m_saveBtn = new QPushButton(tr("save"), this);
     m_saveBtn->setObjectName("saveBtn");
 
@@ -61,14 +63,19 @@ CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
 QStringList CustomPackAddDialog::files() const {
     QStringList out;
     for (int i = 0; i < m_fileList->count(); ++i)
-        out << m_fileList->item(i)->text();
+        out << m_fileList->item(i)->data(Qt::UserRole).toString();
     return out;
 }
 
 void CustomPackAddDialog::addFiles(const QStringList& paths) {
     QFileIconProvider icons;
-    for (const QString& p : paths)
-        m_fileList->addItem(new QListWidgetItem(icons.icon(QFileInfo(p)), p));
+    for (const QString& p : paths) {
+        // Listed by the name a teacher knows; the folder it came from is one hover away.
+        auto* item = new QListWidgetItem(icons.icon(QFileInfo(p)), QFileInfo(p).fileName());
+        item->setData(Qt::UserRole, p);
+        item->setToolTip(messages::plainToolTip(p));
+        m_fileList->addItem(item);
+    }
 }
 
 void CustomPackAddDialog::onAddFileBtnClicked() {

@@ -6,6 +6,7 @@
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
+#include "ui/look/pictures.h"
 #include "ui/packs/packlistitemdelegate.h"
 #include "ui/packs/packlistmodel.h"
 
@@ -58,7 +59,7 @@ void PackListWidget::attachRows() {
         if (!pack)
             continue;
         if (pack->isCustom)
-            pack->iconPixmap = QPixmap(":/images/custom_pack_icon");
+            pack->iconPixmap = pictures::at(":/images/custom_pack_icon", QSize(128, 128));
         else if (paths)
             pack->iconPixmap = QPixmap(QString("%1/%2").arg(paths->packIconDir, pack->icon));
     }
@@ -74,7 +75,7 @@ void PackListWidget::onPackClicked(const QModelIndex& index) {
     if (!pack)
         return;
     AppListDialog dialog(context(), nullptr);
-    dialog.setPack(pack->packId);
+    dialog.setPack(pack->packId, pack->name);
     execAbove(dialog, this);
 }
 

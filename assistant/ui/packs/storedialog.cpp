@@ -1,5 +1,6 @@
 #include "storedialog.h"
 
+#include "ui/look/pictures.h"
 #include "ui/packs/storeaddress.h"
 
 #include <QBoxLayout>
@@ -13,9 +14,7 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("store"));
     setWindowFlags(Qt::FramelessWindowHint);
     setFixedSize(339, 338);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(QPixmap(":/images/store_dialog_background")));
-    setPalette(pal);
+    pictures::setBackground(this, ":/images/store_dialog_background", size(), false);
 
     m_closeBtn = new QToolButton(this);
     m_closeBtn->setObjectName("closeBtn");
@@ -43,7 +42,7 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
     m_qrLabel->setObjectName("qrLabel");
     m_qrLabel->setFixedSize(120, 120);
     m_qrLabel->setScaledContents(true);
-    m_qrLabel->setPixmap(QPixmap(":/images/store_qr"));
+    m_qrLabel->setPixmap(pictures::at(":/images/store_qr"));
 
     m_scanLabel = new QLabel(tr("scan qr to visit store."), this);
     m_scanLabel->setObjectName("whiteLabel");

@@ -6,6 +6,7 @@
 #include "ui/dialogs/messages.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
+#include "ui/look/pictures.h"
 #include "ui/profile/downloadupdatedialog.h"
 #include "ui/profile/mobileregisterqrdialog.h"
 #include "ui/profile/qrtablet.h"
@@ -190,11 +191,11 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     auto* qqGroup = new QRTablet(this);
     qqGroup->setFixedSize(128, 150);
     qqGroup->setCaption(tr("QQ Group"));
-    qqGroup->setPicture(QPixmap(":/images/qq_group"));
+    qqGroup->setPicture(pictures::at(":/images/qq_group"));
     auto* wechat = new QRTablet(this);
     wechat->setFixedSize(128, 150);
     wechat->setCaption(tr("Wechat Account"));
-    wechat->setPicture(QPixmap(":/images/wechat_account"));
+    wechat->setPicture(pictures::at(":/images/wechat_account"));
     m_aboutLabel =
         profileLabel(tr("tavinet assistant") + " " + (core ? core->version() : QString()) + "\n", this);
     m_aboutLabel->setAccessibleName(tr("version"));

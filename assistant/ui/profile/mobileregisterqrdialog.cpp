@@ -5,6 +5,7 @@
 #include "online/netclient.h"
 #include "online/serviceaddress.h"
 #include "platform/log.h"
+#include "ui/look/pictures.h"
 #include "ui/profile/qrwidget.h"
 
 #include <QBoxLayout>
@@ -35,9 +36,7 @@ MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, Tav
     setWindowTitle(tr("register"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(360, 280);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, QBrush(QPixmap(":/images/store_dialog_background")));
-    setPalette(pal);
+    pictures::setBackground(this, ":/images/store_dialog_background", size(), false);
     setAutoFillBackground(true);
 
     const QString base = context.netClient ? context.netClient->baseAddress() : configuredServiceAddress();
@@ -46,7 +45,7 @@ MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, Tav
 
     m_closeBtn = new QToolButton(this);
     m_closeBtn->setObjectName("closeBtn");
-    m_closeBtn->setFixedSize(16, 16);
+    m_closeBtn->setFixedSize(44, 44);
     m_closeBtn->setStyleSheet("QToolButton{border-image:url(:/images/close_mid)}");
     connect(m_closeBtn, &QToolButton::clicked, this, &MobileRegisterQRDialog::accept);
 

@@ -18,10 +18,12 @@
 #include "ui/frame/titlelabel.h"
 #include "ui/packs/storeaddress.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QThread>
@@ -39,7 +41,7 @@ namespace {
 // started on the given X server.
 class InstalledClient {
 public:
-    explicit InstalledClient(Xvfb& x) {
+    explicit InstalledClient(Xvfb& x, const QStringList& extraEnv = {}) {
         root.installClient();
         for (const QString& qm : QDir(TAVI_CLIENT_BUILD_DIR).entryList({"*.qm"}, QDir::Files))
             QFile::copy(QString(TAVI_CLIENT_BUILD_DIR) + "/" + qm, root.appDir() + "/" + qm);
@@ -48,7 +50,8 @@ public:
         QFile::setPermissions(runtime,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         process =
-            x.start(root.clientExe(), {}, {"TMPDIR=" + runtime, "XDG_RUNTIME_DIR=" + runtime}, root.appDir());
+            x.start(root.clientExe(), {},
+                    QStringList{"TMPDIR=" + runtime, "XDG_RUNTIME_DIR=" + runtime} + extraEnv, root.appDir());
     }
     TempRoot root;
     QProcess* process = nullptr;
@@ -123,6 +126,22 @@ double difference(const QImage& a, const QImage& b, const QRect& r) {
             sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
         }
     return sum / (3.0 * area.width() * area.height());
+}
+
+// Mean squared step in brightness between neighbouring pixels across r:
+// an edge drawn crisply is one big step, the same edge blown up from fewer
+// pixels is several small ones, whose squares add up to less.
+double sharpness(const QImage& image, const QRect& r) {
+    const QRect area = r.intersected(image.rect().adjusted(0, 0, -1, 0));
+    if (area.isEmpty())
+        return 0;
+    double sum = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int step = qGray(image.pixel(x + 1, y)) - qGray(image.pixel(x, y));
+            sum += step * step;
+        }
+    return sum / (double(area.width()) * area.height());
 }
 
 // Waits until the screen has stopped changing (the window has been painted).
@@ -227,6 +246,87 @@ TEST_F(ScreensTest, MainWindowAt1024x768KeepsEverythingOnScreen) {
     // The 4:3 background, not a stretched wide one: the sun keeps its round shape.
     EXPECT_EQ(ref->frame->backgroundPicture(), ":/images/contextpage_background_4x3");
     EXPECT_LT(difference(screen, expected, QRect(0, 0, 1024, 768)), 6.0);
+}
+
+// Every tab of the installed client at the three common board sizes. A 4K
+// board at 200 % shows the 1080p layout at twice the pixels: scaled down, each
+// of its tabs looks like the 1080p one (a layout in device pixels would sit
+// small in a corner; blurry pictures or fonts grown alone would differ too).
+TEST_F(ScreensTest, EveryTabAt1024x768And1080pAnd4KAtTwiceTheDensity) {
+    const QStringList tabs{"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"};
+    // Where each tab button is at 1920x1080, from the layout made here.
+    startAt({1920, 1080});
+    ContentPage* content = named<ContentPage>(ref->frame, "ContentPage");
+    QMap<QString, QPoint> at1080;
+    for (const QString& tab : tabs)
+        at1080[tab] = centreOf(content->findChild<QWidget*>(tab));
+    auto shootTabs = [&](Xvfb& server, const QString& size, qreal scale,
+                         const QMap<QString, QPoint>& places) {
+        QMap<QString, QImage> shots;
+        for (const QString& tab : tabs) {
+            const QPoint p = places[tab] * scale;
+            EXPECT_TRUE(server.click(p.x(), p.y()));
+            const QImage shot = settledScreen(server);
+            EXPECT_TRUE(shot.save(QString("%1/tab_%2_%3.png").arg(testsupport::screenshotDir(), tab, size)));
+            shots[tab] = shot;
+        }
+        return shots;
+    };
+    const QMap<QString, QImage> hd = shootTabs(*x, "1920x1080", 1.0, at1080);
+    // The course tab marks today; the daily tab without scenes explains itself.
+    EXPECT_TRUE(stillRunning(*client));
+
+    Xvfb big(3840, 2160);
+    ASSERT_TRUE(big.isRunning()) << big.error().toStdString();
+    InstalledClient board(big, {"QT_SCALE_FACTOR=2"});
+    const QString window = big.waitForWindow("TAVINET", 30000);
+    ASSERT_FALSE(window.isEmpty()) << board.root.readLog().toStdString();
+    ASSERT_TRUE(
+        testsupport::waitFor([&] { return big.windowGeometry(window) == QRect(0, 0, 3840, 2160); }, 10000));
+    settledScreen(big);
+    const QMap<QString, QImage> uhd = shootTabs(big, "3840x2160", 2.0, at1080);
+    for (const QString& tab : tabs) {
+        const QImage down = uhd[tab]
+                                .scaled(1920, 1080, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(hd[tab].size(), QSize(1920, 1080));
+        down.save(QString("%1/tab_%2_3840x2160_scaled.png").arg(testsupport::screenshotDir(), tab));
+        EXPECT_LT(difference(down, hd[tab], down.rect()), 4.0) << tab.toStdString();
+    }
+    // The pictures and letters are drawn at the 4K screen's density: its edges
+    // are sharper than those of the 1080p screen blown up to the same size.
+    const QRect tabBar(ref->rectOf(content->findChild<QWidget*>("dailyBtn")).topLeft() * 2,
+                       ref->rectOf(content->findChild<QWidget*>("mgmtBtn")).bottomRight() * 2);
+    const QRect title(ref->rectOf("titleLabel").topLeft() * 2, ref->rectOf("titleLabel").size() * 2);
+    const QImage blownUp = hd["dailyBtn"].scaled(3840, 2160, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    for (const QRect& area : {tabBar, title})
+        EXPECT_GT(sharpness(uhd["dailyBtn"], area), 1.3 * sharpness(blownUp, area));
+
+    Xvfb small(1024, 768);
+    ASSERT_TRUE(small.isRunning()) << small.error().toStdString();
+    InstalledClient board4x3(small);
+    const QString smallWindow = small.waitForWindow("TAVINET", 30000);
+    ASSERT_FALSE(smallWindow.isEmpty());
+    ASSERT_TRUE(testsupport::waitFor(
+        [&] { return small.windowGeometry(smallWindow) == QRect(0, 0, 1024, 768); }, 10000));
+    settledScreen(small);
+    ref->frame->resize(1024, 768);
+    testsupport::waitFor([&] { return ref->frame->size() == QSize(1024, 768); });
+    QCoreApplication::processEvents();
+    QMap<QString, QPoint> at768;
+    for (const QString& tab : tabs) {
+        const QRect r = ref->rectOf(content->findChild<QWidget*>(tab));
+        // Nothing runs off the 4:3 screen: the tab bar is whole at the bottom.
+        EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(r)) << tab.toStdString();
+        at768[tab] = r.center();
+    }
+    const QMap<QString, QImage> xga = shootTabs(small, "1024x768", 1.0, at768);
+    for (const QString& tab : tabs) {
+        // The top row and the tab bar where the layout puts them, on every tab.
+        content->findChild<QAbstractButton*>(tab)->click();
+        QCoreApplication::processEvents();
+        expectInPlace(xga[tab].convertToFormat(QImage::Format_RGB32), ref->image(), topRowAndTabs());
+    }
 }
 
 TEST_F(ScreensTest, ExitQuestionInChineseAndNoKeepsTheClientRunning) {

@@ -9,6 +9,7 @@
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
 #include "ui/lists/pagedgrid.h"
+#include "ui/lists/touchgrid.h"
 
 #include <QFontMetrics>
 #include <QGraphicsOpacityEffect>
@@ -634,6 +635,68 @@ TEST_F(AppListDialogTest, EmptyResultsSayWhyInsteadOfShowingAnEmptyPanel) {
     emptyPack.setPack("no-such-pack");
     EXPECT_FALSE(emptyPack.findChild<QLabel*>("emptyLabel")->isHidden());
     EXPECT_FALSE(emptyPack.findChild<QLabel*>("emptyLabel")->text().isEmpty());
+}
+
+TEST_F(AppListDialogTest, HeadingNamesThePackOrTheSearchAndTheCount) {
+    addApps(12, "cat", "pets");
+    AppListDialog pack(Core::instance()->context());
+    pack.setPack("pets", "Pets");
+    EXPECT_EQ(pack.heading(), "Pets: 12 resources");
+    AppListDialog search(Core::instance()->context());
+    search.setKeyword("cat 1");
+    EXPECT_EQ(search.heading(), "Search \"cat 1\": 2 found");
+    EXPECT_EQ(search.findChild<QLabel*>("heading")->text(), search.heading());
+}
+
+// A finger gets a square of at least 44x44 around every action picture of a
+// full page; no two of them overlap, none reaches another item, and the spot
+// in each square a finger would hit finds that square.
+TEST_F(AppListDialogTest, FingerSquaresAreLargeAroundEachPictureAndNeverOverlap) {
+    addApps(10, "cat");
+    AppListDialog dialog(Core::instance()->context());
+    dialog.setKeyword("cat");
+    dialog.show();
+    QListView* view = listView(&dialog);
+    auto* delegate = qobject_cast<AppListItemDelegate*>(view->itemDelegate());
+    ASSERT_TRUE(delegate);
+    struct Placed {
+        int row;
+        int square;
+        QRect rect;
+    };
+    QVector<Placed> squares;
+    for (int row = 0; row < 10; ++row) {
+        const QModelIndex index = view->model()->index(row, 0);
+        const QPoint origin = view->visualRect(index).topLeft();
+        const QVector<QRect> fingers = delegate->fingerSquares(index);
+        ASSERT_EQ(fingers.size(), delegate->actionSquares().size());
+        for (int i = 0; i < fingers.size(); ++i) {
+            EXPECT_GE(fingers[i].width(), GridItemDelegate::kFingerSide);
+            EXPECT_GE(fingers[i].height(), GridItemDelegate::kFingerSide);
+            EXPECT_TRUE(fingers[i].contains(delegate->actionSquares()[i])) << "square " << i;
+            squares.append({row, i, fingers[i].translated(origin)});
+        }
+    }
+    for (const Placed& a : squares) {
+        for (const Placed& b : squares) {
+            if (a.row != b.row || a.square != b.square) {
+                EXPECT_FALSE(a.rect.intersects(b.rect))
+                    << a.row << "/" << a.square << " " << b.row << "/" << b.square;
+            }
+        }
+        for (int row = 0; row < 10; ++row) {
+            if (row != a.row) {
+                EXPECT_FALSE(a.rect.intersects(view->visualRect(view->model()->index(row, 0))))
+                    << "square " << a.square << " of item " << a.row << " reaches item " << row;
+            }
+        }
+        const touchgrid::Target hit = touchgrid::targetAt(view, delegate, a.rect.center());
+        EXPECT_EQ(hit.index.row(), a.row);
+        EXPECT_EQ(hit.target, a.square);
+    }
+    // The body is what is left of the item.
+    const QPoint icon = view->visualRect(view->model()->index(3, 0)).topLeft() + kOnIcon;
+    EXPECT_EQ(touchgrid::targetAt(view, delegate, icon).target, GridItemDelegate::kBody);
 }
 
 // ---- favourites ------------------------------------------------------------------------

@@ -8,16 +8,19 @@
 #include "support/pointer.h"
 #include "support/testplayer.h"
 #include "support/xvfb.h"
+#include "ui/daily/dailylistwidget.h"
 #include "ui/favor/favorlistwidget.h"
 #include "ui/frame/contentpage.h"
 #include "ui/frame/mainframe.h"
 #include "ui/lists/applistdialog.h"
+#include "ui/lists/applistmodel.h"
 #include "ui/lists/pagedgrid.h"
 #include "ui/packs/packlistwidget.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QTouchDevice>
 #include <QWindow>
 #include <functional>
 
@@ -211,6 +214,149 @@ TEST_F(PagingByPointer, AResourceNothingCanPlaySaysSoOverTheList) {
     EXPECT_TRUE(said.contains("\"Rain Story.txt\"")) << said.toStdString();
     EXPECT_TRUE(QFileInfo::exists(paths->appsDir + "/video/x9002")) << "the file keeps its stored name";
     EXPECT_TRUE(root.readLog().contains("ShellExecuteExW failed, LastError:no application for text/plain"));
+}
+
+// Fingers on a board: a touch screen's taps and swipes, delivered as Qt's
+// touch events into the window on this X server.
+class Finger {
+public:
+    explicit Finger(QWidget* surface) : m_surface(surface) {}
+    void tap(const QPoint& at) {
+        QTest::touchEvent(m_surface, device()).press(0, at, m_surface);
+        QTest::touchEvent(m_surface, device()).release(0, at, m_surface);
+        pointer::settle(150);
+    }
+    // A sideways swipe through the middle of the surface, dx long.
+    void swipe(int dx) {
+        const QPoint from = m_surface->rect().center() - QPoint(dx / 2, 0);
+        QTest::touchEvent(m_surface, device()).press(0, from, m_surface);
+        for (int step = 1; step <= 6; ++step)
+            QTest::touchEvent(m_surface, device()).move(0, from + QPoint(dx * step / 6, 4 * step), m_surface);
+        QTest::touchEvent(m_surface, device()).release(0, from + QPoint(dx, 24), m_surface);
+        pointer::settle(150);
+    }
+
+private:
+    static QTouchDevice* device() {
+        static QTouchDevice* screen = QTest::createTouchDevice();
+        return screen;
+    }
+    QWidget* m_surface;
+};
+
+// Beside each action picture (outside its 16x16 square, inside its finger square).
+const QPoint kBesideTrash(158, 8);
+const QPoint kBesideCourseAdd(158, 75);
+const QPoint kBesideFavor(158, 145);
+
+// The item actions of the search results at board size, first with the real
+// pointer on their pictures, then with a finger just beside them, where the
+// pointer does nothing; then swipes page the results.
+TEST_F(PagingByPointer, ItemActionsByPointerOnThePicturesAndByFingerBesideThem) {
+    bool handled = false;
+    onNextModal<AppListDialog>([&](AppListDialog* dialog) {
+        settle();
+        QListView* grid = listView(dialog);
+        const QModelIndex first = grid->model()->index(0, 0);
+        auto favourite = [&] { return grid->model()->index(0, 0).data(AppListModel::AppFavorRole).toBool(); };
+        auto clickItem = [&](const QPoint& inItem) {
+            const QPoint at = grid->viewport()->mapToGlobal(itemPoint(grid, 0, inItem));
+            EXPECT_TRUE(x.click(at.x(), at.y()));
+        };
+        // The name of the dialog an action opens over the results (closed again).
+        auto dialogSeen = [&](const std::function<void()>& act) {
+            QString seen;
+            QTimer watch;
+            watch.setInterval(10);
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (modal && modal != dialog) {
+                    seen = modal->objectName();
+                    modal->reject();
+                }
+            });
+            watch.start();
+            act();
+            waitFor([&] { return !seen.isEmpty(); }, 6000);
+            return seen;
+        };
+        ASSERT_TRUE(first.isValid());
+        ASSERT_TRUE(favourite());
+
+        // The pointer, on the pictures.
+        clickItem(kOnFavor);
+        EXPECT_TRUE(waitFor([&] { return !favourite(); }, 5000)) << "heart by pointer";
+        EXPECT_EQ(dialogSeen([&] { clickItem(kOnCourseAdd); }), "SelectCourseDayDialog");
+        auto box = answerNextBox(QMessageBox::No);
+        clickItem(kOnTrash);
+        EXPECT_TRUE(waitFor([&] { return box->seen; }, 5000)) << "trash by pointer";
+        EXPECT_EQ(box->title, "Confirm Removal");
+        // Beside the picture the pointer's square ends: nothing is asked.
+        settle(QApplication::doubleClickInterval() + 100);
+        bool asked = false;
+        onNextModal<QMessageBox>(
+            [&](QMessageBox* b) {
+                asked = true;
+                b->button(QMessageBox::No)->click();
+            },
+            1000);
+        clickItem(kBesideTrash);
+        settle(1500);
+        EXPECT_FALSE(asked) << "a pointer beside the trash removes nothing";
+
+        // A finger, beside the pictures.
+        Finger finger(grid->viewport());
+        auto fingerBox = answerNextBox(QMessageBox::No);
+        finger.tap(itemPoint(grid, 0, kBesideTrash));
+        EXPECT_TRUE(waitFor([&] { return fingerBox->seen; }, 5000)) << "trash by finger";
+        EXPECT_EQ(fingerBox->title, "Confirm Removal");
+        EXPECT_EQ(dialogSeen([&] { finger.tap(itemPoint(grid, 0, kBesideCourseAdd)); }),
+                  "SelectCourseDayDialog");
+        finger.tap(itemPoint(grid, 0, kBesideFavor));
+        EXPECT_TRUE(waitFor([&] { return favourite(); }, 5000)) << "heart by finger";
+
+        // A swipe to the left brings the next page, to the right the one before.
+        ASSERT_EQ(dialog->page(), 0);
+        finger.swipe(-300);
+        EXPECT_TRUE(waitFor([&] { return dialog->page() == 1; }, 3000));
+        finger.swipe(-300);
+        EXPECT_TRUE(waitFor([&] { return dialog->page() == 2; }, 3000));
+        finger.swipe(-300); // the last page: nowhere to go
+        EXPECT_EQ(dialog->page(), 2);
+        finger.swipe(300);
+        EXPECT_TRUE(waitFor([&] { return dialog->page() == 1; }, 3000));
+        // A short slide is neither a swipe nor a tap.
+        finger.swipe(60);
+        EXPECT_EQ(dialog->page(), 1);
+        dialog->reject();
+        handled = true;
+    });
+    named<QLineEdit>(frame, "searchEdit")->setText("Book");
+    pointAndClick(named<QToolButton>(frame, "searchBtn"));
+    ASSERT_TRUE(waitFor([&] { return handled && !QApplication::activeModalWidget(); }, 60000));
+}
+
+// The scene edit picture of the daily grid, by finger just above it.
+TEST_F(PagingByPointer, ASceneIsEditedByAFingerBesideItsEditPicture) {
+    _DailyScene scene;
+    scene.name = "Morning";
+    scene.playlist = "Morning/Morning.pls";
+    scene.isCustom = true;
+    ASSERT_TRUE(db->addDailyScene(&scene));
+    auto* daily = content()->findChild<DailyListWidget*>();
+    ASSERT_TRUE(waitFor([&] { return daily->isVisible() && daily->total() == 2; }));
+    settle();
+    QListView* grid = listView(daily);
+    QString seen;
+    onNextModal<QDialog>(
+        [&](QDialog* modal) {
+            seen = modal->objectName() + ":" + modal->windowTitle();
+            modal->reject();
+        },
+        5000);
+    Finger(grid->viewport()).tap(itemPoint(grid, 0, QPoint(158, 4)));
+    EXPECT_TRUE(waitFor([&] { return !seen.isEmpty(); }, 6000));
+    EXPECT_EQ(seen, "DailySceneMgmtDialog:modify scene");
 }
 
 } // namespace
