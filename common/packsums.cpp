@@ -10,15 +10,6 @@ namespace packsums {
 
 namespace {
 
-bool isHex(const std::string& s) {
-    if (s.size() != 64)
-        return false;
-    for (char c : s)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
-            return false;
-    return true;
-}
-
 bool plainRelative(const std::string& path) {
     if (path.empty() || path[0] == '/' || path.find('\\') != std::string::npos)
         return false;
@@ -31,6 +22,15 @@ bool plainRelative(const std::string& path) {
 }
 
 } // namespace
+
+bool isSha256Hex(const std::string& s) {
+    if (s.size() != 64)
+        return false;
+    for (char c : s)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+            return false;
+    return true;
+}
 
 bool sha256File(const std::string& path, std::string& hex) {
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
@@ -75,7 +75,7 @@ std::vector<std::pair<std::string, std::string>> parse(const std::string& text, 
             continue;
         // "<hex>  <path>" (text mode) or "<hex> *<path>" (binary mode): the same digest either way.
         if (line.size() < 67 || line[64] != ' ' || (line[65] != ' ' && line[65] != '*') ||
-            !isHex(line.substr(0, 64))) {
+            !isSha256Hex(line.substr(0, 64))) {
             ++bad;
             continue;
         }

@@ -12,6 +12,9 @@ namespace packsums {
 
 constexpr const char* kFileName = "pack.sha256";
 
+// True for 64 hex digits (either case): what a SHA-256 is written as.
+bool isSha256Hex(const std::string& text);
+
 // The SHA-256 of a file's content as 64 lower-case hex digits; false when it cannot be read.
 bool sha256File(const std::string& path, std::string& hex);
 

@@ -1,5 +1,7 @@
 #include "updatesign.h"
 
+#include "packsums.h"
+
 #include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
@@ -70,15 +72,6 @@ bool plainLine(const std::string& s) {
     return true;
 }
 
-bool isHex64(const std::string& s) {
-    if (s.size() != 64)
-        return false;
-    for (char c : s)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
-            return false;
-    return true;
-}
-
 std::string lower(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z')
@@ -89,7 +82,7 @@ std::string lower(std::string s) {
 } // namespace
 
 std::string signedText(const Claims& c) {
-    if (!plainLine(c.version) || !plainLine(c.fileName) || c.size < 0 || !isHex64(c.sha256))
+    if (!plainLine(c.version) || !plainLine(c.fileName) || c.size < 0 || !packsums::isSha256Hex(c.sha256))
         return std::string();
     return "taviclient update\nversion=" + c.version + "\nfile=" + c.fileName +
            "\nsize=" + std::to_string(c.size) + "\nsha256=" + lower(c.sha256) + "\n";
