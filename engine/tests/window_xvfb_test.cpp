@@ -661,7 +661,10 @@ TEST_F(Window, TheRendererThatCostsLeastIsChosenAndSdlRenderDriverStillDecides) 
     ASSERT_EQ(engine_.wait(10000), 0);
 
     // Forced to OpenGL: the override holds, and the page and a page change are on screen.
-    ASSERT_FALSE(startEngine(bookDir, {"SDL_RENDER_DRIVER=opengl"}).empty()) << logText();
+    // (Mesa's driver leaks a little when it is unloaded, where no suppression
+    // can name it: a sanitizer build checks this run for memory errors only.)
+    ASSERT_FALSE(startEngine(bookDir, {"SDL_RENDER_DRIVER=opengl", "ASAN_OPTIONS=detect_leaks=0"}).empty())
+        << logText();
     ASSERT_TRUE(proctest::waitUntil([&] { return count("<<< ThePage::drawView") >= 2; }, 20000)) << logText();
     chosen = rendererLine();
     if (!has(chosen, "renderer: opengl")) {
