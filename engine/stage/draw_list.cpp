@@ -26,6 +26,10 @@ constexpr int kMostParts = 8;
 constexpr std::size_t kLookAhead = 4;
 // A band of a changed area: about 256 KB of 32-bit pixels, which the processor's cache holds.
 constexpr int kBandPixels = 64 * 1024;
+// At most this many pieces of opaque pictures are cut out of the changed areas, and none smaller than
+// this many pixels: each piece cut splits the areas it lies in.
+constexpr std::size_t kMostHoles = 32;
+constexpr long long kLeastHole = 1024;
 
 Box intersect(const Box& a, const Box& b) {
     Box r{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
@@ -135,6 +139,24 @@ void uniteClosest(std::vector<Box>& boxes) {
     }
 }
 
+// The boxes without the pixels of `hole`: each box it cuts is replaced by the pieces around it.
+void cutOut(std::vector<Box>& boxes, const Box& hole) {
+    const std::size_t count = boxes.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const Box b = boxes[k];
+        const Box in = intersect(b, hole);
+        if (in.empty()) {
+            continue;
+        }
+        boxes[k] = {b.x0, b.y0, b.x1, in.y0};
+        boxes.push_back({b.x0, in.y1, b.x1, b.y1});
+        boxes.push_back({b.x0, in.y0, in.x0, in.y1});
+        boxes.push_back({in.x1, in.y0, b.x1, in.y1});
+    }
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
+                boxes.end());
+}
+
 } // namespace
 
 bool DrawList::Command::operator==(const Command& o) const {
@@ -161,6 +183,7 @@ bool DrawList::Command::operator==(const Command& o) const {
 void DrawList::reset() {
     commands_.clear();
     parts_.clear();
+    solid_.clear();
     complete_ = true;
 }
 
@@ -214,10 +237,19 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
     // same order in both frames, so it is unchanged. Any pairing in order is right; a longer one is
     // cheaper.
     std::vector<Box> changed;
+    // For each changed part, and for each pair whose picture hides pixels, its place in the walk below:
+    // a draw's place in either frame's order.
+    std::vector<std::size_t> changedAt;
+    std::vector<std::pair<std::size_t, const Command*>> solids;
+    std::size_t step = 0;
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < before.size() || j < now.size()) {
+        ++step;
         if (i < before.size() && j < now.size() && *before[i] == *now[j]) {
+            if (now[j]->solidEnd > now[j]->solidBegin) {
+                solids.emplace_back(step, now[j]);
+            }
             ++i;
             ++j;
             continue;
@@ -246,8 +278,31 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
         for (; went > 0; --went) {
             addParts(*before[i++], shown.parts_, changed);
         }
+        changedAt.resize(changed.size(), step);
         if (changed.size() > kMostChangedParts) {
             return false;
+        }
+    }
+    // A pixel that an opaque picture drawn the same in both frames hides, and that no changed draw after
+    // it touches, is that picture's in both frames: unchanged, whatever changed under it.
+    std::vector<Box> holes;
+    Box around;
+    for (const Box& b : changed) {
+        around = unite(around, b);
+    }
+    for (const auto& [at, c] : solids) {
+        if (!meet(c->touches, around)) {
+            continue;
+        }
+        for (std::uint32_t k = c->solidBegin; k < c->solidEnd && holes.size() < kMostHoles; ++k) {
+            const Box& hole = solid_[k];
+            bool hidden = hole.area() >= kLeastHole;
+            for (std::size_t p = 0; p < changed.size() && hidden; ++p) {
+                hidden = changedAt[p] < at || intersect(changed[p], hole).empty();
+            }
+            if (hidden) {
+                holes.push_back(hole);
+            }
         }
     }
     uniteNeighbours(changed);
@@ -255,6 +310,9 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
         return false;
     }
     uniteClosest(changed);
+    for (const Box& hole : holes) {
+        cutOut(changed, hole);
+    }
     long long area = 0;
     for (const Box& b : changed) {
         area += b.area();
@@ -394,6 +452,73 @@ void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright)
     }
 }
 
+void DrawList::addSolidParts(Command& c, const Texture& texture) {
+    // As the software renderers take the source: whole texels, all inside the picture (else they
+    // resample it, and an edge may not hide what lies under it).
+    const Box from = roundBox(c.rect);
+    const Texture::Outline& solid = texture.solid();
+    if (solid.empty() || from.empty() || from.x0 < 0 || from.y0 < 0 || from.x1 > int(texture.size().width) ||
+        from.y1 > int(texture.size().height)) {
+        return;
+    }
+    const int top = from.y0 / Texture::kOutlineRows;
+    const int bottom =
+        std::min(int(solid.size()), (from.y1 + Texture::kOutlineRows - 1) / Texture::kOutlineRows);
+    if (bottom <= top) {
+        return;
+    }
+    const int per = (bottom - top + kMostParts - 1) / kMostParts;
+    const Point across = c.corners[2] - c.corners[3];
+    const Point down = c.corners[0] - c.corners[3];
+    const auto at = [&](int u, int v) {
+        return c.corners[3] + across * (float(u - from.x0) / float(from.x1 - from.x0)) +
+               down * (float(v - from.y0) / float(from.y1 - from.y0));
+    };
+    struct Strip {
+        int u0, u1;
+        Box box;
+    };
+    std::vector<Strip> strips;
+    for (int band = top; band < bottom; band += per) {
+        int first = 0;
+        int last = std::numeric_limits<int>::max();
+        for (int b = band; b < std::min(bottom, band + per); ++b) {
+            first = std::max(first, solid[std::size_t(b)].first);
+            last = std::min(last, solid[std::size_t(b)].second);
+        }
+        const int u0 = std::max(first, from.x0);
+        const int u1 = std::min(last, from.x1);
+        const int v0 = std::max(band * Texture::kOutlineRows, from.y0);
+        const int v1 = std::min(std::min(bottom, band + per) * Texture::kOutlineRows, from.y1);
+        const Point strip[4] = {at(u0, v1), at(u1, v1), at(u1, v0), at(u0, v0)};
+        // Three pixels in from each edge: a pixel there takes its texel from inside the strip, however the
+        // picture's edges round.
+        strips.push_back({u0, u1, u0 < u1 && v0 < v1 ? reach(strip, -3, output_) : Box{}});
+    }
+    // Between two strips, the narrower one reaches over the seam: the texels there are opaque in its
+    // columns on both sides (each strip taller than the margins keeps the seam's pixels within the two).
+    for (std::size_t k = 1; k < strips.size(); ++k) {
+        Strip& above = strips[k - 1];
+        Strip& below = strips[k];
+        if (above.box.empty() || below.box.empty()) {
+            continue;
+        }
+        if (below.u0 >= above.u0 && below.u1 <= above.u1) {
+            below.box.y0 = std::min(below.box.y0, above.box.y1);
+        } else if (above.u0 >= below.u0 && above.u1 <= below.u1) {
+            above.box.y1 = std::max(above.box.y1, below.box.y0);
+        }
+    }
+    c.solidBegin = std::uint32_t(solid_.size());
+    for (const Strip& strip : strips) {
+        const Box part = intersect(strip.box, c.clip);
+        if (!part.empty()) {
+            solid_.push_back(part);
+        }
+    }
+    c.solidEnd = std::uint32_t(solid_.size());
+}
+
 TexturePtr DrawList::createRenderTarget(int, int) {
     complete_ = false;
     return nullptr;
@@ -459,6 +584,9 @@ void DrawList::drawTexture(const Texture& texture, const Rect& source, const Poi
                          corners[1].x > corners[0].x && corners[0].y > corners[3].y;
     c.touches = reach(corners, upright ? 1 : 3, clip_);
     addPictureParts(c, texture, upright);
+    if (upright && color.a == 255) {
+        addSolidParts(c, texture);
+    }
     if (upright && texture.opaque() && color.a == 255) {
         // Rounding may lose a pixel at each edge.
         c.covers = intersect(reach(corners, -2, clip_), clip_);

@@ -20,6 +20,7 @@ public:
           pixels_(pixels) {}
     ~SdlTexture() override;
     using Texture::setOutline;
+    using Texture::setSolid;
     SDL_Texture* handle() const { return texture_; }
     // The picture's own pixels, premultiplied, kept only by renderers that draw straight onto a surface.
     SDL_Surface* pixels() const { return pixels_; }
