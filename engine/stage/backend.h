@@ -116,6 +116,9 @@ public:
         (void)changed;
         endFrame();
     }
+    // Whether a picture drawn upright here shows the same pixels wherever its corners lie within the same
+    // whole pixels (uprightPixels): a picture drifting by a fraction of a pixel then changes nothing.
+    virtual bool placesUprightOnWholePixels() const { return false; }
 };
 
 // Background music (one track) and sound effects (many at once).

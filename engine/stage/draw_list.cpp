@@ -173,9 +173,14 @@ bool DrawList::Command::operator==(const Command& o) const {
     case Kind::NoClip:
         return true;
     case Kind::Texture:
-        return serial == o.serial && rect == o.rect && color == o.color && corners[0] == o.corners[0] &&
-               corners[1] == o.corners[1] && corners[2] == o.corners[2] && corners[3] == o.corners[3] &&
-               clip == o.clip;
+        if (serial != o.serial || !(rect == o.rect) || color != o.color || !(clip == o.clip)) {
+            return false;
+        }
+        if (snapped && o.snapped) {
+            return placed == o.placed;
+        }
+        return corners[0] == o.corners[0] && corners[1] == o.corners[1] && corners[2] == o.corners[2] &&
+               corners[3] == o.corners[3];
     }
     return false;
 }
@@ -534,6 +539,7 @@ void DrawList::beginFrame() {
     reset();
     const Size size = target_.outputSize();
     output_ = {0, 0, int(size.width), int(size.height)};
+    snaps_ = target_.placesUprightOnWholePixels();
     clip_ = output_;
 }
 
@@ -583,6 +589,12 @@ void DrawList::drawTexture(const Texture& texture, const Rect& source, const Poi
                          corners[0].x == corners[3].x && corners[1].x == corners[2].x &&
                          corners[1].x > corners[0].x && corners[0].y > corners[3].y;
     c.touches = reach(corners, upright ? 1 : 3, clip_);
+    if (snaps_) {
+        // As the renderer takes the source: upright pictures are resampled when it reaches outside them.
+        const Box from = roundBox(source);
+        c.snapped = from.x0 >= 0 && from.y0 >= 0 && from.x1 <= int(texture.size().width) &&
+                    from.y1 <= int(texture.size().height) && uprightPixels(corners, c.placed);
+    }
     addPictureParts(c, texture, upright);
     if (upright && color.a == 255) {
         addSolidParts(c, texture);

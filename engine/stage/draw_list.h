@@ -75,6 +75,10 @@ private:
         Box touches;
         Box covers;
         Box clip;
+        // Upright on a renderer that places such pictures on whole pixels: those pixels, which the two
+        // frames then compare instead of the corners.
+        bool snapped = false;
+        PixelBox placed;
         // A picture's parts that show (where the picture is not clear), in parts_; for an upright picture
         // at full opacity, the pixels it surely hides (where it is opaque), in solid_.
         std::uint32_t partsBegin = 0;
@@ -95,6 +99,7 @@ private:
     std::vector<Box> parts_;
     std::vector<Box> solid_;
     bool complete_ = true;
+    bool snaps_ = false;
     Box output_;
     Box clip_;
 };

@@ -317,20 +317,20 @@ void SdlRenderer::drawDirect(const SdlTexture& texture, const Rect& source, cons
     SDL_RenderFlush(renderer_);
     SDL_SetClipRect(direct_, hasScreenClip_ ? &screenClip_ : nullptr);
     const bool inside = src.x >= 0 && src.y >= 0 && src.x + src.w <= pixels->w && src.y + src.h <= pixels->h;
-    const bool upright = u.x > 0 && v.y < 0 && std::fabs(u.y) < 1e-3f && std::fabs(v.x) < 1e-3f;
-    if (!upright || !inside) {
+    PixelBox to;
+    if (!inside || !uprightPixels(corners, to)) {
         drawTransformed(pixels, src, corners, color, direct_);
         return;
     }
-    const Point centre = corners[0] + (u + v) * 0.5f;
-    const int x0 = int(std::lround(centre.x - w / 2));
-    const int y0 = int(std::lround(centre.y - h / 2));
-    const int x1 = int(std::lround(centre.x + w / 2));
-    const int y1 = int(std::lround(centre.y + h / 2));
-    if (x1 <= x0 || y1 <= y0) {
+    if (to.x1 <= to.x0 || to.y1 <= to.y0) {
         return;
     }
-    drawUpright(pixels, src, direct_, {x0, y0, x1 - x0, y1 - y0}, color, texture.opaque());
+    drawUpright(pixels, src, direct_, {to.x0, to.y0, to.x1 - to.x0, to.y1 - to.y0}, color, texture.opaque());
+}
+
+bool SdlRenderer::placesUprightOnWholePixels() const {
+    // Then every picture goes through drawDirect.
+    return direct_ != nullptr && !onTarget_;
 }
 
 void SdlRenderer::drawMesh(const Texture& texture, const std::vector<MeshVertex>& vertices,

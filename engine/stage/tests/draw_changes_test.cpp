@@ -110,6 +110,11 @@ TEST_F(DrawChanges, AnUnchangedFrameIsNeitherDrawnNorPresentedAndEveryChangeIs) 
     scene->addChild(second);
     EXPECT_TRUE(presented());
     EXPECT_EQ(backend().frame().at(200, 768 - 200), (Color4B{255, 255, 0, 255}));
+    // An upright picture moved by less than what takes it to other whole pixels shows no change.
+    second->setPosition({200.3f, 199.8f});
+    EXPECT_FALSE(presented());
+    second->setPosition({200.6f, 199.8f});
+    EXPECT_TRUE(presented());
 }
 
 TEST_F(DrawChanges, RunningActionsAndTransitionsAreDrawnEveryFrameAndTheLastPictureStays) {
