@@ -30,6 +30,13 @@ constexpr int kBandPixels = 64 * 1024;
 // this many pixels: each piece cut splits the areas it lies in.
 constexpr std::size_t kMostHoles = 32;
 constexpr long long kLeastHole = 1024;
+// What one more rectangle costs, in pixels drawn: each one walks the list and starts every draw in it
+// again.
+constexpr long long kRectangleCost = 2000;
+// The changed parts are laid out exactly when there are at most this many (more are united first), and
+// kept so when that makes at most this many rectangles.
+constexpr std::size_t kMostForRegion = 96;
+constexpr std::size_t kMostRegionAreas = 64;
 
 Box intersect(const Box& a, const Box& b) {
     Box r{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
@@ -155,6 +162,148 @@ void cutOut(std::vector<Box>& boxes, const Box& hole) {
     }
     boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
                 boxes.end());
+}
+
+// The pixels of the boxes that no hole takes, as rectangles that do not overlap: bands of rows, each with
+// a few runs of columns. Neighbouring bands, and runs in a band, are joined where drawing the pixels
+// between them costs less than one more rectangle does.
+void region(std::vector<Box>& boxes, const std::vector<Box>& holes, std::vector<Box>& out) {
+    using Run = std::pair<int, int>;
+    // Sorted, then each run joined with those it meets.
+    const auto tidy = [](std::vector<Run>& runs, std::size_t from) {
+        std::sort(runs.begin() + std::ptrdiff_t(from), runs.end());
+        std::size_t n = from;
+        for (std::size_t k = from; k < runs.size(); ++k) {
+            if (n > from && runs[k].first <= runs[n - 1].second) {
+                runs[n - 1].second = std::max(runs[n - 1].second, runs[k].second);
+            } else {
+                runs[n++] = runs[k];
+            }
+        }
+        runs.resize(n);
+    };
+    const auto width = [](const std::vector<Run>& runs, std::size_t from, std::size_t to) {
+        long long w = 0;
+        for (std::size_t k = from; k < to; ++k) {
+            w += runs[k].second - runs[k].first;
+        }
+        return w;
+    };
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
+                boxes.end());
+    std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.y0 < b.y0; });
+    std::vector<int> edges;
+    edges.reserve(2 * (boxes.size() + holes.size()));
+    for (const Box& b : boxes) {
+        edges.push_back(b.y0);
+        edges.push_back(b.y1);
+    }
+    for (const Box& h : holes) {
+        edges.push_back(h.y0);
+        edges.push_back(h.y1);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    // Between two edges every box and hole covers all of a band's rows or none. The band being built
+    // (rows top..bottom, runs[open..]) is joined with the next one or closed.
+    std::vector<Run> runs;
+    std::vector<Run> next;
+    std::vector<const Box*> active;
+    std::size_t start = 0;
+    std::size_t open = 0;
+    int top = 0;
+    int bottom = 0;
+    const auto close = [&] {
+        const long long rows = bottom - top;
+        std::size_t n = open;
+        for (std::size_t k = open; k < runs.size(); ++k) {
+            if (n > open && (runs[k].first - runs[n - 1].second) * rows <= kRectangleCost) {
+                runs[n - 1].second = runs[k].second;
+            } else {
+                runs[n++] = runs[k];
+            }
+        }
+        for (std::size_t k = open; k < n; ++k) {
+            out.push_back({runs[k].first, top, runs[k].second, bottom});
+        }
+        runs.clear();
+        open = 0;
+    };
+    for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
+        const int y0 = edges[e];
+        const int y1 = edges[e + 1];
+        active.erase(std::remove_if(active.begin(), active.end(), [y0](const Box* b) { return b->y1 <= y0; }),
+                     active.end());
+        for (; start < boxes.size() && boxes[start].y0 <= y0; ++start) {
+            active.push_back(&boxes[start]);
+        }
+        next.clear();
+        for (const Box* b : active) {
+            next.emplace_back(b->x0, b->x1);
+        }
+        tidy(next, 0);
+        for (const Box& h : holes) {
+            if (h.y0 > y0 || h.y1 < y1) {
+                continue;
+            }
+            const std::size_t count = next.size();
+            for (std::size_t r = 0; r < count; ++r) {
+                const Run run = next[r];
+                if (h.x1 <= run.first || h.x0 >= run.second) {
+                    continue;
+                }
+                // What is left of the run on either side of the hole (nothing: an empty run).
+                next[r] = {run.first, std::max(run.first, h.x0)};
+                if (h.x1 < run.second) {
+                    next.emplace_back(h.x1, run.second);
+                }
+            }
+            next.erase(
+                std::remove_if(next.begin(), next.end(), [](const Run& r) { return r.first >= r.second; }),
+                next.end());
+            std::sort(next.begin(), next.end());
+        }
+        if (next.empty()) {
+            if (!runs.empty()) {
+                close();
+            }
+            continue;
+        }
+        if (!runs.empty() && bottom == y0) {
+            if (std::equal(runs.begin() + std::ptrdiff_t(open), runs.end(), next.begin(), next.end())) {
+                bottom = y1;
+                continue;
+            }
+            // One band over both, or two.
+            const long long apart = width(runs, open, runs.size()) * (bottom - top) +
+                                    width(next, 0, next.size()) * (y1 - y0) +
+                                    kRectangleCost * (long long)(runs.size() - open + next.size());
+            const std::size_t both = runs.size();
+            for (std::size_t k = open; k < both; ++k) {
+                const Run run = runs[k];
+                runs.push_back(run);
+            }
+            runs.insert(runs.end(), next.begin(), next.end());
+            tidy(runs, both);
+            const long long joined = width(runs, both, runs.size()) * (y1 - top) +
+                                     kRectangleCost * (long long)(runs.size() - both);
+            if (joined <= apart) {
+                open = both;
+                bottom = y1;
+                continue;
+            }
+            runs.resize(both);
+        }
+        if (!runs.empty()) {
+            close();
+        }
+        runs = next;
+        top = y0;
+        bottom = y1;
+    }
+    if (!runs.empty()) {
+        close();
+    }
 }
 
 } // namespace
@@ -310,13 +459,22 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
             }
         }
     }
-    uniteNeighbours(changed);
-    if (changed.size() > kMostScattered) {
-        return false;
+    if (changed.size() > kMostForRegion) {
+        uniteNeighbours(changed);
     }
-    uniteClosest(changed);
-    for (const Box& hole : holes) {
-        cutOut(changed, hole);
+    std::vector<Box> exact;
+    region(changed, holes, exact);
+    if (exact.size() <= kMostRegionAreas) {
+        changed = std::move(exact);
+    } else {
+        uniteNeighbours(changed);
+        if (changed.size() > kMostScattered) {
+            return false;
+        }
+        uniteClosest(changed);
+        for (const Box& hole : holes) {
+            cutOut(changed, hole);
+        }
     }
     long long area = 0;
     for (const Box& b : changed) {
