@@ -109,6 +109,40 @@ inline __m128i over4(__m128i s, __m128i d, __m128i tint16, bool tinted) {
 }
 #endif
 
+#if defined(__x86_64__) || defined(__i386__)
+// Four neighbouring pixels of a widened picture take texels (0, a, b, c) of four in a row, each one the
+// same as the one before or the next: eight ways, each a byte order for one shuffle.
+alignas(16) constexpr std::uint8_t kFourOfFour[8][16] = {
+    {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3},
+    {0, 1, 2, 3, 4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7},
+    {0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7, 4, 5, 6, 7},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 8, 9, 10, 11},
+    {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7},
+    {0, 1, 2, 3, 4, 5, 6, 7, 4, 5, 6, 7, 8, 9, 10, 11},
+    {0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}};
+
+// out[4g .. 4g + 3] = the texels of s that columns[4g .. 4g + 3] name, for each group g of four.
+__attribute__((target("ssse3"))) void gatherFours(u32* out, const u32* s, const int* columns,
+                                                  const std::uint8_t* ways, int groups) {
+    for (int g = 0; g < groups; ++g) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + columns[4 * g]));
+        const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(kFourOfFour[ways[g]]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * g), _mm_shuffle_epi8(four, order));
+    }
+}
+
+bool canShuffle() {
+    static const bool can = __builtin_cpu_supports("ssse3");
+    return can;
+}
+#else
+void gatherFours(u32*, const u32*, const int*, const std::uint8_t*, int) {}
+bool canShuffle() {
+    return false;
+}
+#endif
+
 inline u32* row(SDL_Surface* s, int y) {
     return reinterpret_cast<u32*>(static_cast<std::uint8_t*>(s->pixels) + std::ptrdiff_t(y) * s->pitch);
 }
@@ -188,6 +222,18 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
             }
         }
     }
+    // Where a picture is widened, every four pixels take their texels from four in a row, in one of
+    // eight ways: the rows are gathered four pixels at a time, up to the last four texels of the picture's
+    // row (the load takes four).
+    thread_local std::vector<std::uint8_t> ways;
+    int groups = 0;
+    if (stretched && from.w <= to.w && canShuffle()) {
+        ways.resize(std::size_t(n / 4));
+        for (; groups < n / 4 && columns[std::size_t(4 * groups)] + 4 <= picture->w; ++groups) {
+            const int* c = columns.data() + 4 * groups;
+            ways[std::size_t(groups)] = std::uint8_t((c[1] - c[0]) | (c[2] - c[1]) << 1 | (c[3] - c[2]) << 2);
+        }
+    }
 #if defined(__SSE2__)
     const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
                                           short(tint.b), short(tint.g), short(tint.r), short(tint.a));
@@ -201,10 +247,31 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
     const Tint none(Color4B{255, 255, 255, 255});
     int lastSourceRow = -1;
     const u32* lastCopied = nullptr;
+    // The texels of a row [first, last) of the picture.
+    const int first = stretched ? columns.front() : from.x + x0 - to.x;
+    const int last = stretched ? columns.back() + 1 : first + n;
     for (int ty = y0; ty < y1; ++ty) {
         const int sourceRow = from.y + (stretched ? texelAt(ty - to.y, to.h, from.h) : ty - to.y);
         u32* d = row(target, ty) + x0;
         const u32* s = row(picture, sourceRow) + (stretched ? 0 : from.x + x0 - to.x);
+        if (ty + 1 < y1) {
+            // The next row's texels and pixels are asked for now: rows are whole pages of memory apart,
+            // where the processor's own look-ahead stops, and the pictures are rarely still in its cache
+            // when a frame starts.
+            const int nextRow = from.y + (stretched ? texelAt(ty + 1 - to.y, to.h, from.h) : ty + 1 - to.y);
+            if (nextRow != sourceRow) {
+                const char* t = reinterpret_cast<const char*>(row(picture, nextRow) + first);
+                const char* tEnd = reinterpret_cast<const char*>(row(picture, nextRow) + last);
+                for (; t < tEnd; t += 64) {
+                    __builtin_prefetch(t);
+                }
+            }
+            const char* p = reinterpret_cast<const char*>(row(target, ty + 1) + x0);
+            const char* pEnd = reinterpret_cast<const char*>(row(target, ty + 1) + x0 + n);
+            for (; p < pEnd; p += 64) {
+                __builtin_prefetch(p, 1);
+            }
+        }
         if (stretched) {
             if (sourceRow != lastSourceRow) {
                 const int* column = columns.data();
@@ -212,7 +279,8 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
                 // from there.
                 u32* out = copy ? d : line.data();
                 if (tint.none) {
-                    for (int i = 0; i < n; ++i) {
+                    gatherFours(out, s, column, ways.data(), groups);
+                    for (int i = 4 * groups; i < n; ++i) {
                         out[i] = s[column[i]];
                     }
                 } else {
