@@ -14,6 +14,7 @@
 #include "online/calendar.h"
 #include "online/netclient.h"
 #include "online/offlinedb.h"
+#include "online/regioncache.h"
 #include "online/serviceaddress.h"
 #include "online/timeserver.h"
 #include "packs/fileutil.h"
@@ -273,10 +274,17 @@ int main(int argc, char* argv[]) {
     probeOpenGL();
     applyStyleSheet(app);
 
-    // The region cache beside the client ("offline.db" in the working directory).
-    OfflineDB offlineDb("offline.db", "offline");
+    // The region cache: the client works on its copy in the data folder, made
+    // from (and mended with) the one shipped beside it.
+    const QString regionCache = paths.dataDir + "/offline.db";
+    regioncache::prepare(appDir + "/offline.db", regionCache);
+    OfflineDB offlineDb(regionCache, "offline");
     offlineDb.open();
     core->setOfflineDb(&offlineDb);
+
+    // Half-done changes are finished or undone before anything is read; the
+    // long walk through the files follows beside the window.
+    librarycheck::Report checked = librarycheck::tidy(db, paths);
 
     TLOG_INFO("get curr user");
     core->loadUser();
@@ -295,9 +303,9 @@ int main(int argc, char* argv[]) {
         frame->activateWindow();
     });
     mainFrame->showOnWholeScreen();
-    // The library is checked (and mended where a power cut left it half
-    // changed) beside the window, not before it: changes wait for the check.
-    std::unique_ptr<QThread> check(QThread::create([&db, &paths]() { librarycheck::run(db, paths); }));
+    // Changes wait for the scan, the window does not.
+    std::unique_ptr<QThread> check(
+        QThread::create([&db, &paths, &checked]() { librarycheck::scan(db, paths, checked); }));
     check->start();
     // Packs opened from the file manager: named on this command line, or
     // handed over by a later start while this one runs.
@@ -308,6 +316,12 @@ int main(int argc, char* argv[]) {
                            [frame = mainFrame.get(), packFiles]() { frame->importPackFiles(packFiles); });
     const int result = app.exec();
 
+    // The client ends now, not when the service answers: requests in flight
+    // are abandoned and the check of the library stops where it is (the
+    // next start takes it up again).
+    NetClient::abandonRequests();
+    librarycheck::requestStop();
+    mainFrame->hide();
     check->wait();
     workerThread.quit();
     workerThread.wait();

@@ -72,6 +72,10 @@ struct TaviUser {
 typedef QSharedPointer<TaviUser> TaviUserPtr;
 Q_DECLARE_METATYPE(TaviUserPtr)
 
+// Every word of a profile is one line: control characters (a pasted newline
+// or tab, whether typed or sent by the service) are dropped from its texts.
+void dropControlCharacters(TaviUser* user);
+
 struct _DailyScene {
     int id = 0;
     QString name;

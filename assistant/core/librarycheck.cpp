@@ -16,12 +16,18 @@
 #include <QHash>
 #include <QMutexLocker>
 #include <QSet>
+#include <atomic>
 
 namespace librarycheck {
 
 namespace {
 
 constexpr int kOrphanDays = 30;
+std::atomic<bool> g_stop{false};
+
+bool stopping() {
+    return g_stop.load();
+}
 
 QString clean(const QString& p) {
     return QDir::cleanPath(p);
@@ -109,7 +115,7 @@ QStringList moveOrphansAside(const DataPaths& paths, const Named& named, QSet<QS
         QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         QStringList orphans;
-        while (it.hasNext()) {
+        while (it.hasNext() && !stopping()) {
             const QString file = clean(it.next());
             seen.insert(file);
             if (!named.files.contains(file) && !insideOwnedFolder(file, named.folders))
@@ -141,25 +147,36 @@ void clearOldOrphans(const DataPaths& paths) {
 
 } // namespace
 
-Report run(DB& db, const DataPaths& paths) {
+Report tidy(DB& db, const DataPaths& paths) {
     QMutexLocker lock(&LibraryChange::libraryLock());
-    QElapsedTimer clock;
-    clock.start();
     Report report;
     if (!db.isOpen())
         return report;
     report.journals = LibraryChange::recover(db, paths);
-
     // What a cut-off import unpacked, and the links the players had.
     removeFolderInside(paths, paths.tempDir + "/import");
     removeFolderInside(paths, paths.tempDir + "/player");
-
-    report.renamedBack = renameLeftoversBack(db, paths);
     report.userRowsMerged = db.mendUserRows();
+    return report;
+}
 
+void scan(DB& db, const DataPaths& paths, Report& report) {
+    QMutexLocker lock(&LibraryChange::libraryLock());
+    QElapsedTimer clock;
+    clock.start();
+    if (!db.isOpen() || stopping())
+        return;
+    report.renamedBack = renameLeftoversBack(db, paths);
+
+    if (stopping())
+        return;
     const Named named = namedByCatalogue(db, paths);
     QSet<QString> seen;
     report.orphans = moveOrphansAside(paths, named, seen);
+    if (stopping()) {
+        TLOG_INFO("library check stopped: the client is ending");
+        return;
+    }
     for (auto it = named.resources.constBegin(); it != named.resources.constEnd(); ++it)
         if (!seen.contains(it.key()))
             report.missingFiles << it.value();
@@ -174,7 +191,16 @@ Report run(DB& db, const DataPaths& paths) {
     TLOG_INFO("library checked in " << clock.elapsed() << " ms: " << report.journals << " cut-off changes, "
                                     << report.orphans.size() << " files moved aside, " << report.renamedBack
                                     << " renamed back, " << report.userRowsMerged << " user rows merged");
+}
+
+Report run(DB& db, const DataPaths& paths) {
+    Report report = tidy(db, paths);
+    scan(db, paths, report);
     return report;
+}
+
+void requestStop() {
+    g_stop.store(true);
 }
 
 } // namespace librarycheck

@@ -15,7 +15,9 @@
 //   marked is deleted for it).
 //
 // It holds the library's lock while it works, so no change runs meanwhile.
-// The client runs it on a thread of its own: the window does not wait for it.
+// The client tidies before anything reads or changes the library (quick: the
+// journals, temp, the user rows) and scans on a thread of its own while the
+// window shows (the file walk, seconds on a large library).
 
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,14 @@ struct Report {
     int userRowsMerged = 0;
 };
 
+// Cut-off changes, what cut-off imports and the players left in temp, the user rows.
+Report tidy(DB& db, const DataPaths& paths);
+// Leftovers under display names, orphans, missing files; adds to report.
+void scan(DB& db, const DataPaths& paths, Report& report);
+// Both.
 Report run(DB& db, const DataPaths& paths);
+// Asks a check that runs to stop soon (the client is ending); what it has not
+// done the next start does.
+void requestStop();
 
 } // namespace librarycheck

@@ -28,9 +28,15 @@ public:
     // The provinces, and the cities of one province, from the region cache.
     DataSet<_ProvCityInfo> provinces() const;
     DataSet<_ProvCityInfo> cities(int provinceId) const;
-    // The schools offered for a city: the service's list when it answers (kept
-    // in the cache), else the cached one. Blocks for the request.
-    DataSet<_SchoolInfo> schools(int cityId) const;
+    // The schools of a city the cache holds (at once, no request).
+    SchoolList cachedSchools(int cityId) const;
+    // Asks the service for a city's schools on the worker thread:
+    // schoolsArrived() follows with the service's list (kept in the cache)
+    // or the cached one. A later request supersedes an earlier one, whose
+    // answer is dropped. False when nothing was asked (no service client).
+    bool requestSchools(int cityId);
+    // A request is on its way.
+    bool loadingSchools() const { return m_schoolsAsked != m_schoolsAnswered; }
 
     // The service can be reached from here (else the registration code).
     bool online() const;
@@ -42,9 +48,19 @@ public:
     // new copy with userLoaded().
     void refresh();
 
+    // A registration typed but not yet confirmed by the service (it went
+    // through the registration code, or the service could not be reached)
+    // is kept in the data folder, so a restart does not lose it.
+    void keepDraft(const TaviUser& typed);
+    // The kept registration; null when there is none.
+    TaviUserPtr draft() const;
+    // The service has the profile: the draft goes.
+    void dropDraft();
+
 signals:
     // r: the service client's result code; user: what was sent.
     void submitted(int r, TaviUserPtr user);
+    void schoolsArrived(int cityId, SchoolList schools);
 
 private:
     ClientContext m_context;
@@ -52,4 +68,7 @@ private:
     UpdateUserInfoWorker* m_updateWorker = nullptr;
     RefreshUserInfoWorker* m_refreshWorker = nullptr;
     CacheWorker* m_cacheWorker = nullptr;
+    QObject* m_schoolFetcher = nullptr;
+    int m_schoolsAsked = 0;
+    int m_schoolsAnswered = 0;
 };

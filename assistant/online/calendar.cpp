@@ -7,26 +7,53 @@
 #include <QMap>
 #include <QMutex>
 #include <QTimer>
+#include <chrono>
+#include <ctime>
+
+namespace {
+
+// Time since boot, sleep included: a clock nobody sets.
+qint64 realUptime() {
+#ifdef CLOCK_BOOTTIME
+    timespec t{};
+    if (clock_gettime(CLOCK_BOOTTIME, &t) == 0)
+        return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+#endif
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+constexpr int kBelievedYears = 20;
+
+} // namespace
 
 // The calendar's state and the receiver of the time server's answers.
 class CalendarPrivate : public QObject {
     Q_OBJECT
 public:
-    CalendarPrivate(Calendar* q, const QHostAddress& server, quint16 port, Calendar::Clock clock);
+    CalendarPrivate(Calendar* q, const QHostAddress& server, quint16 port, Calendar::Clock clock,
+                    Calendar::Uptime uptime);
 
     void setDate(const QDate& date);
     // The corrected local time.
     QDateTime now() const;
     void armMidnight();
+    void ask();
 
     Calendar* const q;
     NtpClient* client = nullptr;
     QDate currDate;
     QMap<int, QDate> fortnight;
     qint64 offset = 0;
+    // The server's time at its last answer, and the uptime then (ms).
+    bool answered = false;
+    qint64 serverTimeAtAnswer = 0;
+    qint64 uptimeAtAnswer = 0;
     mutable QMutex lock;
 
     const Calendar::Clock clock;
+    const Calendar::Uptime uptime;
     const QHostAddress server;
     const quint16 serverPort;
     // One request, one answer: later datagrams (replays, duplicates) are not answers.
@@ -41,26 +68,30 @@ private:
     QString refusal(const QHostAddress& host, quint16 port, const NtpReply& reply) const;
 };
 
-CalendarPrivate::CalendarPrivate(Calendar* q, const QHostAddress& server, quint16 port, Calendar::Clock clock)
-    : q(q), clock(clock ? std::move(clock) : [] { return QDateTime::currentDateTime(); }), server(server),
-      serverPort(port) {
+CalendarPrivate::CalendarPrivate(Calendar* q, const QHostAddress& server, quint16 port, Calendar::Clock clock,
+                                 Calendar::Uptime uptime)
+    : q(q), clock(clock ? std::move(clock) : [] { return QDateTime::currentDateTime(); }),
+      uptime(uptime ? std::move(uptime) : realUptime), server(server), serverPort(port) {
     setDate(this->clock().toLocalTime().date());
 
     client = new NtpClient(this);
     client->setClock(this->clock);
     connect(client, &NtpClient::replyReceived, this, &CalendarPrivate::onReplyReceived);
-    if (server.isNull()) {
+    if (server.isNull())
         TLOG_DEBUG("no time server: the computer's date stays");
-    } else {
-        awaitingAnswer = client->sendRequest(server, serverPort);
-        TLOG_DEBUG("time request to " << server.toString() << ":" << serverPort
-                                      << (awaitingAnswer ? " sent" : " not sent"));
-    }
+    else
+        ask();
 
     midnight.setSingleShot(true);
     midnight.setTimerType(Qt::PreciseTimer);
     connect(&midnight, &QTimer::timeout, q, &Calendar::checkDate);
     armMidnight();
+}
+
+void CalendarPrivate::ask() {
+    awaitingAnswer = client->sendRequest(server, serverPort);
+    TLOG_DEBUG("time request to " << server.toString() << ":" << serverPort
+                                  << (awaitingAnswer ? " sent" : " not sent"));
 }
 
 void CalendarPrivate::setDate(const QDate& date) {
@@ -76,12 +107,13 @@ void CalendarPrivate::setDate(const QDate& date) {
 }
 
 QDateTime CalendarPrivate::now() const {
-    qint64 ms;
     {
         QMutexLocker locker(&lock);
-        ms = offset;
+        if (answered)
+            return QDateTime::fromMSecsSinceEpoch(serverTimeAtAnswer + (uptime() - uptimeAtAnswer),
+                                                  Qt::LocalTime);
     }
-    return clock().addMSecs(ms).toLocalTime();
+    return clock().toLocalTime();
 }
 
 void CalendarPrivate::armMidnight() {
@@ -113,6 +145,13 @@ QString CalendarPrivate::refusal(const QHostAddress& host, quint16 port, const N
         return "transmit time zero";
     if (reply.originTimestamp() != client->lastRequestTimestamp())
         return "originate time is not our request's";
+    const QDate date = reply.transmitTime().date();
+    if (date < Calendar::buildDate())
+        return QString("date %1 is before the client was built").arg(date.toString(Qt::ISODate));
+    if (date > Calendar::buildDate().addYears(kBelievedYears))
+        return QString("date %1 is more than %2 years after the client was built")
+            .arg(date.toString(Qt::ISODate))
+            .arg(kBelievedYears);
     return QString();
 }
 
@@ -123,11 +162,14 @@ void CalendarPrivate::onReplyReceived(const QHostAddress& host, quint16 port, co
         return;
     }
     awaitingAnswer = false;
-    const QDate date = reply.transmitTime().date();
     {
         QMutexLocker locker(&lock);
         offset = reply.localClockOffset();
+        answered = true;
+        serverTimeAtAnswer = reply.destinationTime().toMSecsSinceEpoch() + offset;
+        uptimeAtAnswer = uptime();
     }
+    const QDate date = now().date();
     TLOG_INFO("network date:" << date.toString(Qt::ISODate) << " clock offset ms:" << reply.localClockOffset()
                               << " round trip ms:" << reply.roundTripDelay());
     if (date != currDate)
@@ -136,10 +178,11 @@ void CalendarPrivate::onReplyReceived(const QHostAddress& host, quint16 port, co
 }
 
 Calendar::Calendar(const QHostAddress& server, quint16 port, QObject* parent)
-    : Calendar(server, port, Clock(), parent) {}
+    : Calendar(server, port, Clock(), Uptime(), parent) {}
 
-Calendar::Calendar(const QHostAddress& server, quint16 port, Clock clock, QObject* parent)
-    : QObject(parent), d(std::make_unique<CalendarPrivate>(this, server, port, std::move(clock))) {}
+Calendar::Calendar(const QHostAddress& server, quint16 port, Clock clock, Uptime uptime, QObject* parent)
+    : QObject(parent),
+      d(std::make_unique<CalendarPrivate>(this, server, port, std::move(clock), std::move(uptime))) {}
 
 Calendar::~Calendar() = default;
 
@@ -162,11 +205,19 @@ QDateTime Calendar::now() const {
     return d->now();
 }
 
+QDate Calendar::buildDate() {
+    static const QDate built = QDate::fromString(QStringLiteral(TAVI_BUILD_DATE), Qt::ISODate);
+    return built;
+}
+
 void Calendar::checkDate() {
     const QDate date = d->now().date();
     if (date != currDate()) {
         TLOG_INFO("the day moved on:" << date.toString(Qt::ISODate));
         d->setDate(date);
+        // A new day is a good moment to hear the server again.
+        if (!d->server.isNull())
+            d->ask();
     }
     d->armMidnight();
 }

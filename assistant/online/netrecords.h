@@ -4,7 +4,9 @@
 
 #include "catalogue/records.h"
 
+#include <QMetaType>
 #include <QString>
+#include <QVector>
 
 // Result codes of the service requests.
 enum NetResult {
@@ -31,6 +33,9 @@ struct _SchoolInfo {
     int cityId = 0;
 };
 typedef _SchoolInfo SchoolInfo;
+// A school list as it travels between threads (values, not shared records).
+typedef QVector<_SchoolInfo> SchoolList;
+Q_DECLARE_METATYPE(SchoolList)
 
 // What the update check reports, every field as the service sent it.
 struct _UpdateInfo {

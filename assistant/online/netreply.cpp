@@ -171,6 +171,7 @@ int readLoginReply(const QByteArray& reply, TaviUser* user) {
                 {"school", &TaviUser::school, truncatedInt, nullptr}});
     if (user->schoolName.isEmpty() && obj.contains("other_kindergarten"))
         user->schoolName = obj.value("other_kindergarten").toString();
+    dropControlCharacters(user);
     return NET_OK;
 }
 
@@ -194,6 +195,7 @@ int readRefreshReply(const QByteArray& reply, TaviUser* user) {
         user->isOpen = stringInt(obj.value("is_open")) != 0;
     user->userRole = stringInt(obj.value("user_role"));
     qDebug() << "user role:" << user->userRole;
+    dropControlCharacters(user);
     return NET_OK;
 }
 

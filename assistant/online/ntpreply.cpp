@@ -103,7 +103,11 @@ qint64 NtpReply::localClockOffset() const {
 }
 
 qint64 NtpReply::toMSecsSinceEpoch(quint64 timestamp) {
-    const qint64 seconds = qint64(timestamp >> 32);
+    // 32 bits of seconds last 136 years. With the top bit set they count from
+    // 1900 (1968 to 2036); without it from 7 February 2036 (2036 to 2104).
+    qint64 seconds = qint64(timestamp >> 32);
+    if (!(seconds & 0x80000000LL))
+        seconds += qint64(1) << 32;
     const qint64 fraction = qint64(timestamp & 0xFFFFFFFFu);
     return (seconds - kEpochDelta) * 1000 + (fraction * 1000) / (qint64(1) << 32);
 }
@@ -115,8 +119,9 @@ QDateTime NtpReply::toDateTime(quint64 timestamp) {
 quint64 NtpReply::fromDateTime(const QDateTime& time) {
     const qint64 m = time.toMSecsSinceEpoch() + kEpochDelta * 1000;
     if (m < 0)
-        return 0; // before 1900: not representable in this era
-    const quint64 seconds = quint64(m / 1000);
+        return 0; // before 1900: not representable
+    // From 2036 on the seconds start again from zero (see toMSecsSinceEpoch).
+    const quint64 seconds = quint64(m / 1000) & 0xFFFFFFFFu;
     const quint64 fraction = (quint64(m % 1000) << 32) / 1000;
     return (seconds << 32) | (fraction & 0xFFFFFFFFu);
 }

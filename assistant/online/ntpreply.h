@@ -52,8 +52,9 @@ public:
     // How far the server's clock is ahead of the local one, in milliseconds.
     qint64 localClockOffset() const;
 
-    // NTP timestamp <-> time. Seconds count from 1 January 1900, so values
-    // below 2208988800 are dates before 1970.
+    // NTP timestamp <-> time, in the eras of RFC 4330 section 3: seconds
+    // with the top bit set count from 1 January 1900 (1968 to 2036), others
+    // from 7 February 2036 6:28:16 UTC (2036 to 2104).
     static QDateTime toDateTime(quint64 timestamp);
     static qint64 toMSecsSinceEpoch(quint64 timestamp);
     static quint64 fromDateTime(const QDateTime& time);

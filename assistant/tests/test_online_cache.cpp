@@ -5,6 +5,7 @@
 #include "online/cacheworker.h"
 #include "online/netclient.h"
 #include "online/offlinedb.h"
+#include "online/regioncache.h"
 #include "online/schoollist.h"
 #include "platform/log.h"
 #include "support/httpserver.h"
@@ -365,4 +366,95 @@ TEST_F(CacheTest, AnotherThreadGetsItsOwnConnectionAndBothWork) {
     EXPECT_EQ(schoolNames(110108).size(), 200);
     EXPECT_FALSE(QSqlDatabase::contains(threadConnection)) << "the thread's connection went with the thread";
     EXPECT_FALSE(log().contains("database is locked"));
+}
+
+// The working copy in the data folder, made, mended and brought up to date
+// from the shipped one; every outcome leaves a cache the page can read.
+TEST_F(CacheTest, TheWorkingCopyIsMadeMendedAndUpdatedFromTheShippedOne) {
+    const QString shipped = dir.path() + "/shipped.db";
+    auto sql = [](const QString& file, const QString& statement) {
+        const testsupport::ProcessResult r = testsupport::run("sqlite3", {file, statement});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        return r.out.trimmed();
+    };
+    auto freshShipped = [&] {
+        QFile::remove(shipped);
+        ASSERT_TRUE(QFile::copy(kShippedCache, shipped));
+        QFile::setPermissions(shipped, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    };
+    auto withSchools = [&] {
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::copy(kShippedCache, path));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        sql(path,
+            "insert into SchoolTbl values(1001,'Sun',110105),(1002,'Moon',110105),(1003,'Star',110108)");
+    };
+    auto bytes = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> prepareFiles;
+        bool usable;
+        QString schools; // of the working copy afterwards
+        const char* logLine;
+        bool setAside = true; // the damaged file kept beside as offline.db.damaged
+        std::function<void()> alsoCheck = {};
+    };
+    const QList<Case> cases = {
+        {"missing", [&] { QFile::remove(path); }, true, "0",
+         "INFO  - region cache made from the shipped copy", false},
+        {"garbage", [&] { ASSERT_TRUE(testsupport::writeFile(path, QByteArray(8192, 'x'))); }, true, "0",
+         "not a database"},
+        {"without provinces",
+         [&] {
+             withSchools();
+             sql(path, "delete from ProCityTbl");
+         },
+         true, "3", "no provinces: made again from the shipped copy, 3 schools kept"},
+        {"truncated",
+         [&] {
+             withSchools();
+             QFile f(path);
+             ASSERT_TRUE(f.resize(f.size() / 2));
+         },
+         true, "", "made again from the shipped copy"},
+        {"usable, and the shipped copy brings a new city",
+         [&] {
+             withSchools();
+             sql(path, "update ProCityTbl set name='Renamed' where id=110105");
+             sql(shipped, "insert into ProCityTbl values(110199,'New district',110000)");
+         },
+         true, "3", "region cache: 1 rows added from the shipped copy", false,
+         [&] {
+             // What the working copy had stays its own; only what it lacked came in.
+             EXPECT_EQ(sql(path, "select name from ProCityTbl where id in (110105,110199) order by id"),
+                       "Renamed\nNew district");
+         }},
+        {"garbage, and no shipped copy",
+         [&] {
+             ASSERT_TRUE(testsupport::writeFile(path, QByteArray(8192, 'x')));
+             QFile::remove(shipped);
+         },
+         false, "0", "is missing: an empty cache with 0 schools"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        freshShipped();
+        QFile::remove(path + ".damaged");
+        c.prepareFiles();
+        const QByteArray shippedBefore = bytes(shipped);
+        EXPECT_EQ(regioncache::prepare(shipped, path), c.usable);
+        EXPECT_TRUE(log().contains(c.logLine)) << log().toStdString();
+        EXPECT_EQ(sql(path, "PRAGMA quick_check"), "ok");
+        EXPECT_EQ(sql(path, "select count(*) from ProCityTbl").toInt() == 0, !c.usable);
+        if (!c.schools.isEmpty())
+            EXPECT_EQ(sql(path, "select count(*) from SchoolTbl"), c.schools);
+        EXPECT_EQ(bytes(shipped), shippedBefore) << "the shipped copy is never written";
+        EXPECT_FALSE(QFileInfo::exists(path + ".new"));
+        EXPECT_EQ(QFileInfo::exists(path + ".damaged"), c.setAside);
+        if (c.alsoCheck)
+            c.alsoCheck();
+    }
 }

@@ -200,6 +200,15 @@ TEST_F(NetClientTest, TheOtherSchoolStandsInForAnEmptySchoolName) {
     ASSERT_EQ(net->refreshUserInfo(), NET_OK);
     EXPECT_EQ(user().schoolName, "Sun");
     EXPECT_EQ(user().otherSchool, "A");
+
+    // A profile's words are one line each, whatever the service sends.
+    server.setReply(
+        "/api/query_userInfo",
+        R"({"kindergarten_name":"Sun\n\tRise\r","other_kindergarten":"A\u2028B","tel":"13\u00008"})");
+    ASSERT_EQ(net->refreshUserInfo(), NET_OK);
+    EXPECT_EQ(user().schoolName, "SunRise");
+    EXPECT_EQ(user().otherSchool, "AB");
+    EXPECT_EQ(user().mobile, "138");
 }
 
 TEST_F(NetClientTest, StatusOkAndSuccessAreAcceptedAnythingElseChangesNothing) {
@@ -521,11 +530,13 @@ TEST_F(WithDevService, AwkwardValuesArriveAsTheSameFieldValues) {
         EXPECT_EQ(formValue(fields, "user_id"), user().uid) << "no value can name another account";
         EXPECT_EQ(fields.size(), 11);
 
-        // And back: the service stored exactly that.
+        // And back: the service stored exactly that; the client keeps a
+        // profile's words on one line.
         ASSERT_EQ(net->refreshUserInfo(), NET_OK);
-        EXPECT_EQ(user().name, value);
-        EXPECT_EQ(user().otherSchool, value);
-        EXPECT_EQ(user().schoolName, value);
+        const QString oneLine = QString(value).remove('\t');
+        EXPECT_EQ(user().name, oneLine);
+        EXPECT_EQ(user().otherSchool, oneLine);
+        EXPECT_EQ(user().schoolName, oneLine);
     }
 }
 

@@ -145,8 +145,9 @@ protected:
     QTemporaryDir dir;
 };
 
-// Monday 7 March 2016, noon.
-const QDateTime kMondayNoon(QDate(2016, 3, 7), QTime(12, 0));
+// Monday 7 March 2044, noon: a date a client built now believes a server
+// for (from its build date to twenty years after).
+const QDateTime kMondayNoon(QDate(2044, 3, 7), QTime(12, 0));
 
 } // namespace
 
@@ -159,9 +160,17 @@ TEST(NtpReply, TimestampsConvertBothWaysAlsoBefore1970) {
     EXPECT_EQ(NtpReply::toDateTime(stamp), halfSecond);
     EXPECT_EQ(NtpReply::toDateTime(stamp).timeSpec(), Qt::LocalTime);
 
-    // Seconds below the 1970 offset are earlier dates, not huge positive ones.
+    // Seconds below the 1970 offset are earlier dates, not huge positive
+    // ones; without the top bit they are the era from 7 February 2036.
+    EXPECT_EQ(NtpReply::toDateTime(NtpReply::timestamp(0x80000000u, 0)).toUTC(),
+              QDateTime(QDate(1968, 1, 20), QTime(3, 14, 8), Qt::UTC));
     EXPECT_EQ(NtpReply::toDateTime(NtpReply::timestamp(0, 0)).toUTC(),
-              QDateTime(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC));
+              QDateTime(QDate(2036, 2, 7), QTime(6, 28, 16), Qt::UTC));
+    for (const QDateTime& t : {QDateTime(QDate(2036, 3, 4), QTime(8, 0), Qt::UTC),
+                               QDateTime(QDate(2099, 6, 1), QTime(8, 0), Qt::UTC)}) {
+        EXPECT_LT(NtpReply::fromDateTime(t) >> 32, 0x80000000u);
+        EXPECT_EQ(NtpReply::toDateTime(NtpReply::fromDateTime(t)), t);
+    }
     const QDateTime moonLanding(QDate(1969, 7, 20), QTime(20, 17, 40, 250), Qt::UTC);
     const quint64 old = NtpReply::fromDateTime(moonLanding);
     EXPECT_LT(old >> 32, 2208988800u);
@@ -176,7 +185,7 @@ TEST(NtpReply, TimestampsConvertBothWaysAlsoBefore1970) {
 }
 
 TEST(NtpReply, HeaderFieldsAndDerivedValues) {
-    const QDateTime t(QDate(2016, 3, 7), QTime(9, 0), Qt::UTC);
+    const QDateTime t(QDate(2044, 3, 7), QTime(9, 0), Qt::UTC);
     QByteArray bytes(68, '\0');
     bytes[0] = char((1 << 6) | (3 << 3) | 4);
     bytes[1] = char(200);
@@ -268,17 +277,17 @@ TEST_F(TimeTest, ClientRequestsWithItsClockAndHandsOnWholeDatagramsOnly) {
 }
 
 TEST(CalendarDays, FortnightRunsFromThisMondayToNextSunday) {
-    TestClock sunday(QDateTime(QDate(2016, 3, 6), QTime(8, 0)));
+    TestClock sunday(QDateTime(QDate(2044, 3, 6), QTime(8, 0)));
     Calendar onSunday(QHostAddress(), 0, sunday.function());
-    EXPECT_EQ(onSunday.currDate(), QDate(2016, 3, 6));
-    EXPECT_EQ(onSunday.dateOfDay(1), QDate(2016, 2, 29));
-    EXPECT_EQ(onSunday.dateOfDay(7), QDate(2016, 3, 6));
-    EXPECT_EQ(onSunday.dateOfDay(14), QDate(2016, 3, 13));
+    EXPECT_EQ(onSunday.currDate(), QDate(2044, 3, 6));
+    EXPECT_EQ(onSunday.dateOfDay(1), QDate(2044, 2, 29));
+    EXPECT_EQ(onSunday.dateOfDay(7), QDate(2044, 3, 6));
+    EXPECT_EQ(onSunday.dateOfDay(14), QDate(2044, 3, 13));
 
     TestClock monday(kMondayNoon);
     Calendar onMonday(QHostAddress(), 0, monday.function());
-    EXPECT_EQ(onMonday.dateOfDay(1), QDate(2016, 3, 7));
-    EXPECT_EQ(onMonday.dateOfDay(14), QDate(2016, 3, 20));
+    EXPECT_EQ(onMonday.dateOfDay(1), QDate(2044, 3, 7));
+    EXPECT_EQ(onMonday.dateOfDay(14), QDate(2044, 3, 20));
     for (int day : {0, 15, -1, 100})
         EXPECT_FALSE(onMonday.dateOfDay(day).isValid()) << day;
 }
@@ -290,9 +299,9 @@ TEST_F(TimeTest, TodaysAnswerKeepsTheDateYesterdaysRebuildsTheFortnightOnce) {
     {
         Calendar calendar(server.address(), server.port(), clock.function());
         QSignalSpy changed(&calendar, &Calendar::currDateChanged);
-        ASSERT_TRUE(logShows("network date:2016-03-07")) << log().toStdString();
+        ASSERT_TRUE(logShows("network date:2044-03-07")) << log().toStdString();
         EXPECT_EQ(changed.count(), 0);
-        EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 7));
+        EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 7));
         EXPECT_NEAR(double(calendar.clockOffset()), 5000.0, 500.0);
         ASSERT_EQ(server.requests.size(), 1);
         EXPECT_EQ(server.requests[0].size(), 48);
@@ -305,14 +314,14 @@ TEST_F(TimeTest, TodaysAnswerKeepsTheDateYesterdaysRebuildsTheFortnightOnce) {
     Calendar calendar(server.address(), server.port(), clock.function());
     QSignalSpy changed(&calendar, &Calendar::currDateChanged);
     ASSERT_TRUE(waitFor([&] { return changed.count() > 0; })) << log().toStdString();
-    EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 6));
-    EXPECT_EQ(calendar.dateOfDay(1), QDate(2016, 2, 29));
-    EXPECT_EQ(calendar.dateOfDay(14), QDate(2016, 3, 13));
+    EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 6));
+    EXPECT_EQ(calendar.dateOfDay(1), QDate(2044, 2, 29));
+    EXPECT_EQ(calendar.dateOfDay(14), QDate(2044, 3, 13));
     EXPECT_NEAR(double(calendar.clockOffset()), -86400000.0, 500.0);
     // A second datagram carrying our originate time is no second answer.
     ASSERT_TRUE(logShows("no request waiting")) << log().toStdString();
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 6));
+    EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 6));
 }
 
 TEST_F(TimeTest, OnlyTrueAnswersSetTheDate) {
@@ -322,7 +331,7 @@ TEST_F(TimeTest, OnlyTrueAnswersSetTheDate) {
     const bool haveSecondLoopback = otherAddress.bind(QHostAddress("127.0.0.2"), 0);
 
     struct Case {
-        const char* why;
+        QString why;
         std::function<void(Answer&)> spoil;
     };
     std::vector<Case> cases = {
@@ -333,6 +342,14 @@ TEST_F(TimeTest, OnlyTrueAnswersSetTheDate) {
         {"stratum 16", [](Answer& a) { a.stratum = 16; }},
         {"transmit time zero", [](Answer& a) { a.zeroTransmit = true; }},
         {"originate time is not our request's", [](Answer& a) { a.wrongOrigin = true; }},
+        {"date " + Calendar::buildDate().addDays(-1).toString(Qt::ISODate) +
+             " is before the client was built",
+         [](Answer& a) { a.time = QDateTime(Calendar::buildDate().addDays(-1), QTime(12, 0)); }},
+        {"date 1990-05-02 is before the client was built",
+         [](Answer& a) { a.time = QDateTime(QDate(1990, 5, 2), QTime(12, 0)); }},
+        {"date " + Calendar::buildDate().addYears(21).toString(Qt::ISODate) +
+             " is more than 20 years after the client was built",
+         [](Answer& a) { a.time = QDateTime(Calendar::buildDate().addYears(21), QTime(12, 0)); }},
     };
     if (haveSecondLoopback)
         cases.push_back({"not from the server asked", [&](Answer& a) { a.from = &otherAddress; }});
@@ -340,7 +357,7 @@ TEST_F(TimeTest, OnlyTrueAnswersSetTheDate) {
         std::cout << "[   NOTE   ] 127.0.0.2 cannot be bound here; the foreign-address case is left out\n";
 
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
+        SCOPED_TRACE(c.why.toStdString());
         SntpResponder server;
         server.answer.time = kMondayNoon.addDays(14);
         c.spoil(server.answer);
@@ -349,8 +366,8 @@ TEST_F(TimeTest, OnlyTrueAnswersSetTheDate) {
         QSignalSpy changed(&calendar, &Calendar::currDateChanged);
         ASSERT_TRUE(logShows(QString("time answer dropped, ") + c.why)) << log().toStdString();
         EXPECT_EQ(changed.count(), 0);
-        EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 7));
-        EXPECT_EQ(calendar.dateOfDay(1), QDate(2016, 3, 7));
+        EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 7));
+        EXPECT_EQ(calendar.dateOfDay(1), QDate(2044, 3, 7));
         EXPECT_EQ(calendar.clockOffset(), 0);
     }
     EXPECT_FALSE(log().contains("network date:")) << log().toStdString();
@@ -370,12 +387,12 @@ TEST_F(TimeTest, TheCatalogueMakesTheTablesOfTheServersFortnight) {
     ASSERT_TRUE(waitFor([&] { return changed.count() > 0; })) << log().toStdString();
 
     QStringList tables = courseTables();
-    for (const QString& name : fortnightTables(QDate(2016, 3, 14)) + fortnightTables(QDate(2016, 3, 7)))
+    for (const QString& name : fortnightTables(QDate(2044, 3, 14)) + fortnightTables(QDate(2044, 3, 7)))
         EXPECT_TRUE(tables.contains(name)) << name.toStdString() << " in " << tables.join(' ').toStdString();
     EXPECT_EQ(tables.size(), 21);
 
     // Day indexes now name the server's days.
-    EXPECT_EQ(db.dateOfDay(1), QDate(2016, 3, 14));
+    EXPECT_EQ(db.dateOfDay(1), QDate(2044, 3, 14));
     _TaviApp app;
     app.productId = 7;
     app.name = "song";
@@ -386,14 +403,14 @@ TEST_F(TimeTest, TheCatalogueMakesTheTablesOfTheServersFortnight) {
     ASSERT_EQ(found.size(), 1);
     ASSERT_TRUE(db.addCourseApp(1, found[0]->appId));
     const testsupport::ProcessResult rows =
-        testsupport::run("sqlite3", {dir.path() + "/main.db", "select appId from courseTbl_20160314"});
+        testsupport::run("sqlite3", {dir.path() + "/main.db", "select appId from courseTbl_20440314"});
     EXPECT_EQ(rows.out.trimmed(), QString::number(found[0]->appId));
     db.close();
 }
 
 TEST_F(TimeTest, TheDayMovesOnAtMidnightOnce) {
     // Sunday 23:59:59.5: half a second later a new fortnight begins.
-    TestClock clock(QDateTime(QDate(2016, 3, 13), QTime(23, 59, 59, 500)));
+    TestClock clock(QDateTime(QDate(2044, 3, 13), QTime(23, 59, 59, 500)));
     Calendar calendar(QHostAddress(), 0, clock.function());
     DB db(dir.path() + "/main.db", "default");
     followCalendar(db, calendar);
@@ -402,37 +419,66 @@ TEST_F(TimeTest, TheDayMovesOnAtMidnightOnce) {
     ASSERT_TRUE(waitFor([&] { return changed.count() > 0; }, 3000));
     QTest::qWait(700);
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 14));
-    EXPECT_EQ(calendar.dateOfDay(1), QDate(2016, 3, 14));
+    EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 14));
+    EXPECT_EQ(calendar.dateOfDay(1), QDate(2044, 3, 14));
     const QStringList tables = courseTables();
-    for (const QString& name : fortnightTables(QDate(2016, 3, 14)))
+    for (const QString& name : fortnightTables(QDate(2044, 3, 14)))
         EXPECT_TRUE(tables.contains(name)) << name.toStdString();
-    EXPECT_TRUE(tables.contains("courseTbl_20160307")) << "old days are kept";
+    EXPECT_TRUE(tables.contains("courseTbl_20440307")) << "old days are kept";
 
     // A machine that slept over several days catches up at the next check.
-    clock.set(QDateTime(QDate(2016, 3, 17), QTime(7, 30)));
+    clock.set(QDateTime(QDate(2044, 3, 17), QTime(7, 30)));
     calendar.checkDate();
     EXPECT_EQ(changed.count(), 2);
-    EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 17));
+    EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 17));
     calendar.checkDate();
     EXPECT_EQ(changed.count(), 2);
     db.close();
 }
 
 TEST_F(TimeTest, MidnightCountsTheServersOffset) {
-    // The computer says noon; the server says half a second before midnight.
+    // The computer says noon; the server says half a second before midnight
+    // (and its clock runs on for the second answer).
     SntpResponder server;
-    server.answer.time = QDateTime(QDate(2016, 3, 7), QTime(23, 59, 59, 500));
+    server.answer.aheadMs =
+        QDateTime::currentDateTime().msecsTo(QDateTime(QDate(2044, 3, 7), QTime(23, 59, 59, 500)));
     TestClock clock(kMondayNoon);
     Calendar calendar(server.address(), server.port(), clock.function());
     QSignalSpy changed(&calendar, &Calendar::currDateChanged);
-    ASSERT_TRUE(logShows("network date:2016-03-07")) << log().toStdString();
-    EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 7));
+    ASSERT_TRUE(logShows("network date:2044-03-07")) << log().toStdString();
+    EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 7));
     ASSERT_TRUE(waitFor([&] { return changed.count() > 0; }, 3000)) << log().toStdString();
     QTest::qWait(500);
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(calendar.currDate(), QDate(2016, 3, 8));
-    EXPECT_EQ(calendar.now().date(), QDate(2016, 3, 8));
+    EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 8));
+    EXPECT_EQ(calendar.now().date(), QDate(2044, 3, 8));
+    // The new day asks the server again.
+    EXPECT_TRUE(waitFor([&] { return server.requests.size() == 2; }, 3000));
+}
+
+TEST_F(TimeTest, AClockCorrectedWhileTheClientRunsDoesNotMoveTheDay) {
+    // After the server's answer the computer's clock is set four days ahead
+    // (as time sync does after boot): the day stays the server's.
+    SntpResponder server;
+    server.answer.time = kMondayNoon;
+    TestClock clock(kMondayNoon.addDays(-2));
+    Calendar calendar(server.address(), server.port(), clock.function());
+    ASSERT_TRUE(logShows("network date:2044-03-07")) << log().toStdString();
+    clock.set(kMondayNoon.addDays(2));
+    QSignalSpy changed(&calendar, &Calendar::currDateChanged);
+    calendar.checkDate();
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(calendar.currDate(), QDate(2044, 3, 7));
+    EXPECT_LT(qAbs(calendar.now().msecsTo(kMondayNoon)), 2000);
+
+    // Past 2036 the seconds start again: an answer of that era is read as it is.
+    SntpResponder later;
+    later.answer.time = QDateTime(QDate(2036, 3, 4), QTime(9, 0));
+    if (later.answer.time.date() > Calendar::buildDate()) {
+        Calendar afterRollover(later.address(), later.port(), clock.function());
+        ASSERT_TRUE(logShows("network date:2036-03-04")) << log().toStdString();
+        EXPECT_EQ(afterRollover.currDate(), QDate(2036, 3, 4));
+    }
 }
 
 TEST(TimeServerAddress, IPv4WithAnOptionalPort) {

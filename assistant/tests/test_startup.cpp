@@ -4,10 +4,12 @@
 // normal run.
 
 #include "support/devservice.h"
+#include "support/httpserver.h"
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -308,6 +310,9 @@ TEST(Startup, TheNormalRunOpensTheRegionCacheAndUsesTheServiceItIsGiven) {
              "insert into UserTbl(userId,name,qq,mobile,province,city,school,otherSchool,flag,registered,"
              "userRole) values(10001,'Li','1','2',110000,110105,0,'Little Stars','local',1,1)"});
     ASSERT_EQ(insert.exitCode, 0) << insert.err.toStdString();
+    // A region cache a power cut left as garbage is made again from the shipped one.
+    ASSERT_TRUE(writeFile(root.path("data/offline.db"), QByteArray(4096, 'x')));
+    const QString shippedBefore = readFile(root.path("bin/offline.db"));
 
     DevService service;
     ASSERT_TRUE(service.isRunning()) << service.error().toStdString();
@@ -342,11 +347,48 @@ TEST(Startup, TheNormalRunOpensTheRegionCacheAndUsesTheServiceItIsGiven) {
     }
     EXPECT_EQ(operatingSystem, "unknown widows version");
     EXPECT_TRUE(log.contains("imei:" + imei)) << imei.toStdString();
-    // The stored user's city was shown, so its schools were fetched into the cache beside the client.
+    // The stored user's city was shown, so its schools were fetched into the
+    // client's own cache; the shipped one is never written.
+    EXPECT_TRUE(log.contains("not a database")) << log.toStdString();
     const ProcessResult cached =
-        run("sqlite3", {root.path("bin/offline.db"), "select count(*) from SchoolTbl where cityId=110105"});
+        run("sqlite3", {root.path("data/offline.db"), "select count(*) from SchoolTbl where cityId=110105"});
     EXPECT_GT(cached.out.trimmed().toInt(), 0) << cached.out.toStdString() << cached.err.toStdString();
+    EXPECT_EQ(readFile(root.path("bin/offline.db")), shippedBefore);
     EXPECT_FALSE(log.contains("open db failed"));
+}
+
+// A service that accepts connections and never answers: the window is there
+// at once (no request runs on the interface thread), and the client ends
+// within a moment of being asked to (requests in flight are abandoned).
+TEST(Startup, AStalledServiceNeitherHoldsTheWindowNorTheEnd) {
+    TempRoot root;
+    root.installClient();
+    ASSERT_EQ(runSetup(root).exitCode, 0);
+    // A stored user of 朝阳区: its schools are asked for as the page shows it.
+    ASSERT_EQ(run("sqlite3",
+                  {root.path("data/main.db"),
+                   "insert into UserTbl(userId,name,qq,mobile,province,city,school,otherSchool,flag,"
+                   "registered,userRole) values(10001,'Li','1','2',110000,110105,0,'Stars','local',1,1)"})
+                  .exitCode,
+              0);
+    testsupport::HttpServer stalled;
+    for (const char* path : {"/api/user_login", "/api/query_userInfo", "/api/get_nurseries", "/api/get_pc"})
+        stalled.setReply(path, testsupport::HttpServer::Reply{200, "{}", "application/json", 60000});
+    QElapsedTimer clock;
+    clock.start();
+    RunningClient client(root, {"TAVI_SERVICE_ADDRESS=" + stalled.baseAddress()});
+    ASSERT_TRUE(waitFor([&] { return root.readLog().contains("MainFrame width:"); }, 20000));
+    const qint64 toWindow = clock.elapsed();
+    ASSERT_TRUE(waitFor([&] { return stalled.bodies("/api/get_nurseries").size() > 0; }, 10000))
+        << "the schools are asked for while the window shows";
+    clock.restart();
+    ASSERT_TRUE(client.stop());
+    const qint64 toEnd = clock.elapsed();
+    std::printf("[ stalled service ] window after %lld ms, process ended %lld ms after the end was asked\n",
+                static_cast<long long>(toWindow), static_cast<long long>(toEnd));
+    EXPECT_LT(toWindow, 3000) << "a request held the window";
+    EXPECT_LT(toEnd, 2000) << "the end waited for the service";
+    EXPECT_EQ(client.process.exitCode(), 0);
 }
 
 TEST(Startup, AMalformedServiceAddressSendsNothingAnywhere) {

@@ -497,6 +497,10 @@ Install a media player (for example VLC) or a program for this kind of file, the
 <context>
     <name>MgmtForm</name>
     <message>
+        <source>loading schools...</source>
+        <translation>正在加载幼儿园……</translation>
+    </message>
+    <message>
         <source>mgmt</source>
         <translation>个人中心</translation>
     </message>

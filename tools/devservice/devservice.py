@@ -23,6 +23,7 @@ from faults import Faults, ModeError, RequestLog, parse_rule  # noqa: E402
 from regpage import RegistrationPage  # noqa: E402
 from server import Server, Service, log  # noqa: E402
 from store import RegionError, Regions, Store, default_regions_path  # noqa: E402
+from timeserver import open_beside  # noqa: E402
 
 HOST = "127.0.0.1"
 
@@ -152,10 +153,17 @@ def main(argv=None):
                                                             offer.sha256))
     for path, mode in args.rules:
         log("failing %s with %s" % (path, mode))
+    clock = open_beside(HOST, port, log)
     print("listening on http://%s:%d" % (HOST, port), flush=True)
+    if clock:
+        print("time on %s:%d" % (HOST, clock.port), flush=True)
+    else:
+        log("no UDP port for the time server")
     try:
         server.serve_forever(poll_interval=0.2)
     finally:
+        if clock:
+            clock.close()
         server.server_close()
         store.close()
         if temp_dir:

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QLabel>
+#include <QScreen>
 
 namespace updatetest {
 
@@ -71,6 +73,13 @@ void BoxAnswerer::poll() {
     seen.text = box->text();
     seen.informative = box->informativeText();
     seen.icon = box->icon();
+    seen.details = box->detailedText();
+    for (const QLabel* label : box->findChildren<QLabel*>())
+        seen.plainText = seen.plainText && (label->text().isEmpty() || label->textFormat() == Qt::PlainText);
+    if (const QScreen* screen = box->screen()) {
+        const QRect frame = box->frameGeometry(), room = screen->availableGeometry();
+        seen.onScreen = frame.top() >= room.top() && frame.bottom() <= room.bottom();
+    }
     for (QAbstractButton* b : box->buttons())
         seen.buttons << b->text();
     boxes << seen;

@@ -48,6 +48,9 @@ struct SeenBox {
     QString informative;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
+    QString details;
+    bool plainText = true; // every label of the box shows its text as written
+    bool onScreen = true;  // the box, top to bottom, buttons and all, within its screen
 };
 
 // Reads every message box that becomes the active modal window while it

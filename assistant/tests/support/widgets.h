@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTextDocument>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -55,6 +56,16 @@ template <typename T, typename Root> T* labelled(const Root& root, const QString
 template <typename T, typename Root> T* described(const Root& root, const QString& description) {
     return onlyOne<T>(root, "described as " + description,
                       [&](const T* w) { return w->accessibleDescription() == description; });
+}
+
+// The words a person reads in a label or tip: markup rendered, plain text
+// as it stands.
+inline QString shownText(const QString& text) {
+    if (!Qt::mightBeRichText(text))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
 }
 
 } // namespace testsupport

@@ -6,6 +6,7 @@
 #include "ui/daily/dailyscenelistitemdelegate.h"
 #include "ui/daily/dailyscenelistmodel.h"
 #include "ui/daily/dailyscenemgmtdialog.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/topdialog.h"
 
 #include <QFileInfo>
@@ -87,14 +88,14 @@ void DailyListWidget::onSceneClicked(const QModelIndex& index) {
     QStringList files;
     QStringList titles;
     if (!playlist::read(core->playlistPath(*scene), files, &titles)) {
-        QMessageBox::warning(
+        messages::warn(
             this, tr("play scene"),
             tr("The playlist of \"%1\" can not be found. Edit the scene to choose its files again.")
                 .arg(scene->name));
         return;
     }
     if (files.isEmpty()) {
-        QMessageBox::information(
+        messages::inform(
             this, tr("play scene"),
             tr("\"%1\" has no files yet. Edit the scene to add songs or videos.").arg(scene->name));
         return;
@@ -105,15 +106,15 @@ void DailyListWidget::onSceneClicked(const QModelIndex& index) {
         if (missingFiles.contains(files[i]))
             gone << playlist::shownName(files[i], titles.value(i));
     if (gone.size() == files.size()) {
-        QMessageBox::warning(
+        messages::warn(
             this, tr("play scene"),
             tr("None of the files of \"%1\" can be found any more:\n%2").arg(scene->name, gone.join('\n')));
         return;
     }
     if (!gone.isEmpty())
-        QMessageBox::information(this, tr("play scene"),
-                                 tr("These files of \"%1\" can not be found; the others are played:\n%2")
-                                     .arg(scene->name, gone.join('\n')));
+        messages::inform(this, tr("play scene"),
+                         tr("These files of \"%1\" can not be found; the others are played:\n%2")
+                             .arg(scene->name, gone.join('\n')));
     core->playDailyScene(scene.data());
 }
 

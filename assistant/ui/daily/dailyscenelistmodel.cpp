@@ -1,5 +1,7 @@
 #include "dailyscenelistmodel.h"
 
+#include "ui/dialogs/messages.h"
+
 DailySceneListModel::DailySceneListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 void DailySceneListModel::setList(DataSet<DailyScene>* page, bool withAddRow) {
@@ -64,10 +66,11 @@ QVariant DailySceneListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole: {
         const int missing = m_missing.value(scene->id, 0);
         if (missing < 0)
-            return tr("%1: its playlist is missing").arg(scene->name);
+            return messages::plainToolTip(tr("%1: its playlist is missing").arg(scene->name));
         if (missing > 0)
-            return tr("%1: %2 of its files can not be found").arg(scene->name).arg(missing);
-        return scene->name;
+            return messages::plainToolTip(
+                tr("%1: %2 of its files can not be found").arg(scene->name).arg(missing));
+        return messages::plainToolTip(scene->name);
     }
     default:
         return QVariant();

@@ -7,6 +7,7 @@
 #include "packs/fileutil.h"
 #include "platform/log.h"
 #include "ui/daily/mediapickerdialog.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/topdialog.h"
 
@@ -101,13 +102,13 @@ QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path, const QStri
     auto* item = new QListWidgetItem(playlist::shownName(path, title));
     item->setData(kPathRole, path);
     item->setData(kTitleRole, title);
-    item->setToolTip(path);
+    item->setToolTip(messages::plainToolTip(path));
     if (!path.isEmpty() && QFileInfo(path).isFile())
         return item;
     // Still listed (saving keeps it), but the teacher sees it is gone.
     item->setIcon(QIcon(":/images/warning"));
     item->setForeground(QColor(0xC0, 0x39, 0x2B));
-    item->setToolTip(tr("This file can not be found.") + "\n" + path);
+    item->setToolTip(messages::plainToolTip(tr("This file can not be found.") + "\n" + path));
     item->setData(Qt::UserRole, true);
     return item;
 }
@@ -187,7 +188,7 @@ void DailySceneMgmtDialog::onSaveBtnClicked() {
 bool DailySceneMgmtDialog::save() {
     const QString title = m_scene ? tr("edit scene") : tr("add scene");
     if (!m_context.db || !m_context.paths) {
-        QMessageBox::critical(this, title, tr("write db failed!"));
+        messages::fail(this, title, tr("write db failed!"));
         return false;
     }
     const QString name = m_nameEdit->text().trimmed();
@@ -196,24 +197,23 @@ bool DailySceneMgmtDialog::save() {
     case dailyscenes::Saved:
         return true;
     case dailyscenes::NoName:
-        QMessageBox::critical(this, title, tr("scene name is null!"));
+        messages::fail(this, title, tr("scene name is null!"));
         return false;
     case dailyscenes::UnusableName:
-        QMessageBox::critical(
-            this, title,
-            tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
-               "\".\" or hold control characters."));
+        messages::fail(this, title,
+                       tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
+                          "\".\" or hold control characters."));
         return false;
     case dailyscenes::NameTaken:
-        QMessageBox::critical(this, title,
-                              tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
+        messages::fail(this, title,
+                       tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
         return false;
     case dailyscenes::PlaylistFailed:
-        QMessageBox::critical(this, title,
-                              tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
+        messages::fail(this, title,
+                       tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
         return false;
     case dailyscenes::CatalogueFailed:
-        QMessageBox::critical(this, title, tr("write db failed!"));
+        messages::fail(this, title, tr("write db failed!"));
         return false;
     }
     return false;

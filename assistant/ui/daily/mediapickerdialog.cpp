@@ -2,6 +2,7 @@
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
+#include "ui/dialogs/messages.h"
 #include "ui/lists/applistmodel.h"
 
 #include <QBoxLayout>
@@ -74,7 +75,7 @@ void MediaPickerDialog::refill() {
             continue;
         for (const TaviAppPtr& app : apps) {
             auto* item = new QListWidgetItem(QIcon(AppListModel::iconFor(*app, *paths, false)), app->name);
-            item->setToolTip(app->name);
+            item->setToolTip(messages::plainToolTip(app->name));
             item->setData(kPathRole, paths->appsDir + "/" + app->path);
             m_list->addItem(item);
         }

@@ -1,5 +1,7 @@
 #include "processingdialog.h"
 
+#include "ui/dialogs/messages.h"
+
 #include <QLabel>
 #include <QMessageBox>
 #include <QMovie>
@@ -113,7 +115,7 @@ void ProcessingDialog::onWorkDone(int r) {
         return;
     }
     if (m_showsErrorBox && !m_worker->isCancelResult(r))
-        QMessageBox::critical(this, m_worker->name(), m_worker->errorString(r), QMessageBox::Ok);
+        messages::fail(this, m_worker->name(), m_worker->errorString(r));
     QDialog::reject();
 }
 

@@ -3,6 +3,7 @@
 #include "core/core.h"
 #include "core/importqueue.h"
 #include "platform/log.h"
+#include "ui/dialogs/messages.h"
 #include "ui/frame/contentpage.h"
 #include "ui/frame/indexpage.h"
 #include "ui/frame/titlelabel.h"
@@ -83,6 +84,8 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
     m_titleLabel = new TitleLabel(this);
     m_titleLabel->setObjectName("titleLabel");
     m_titleLabel->setFixedSize(500, 50);
+    // The school's name comes from the service or a teacher: shown as written.
+    m_titleLabel->setTextFormat(Qt::PlainText);
     m_titleLabel->setText(tr("enter school name"));
     m_titleLabel->setStyleSheet("QLabel{border-image:url(:/images/title_background)}");
     m_titleLabel->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -236,10 +239,9 @@ void MainFrame::closeEvent(QCloseEvent* e) {
         return;
     }
     m_asking = true;
-    const auto answer = QMessageBox::question(this, tr("Exit"), tr("Do you really want to exit?"),
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const bool yes = messages::ask(this, tr("Exit"), tr("Do you really want to exit?"));
     m_asking = false;
-    if (answer == QMessageBox::Yes)
+    if (yes)
         e->accept();
     else
         e->ignore();
@@ -284,13 +286,11 @@ void MainFrame::onLaunchFailed(const QString& name, const QString& reason) {
     TLOG_DEBUG("launch failed: " << name << " " << reason);
     // Over whatever list the click came from, not behind it.
     QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
-    QMessageBox box(
-        QMessageBox::Warning, tr("open"),
+    messages::warn(
+        over, tr("open"),
         tr("No program on this computer can open \"%1\".\nInstall a media player (for example VLC) "
            "or a program for this kind of file, then try again.")
-            .arg(name),
-        QMessageBox::Ok, over);
-    execAbove(box, over);
+            .arg(name));
 }
 
 void MainFrame::search() {
@@ -322,11 +322,9 @@ void MainFrame::onImportsRefused(const QStringList& files) {
     for (const QString& f : files)
         names << QFileInfo(f).fileName();
     QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
-    QMessageBox box(QMessageBox::Warning, tr("import"),
-                    tr("These pack files were not imported; open them again when the client is free:\n%1")
-                        .arg(names.join("\n")),
-                    QMessageBox::Ok, over);
-    execAbove(box, over);
+    messages::warn(over, tr("import"),
+                   tr("These pack files were not imported; open them again when the client is free:\n%1")
+                       .arg(names.join("\n")));
 }
 
 void MainFrame::showOnWholeScreen() {

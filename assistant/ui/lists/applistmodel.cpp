@@ -2,6 +2,7 @@
 
 #include "catalogue/datapaths.h"
 #include "platform/log.h"
+#include "ui/dialogs/messages.h"
 
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -52,8 +53,9 @@ QVariant AppListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case AppNameRole:
-    case Qt::ToolTipRole: // the grid shows two lines of a name; the tip shows it whole
         return app->name;
+    case Qt::ToolTipRole: // the grid shows two lines of a name; the tip shows it whole
+        return messages::plainToolTip(app->name);
     case Qt::DecorationRole:
         return app->iconPixmap;
     case AppIdRole:

@@ -1,5 +1,7 @@
 #include "pagedgrid.h"
 
+#include "ui/dialogs/messages.h"
+
 #include <QAbstractButton>
 #include <QBitmap>
 #include <QGraphicsOpacityEffect>
@@ -73,6 +75,8 @@ QLabel* makeEmptyLabel(QWidget* list) {
     label->setObjectName("emptyLabel");
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
+    // It may quote a teacher's search: shown as written.
+    label->setTextFormat(Qt::PlainText);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setStyleSheet("QLabel{color:#011B5E; font-size:22px; background:transparent;}");
     label->setGeometry(list->rect());
@@ -97,8 +101,7 @@ void updateButtons(QAbstractButton* prev, QAbstractButton* next, int page, unsig
 }
 
 bool confirmRemoval(QWidget* parent, const QString& title, const QString& text) {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    return messages::ask(parent, title, text);
 }
 
 } // namespace pagedgrid

@@ -2,6 +2,7 @@
 
 #include "core/worker.h"
 #include "packs/fileutil.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/processingdialog.h"
 
@@ -82,14 +83,13 @@ void CustomPackAddDialog::onAddFileBtnClicked() {
 void CustomPackAddDialog::onSaveBtnClicked() {
     m_packName = m_nameEdit->text();
     if (m_packName.isEmpty()) {
-        QMessageBox::critical(this, tr("add pack"), tr("pack name is null!"), QMessageBox::Ok);
+        messages::fail(this, tr("add pack"), tr("pack name is null!"));
         return;
     }
     if (!isUsableFolderName(m_packName)) {
-        QMessageBox::critical(this, tr("add pack"),
-                              tr("The pack name can not be used: it may not contain \"/\" or \"\\\", "
-                                 "begin with \".\" or hold control characters."),
-                              QMessageBox::Ok);
+        messages::fail(this, tr("add pack"),
+                       tr("The pack name can not be used: it may not contain \"/\" or \"\\\", "
+                          "begin with \".\" or hold control characters."));
         return;
     }
     // The job gets its own copy of the list: it runs on another thread.

@@ -2,6 +2,7 @@
 
 #include "core/worker.h"
 #include "platform/log.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
@@ -104,7 +105,7 @@ void PackForm::importFiles(const QStringList& files) {
             anyTrouble = true;
             lines << tr("%1: not found").arg(QFileInfo(path).fileName());
             if (count == 1)
-                QMessageBox::warning(this, tr("import"), tr("The pack file \"%1\" was not found.").arg(path));
+                messages::warn(this, tr("import"), tr("The pack file \"%1\" was not found.").arg(path));
             continue;
         }
         auto* job = new PackImportWorker(path);
@@ -119,19 +120,19 @@ void PackForm::importFiles(const QStringList& files) {
         anyTrouble = anyTrouble || report.result != packs::ImportOk || !report.damaged.isEmpty() ||
                      !report.clashing.isEmpty();
         if (count == 1 && report.result == packs::ImportOk && !report.damaged.isEmpty())
-            QMessageBox::warning(this, tr("import"),
-                                 tr("Some files of the pack are damaged and were left out:\n%1")
-                                     .arg(report.damaged.join("\n")));
+            messages::warn(this, tr("import"),
+                           tr("Some files of the pack are damaged and were left out:\n%1")
+                               .arg(report.damaged.join("\n")));
         if (count == 1 && report.result == packs::ImportOk && !report.clashing.isEmpty())
-            QMessageBox::warning(this, tr("import"),
-                                 tr("These resources already belong to another pack and were left out:\n%1")
-                                     .arg(report.clashing.join("\n")));
+            messages::warn(this, tr("import"),
+                           tr("These resources already belong to another pack and were left out:\n%1")
+                               .arg(report.clashing.join("\n")));
     }
     if (count > 1) {
         const QString text = lines.join("\n");
         if (anyTrouble)
-            QMessageBox::warning(this, tr("import"), text);
+            messages::warn(this, tr("import"), text);
         else
-            QMessageBox::information(this, tr("import"), text);
+            messages::inform(this, tr("import"), text);
     }
 }

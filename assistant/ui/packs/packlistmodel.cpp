@@ -1,5 +1,7 @@
 #include "packlistmodel.h"
 
+#include "ui/dialogs/messages.h"
+
 PackListModel::PackListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 void PackListModel::setList(DataSet<TaviPack>* page) {
@@ -37,8 +39,9 @@ QVariant PackListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case PackNameRole:
-    case Qt::ToolTipRole: // the grid shows two lines of a name; the tip shows it whole
         return pack->name;
+    case Qt::ToolTipRole: // the grid shows two lines of a name; the tip shows it whole
+        return messages::plainToolTip(pack->name);
     case Qt::DecorationRole:
         return pack->iconPixmap;
     case PackIdRole:

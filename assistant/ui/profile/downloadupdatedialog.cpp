@@ -2,6 +2,7 @@
 
 #include "online/updatedownload.h"
 #include "platform/log.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/topdialog.h"
 
 #include <QBoxLayout>
@@ -76,13 +77,13 @@ void DownloadUpdateDialog::setExpectedSha256(const QString& hex) {
 bool DownloadUpdateDialog::startDownload() {
     m_url = QUrl(m_address);
     if (m_filePath.isEmpty()) {
-        QMessageBox::critical(this, tr("update"), tr("empty path!"));
+        messages::fail(this, tr("update"), tr("empty path!"));
         return false;
     }
     // The name must stay in the folder it is put into ("", "." and ".." do not).
     if (!isPlainFileName(QFileInfo(m_filePath).fileName())) {
         TLOG_ERROR("not a file name to download into: " << m_filePath);
-        QMessageBox::critical(this, tr("update"), tr("open file failed!"));
+        messages::fail(this, tr("update"), tr("open file failed!"));
         return false;
     }
     if (QFileInfo(m_filePath).exists() || QFileInfo(m_filePath).isSymLink())
@@ -92,7 +93,7 @@ bool DownloadUpdateDialog::startDownload() {
         TLOG_ERROR("cannot open " << m_filePath << " for writing: " << m_file->errorString());
         delete m_file;
         m_file = nullptr;
-        QMessageBox::critical(this, tr("update"), tr("open file failed!"));
+        messages::fail(this, tr("update"), tr("open file failed!"));
         return false;
     }
     m_aborted = false;
@@ -220,7 +221,7 @@ void DownloadUpdateDialog::onTaskFinished(int ret) {
     } else if (ret == NetworkError) {
         // A full bar behind the failure would say the opposite.
         m_bar->setValue(0);
-        QMessageBox::critical(this, tr("update"), tr("download file failed!"));
+        messages::fail(this, tr("update"), tr("download file failed!"));
         QDialog::reject();
     } else {
         QDialog::reject();

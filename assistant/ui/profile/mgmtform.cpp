@@ -3,6 +3,7 @@
 #include "core/core.h"
 #include "core/profilecontroller.h"
 #include "core/updatecontroller.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/profile/downloadupdatedialog.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QStandardItemModel>
 
 namespace {
 
@@ -53,6 +55,12 @@ void selectText(QComboBox* box, const QString& text) {
         box->setCurrentIndex(index);
 }
 
+void selectData(QComboBox* box, int data) {
+    const int index = box->findData(data);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+}
+
 // The update flow's steps as the page shows them: boxes over the page, the
 // processing dialog for the check, the download dialog for the installer.
 class UpdateDialogs : public UpdateView {
@@ -66,26 +74,23 @@ public:
     void tell(Message message, const QString& argument) override {
         switch (message) {
         case Offline:
-            QMessageBox::information(m_page, MgmtForm::tr("update"), MgmtForm::tr("your are offline!"));
+            messages::inform(m_page, MgmtForm::tr("update"), MgmtForm::tr("your are offline!"));
             break;
         case Latest:
-            QMessageBox::information(
-                m_page, MgmtForm::tr("update"),
-                MgmtForm::tr("Current version is %1, the latest version!").arg(argument));
+            messages::inform(m_page, MgmtForm::tr("update"),
+                             MgmtForm::tr("Current version is %1, the latest version!").arg(argument));
             break;
         case StatusMismatch:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Status mismatch!"));
+            messages::fail(m_page, MgmtForm::tr("update"), MgmtForm::tr("Status mismatch!"));
             break;
         case EmptyPath:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"), MgmtForm::tr("Server return empty path!"));
+            messages::fail(m_page, MgmtForm::tr("update"), MgmtForm::tr("Server return empty path!"));
             break;
         case OpenFileFailed:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"),
-                                  DownloadUpdateDialog::tr("open file failed!"));
+            messages::fail(m_page, MgmtForm::tr("update"), DownloadUpdateDialog::tr("open file failed!"));
             break;
         case InstallFailed:
-            QMessageBox::critical(m_page, MgmtForm::tr("update"),
-                                  MgmtForm::tr("create install process failed!"));
+            messages::fail(m_page, MgmtForm::tr("update"), MgmtForm::tr("create install process failed!"));
             break;
         }
     }
@@ -93,7 +98,20 @@ public:
         QMessageBox offer(QMessageBox::Information, MgmtForm::tr("update"),
                           MgmtForm::tr("New version %1 available!").arg(info.versionName),
                           QMessageBox::NoButton, m_page);
-        offer.setInformativeText(MgmtForm::tr("info:%1").arg(info.versionInformation));
+        // What the service sends is shown as written, and long notes scroll
+        // in the details: the buttons always stay on the screen.
+        offer.setTextFormat(Qt::PlainText);
+        constexpr int kShownLines = 8;
+        constexpr int kShownChars = 400;
+        const QString notes = info.versionInformation;
+        QString shown = notes.section('\n', 0, kShownLines - 1).left(kShownChars);
+        if (shown.size() < notes.size()) {
+            shown += QString::fromUtf8("…");
+            offer.setDetailedText(notes);
+        }
+        offer.setInformativeText(MgmtForm::tr("info:%1").arg(shown));
+        if (auto* label = offer.findChild<QLabel*>("qt_msgbox_informativelabel"))
+            label->setTextFormat(Qt::PlainText);
         QPushButton* updateNow = offer.addButton(MgmtForm::tr("Update"), QMessageBox::AcceptRole);
         offer.addButton(MgmtForm::tr("Update later"), QMessageBox::RejectRole);
         execAbove(offer, m_page);
@@ -235,6 +253,7 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     if (core)
         connect(core, &Core::userLoaded, this, &MgmtForm::refreshUser);
     connect(m_profile, &ProfileController::submitted, this, &MgmtForm::onUpdateUserInfoDone);
+    connect(m_profile, &ProfileController::schoolsArrived, this, &MgmtForm::onSchoolsArrived);
 
     m_provinces = m_profile->provinces();
     for (const auto& province : m_provinces)
@@ -265,6 +284,32 @@ void MgmtForm::setMode(int mode) {
 void MgmtForm::onSchoolIndexChanged(int index) {
     const bool other = index >= 0 && m_schoolBox->itemData(index).toInt() == 0;
     m_otherSchoolEdit->setVisible(other && m_mode != ViewMode);
+    if (!m_fillingSchools && index >= 0)
+        m_wantedSchool = m_schoolBox->itemData(index).toInt();
+}
+
+void MgmtForm::fillSchools(const SchoolList& schools, bool loading) {
+    m_fillingSchools = true;
+    m_schoolBox->clear();
+    for (const _SchoolInfo& school : schools)
+        m_schoolBox->addItem(school.name, school.id);
+    m_schoolBox->addItem(tr("other"), 0);
+    if (loading) {
+        // Said in the list, not waited for: the page never freezes for the service.
+        m_schoolBox->addItem(tr("loading schools..."), kLoadingSchools);
+        if (auto* model = qobject_cast<QStandardItemModel*>(m_schoolBox->model()))
+            model->item(m_schoolBox->count() - 1)->setEnabled(false);
+    }
+    const int wanted = m_schoolBox->findData(m_wantedSchool);
+    m_schoolBox->setCurrentIndex(wanted >= 0 && m_wantedSchool != kLoadingSchools ? wanted : 0);
+    onSchoolIndexChanged(m_schoolBox->currentIndex());
+    m_fillingSchools = false;
+}
+
+void MgmtForm::onSchoolsArrived(int cityId, const SchoolList& schools) {
+    if (m_cityBox->currentIndex() < 0 || m_cityBox->currentData().toInt() != cityId)
+        return;
+    fillSchools(schools, false);
 }
 
 void MgmtForm::onProvIndexChanged() {
@@ -279,14 +324,17 @@ void MgmtForm::onProvIndexChanged() {
 }
 
 void MgmtForm::onCityIndexChanged() {
-    m_schoolBox->clear();
-    if (m_cityBox->currentIndex() >= 0) {
-        const DataSet<_SchoolInfo> schools = m_profile->schools(m_cityBox->currentData().toInt());
-        for (const auto& school : schools)
-            m_schoolBox->addItem(school->name, school->id);
+    // The cached schools show at once; the service's list follows when it
+    // answers (a later choice of city supersedes this one). Another city's
+    // list has nothing the teacher chose in it.
+    m_wantedSchool = kLoadingSchools;
+    if (m_cityBox->currentIndex() < 0) {
+        fillSchools(SchoolList(), false);
+        return;
     }
-    m_schoolBox->addItem(tr("other"), 0);
-    m_schoolBox->setCurrentIndex(0);
+    const int city = m_cityBox->currentData().toInt();
+    const bool asked = m_profile->requestSchools(city);
+    fillSchools(m_profile->cachedSchools(city), asked);
 }
 
 void MgmtForm::refreshUser() {
@@ -302,12 +350,27 @@ void MgmtForm::refreshUser() {
     setMode(user.name.isEmpty() ? RegisterMode : ViewMode);
     if (user.userId != 0)
         m_idValue->setText(QString::number(user.userId));
+    if (!user.name.isEmpty()) {
+        m_profile->dropDraft();
+    } else if (const TaviUserPtr draft = m_profile->draft()) {
+        // What was typed before the registration code, back after a restart.
+        m_nameEdit->setText(draft->name);
+        m_qqEdit->setText(draft->qq);
+        m_mobileEdit->setText(draft->mobile);
+        selectData(m_provBox, draft->province);
+        selectData(m_cityBox, draft->city);
+        m_wantedSchool = draft->school;
+        selectData(m_schoolBox, draft->school);
+        m_otherSchoolEdit->setText(draft->otherSchool);
+        return;
+    }
     m_nameEdit->setText(user.name);
     m_qqEdit->setText(user.qq);
     m_mobileEdit->setText(user.mobile);
     selectText(m_provBox, user.provinceName);
     selectText(m_cityBox, user.cityName);
     if (user.school != 0) {
+        m_wantedSchool = user.school;
         selectText(m_schoolBox, user.schoolName);
         m_otherSchoolEdit->clear();
     } else {
@@ -333,7 +396,7 @@ void MgmtForm::onExecBtnClicked() {
     fields.otherSchool = m_otherSchoolEdit->text();
     fields.mobile = m_mobileEdit->text();
     const TaviUserPtr user = m_profile->typedProfile(fields);
-    auto refuse = [this](const QString& text) { QMessageBox::critical(this, tr("edit profile"), text); };
+    auto refuse = [this](const QString& text) { messages::fail(this, tr("edit profile"), text); };
     switch (ProfileController::check(*user)) {
     case ProfileController::NoName:
         return refuse(tr("name is null!"));
@@ -346,6 +409,8 @@ void MgmtForm::onExecBtnClicked() {
     case ProfileController::Complete:
         break;
     }
+    if (m_mode == RegisterMode)
+        m_profile->keepDraft(*user);
     if (m_profile->online()) {
         m_execBtn->setEnabled(false);
         m_profile->submit(user);
@@ -365,9 +430,10 @@ void MgmtForm::onUpdateUserInfoDone(int r, TaviUserPtr sent) {
         // The service could not be reached from here; a phone may reach it.
         showRegisterQR(sent);
     } else if (r != NET_OK) {
-        QMessageBox::critical(this, tr("taviclient"), tr("update user info failed!"));
+        messages::fail(this, tr("taviclient"), tr("update user info failed!"));
     } else {
-        QMessageBox::information(this, tr("taviclient"), tr("update user info success!"));
+        m_profile->dropDraft();
+        messages::inform(this, tr("taviclient"), tr("update user info success!"));
         setMode(ViewMode);
     }
 }

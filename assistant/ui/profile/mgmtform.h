@@ -39,13 +39,20 @@ public slots:
     void onUpdateUserInfoDone(int r, TaviUserPtr sent);
 
 private:
+    // The school list's entry that says the service's list is on its way.
+    static constexpr int kLoadingSchools = -1;
+
     void setMode(int mode);
+    void fillSchools(const SchoolList& schools, bool loading);
+    void onSchoolsArrived(int cityId, const SchoolList& schools);
     void showRegisterQR(TaviUserPtr user);
 
     ClientContext m_context;
     ProfileController* m_profile = nullptr;
     UpdateController* m_updates = nullptr;
     int m_mode = RegisterMode;
+    int m_wantedSchool = kLoadingSchools;
+    bool m_fillingSchools = false;
     DataSet<_ProvCityInfo> m_provinces;
 
     QLabel* m_deviceValue = nullptr;

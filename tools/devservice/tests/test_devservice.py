@@ -28,8 +28,9 @@ class Service:
 
     def __init__(self, *args, expect_start=True):
         self.stderr = tempfile.TemporaryFile()
+        # Unbuffered, so that a line already sent is never held back from select().
         self.proc = subprocess.Popen([sys.executable, SERVICE, "--port", "0", *args],
-                                     stdout=subprocess.PIPE, stderr=self.stderr)
+                                     stdout=subprocess.PIPE, stderr=self.stderr, bufsize=0)
         self.port = None
         if expect_start:
             line = self.read_line(15)
@@ -512,6 +513,31 @@ class Process(unittest.TestCase):
                 self.assertEqual(listening, ["0100007F"])  # 127.0.0.1, nothing else
             finally:
                 self.assertEqual(svc.stop(), 0)
+
+    def test_answers_time_requests_on_udp_beside_the_service(self):
+        svc = Service()
+        try:
+            line = svc.read_line(5)
+            self.assertTrue(line.startswith("time on 127.0.0.1:"), line)
+            port = int(line.rsplit(":", 1)[1])
+            with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
+                sock.settimeout(5)
+                request = bytes([(4 << 3) | 3]) + bytes(39) + bytes.fromhex("e9a1b2c3d4e5f607")
+                sock.sendto(request, ("127.0.0.1", port))
+                reply, sender = sock.recvfrom(512)
+                self.assertEqual(sender, ("127.0.0.1", port))
+                self.assertEqual(len(reply), 48)
+                self.assertEqual(reply[0] & 7, 4)  # a server's answer
+                self.assertEqual(reply[1], 2)
+                self.assertEqual(reply[24:32], request[40:48])  # our transmit time handed back
+                seconds = int.from_bytes(reply[40:44], "big")
+                self.assertLess(abs(seconds - 2208988800 - time.time()), 5)
+                # A datagram that is no client request gets no answer.
+                sock.sendto(bytes([(4 << 3) | 4]) + bytes(47), ("127.0.0.1", port))
+                sock.settimeout(0.5)
+                self.assertRaises(socket.timeout, sock.recvfrom, 512)
+        finally:
+            self.assertEqual(svc.stop(), 0)
 
     def test_users_persist_in_the_given_database_and_a_taken_port_fails(self):
         with tempfile.TemporaryDirectory() as tmp:

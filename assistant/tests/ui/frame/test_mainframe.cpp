@@ -325,6 +325,8 @@ TEST_F(MainFrameTest, TitleShowsTheSchoolAndLeadsToTheProfile) {
     Core::instance()->setCurrentUser(user);
     emit Core::instance()->userLoaded();
     EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), QString::fromUtf8("阳光幼儿园"));
+    EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->textFormat(), Qt::PlainText)
+        << "a school name is never read as markup";
     Core::instance()->setCurrentUser(TaviUser());
     emit Core::instance()->userLoaded();
     EXPECT_EQ(named<TitleLabel>(frame, "titleLabel")->text(), QString::fromUtf8("阳光幼儿园"))

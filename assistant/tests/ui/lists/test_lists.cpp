@@ -63,8 +63,12 @@ TEST(AppListModelTest, RolesGiveTheRecordAndNothingElse) {
     EXPECT_EQ(int(AppListModel::AppNameRole), 407);
     EXPECT_EQ(int(AppListModel::AppFavorRole), 421);
 
-    // The whole name as a tip: the grid shows at most two lines of it.
-    EXPECT_EQ(first.data(Qt::ToolTipRole), first.data(Qt::DisplayRole));
+    // The whole name as a tip: the grid shows at most two lines of it. A
+    // name that looks like markup is shown as it is written.
+    EXPECT_EQ(testsupport::shownText(first.data(Qt::ToolTipRole).toString()), "Little Star");
+    page.first()->name = "<b>Little</b> Star";
+    EXPECT_EQ(testsupport::shownText(first.data(Qt::ToolTipRole).toString()), "<b>Little</b> Star");
+    page.first()->name = "Little Star";
     EXPECT_FALSE(model.index(1, 0).data(Qt::DisplayRole).isValid());
     EXPECT_FALSE(model.index(2, 0).isValid());
     EXPECT_FALSE(model.index(0, 1).isValid());

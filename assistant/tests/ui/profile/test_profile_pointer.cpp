@@ -66,6 +66,11 @@ protected:
     }
     void pick(QComboBox* box, int index) { pointer::pick(x, box, index); }
     void pick(QComboBox* box, const QString& text) { pick(box, box->findText(text)); }
+    // The service's schools of the city on screen have arrived.
+    void waitForSchools() {
+        QComboBox* schools = labelled<QComboBox>(form, "school");
+        EXPECT_TRUE(waitFor([&] { return schools->findText("loading schools...") < 0; }, 15000));
+    }
 
     // A modal box runs its own loop inside whatever processes events when it
     // opens, so it is answered from a timer in that loop: the next message box
@@ -122,6 +127,7 @@ TEST_F(ProfileByPointer, RegisterOnlineThenEditAndSaveTheSchoolOther) {
     typeInto(labelled<QLineEdit>(form, "mobile"), "138o0013800a0", "13800138000");
     pick(labelled<QComboBox>(form, "province"), QString::fromUtf8("北京市"));
     pick(labelled<QComboBox>(form, "city"), QString::fromUtf8("朝阳区"));
+    waitForSchools();
     ASSERT_GT(labelled<QComboBox>(form, "school")->count(), 1);
     pick(labelled<QComboBox>(form, "school"), 0);
     const QString school = labelled<QComboBox>(form, "school")->currentText();
@@ -200,6 +206,7 @@ TEST_F(ProfileByPointer, OfflineRegistrationShowsACodeThatCarriesTheProfile) {
     typeInto(labelled<QLineEdit>(form, "mobile"), "13900000000", "13900000000");
     pick(labelled<QComboBox>(form, "province"), QString::fromUtf8("上海市"));
     pick(labelled<QComboBox>(form, "city"), QString::fromUtf8("浦东新区"));
+    waitForSchools();
     pick(labelled<QComboBox>(form, "school"), labelled<QComboBox>(form, "school")->findData(0));
     typeInto(labelled<QLineEdit>(form, "enter your school name"), "Pudong Stars", "Pudong Stars");
     service.clearRequests();

@@ -215,6 +215,28 @@ TEST_F(UpdateFlow, TheOfferNamesTheVersionAndUpdateLaterCreatesNoFile) {
     EXPECT_TRUE(opened.urls.isEmpty());
 }
 
+TEST_F(UpdateFlow, TheOfferShowsTheServicesWordsAsWrittenAndLongNotesNeverHideTheButtons) {
+    QJsonObject offer = offerOf(kPath, randomBytes(100, 1));
+    offer["version_name"] = "<h1 style='color:red'>2.2.0</h1><img src='/usr/share/pixmaps/debian-logo.png'>";
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i)
+        lines << QString("line %1 <b>bold</b>").arg(i);
+    offer["version_information"] = lines.join('\n');
+    answerCheck(offer);
+    EXPECT_EQ(press([](const SeenBox&) { return QString("Update later"); }), kFlowReturned);
+    ASSERT_EQ(answerer->boxes.size(), 1) << describe(answerer->boxes).toStdString();
+    const SeenBox& seen = answerer->boxes[0];
+    EXPECT_EQ(seen.text, "New version " + offer["version_name"].toString() + " available!");
+    EXPECT_TRUE(seen.plainText);
+    EXPECT_TRUE(seen.onScreen);
+    EXPECT_TRUE(seen.informative.startsWith("info:line 1 <b>bold</b>\nline 2"))
+        << seen.informative.toStdString();
+    EXPECT_LE(seen.informative.count('\n'), 8);
+    EXPECT_EQ(seen.details, lines.join('\n')) << "the whole notes in the details";
+    EXPECT_EQ(seen.buttons, QStringList({"Update", "Update later", "Show Details..."}));
+    EXPECT_TRUE(downloads().isEmpty());
+}
+
 TEST_F(UpdateFlow, AMatchingDownloadGoesToTheDesktopAndTheClientEndsWithZero) {
     const QByteArray body = randomBytes(200 * 1024, 2);
     offerAndServe(body);
