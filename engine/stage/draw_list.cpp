@@ -757,7 +757,10 @@ void DrawList::drawTexture(const Texture& texture, const Rect& source, const Poi
     if (upright && color.a == 255) {
         addSolidParts(c, texture);
     }
-    if (upright && texture.opaque() && color.a == 255) {
+    if (c.snapped && texture.opaque() && color.a == 255) {
+        // Every pixel it lands on gets an opaque texel.
+        c.covers = intersect({c.placed.x0, c.placed.y0, c.placed.x1, c.placed.y1}, clip_);
+    } else if (upright && texture.opaque() && color.a == 255) {
         // Rounding may lose a pixel at each edge.
         c.covers = intersect(reach(corners, -2, clip_), clip_);
     }
