@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -388,6 +389,41 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
     const int clipX1 = std::min(clip.x + clip.w, int(std::ceil(std::min(maxX, 1e6))));
     if (y0 >= y1 || clipX0 >= clipX1) {
         return;
+    }
+    {
+        // The texels the drawn box can read are asked for at once, row after row of the picture: its rows
+        // are walked askew below, which the processor's own look-ahead does not follow, and the picture is
+        // rarely still in its cache when a frame starts. Not for a part too large for the cache to hold.
+        i64 minU = std::numeric_limits<i64>::max();
+        i64 maxU = std::numeric_limits<i64>::min();
+        i64 minV = minU;
+        i64 maxV = maxU;
+        for (const i64 x : {i64(clipX0), i64(clipX1 - 1)}) {
+            for (const i64 y : {i64(y0), i64(y1 - 1)}) {
+                const i64 u = U00 + x * DUDX + y * DUDY;
+                const i64 v = V00 + x * DVDX + y * DVDY;
+                minU = std::min(minU, u);
+                maxU = std::max(maxU, u);
+                minV = std::min(minV, v);
+                maxV = std::max(maxV, v);
+            }
+        }
+        // As sample() takes them: the texel left of and above the point, and the next one.
+        const i64 c0 = std::max(i64(sx0), ((minU - 32768) >> 16) - 1);
+        const i64 c1 = std::min(i64(sx1), ((maxU - 32768) >> 16) + 3);
+        const i64 r0 = std::max(i64(sy0), ((minV - 32768) >> 16) - 1);
+        const i64 r1 = std::min(i64(sy1), ((maxV - 32768) >> 16) + 3);
+        constexpr i64 kMostAhead = 256 * 1024;
+        if (c0 < c1 && r0 < r1 && (c1 - c0) * (r1 - r0) * 4 <= kMostAhead) {
+            for (i64 r = r0; r < r1; ++r) {
+                const char* t = reinterpret_cast<const char*>(row(picture, int(r)) + c0);
+                const char* end = reinterpret_cast<const char*>(row(picture, int(r)) + c1);
+                for (; t < end; t += 64) {
+                    __builtin_prefetch(t);
+                }
+                __builtin_prefetch(end - 1);
+            }
+        }
     }
     const Tint tint(color);
 #if defined(__SSE2__)
