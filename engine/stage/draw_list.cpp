@@ -20,8 +20,12 @@ constexpr std::size_t kMostChangedParts = 256;
 constexpr std::size_t kMostScattered = 64;
 // Two rectangles become one when that covers at most this fraction (1/n) of the smaller one more.
 constexpr long long kWasteShare = 4;
-// A picture's parts: at most this many strips across it.
+// A picture's parts: at most this many strips across it. A turned picture's strips (at most this many)
+// are cut into bands of screen rows instead: at most this many, none lower than this many rows.
 constexpr int kMostParts = 8;
+constexpr int kMostTurnedStrips = 32;
+constexpr int kMostTurnedParts = 16;
+constexpr int kTurnedBandRows = 24;
 // How far ahead the comparison looks for a draw that came or went.
 constexpr std::size_t kLookAhead = 4;
 // A band of a changed area: about 256 KB of 32-bit pixels, which the processor's cache holds.
@@ -574,7 +578,16 @@ void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright)
     }
     // A texel more around each strip: bilinear sampling reaches the clear neighbour of a visible texel.
     const float grow = upright ? 0.0f : 1.0f;
-    const int per = (bottom - top + kMostParts - 1) / kMostParts;
+    const int most = upright ? kMostParts : kMostTurnedStrips;
+    const int per = (bottom - top + most - 1) / most;
+    const Point across = c.corners[2] - c.corners[3];
+    const Point down = c.corners[0] - c.corners[3];
+    const auto at = [&](float u, float v) {
+        return c.corners[3] + across * ((u - s.origin.x) / s.size.width) +
+               down * ((v - s.origin.y) / s.size.height);
+    };
+    thread_local std::vector<Point> turned;
+    turned.clear();
     c.partsBegin = std::uint32_t(parts_.size());
     for (int band = top; band < bottom; band += per) {
         int first = std::numeric_limits<int>::max();
@@ -595,23 +608,89 @@ void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright)
         if (first >= last || u0 >= u1 || v0 >= v1) {
             continue; // clear
         }
-        const Point across = c.corners[2] - c.corners[3];
-        const Point down = c.corners[0] - c.corners[3];
-        const auto at = [&](float u, float v) {
-            return c.corners[3] + across * ((u - s.origin.x) / s.size.width) +
-                   down * ((v - s.origin.y) / s.size.height);
-        };
         const Point strip[4] = {at(u0, v1), at(u1, v1), at(u1, v0), at(u0, v0)};
-        const Box part = reach(strip, upright ? 1 : 3, c.clip);
+        if (!upright) {
+            turned.insert(turned.end(), std::begin(strip), std::end(strip));
+            continue;
+        }
+        const Box part = reach(strip, 1, c.clip);
         if (!part.empty()) {
             parts_.push_back(part);
         }
+    }
+    if (!turned.empty()) {
+        addTurnedParts(turned, c.clip);
     }
     c.partsEnd = std::uint32_t(parts_.size());
     if (c.partsEnd == c.partsBegin) {
         // All clear: it changes nothing, but a box of nothing would read as "all it touches".
         parts_.push_back({});
         c.partsEnd = c.partsBegin + 1;
+    }
+}
+
+void DrawList::addTurnedParts(const std::vector<Point>& strips, const Box& clip) {
+    // The strips of a turned picture lie askew, and a box around each one takes in much that none of them
+    // covers (a turning sun's rays are a disc, their strips' boxes nearly its square). Its rows on the
+    // screen are cut into bands instead, each as wide as what the strips cover of its rows.
+    constexpr double kMargin = 3; // as reach() widens a turned picture
+    double minY = std::numeric_limits<double>::max();
+    double maxY = std::numeric_limits<double>::lowest();
+    for (const Point& p : strips) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+            parts_.push_back(clip);
+            return;
+        }
+        minY = std::min(minY, double(p.y));
+        maxY = std::max(maxY, double(p.y));
+    }
+    // Whole pixels within the clip (clamped first: a picture far off screen must not overflow them).
+    const auto within = [](double v, int lo, int hi) { return int(std::clamp(v, double(lo), double(hi))); };
+    const int y0 = within(std::floor(minY) - kMargin, clip.y0, clip.y1);
+    const int y1 = within(std::ceil(maxY) + kMargin, clip.y0, clip.y1);
+    if (y0 >= y1) {
+        return;
+    }
+    const int bands = std::clamp((y1 - y0) / kTurnedBandRows, 1, kMostTurnedParts);
+    for (int k = 0; k < bands; ++k) {
+        const int top = y0 + (y1 - y0) * k / bands;
+        const int bottom = y0 + (y1 - y0) * (k + 1) / bands;
+        // What the strips cover of these rows and the margin above and below: the ends of their edges
+        // within them, and where their edges cross into them.
+        const double lo = top - kMargin;
+        const double hi = bottom + kMargin;
+        double x0 = std::numeric_limits<double>::max();
+        double x1 = std::numeric_limits<double>::lowest();
+        for (std::size_t q = 0; q + 4 <= strips.size(); q += 4) {
+            for (std::size_t e = 0; e < 4; ++e) {
+                const Point& p = strips[q + e];
+                const Point& r = strips[q + (e + 1) % 4];
+                if (std::max(p.y, r.y) < lo || std::min(p.y, r.y) > hi) {
+                    continue;
+                }
+                double from = 0;
+                double to = 1;
+                if (p.y != r.y) {
+                    const double a = (lo - p.y) / (double(r.y) - p.y);
+                    const double b = (hi - p.y) / (double(r.y) - p.y);
+                    from = std::clamp(std::min(a, b), 0.0, 1.0);
+                    to = std::clamp(std::max(a, b), 0.0, 1.0);
+                }
+                for (const double t : {from, to}) {
+                    const double x = p.x + (double(r.x) - p.x) * t;
+                    x0 = std::min(x0, x);
+                    x1 = std::max(x1, x);
+                }
+            }
+        }
+        if (x0 > x1) {
+            continue;
+        }
+        const Box part{within(std::floor(x0) - kMargin, clip.x0, clip.x1), top,
+                       within(std::ceil(x1) + kMargin, clip.x0, clip.x1), bottom};
+        if (!part.empty()) {
+            parts_.push_back(part);
+        }
     }
 }
 

@@ -92,6 +92,8 @@ private:
     // What the command may change: its parts that show, or all it touches.
     static void addParts(const Command& c, const std::vector<Box>& parts, std::vector<Box>& out);
     void addPictureParts(Command& c, const Texture& texture, bool upright);
+    // Parts of a turned picture's strips (four corners each on the screen), within `clip`.
+    void addTurnedParts(const std::vector<Point>& strips, const Box& clip);
     void addSolidParts(Command& c, const Texture& texture);
 
     Renderer& target_;
