@@ -485,14 +485,16 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
         // The texels the drawn box can read are asked for at once, row after row of the picture: its rows
         // are walked askew below, which the processor's own look-ahead does not follow, and the picture is
         // rarely still in its cache when a frame starts. Not for a part too large for the cache to hold.
-        i64 minU = std::numeric_limits<i64>::max();
-        i64 maxU = std::numeric_limits<i64>::min();
-        i64 minV = minU;
-        i64 maxV = maxU;
-        for (const i64 x : {i64(clipX0), i64(clipX1 - 1)}) {
-            for (const i64 y : {i64(y0), i64(y1 - 1)}) {
-                const i64 u = U00 + x * DUDX + y * DUDY;
-                const i64 v = V00 + x * DVDX + y * DVDY;
+        // The box's corner pixels are taken to texels in floating point: a picture squeezed almost flat
+        // has huge steps.
+        double minU = std::numeric_limits<double>::max();
+        double maxU = std::numeric_limits<double>::lowest();
+        double minV = minU;
+        double maxV = maxU;
+        for (const double x : {double(clipX0), double(clipX1 - 1)}) {
+            for (const double y : {double(y0), double(y1 - 1)}) {
+                const double u = (double(U00) + x * double(DUDX) + y * double(DUDY)) / kOne;
+                const double v = (double(V00) + x * double(DVDX) + y * double(DVDY)) / kOne;
                 minU = std::min(minU, u);
                 maxU = std::max(maxU, u);
                 minV = std::min(minV, v);
@@ -500,10 +502,13 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
             }
         }
         // As sample() takes them: the texel left of and above the point, and the next one.
-        const i64 c0 = std::max(i64(sx0), ((minU - 32768) >> 16) - 1);
-        const i64 c1 = std::min(i64(sx1), ((maxU - 32768) >> 16) + 3);
-        const i64 r0 = std::max(i64(sy0), ((minV - 32768) >> 16) - 1);
-        const i64 r1 = std::min(i64(sy1), ((maxV - 32768) >> 16) + 3);
+        const auto texel = [](double t, int lo, int hi) {
+            return i64(std::clamp(std::floor(t), double(lo), double(hi)));
+        };
+        const i64 c0 = texel(minU - 1.5, sx0, sx1);
+        const i64 c1 = texel(maxU + 2.5, sx0, sx1);
+        const i64 r0 = texel(minV - 1.5, sy0, sy1);
+        const i64 r1 = texel(maxV + 2.5, sy0, sy1);
         constexpr i64 kMostAhead = 256 * 1024;
         if (c0 < c1 && r0 < r1 && (c1 - c0) * (r1 - r0) * 4 <= kMostAhead) {
             for (i64 r = r0; r < r1; ++r) {
