@@ -30,11 +30,16 @@ public:
     using Outline = std::vector<std::pair<int, int>>;
     static constexpr int kOutlineRows = 16;
     const Outline& outline() const { return outline_; }
+    // Where it hides what lies under it: for each band of kOutlineRows rows, the widest run of columns
+    // [first, last) where every texel of the band is fully opaque (first == last: none). Empty when not
+    // known.
+    const Outline& solid() const { return solid_; }
 
 protected:
     Texture(Size size, std::string path, bool opaque = false)
         : size_(size), path_(std::move(path)), serial_(nextSerial()), opaque_(opaque) {}
     void setOutline(Outline outline) { outline_ = std::move(outline); }
+    void setSolid(Outline solid) { solid_ = std::move(solid); }
 
 private:
     static std::uint64_t nextSerial() {
@@ -46,6 +51,7 @@ private:
     std::uint64_t serial_;
     bool opaque_;
     Outline outline_;
+    Outline solid_;
 };
 using TexturePtr = std::shared_ptr<Texture>;
 
@@ -110,6 +116,9 @@ public:
         (void)changed;
         endFrame();
     }
+    // Whether a picture drawn upright here shows the same pixels wherever its corners lie within the same
+    // whole pixels (uprightPixels): a picture drifting by a fraction of a pixel then changes nothing.
+    virtual bool placesUprightOnWholePixels() const { return false; }
 };
 
 // Background music (one track) and sound effects (many at once).

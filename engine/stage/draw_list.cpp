@@ -20,12 +20,27 @@ constexpr std::size_t kMostChangedParts = 256;
 constexpr std::size_t kMostScattered = 64;
 // Two rectangles become one when that covers at most this fraction (1/n) of the smaller one more.
 constexpr long long kWasteShare = 4;
-// A picture's parts: at most this many strips across it.
+// A picture's parts: at most this many strips across it. A turned picture's strips (at most this many)
+// are cut into bands of screen rows instead: at most this many, none lower than this many rows.
 constexpr int kMostParts = 8;
+constexpr int kMostTurnedStrips = 32;
+constexpr int kMostTurnedParts = 16;
+constexpr int kTurnedBandRows = 24;
 // How far ahead the comparison looks for a draw that came or went.
 constexpr std::size_t kLookAhead = 4;
 // A band of a changed area: about 256 KB of 32-bit pixels, which the processor's cache holds.
 constexpr int kBandPixels = 64 * 1024;
+// At most this many pieces of opaque pictures are cut out of the changed areas, and none smaller than
+// this many pixels: each piece cut splits the areas it lies in.
+constexpr std::size_t kMostHoles = 32;
+constexpr long long kLeastHole = 1024;
+// What one more rectangle costs, in pixels drawn: each one walks the list and starts every draw in it
+// again.
+constexpr long long kRectangleCost = 2000;
+// The changed parts are laid out exactly when there are at most this many (more are united first), and
+// kept so when that makes at most this many rectangles.
+constexpr std::size_t kMostForRegion = 96;
+constexpr std::size_t kMostRegionAreas = 64;
 
 Box intersect(const Box& a, const Box& b) {
     Box r{std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
@@ -135,6 +150,166 @@ void uniteClosest(std::vector<Box>& boxes) {
     }
 }
 
+// The boxes without the pixels of `hole`: each box it cuts is replaced by the pieces around it.
+void cutOut(std::vector<Box>& boxes, const Box& hole) {
+    const std::size_t count = boxes.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const Box b = boxes[k];
+        const Box in = intersect(b, hole);
+        if (in.empty()) {
+            continue;
+        }
+        boxes[k] = {b.x0, b.y0, b.x1, in.y0};
+        boxes.push_back({b.x0, in.y1, b.x1, b.y1});
+        boxes.push_back({b.x0, in.y0, in.x0, in.y1});
+        boxes.push_back({in.x1, in.y0, b.x1, in.y1});
+    }
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
+                boxes.end());
+}
+
+// The pixels of the boxes that no hole takes, as rectangles that do not overlap: bands of rows, each with
+// a few runs of columns. Neighbouring bands, and runs in a band, are joined where drawing the pixels
+// between them costs less than one more rectangle does.
+void region(std::vector<Box>& boxes, const std::vector<Box>& holes, std::vector<Box>& out) {
+    using Run = std::pair<int, int>;
+    // Sorted, then each run joined with those it meets.
+    const auto tidy = [](std::vector<Run>& runs, std::size_t from) {
+        std::sort(runs.begin() + std::ptrdiff_t(from), runs.end());
+        std::size_t n = from;
+        for (std::size_t k = from; k < runs.size(); ++k) {
+            if (n > from && runs[k].first <= runs[n - 1].second) {
+                runs[n - 1].second = std::max(runs[n - 1].second, runs[k].second);
+            } else {
+                runs[n++] = runs[k];
+            }
+        }
+        runs.resize(n);
+    };
+    const auto width = [](const std::vector<Run>& runs, std::size_t from, std::size_t to) {
+        long long w = 0;
+        for (std::size_t k = from; k < to; ++k) {
+            w += runs[k].second - runs[k].first;
+        }
+        return w;
+    };
+    boxes.erase(std::remove_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.empty(); }),
+                boxes.end());
+    std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.y0 < b.y0; });
+    std::vector<int> edges;
+    edges.reserve(2 * (boxes.size() + holes.size()));
+    for (const Box& b : boxes) {
+        edges.push_back(b.y0);
+        edges.push_back(b.y1);
+    }
+    for (const Box& h : holes) {
+        edges.push_back(h.y0);
+        edges.push_back(h.y1);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    // Between two edges every box and hole covers all of a band's rows or none. The band being built
+    // (rows top..bottom, runs[open..]) is joined with the next one or closed.
+    std::vector<Run> runs;
+    std::vector<Run> next;
+    std::vector<const Box*> active;
+    std::size_t start = 0;
+    std::size_t open = 0;
+    int top = 0;
+    int bottom = 0;
+    const auto close = [&] {
+        const long long rows = bottom - top;
+        std::size_t n = open;
+        for (std::size_t k = open; k < runs.size(); ++k) {
+            if (n > open && (runs[k].first - runs[n - 1].second) * rows <= kRectangleCost) {
+                runs[n - 1].second = runs[k].second;
+            } else {
+                runs[n++] = runs[k];
+            }
+        }
+        for (std::size_t k = open; k < n; ++k) {
+            out.push_back({runs[k].first, top, runs[k].second, bottom});
+        }
+        runs.clear();
+        open = 0;
+    };
+    for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
+        const int y0 = edges[e];
+        const int y1 = edges[e + 1];
+        active.erase(std::remove_if(active.begin(), active.end(), [y0](const Box* b) { return b->y1 <= y0; }),
+                     active.end());
+        for (; start < boxes.size() && boxes[start].y0 <= y0; ++start) {
+            active.push_back(&boxes[start]);
+        }
+        next.clear();
+        for (const Box* b : active) {
+            next.emplace_back(b->x0, b->x1);
+        }
+        tidy(next, 0);
+        for (const Box& h : holes) {
+            if (h.y0 > y0 || h.y1 < y1) {
+                continue;
+            }
+            const std::size_t count = next.size();
+            for (std::size_t r = 0; r < count; ++r) {
+                const Run run = next[r];
+                if (h.x1 <= run.first || h.x0 >= run.second) {
+                    continue;
+                }
+                // What is left of the run on either side of the hole (nothing: an empty run).
+                next[r] = {run.first, std::max(run.first, h.x0)};
+                if (h.x1 < run.second) {
+                    next.emplace_back(h.x1, run.second);
+                }
+            }
+            next.erase(
+                std::remove_if(next.begin(), next.end(), [](const Run& r) { return r.first >= r.second; }),
+                next.end());
+            std::sort(next.begin(), next.end());
+        }
+        if (next.empty()) {
+            if (!runs.empty()) {
+                close();
+            }
+            continue;
+        }
+        if (!runs.empty() && bottom == y0) {
+            if (std::equal(runs.begin() + std::ptrdiff_t(open), runs.end(), next.begin(), next.end())) {
+                bottom = y1;
+                continue;
+            }
+            // One band over both, or two.
+            const long long apart = width(runs, open, runs.size()) * (bottom - top) +
+                                    width(next, 0, next.size()) * (y1 - y0) +
+                                    kRectangleCost * (long long)(runs.size() - open + next.size());
+            const std::size_t both = runs.size();
+            for (std::size_t k = open; k < both; ++k) {
+                const Run run = runs[k];
+                runs.push_back(run);
+            }
+            runs.insert(runs.end(), next.begin(), next.end());
+            tidy(runs, both);
+            const long long joined = width(runs, both, runs.size()) * (y1 - top) +
+                                     kRectangleCost * (long long)(runs.size() - both);
+            if (joined <= apart) {
+                open = both;
+                bottom = y1;
+                continue;
+            }
+            runs.resize(both);
+        }
+        if (!runs.empty()) {
+            close();
+        }
+        runs = next;
+        top = y0;
+        bottom = y1;
+    }
+    if (!runs.empty()) {
+        close();
+    }
+}
+
 } // namespace
 
 bool DrawList::Command::operator==(const Command& o) const {
@@ -151,9 +326,14 @@ bool DrawList::Command::operator==(const Command& o) const {
     case Kind::NoClip:
         return true;
     case Kind::Texture:
-        return serial == o.serial && rect == o.rect && color == o.color && corners[0] == o.corners[0] &&
-               corners[1] == o.corners[1] && corners[2] == o.corners[2] && corners[3] == o.corners[3] &&
-               clip == o.clip;
+        if (serial != o.serial || !(rect == o.rect) || color != o.color || !(clip == o.clip)) {
+            return false;
+        }
+        if (snapped && o.snapped) {
+            return placed == o.placed;
+        }
+        return corners[0] == o.corners[0] && corners[1] == o.corners[1] && corners[2] == o.corners[2] &&
+               corners[3] == o.corners[3];
     }
     return false;
 }
@@ -161,6 +341,7 @@ bool DrawList::Command::operator==(const Command& o) const {
 void DrawList::reset() {
     commands_.clear();
     parts_.clear();
+    solid_.clear();
     complete_ = true;
 }
 
@@ -214,10 +395,19 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
     // same order in both frames, so it is unchanged. Any pairing in order is right; a longer one is
     // cheaper.
     std::vector<Box> changed;
+    // For each changed part, and for each pair whose picture hides pixels, its place in the walk below:
+    // a draw's place in either frame's order.
+    std::vector<std::size_t> changedAt;
+    std::vector<std::pair<std::size_t, const Command*>> solids;
+    std::size_t step = 0;
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < before.size() || j < now.size()) {
+        ++step;
         if (i < before.size() && j < now.size() && *before[i] == *now[j]) {
+            if (now[j]->solidEnd > now[j]->solidBegin) {
+                solids.emplace_back(step, now[j]);
+            }
             ++i;
             ++j;
             continue;
@@ -246,15 +436,50 @@ bool DrawList::changedAreas(const DrawList& shown, std::vector<Rect>& areas) con
         for (; went > 0; --went) {
             addParts(*before[i++], shown.parts_, changed);
         }
+        changedAt.resize(changed.size(), step);
         if (changed.size() > kMostChangedParts) {
             return false;
         }
     }
-    uniteNeighbours(changed);
-    if (changed.size() > kMostScattered) {
-        return false;
+    // A pixel that an opaque picture drawn the same in both frames hides, and that no changed draw after
+    // it touches, is that picture's in both frames: unchanged, whatever changed under it.
+    std::vector<Box> holes;
+    Box around;
+    for (const Box& b : changed) {
+        around = unite(around, b);
     }
-    uniteClosest(changed);
+    for (const auto& [at, c] : solids) {
+        if (!meet(c->touches, around)) {
+            continue;
+        }
+        for (std::uint32_t k = c->solidBegin; k < c->solidEnd && holes.size() < kMostHoles; ++k) {
+            const Box& hole = solid_[k];
+            bool hidden = hole.area() >= kLeastHole;
+            for (std::size_t p = 0; p < changed.size() && hidden; ++p) {
+                hidden = changedAt[p] < at || intersect(changed[p], hole).empty();
+            }
+            if (hidden) {
+                holes.push_back(hole);
+            }
+        }
+    }
+    if (changed.size() > kMostForRegion) {
+        uniteNeighbours(changed);
+    }
+    std::vector<Box> exact;
+    region(changed, holes, exact);
+    if (exact.size() <= kMostRegionAreas) {
+        changed = std::move(exact);
+    } else {
+        uniteNeighbours(changed);
+        if (changed.size() > kMostScattered) {
+            return false;
+        }
+        uniteClosest(changed);
+        for (const Box& hole : holes) {
+            cutOut(changed, hole);
+        }
+    }
     long long area = 0;
     for (const Box& b : changed) {
         area += b.area();
@@ -353,7 +578,16 @@ void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright)
     }
     // A texel more around each strip: bilinear sampling reaches the clear neighbour of a visible texel.
     const float grow = upright ? 0.0f : 1.0f;
-    const int per = (bottom - top + kMostParts - 1) / kMostParts;
+    const int most = upright ? kMostParts : kMostTurnedStrips;
+    const int per = (bottom - top + most - 1) / most;
+    const Point across = c.corners[2] - c.corners[3];
+    const Point down = c.corners[0] - c.corners[3];
+    const auto at = [&](float u, float v) {
+        return c.corners[3] + across * ((u - s.origin.x) / s.size.width) +
+               down * ((v - s.origin.y) / s.size.height);
+    };
+    thread_local std::vector<Point> turned;
+    turned.clear();
     c.partsBegin = std::uint32_t(parts_.size());
     for (int band = top; band < bottom; band += per) {
         int first = std::numeric_limits<int>::max();
@@ -374,17 +608,18 @@ void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright)
         if (first >= last || u0 >= u1 || v0 >= v1) {
             continue; // clear
         }
-        const Point across = c.corners[2] - c.corners[3];
-        const Point down = c.corners[0] - c.corners[3];
-        const auto at = [&](float u, float v) {
-            return c.corners[3] + across * ((u - s.origin.x) / s.size.width) +
-                   down * ((v - s.origin.y) / s.size.height);
-        };
         const Point strip[4] = {at(u0, v1), at(u1, v1), at(u1, v0), at(u0, v0)};
-        const Box part = reach(strip, upright ? 1 : 3, c.clip);
+        if (!upright) {
+            turned.insert(turned.end(), std::begin(strip), std::end(strip));
+            continue;
+        }
+        const Box part = reach(strip, 1, c.clip);
         if (!part.empty()) {
             parts_.push_back(part);
         }
+    }
+    if (!turned.empty()) {
+        addTurnedParts(turned, c.clip);
     }
     c.partsEnd = std::uint32_t(parts_.size());
     if (c.partsEnd == c.partsBegin) {
@@ -392,6 +627,138 @@ void DrawList::addPictureParts(Command& c, const Texture& texture, bool upright)
         parts_.push_back({});
         c.partsEnd = c.partsBegin + 1;
     }
+}
+
+void DrawList::addTurnedParts(const std::vector<Point>& strips, const Box& clip) {
+    // The strips of a turned picture lie askew, and a box around each one takes in much that none of them
+    // covers (a turning sun's rays are a disc, their strips' boxes nearly its square). Its rows on the
+    // screen are cut into bands instead, each as wide as what the strips cover of its rows.
+    constexpr double kMargin = 3; // as reach() widens a turned picture
+    double minY = std::numeric_limits<double>::max();
+    double maxY = std::numeric_limits<double>::lowest();
+    for (const Point& p : strips) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+            parts_.push_back(clip);
+            return;
+        }
+        minY = std::min(minY, double(p.y));
+        maxY = std::max(maxY, double(p.y));
+    }
+    // Whole pixels within the clip (clamped first: a picture far off screen must not overflow them).
+    const auto within = [](double v, int lo, int hi) { return int(std::clamp(v, double(lo), double(hi))); };
+    const int y0 = within(std::floor(minY) - kMargin, clip.y0, clip.y1);
+    const int y1 = within(std::ceil(maxY) + kMargin, clip.y0, clip.y1);
+    if (y0 >= y1) {
+        return;
+    }
+    const int bands = std::clamp((y1 - y0) / kTurnedBandRows, 1, kMostTurnedParts);
+    for (int k = 0; k < bands; ++k) {
+        const int top = y0 + (y1 - y0) * k / bands;
+        const int bottom = y0 + (y1 - y0) * (k + 1) / bands;
+        // What the strips cover of these rows and the margin above and below: the ends of their edges
+        // within them, and where their edges cross into them.
+        const double lo = top - kMargin;
+        const double hi = bottom + kMargin;
+        double x0 = std::numeric_limits<double>::max();
+        double x1 = std::numeric_limits<double>::lowest();
+        for (std::size_t q = 0; q + 4 <= strips.size(); q += 4) {
+            for (std::size_t e = 0; e < 4; ++e) {
+                const Point& p = strips[q + e];
+                const Point& r = strips[q + (e + 1) % 4];
+                if (std::max(p.y, r.y) < lo || std::min(p.y, r.y) > hi) {
+                    continue;
+                }
+                double from = 0;
+                double to = 1;
+                if (p.y != r.y) {
+                    const double a = (lo - p.y) / (double(r.y) - p.y);
+                    const double b = (hi - p.y) / (double(r.y) - p.y);
+                    from = std::clamp(std::min(a, b), 0.0, 1.0);
+                    to = std::clamp(std::max(a, b), 0.0, 1.0);
+                }
+                for (const double t : {from, to}) {
+                    const double x = p.x + (double(r.x) - p.x) * t;
+                    x0 = std::min(x0, x);
+                    x1 = std::max(x1, x);
+                }
+            }
+        }
+        if (x0 > x1) {
+            continue;
+        }
+        const Box part{within(std::floor(x0) - kMargin, clip.x0, clip.x1), top,
+                       within(std::ceil(x1) + kMargin, clip.x0, clip.x1), bottom};
+        if (!part.empty()) {
+            parts_.push_back(part);
+        }
+    }
+}
+
+void DrawList::addSolidParts(Command& c, const Texture& texture) {
+    // As the software renderers take the source: whole texels, all inside the picture (else they
+    // resample it, and an edge may not hide what lies under it).
+    const Box from = roundBox(c.rect);
+    const Texture::Outline& solid = texture.solid();
+    if (solid.empty() || from.empty() || from.x0 < 0 || from.y0 < 0 || from.x1 > int(texture.size().width) ||
+        from.y1 > int(texture.size().height)) {
+        return;
+    }
+    const int top = from.y0 / Texture::kOutlineRows;
+    const int bottom =
+        std::min(int(solid.size()), (from.y1 + Texture::kOutlineRows - 1) / Texture::kOutlineRows);
+    if (bottom <= top) {
+        return;
+    }
+    const int per = (bottom - top + kMostParts - 1) / kMostParts;
+    const Point across = c.corners[2] - c.corners[3];
+    const Point down = c.corners[0] - c.corners[3];
+    const auto at = [&](int u, int v) {
+        return c.corners[3] + across * (float(u - from.x0) / float(from.x1 - from.x0)) +
+               down * (float(v - from.y0) / float(from.y1 - from.y0));
+    };
+    struct Strip {
+        int u0, u1;
+        Box box;
+    };
+    std::vector<Strip> strips;
+    for (int band = top; band < bottom; band += per) {
+        int first = 0;
+        int last = std::numeric_limits<int>::max();
+        for (int b = band; b < std::min(bottom, band + per); ++b) {
+            first = std::max(first, solid[std::size_t(b)].first);
+            last = std::min(last, solid[std::size_t(b)].second);
+        }
+        const int u0 = std::max(first, from.x0);
+        const int u1 = std::min(last, from.x1);
+        const int v0 = std::max(band * Texture::kOutlineRows, from.y0);
+        const int v1 = std::min(std::min(bottom, band + per) * Texture::kOutlineRows, from.y1);
+        const Point strip[4] = {at(u0, v1), at(u1, v1), at(u1, v0), at(u0, v0)};
+        // Three pixels in from each edge: a pixel there takes its texel from inside the strip, however the
+        // picture's edges round.
+        strips.push_back({u0, u1, u0 < u1 && v0 < v1 ? reach(strip, -3, output_) : Box{}});
+    }
+    // Between two strips, the narrower one reaches over the seam: the texels there are opaque in its
+    // columns on both sides (each strip taller than the margins keeps the seam's pixels within the two).
+    for (std::size_t k = 1; k < strips.size(); ++k) {
+        Strip& above = strips[k - 1];
+        Strip& below = strips[k];
+        if (above.box.empty() || below.box.empty()) {
+            continue;
+        }
+        if (below.u0 >= above.u0 && below.u1 <= above.u1) {
+            below.box.y0 = std::min(below.box.y0, above.box.y1);
+        } else if (above.u0 >= below.u0 && above.u1 <= below.u1) {
+            above.box.y1 = std::max(above.box.y1, below.box.y0);
+        }
+    }
+    c.solidBegin = std::uint32_t(solid_.size());
+    for (const Strip& strip : strips) {
+        const Box part = intersect(strip.box, c.clip);
+        if (!part.empty()) {
+            solid_.push_back(part);
+        }
+    }
+    c.solidEnd = std::uint32_t(solid_.size());
 }
 
 TexturePtr DrawList::createRenderTarget(int, int) {
@@ -409,6 +776,7 @@ void DrawList::beginFrame() {
     reset();
     const Size size = target_.outputSize();
     output_ = {0, 0, int(size.width), int(size.height)};
+    snaps_ = target_.placesUprightOnWholePixels();
     clip_ = output_;
 }
 
@@ -458,8 +826,20 @@ void DrawList::drawTexture(const Texture& texture, const Rect& source, const Poi
                          corners[0].x == corners[3].x && corners[1].x == corners[2].x &&
                          corners[1].x > corners[0].x && corners[0].y > corners[3].y;
     c.touches = reach(corners, upright ? 1 : 3, clip_);
+    if (snaps_) {
+        // As the renderer takes the source: upright pictures are resampled when it reaches outside them.
+        const Box from = roundBox(source);
+        c.snapped = from.x0 >= 0 && from.y0 >= 0 && from.x1 <= int(texture.size().width) &&
+                    from.y1 <= int(texture.size().height) && uprightPixels(corners, c.placed);
+    }
     addPictureParts(c, texture, upright);
-    if (upright && texture.opaque() && color.a == 255) {
+    if (upright && color.a == 255) {
+        addSolidParts(c, texture);
+    }
+    if (c.snapped && texture.opaque() && color.a == 255) {
+        // Every pixel it lands on gets an opaque texel.
+        c.covers = intersect({c.placed.x0, c.placed.y0, c.placed.x1, c.placed.y1}, clip_);
+    } else if (upright && texture.opaque() && color.a == 255) {
         // Rounding may lose a pixel at each edge.
         c.covers = intersect(reach(corners, -2, clip_), clip_);
     }

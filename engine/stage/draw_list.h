@@ -75,9 +75,16 @@ private:
         Box touches;
         Box covers;
         Box clip;
-        // A picture's parts that show (where the picture is not clear), in strips_.
+        // Upright on a renderer that places such pictures on whole pixels: those pixels, which the two
+        // frames then compare instead of the corners.
+        bool snapped = false;
+        PixelBox placed;
+        // A picture's parts that show (where the picture is not clear), in parts_; for an upright picture
+        // at full opacity, the pixels it surely hides (where it is opaque), in solid_.
         std::uint32_t partsBegin = 0;
         std::uint32_t partsEnd = 0;
+        std::uint32_t solidBegin = 0;
+        std::uint32_t solidEnd = 0;
         bool operator==(const Command& o) const;
     };
 
@@ -85,11 +92,16 @@ private:
     // What the command may change: its parts that show, or all it touches.
     static void addParts(const Command& c, const std::vector<Box>& parts, std::vector<Box>& out);
     void addPictureParts(Command& c, const Texture& texture, bool upright);
+    // Parts of a turned picture's strips (four corners each on the screen), within `clip`.
+    void addTurnedParts(const std::vector<Point>& strips, const Box& clip);
+    void addSolidParts(Command& c, const Texture& texture);
 
     Renderer& target_;
     std::vector<Command> commands_;
     std::vector<Box> parts_;
+    std::vector<Box> solid_;
     bool complete_ = true;
+    bool snaps_ = false;
     Box output_;
     Box clip_;
 };

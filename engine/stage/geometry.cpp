@@ -49,4 +49,21 @@ Affine Affine::inverted() const {
     return r;
 }
 
+bool uprightPixels(const Point (&corners)[4], PixelBox& out) {
+    const Point u = corners[1] - corners[0]; // along the picture's bottom edge
+    const Point v = corners[3] - corners[0]; // up the picture's left edge (up is -y in pixels)
+    const float w = std::hypot(u.x, u.y);
+    const float h = std::hypot(v.x, v.y);
+    // Thinner than a thousandth of a pixel: not drawn at all.
+    if (w < 1e-3f || h < 1e-3f || !(u.x > 0 && v.y < 0 && std::fabs(u.y) < 1e-3f && std::fabs(v.x) < 1e-3f)) {
+        return false;
+    }
+    const Point centre = corners[0] + (u + v) * 0.5f;
+    out.x0 = int(std::lround(centre.x - w / 2));
+    out.y0 = int(std::lround(centre.y - h / 2));
+    out.x1 = int(std::lround(centre.x + w / 2));
+    out.y1 = int(std::lround(centre.y + h / 2));
+    return true;
+}
+
 } // namespace stage

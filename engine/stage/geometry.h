@@ -84,4 +84,14 @@ struct Affine {
     Affine inverted() const;
 };
 
+// A picture drawn upright (bottom edge level, left edge plumb, not mirrored) between these corners (as
+// Renderer::drawTexture takes them) lands on the whole pixels [x0, x1) x [y0, y1) in the software
+// renderers, whatever fraction of a pixel the corners lie at. False for any other placement, and for
+// one too thin to be drawn.
+struct PixelBox {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool operator==(const PixelBox& o) const { return x0 == o.x0 && y0 == o.y0 && x1 == o.x1 && y1 == o.y1; }
+};
+bool uprightPixels(const Point (&corners)[4], PixelBox& out);
+
 } // namespace stage

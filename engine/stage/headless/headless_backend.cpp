@@ -198,6 +198,9 @@ public:
         canvas_.renderer().endPartialFrame(changed);
         finishFrame();
     }
+    bool placesUprightOnWholePixels() const override {
+        return canvas_.ok() && out_->placesUprightOnWholePixels();
+    }
 
     const std::vector<DrawRecord>& draws() const { return current_.empty() ? last_ : current_; }
     int frames() const { return frames_; }

@@ -59,6 +59,40 @@ Texture::Outline outlineOf(SDL_Surface* argb) {
     return outline;
 }
 
+// For each band of Texture::kOutlineRows rows, the widest run of columns where the whole band is opaque.
+Texture::Outline solidOf(SDL_Surface* argb) {
+    Texture::Outline solid;
+    std::vector<unsigned char> opaque(std::size_t(argb->w));
+    SDL_LockSurface(argb);
+    for (int top = 0; top < argb->h; top += Texture::kOutlineRows) {
+        std::fill(opaque.begin(), opaque.end(), 1);
+        for (int y = top; y < std::min(argb->h, top + Texture::kOutlineRows); ++y) {
+            const auto* row =
+                reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(argb->pixels) + y * argb->pitch);
+            for (int x = 0; x < argb->w; ++x) {
+                opaque[std::size_t(x)] &= (row[x] >> 24) == 0xFF ? 1 : 0;
+            }
+        }
+        std::pair<int, int> widest{0, 0};
+        for (int x = 0; x < argb->w;) {
+            if (opaque[std::size_t(x)] == 0) {
+                ++x;
+                continue;
+            }
+            const int first = x;
+            while (x < argb->w && opaque[std::size_t(x)] != 0) {
+                ++x;
+            }
+            if (x - first > widest.second - widest.first) {
+                widest = {first, x};
+            }
+        }
+        solid.push_back(widest);
+    }
+    SDL_UnlockSurface(argb);
+    return solid;
+}
+
 } // namespace
 
 SdlTexture::~SdlTexture() {
@@ -114,6 +148,7 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
     const Size size{float(converted->w), float(converted->h)};
     const bool opaque = fullyOpaque(converted);
     Texture::Outline outline = outlineOf(converted);
+    Texture::Outline solid = solidOf(converted);
     if (texture == nullptr) {
         error = SDL_GetError();
         SDL_FreeSurface(converted);
@@ -128,6 +163,7 @@ TexturePtr SdlRenderer::loadTexture(const std::string& path, std::string& error)
     SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
     auto result = std::make_shared<SdlTexture>(texture, size, path, alive_, opaque, converted);
     result->setOutline(std::move(outline));
+    result->setSolid(std::move(solid));
     return result;
 }
 
@@ -281,20 +317,20 @@ void SdlRenderer::drawDirect(const SdlTexture& texture, const Rect& source, cons
     SDL_RenderFlush(renderer_);
     SDL_SetClipRect(direct_, hasScreenClip_ ? &screenClip_ : nullptr);
     const bool inside = src.x >= 0 && src.y >= 0 && src.x + src.w <= pixels->w && src.y + src.h <= pixels->h;
-    const bool upright = u.x > 0 && v.y < 0 && std::fabs(u.y) < 1e-3f && std::fabs(v.x) < 1e-3f;
-    if (!upright || !inside) {
+    PixelBox to;
+    if (!inside || !uprightPixels(corners, to)) {
         drawTransformed(pixels, src, corners, color, direct_);
         return;
     }
-    const Point centre = corners[0] + (u + v) * 0.5f;
-    const int x0 = int(std::lround(centre.x - w / 2));
-    const int y0 = int(std::lround(centre.y - h / 2));
-    const int x1 = int(std::lround(centre.x + w / 2));
-    const int y1 = int(std::lround(centre.y + h / 2));
-    if (x1 <= x0 || y1 <= y0) {
+    if (to.x1 <= to.x0 || to.y1 <= to.y0) {
         return;
     }
-    drawUpright(pixels, src, direct_, {x0, y0, x1 - x0, y1 - y0}, color, texture.opaque());
+    drawUpright(pixels, src, direct_, {to.x0, to.y0, to.x1 - to.x0, to.y1 - to.y0}, color, texture.opaque());
+}
+
+bool SdlRenderer::placesUprightOnWholePixels() const {
+    // Then every picture goes through drawDirect.
+    return direct_ != nullptr && !onTarget_;
 }
 
 void SdlRenderer::drawMesh(const Texture& texture, const std::vector<MeshVertex>& vertices,

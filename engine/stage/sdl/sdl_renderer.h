@@ -20,6 +20,7 @@ public:
           pixels_(pixels) {}
     ~SdlTexture() override;
     using Texture::setOutline;
+    using Texture::setSolid;
     SDL_Texture* handle() const { return texture_; }
     // The picture's own pixels, premultiplied, kept only by renderers that draw straight onto a surface.
     SDL_Surface* pixels() const { return pixels_; }
@@ -59,6 +60,8 @@ public:
     bool keepsFrame() const override;
     // In a window, only the changed rectangles of its surface go to the screen.
     void endPartialFrame(const std::vector<Rect>& changed) override;
+    // Drawing onto a surface with the stage's own pixel code.
+    bool placesUprightOnWholePixels() const override;
 
     // Saves the frame at the end of the next endFrame (before it is shown).
     void requestScreenshot(const std::string& path) { screenshotPath_ = path; }

@@ -4,10 +4,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 namespace stage::sdl {
@@ -109,6 +113,128 @@ inline __m128i over4(__m128i s, __m128i d, __m128i tint16, bool tinted) {
 }
 #endif
 
+#if defined(__x86_64__) || defined(__i386__)
+// Four neighbouring pixels of a widened picture take texels (0, a, b, c) of four in a row, each one the
+// same as the one before or the next: eight ways, each a byte order for one shuffle.
+alignas(16) constexpr std::uint8_t kFourOfFour[8][16] = {
+    {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3},
+    {0, 1, 2, 3, 4, 5, 6, 7, 4, 5, 6, 7, 4, 5, 6, 7},
+    {0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7, 4, 5, 6, 7},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 8, 9, 10, 11},
+    {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7},
+    {0, 1, 2, 3, 4, 5, 6, 7, 4, 5, 6, 7, 8, 9, 10, 11},
+    {0, 1, 2, 3, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}};
+
+// out[4g .. 4g + 3] = the texels of s that columns[4g .. 4g + 3] name, for each group g of four.
+__attribute__((target("ssse3"))) void gatherFours(u32* out, const u32* s, const int* columns,
+                                                  const std::uint8_t* ways, int groups) {
+    for (int g = 0; g < groups; ++g) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + columns[4 * g]));
+        const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(kFourOfFour[ways[g]]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * g), _mm_shuffle_epi8(four, order));
+    }
+}
+
+bool canShuffle() {
+    static const bool can = __builtin_cpu_supports("ssse3");
+    return can;
+}
+
+// x / 255, rounded, in 16-bit lanes (each at most 255 * 255): div255Lanes16, sixteen lanes at a time.
+__attribute__((target("avx2"))) inline __m256i div255Wide(__m256i x) {
+    x = _mm256_add_epi16(x, _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+}
+
+// Each 32-bit lane's low 16 bits in all four 16-bit lanes of its pixel: [w0 w1 w2 w3] -> [w0 x4 .. w3 x4].
+__attribute__((target("avx2"))) inline __m256i spreadWide(__m128i w) {
+    const __m128i w16 = _mm_unpacklo_epi16(_mm_packs_epi32(w, w), _mm_packs_epi32(w, w));
+    return _mm256_set_m128i(_mm_unpackhi_epi32(w16, w16), _mm_unpacklo_epi32(w16, w16));
+}
+
+// Four pixels' left and right texels ([l0 l1 r0 r1], [l2 l3 r2 r3]) weighed by 256 - w and w.
+__attribute__((target("avx2"))) inline __m256i acrossWide(__m128i texels01, __m128i texels23, __m256i g,
+                                                          __m256i w) {
+    const __m256i left = _mm256_cvtepu8_epi16(_mm_unpacklo_epi64(texels01, texels23));
+    const __m256i right = _mm256_cvtepu8_epi16(_mm_unpackhi_epi64(texels01, texels23));
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(left, g), _mm256_mullo_epi16(right, w)), 8);
+}
+
+// The bilinear blend of drawTransformed's inner pixels, four pixels at a time in sixteen 16-bit lanes:
+// `groups` groups of four pixels from d on, the first at texel position (u, v) (16.16), each the next
+// (du, dv) on, all four texels of every pixel inside the picture. The arithmetic is the two-pixel
+// code's, lane for lane, so the pixels are the same.
+__attribute__((target("avx2"))) void blendFoursWide(const u32* texels, int pitch, int u, int v, int du,
+                                                    int dv, i64 groups, u32* d, __m128i tint16, bool tinted) {
+    const __m128i half = _mm_set1_epi32(32768);
+    __m128i su = _mm_sub_epi32(_mm_add_epi32(_mm_set1_epi32(u), _mm_setr_epi32(0, du, 2 * du, 3 * du)), half);
+    __m128i sv = _mm_sub_epi32(_mm_add_epi32(_mm_set1_epi32(v), _mm_setr_epi32(0, dv, 2 * dv, 3 * dv)), half);
+    const __m128i steps4U = _mm_set1_epi32(4 * du);
+    const __m128i steps4V = _mm_set1_epi32(4 * dv);
+    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+    const __m128i low8 = _mm_set1_epi32(0xFF);
+    const __m128i rowStep = _mm_set1_epi32(1 | (pitch << 16));
+    const __m256i full = _mm256_set1_epi16(256);
+    const __m256i tintWide = _mm256_broadcastsi128_si256(tint16);
+    const auto pair = [](const u32* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
+    for (i64 g = 0; g < groups; ++g, d += 4) {
+        const __m128i at = _mm_madd_epi16(_mm_or_si128(_mm_and_si128(_mm_srai_epi32(su, 16), low16),
+                                                       _mm_slli_epi32(_mm_srai_epi32(sv, 16), 16)),
+                                          rowStep);
+        const u32* p0 = texels + _mm_cvtsi128_si32(at);
+        const u32* p1 = texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 1));
+        const u32* p2 = texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 2));
+        const u32* p3 = texels + _mm_cvtsi128_si32(_mm_shuffle_epi32(at, 3));
+        // Each pixel's left and right texel, of its upper and lower row: [p0 p1 p0' p1'] and so on.
+        const __m128i upper01 =
+            _mm_shuffle_epi32(_mm_unpacklo_epi64(pair(p0), pair(p1)), _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i upper23 =
+            _mm_shuffle_epi32(_mm_unpacklo_epi64(pair(p2), pair(p3)), _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i lower01 = _mm_shuffle_epi32(_mm_unpacklo_epi64(pair(p0 + pitch), pair(p1 + pitch)),
+                                                  _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i lower23 = _mm_shuffle_epi32(_mm_unpacklo_epi64(pair(p2 + pitch), pair(p3 + pitch)),
+                                                  _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128i fx = _mm_and_si128(_mm_srli_epi32(su, 8), low8);
+        const __m128i fy = _mm_and_si128(_mm_srli_epi32(sv, 8), low8);
+        su = _mm_add_epi32(su, steps4U);
+        sv = _mm_add_epi32(sv, steps4V);
+        const __m128i any = _mm_or_si128(_mm_or_si128(upper01, upper23), _mm_or_si128(lower01, lower23));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(any, _mm_setzero_si128())) == 0xFFFF) {
+            continue; // all clear
+        }
+        const __m256i wx = spreadWide(fx);
+        const __m256i wy = spreadWide(fy);
+        const __m256i gx = _mm256_sub_epi16(full, wx);
+        const __m256i gy = _mm256_sub_epi16(full, wy);
+        const __m256i top = acrossWide(upper01, upper23, gx, wx);
+        const __m256i bottom = acrossWide(lower01, lower23, gx, wx);
+        __m256i s16 = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(top, gy), _mm256_mullo_epi16(bottom, wy)), 8);
+        if (tinted) {
+            s16 = div255Wide(_mm256_mullo_epi16(s16, tintWide));
+        }
+        // Over the four target pixels.
+        const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+        const __m256i d16 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d)));
+        const __m256i out = _mm256_add_epi16(
+            s16, div255Wide(_mm256_mullo_epi16(d16, _mm256_sub_epi16(_mm256_set1_epi16(255), a))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                         _mm_packus_epi16(_mm256_castsi256_si128(out), _mm256_extracti128_si256(out, 1)));
+    }
+}
+
+bool canBlendWide() {
+    static const bool can = __builtin_cpu_supports("avx2");
+    return can;
+}
+#else
+void gatherFours(u32*, const u32*, const int*, const std::uint8_t*, int) {}
+bool canShuffle() {
+    return false;
+}
+#endif
+
 inline u32* row(SDL_Surface* s, int y) {
     return reinterpret_cast<u32*>(static_cast<std::uint8_t*>(s->pixels) + std::ptrdiff_t(y) * s->pitch);
 }
@@ -188,6 +314,18 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
             }
         }
     }
+    // Where a picture is widened, every four pixels take their texels from four in a row, in one of
+    // eight ways: the rows are gathered four pixels at a time, up to the last four texels of the picture's
+    // row (the load takes four).
+    thread_local std::vector<std::uint8_t> ways;
+    int groups = 0;
+    if (stretched && from.w <= to.w && canShuffle()) {
+        ways.resize(std::size_t(n / 4));
+        for (; groups < n / 4 && columns[std::size_t(4 * groups)] + 4 <= picture->w; ++groups) {
+            const int* c = columns.data() + 4 * groups;
+            ways[std::size_t(groups)] = std::uint8_t((c[1] - c[0]) | (c[2] - c[1]) << 1 | (c[3] - c[2]) << 2);
+        }
+    }
 #if defined(__SSE2__)
     const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
                                           short(tint.b), short(tint.g), short(tint.r), short(tint.a));
@@ -201,10 +339,31 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
     const Tint none(Color4B{255, 255, 255, 255});
     int lastSourceRow = -1;
     const u32* lastCopied = nullptr;
+    // The texels of a row [first, last) of the picture.
+    const int first = stretched ? columns.front() : from.x + x0 - to.x;
+    const int last = stretched ? columns.back() + 1 : first + n;
     for (int ty = y0; ty < y1; ++ty) {
         const int sourceRow = from.y + (stretched ? texelAt(ty - to.y, to.h, from.h) : ty - to.y);
         u32* d = row(target, ty) + x0;
         const u32* s = row(picture, sourceRow) + (stretched ? 0 : from.x + x0 - to.x);
+        if (ty + 1 < y1) {
+            // The next row's texels and pixels are asked for now: rows are whole pages of memory apart,
+            // where the processor's own look-ahead stops, and the pictures are rarely still in its cache
+            // when a frame starts.
+            const int nextRow = from.y + (stretched ? texelAt(ty + 1 - to.y, to.h, from.h) : ty + 1 - to.y);
+            if (nextRow != sourceRow) {
+                const char* t = reinterpret_cast<const char*>(row(picture, nextRow) + first);
+                const char* tEnd = reinterpret_cast<const char*>(row(picture, nextRow) + last);
+                for (; t < tEnd; t += 64) {
+                    __builtin_prefetch(t);
+                }
+            }
+            const char* p = reinterpret_cast<const char*>(row(target, ty + 1) + x0);
+            const char* pEnd = reinterpret_cast<const char*>(row(target, ty + 1) + x0 + n);
+            for (; p < pEnd; p += 64) {
+                __builtin_prefetch(p, 1);
+            }
+        }
         if (stretched) {
             if (sourceRow != lastSourceRow) {
                 const int* column = columns.data();
@@ -212,7 +371,8 @@ void drawUpright(const SDL_Surface* picture, const SDL_Rect& from, SDL_Surface* 
                 // from there.
                 u32* out = copy ? d : line.data();
                 if (tint.none) {
-                    for (int i = 0; i < n; ++i) {
+                    gatherFours(out, s, column, ways.data(), groups);
+                    for (int i = 4 * groups; i < n; ++i) {
                         out[i] = s[column[i]];
                     }
                 } else {
@@ -321,6 +481,46 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
     if (y0 >= y1 || clipX0 >= clipX1) {
         return;
     }
+    {
+        // The texels the drawn box can read are asked for at once, row after row of the picture: its rows
+        // are walked askew below, which the processor's own look-ahead does not follow, and the picture is
+        // rarely still in its cache when a frame starts. Not for a part too large for the cache to hold.
+        // The box's corner pixels are taken to texels in floating point: a picture squeezed almost flat
+        // has huge steps.
+        double minU = std::numeric_limits<double>::max();
+        double maxU = std::numeric_limits<double>::lowest();
+        double minV = minU;
+        double maxV = maxU;
+        for (const double x : {double(clipX0), double(clipX1 - 1)}) {
+            for (const double y : {double(y0), double(y1 - 1)}) {
+                const double u = (double(U00) + x * double(DUDX) + y * double(DUDY)) / kOne;
+                const double v = (double(V00) + x * double(DVDX) + y * double(DVDY)) / kOne;
+                minU = std::min(minU, u);
+                maxU = std::max(maxU, u);
+                minV = std::min(minV, v);
+                maxV = std::max(maxV, v);
+            }
+        }
+        // As sample() takes them: the texel left of and above the point, and the next one.
+        const auto texel = [](double t, int lo, int hi) {
+            return i64(std::clamp(std::floor(t), double(lo), double(hi)));
+        };
+        const i64 c0 = texel(minU - 1.5, sx0, sx1);
+        const i64 c1 = texel(maxU + 2.5, sx0, sx1);
+        const i64 r0 = texel(minV - 1.5, sy0, sy1);
+        const i64 r1 = texel(maxV + 2.5, sy0, sy1);
+        constexpr i64 kMostAhead = 256 * 1024;
+        if (c0 < c1 && r0 < r1 && (c1 - c0) * (r1 - r0) * 4 <= kMostAhead) {
+            for (i64 r = r0; r < r1; ++r) {
+                const char* t = reinterpret_cast<const char*>(row(picture, int(r)) + c0);
+                const char* end = reinterpret_cast<const char*>(row(picture, int(r)) + c1);
+                for (; t < end; t += 64) {
+                    __builtin_prefetch(t);
+                }
+                __builtin_prefetch(end - 1);
+            }
+        }
+    }
     const Tint tint(color);
 #if defined(__SSE2__)
     const __m128i tint16 = _mm_setr_epi16(short(tint.b), short(tint.g), short(tint.r), short(tint.a),
@@ -405,6 +605,7 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
     // Four pixels at once need four steps in 32 bits and texel offsets in 16.
     const bool fourAtOnce =
         pitch < 32768 && std::llabs(DUDX) < (i64(1) << 28) && std::llabs(DVDX) < (i64(1) << 28);
+    const bool wide = canBlendWide();
     const __m128i stepsU = _mm_setr_epi32(0, int(DUDX), int(2 * DUDX), int(3 * DUDX));
     const __m128i stepsV = _mm_setr_epi32(0, int(DVDX), int(2 * DVDX), int(3 * DVDX));
     const __m128i steps4U = _mm_set1_epi32(int(4 * DUDX));
@@ -439,6 +640,14 @@ void drawTransformed(const SDL_Surface* picture, const SDL_Rect& from, const Poi
         narrow(vRow, DVDX, V0 + 32768, V1 - 32768, inner, innerEnd);
         for (; x < inner && x < last; ++x, u += DUDX, v += DVDX) {
             blendOne(sample(u, v), d + x);
+        }
+        if (fourAtOnce && wide && x + 4 <= innerEnd) {
+            const i64 groups = (innerEnd - x) / 4;
+            blendFoursWide(texels, pitch, int(u), int(v), int(DUDX), int(DVDX), groups, d + x, tint16,
+                           !tint.none);
+            x += 4 * groups;
+            u += 4 * groups * DUDX;
+            v += 4 * groups * DVDX;
         }
         if (fourAtOnce) {
             // Four pixels' texel positions in 32-bit lanes (inside the picture they fit).

@@ -246,8 +246,10 @@ void WindowBackend::pollEvents(std::vector<InputEvent>& out) {
 }
 
 void WindowBackend::waitEvents(std::vector<InputEvent>& out, double seconds) {
-    pollEvents(out);
-    if (!out.empty() || !(seconds > 0)) {
+    // Each look at the window's events costs a few calls to the X server, a few times every frame: SDL's
+    // wait looks before it sleeps, so it is not looked at twice.
+    if (!(seconds > 0)) {
+        pollEvents(out);
         return;
     }
     const int ms = int(seconds * 1000);

@@ -3,6 +3,9 @@
 // the program's loop sleeps while nothing on stage is due instead of waking every millisecond.
 #include "test_support.h"
 
+#include "stage/draw_list.h"
+#include "stage/sdl/software_canvas.h"
+
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -107,6 +110,11 @@ TEST_F(DrawChanges, AnUnchangedFrameIsNeitherDrawnNorPresentedAndEveryChangeIs) 
     scene->addChild(second);
     EXPECT_TRUE(presented());
     EXPECT_EQ(backend().frame().at(200, 768 - 200), (Color4B{255, 255, 0, 255}));
+    // An upright picture moved by less than what takes it to other whole pixels shows no change.
+    second->setPosition({200.3f, 199.8f});
+    EXPECT_FALSE(presented());
+    second->setPosition({200.6f, 199.8f});
+    EXPECT_TRUE(presented());
 }
 
 TEST_F(DrawChanges, RunningActionsAndTransitionsAreDrawnEveryFrameAndTheLastPictureStays) {
@@ -185,6 +193,47 @@ TEST_F(DrawChanges, ThePictureIsTheOneAnAlwaysDrawingDirectorMakes) {
     for (std::size_t i = 0; i < always.size(); ++i) {
         ASSERT_EQ(always[i].pixels, changes[i].pixels) << "frame " << i;
     }
+}
+
+TEST_F(DrawChanges, WhatAnOpaquePictureHidesIsNotDrawnAgain) {
+    // A bar moving under an opaque square: only where the bar shows beside the square is drawn again,
+    // and the pixels are those of the whole frame.
+    sdl::SoftwareCanvas part(200, 200);
+    sdl::SoftwareCanvas whole(200, 200);
+    std::string error;
+    const TexturePtr bar =
+        part.renderer().loadTexture(writePicture(dir_, "bar.png", 120, 40, {0, 0, 255, 255}), error);
+    const TexturePtr square =
+        part.renderer().loadTexture(writePicture(dir_, "square.png", 80, 80, {255, 0, 0, 255}), error);
+    ASSERT_TRUE(bar && square) << error;
+    const auto draw = [](Renderer& r, const Texture& t, float x, float y) {
+        const Size s = t.size();
+        const Point corners[4] = {{x, y + s.height}, {x + s.width, y + s.height}, {x + s.width, y}, {x, y}};
+        r.drawTexture(t, Rect(0, 0, s.width, s.height), corners, {255, 255, 255, 255});
+    };
+    const auto frame = [&](DrawList& list, float barX) {
+        list.beginFrame();
+        list.clear({0, 0, 0, 255});
+        draw(list, *bar, barX, 80);
+        draw(list, *square, 60, 60);
+        list.endFrame();
+    };
+    DrawList shown(part.renderer());
+    DrawList now(part.renderer());
+    frame(shown, 20);
+    frame(now, 24);
+    std::vector<Rect> areas;
+    ASSERT_TRUE(now.changedAreas(shown, areas));
+    ASSERT_FALSE(areas.empty());
+    for (const Rect& a : areas) {
+        const bool apart = a.maxX() <= 70 || a.minX() >= 130 || a.maxY() <= 70 || a.minY() >= 130;
+        EXPECT_TRUE(apart) << "drawn again under the square: " << a.origin.x << "," << a.origin.y << " "
+                           << a.size.width << "x" << a.size.height;
+    }
+    shown.playBack(part.renderer());
+    now.playBack(part.renderer(), areas);
+    now.playBack(whole.renderer());
+    EXPECT_EQ(part.capture().pixels, whole.capture().pixels);
 }
 
 TEST_F(DrawChanges, TheStageSaysWhenItNeedsTheNextStep) {
