@@ -66,8 +66,10 @@ SearchText searchText(const QString& typed);
 
 // Whether the typed text matches the name by its readings: from some token
 // on, each letter typed continues the current token's reading or starts the
-// next token's (so "xhm", "xiaoheimao", "xiaohm" and "小h" all match 小黑猫),
-// and each Han character typed is the next token itself.
+// next token's, and each Han character typed is the next token itself (so
+// "小h" and "小hm" match 小黑猫, "晓h" does not). It checks what the keys
+// preselected; a search finds letters alone only as initials or as full
+// pinyin ("xhm", "xiaoheim"), not mixed ("xiaohm").
 bool readingMatch(const NameForms& name, const SearchText& text);
 
 // Creates ICU's transliterator ahead of the first name that needs it (it

@@ -97,6 +97,14 @@ bool before(const Keyed& a, const Keyed& b) {
 
 bool SearchIndex::createTables() {
     QSqlQuery q(m_file.connection());
+    // A table gone (a tool that copies only what it knows) leaves the other
+    // one incomplete: both are made anew.
+    int present = 0;
+    if (q.exec("select count(*) from sqlite_master where type = 'table' and "
+               "name in ('AppSearchTbl','AppSearchKeyTbl')") &&
+        q.next())
+        present = q.value(0).toInt();
+    q.finish();
     // Stored in reading order: a walk of the table is the list a teacher reads.
     if (!q.exec("create table if not exists AppSearchTbl(sortKey BLOB,appId INTEGER,name TEXT,folded TEXT,"
                 "readings TEXT,PRIMARY KEY(sortKey,appId)) WITHOUT ROWID") ||
@@ -104,6 +112,10 @@ bool SearchIndex::createTables() {
         !q.exec("create table if not exists AppSearchKeyTbl(kind INTEGER,key BLOB,appId INTEGER,"
                 "PRIMARY KEY(kind,key,appId)) WITHOUT ROWID") ||
         !q.exec("create table if not exists AppSearchInfoTbl(name TEXT PRIMARY KEY,value TEXT)")) {
+        TLOG_ERROR("create search index failed:" << q.lastError().text());
+        return false;
+    }
+    if (present != 2 && !q.exec("DELETE FROM AppSearchInfoTbl")) {
         TLOG_ERROR("create search index failed:" << q.lastError().text());
         return false;
     }
