@@ -138,6 +138,13 @@ bool DB::setup() {
     return true;
 }
 
+void DB::setSearchIndexKept(bool kept) {
+    if (!kept)
+        m_search.forget();
+    else if (isOpen() && !m_search.ready())
+        m_search.sync();
+}
+
 // ---- rows ---------------------------------------------------------------------
 
 _TaviApp* DB::appFromRecord(const QSqlRecord& r) {
@@ -502,7 +509,8 @@ bool DB::updateApp(_TaviApp* app) {
                 "update app failed:"))
             return false;
         // The name may have changed (and a row that is not there has no search rows).
-        if (m_search.ready() && sqlite3_changes(m_file.handle()) > 0 && !m_search.add(app->appId, app->name))
+        if (m_search.ready() && sqlite3_changes(m_file.handle()) > 0 &&
+            !(m_search.remove(app->appId) && m_search.add(app->appId, app->name)))
             return false;
         announce([this, app]() { emit appUpdated(app); });
         return true;

@@ -206,8 +206,6 @@ bool SearchIndex::sync() {
 }
 
 bool SearchIndex::add(qint64 appId, const QString& name) {
-    if (!remove(appId))
-        return false;
     const NameForms forms = nameForms(name);
     SqliteStatement row(m_file,
                         "INSERT INTO AppSearchTbl(sortKey,appId,name,folded,readings) VALUES(?1,?2,?3,?4,?5)",
@@ -358,7 +356,10 @@ bool SearchIndex::search(const SearchText& text, const Filter& filter, unsigned 
                 mark(id, 3);
         };
         ok = ok && lookup(InitialsKey, text.initials, check, byReading);
-        ok = ok && lookup(PinyinKey, text.pinyin, check, byReading);
+        // One letter typed: a reading that starts with it starts an initials
+        // key too (the broadest search there is need not look twice).
+        if (text.pinyin.toUcs4().size() > 1)
+            ok = ok && lookup(PinyinKey, text.pinyin, check, byReading);
     }
     if (!ok)
         return false;

@@ -32,8 +32,8 @@ public:
     bool ready() const { return m_ready.load(); }
     void forget() { m_ready.store(false); }
 
-    // The rows of one resource, made (again) or taken away; inside the
-    // caller's transaction.
+    // The rows of one resource, made or taken away, inside the caller's
+    // transaction; add() expects none there (remove() first when renaming).
     bool add(qint64 appId, const QString& name);
     bool remove(qint64 appId);
 
