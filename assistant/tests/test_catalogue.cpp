@@ -11,8 +11,10 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <random>
 #include <thread>
 
 using testsupport::readFile;
@@ -269,6 +271,69 @@ TEST_F(CatalogueTest, ChineseNamesAreFoundByPinyinAndRankedAsWritten) {
     EXPECT_EQ(count, 1u);
     EXPECT_TRUE(found("zzz", &count).isEmpty());
     EXPECT_EQ(count, 0u);
+}
+
+// However a page is reached (looking up each match's sort key, or walking the
+// rows in reading order when matches are many), the groups list their names
+// as the "names" collation orders them, and pages join up without a gap.
+TEST_F(CatalogueTest, SearchPagesFollowTheReadingOrderOfTheCollation) {
+    QStringList names;
+    for (int i = 1; i <= 30; ++i) {
+        names << QString::fromUtf8("小熊儿歌第%1首").arg(i) << QString::fromUtf8("熊猫的故事%1").arg(i);
+        names << (i % 2 ? QString("Bear song %1").arg(i) : QString("bear Song %1").arg(i));
+    }
+    // Many more that do not match: the first page of a group is walked to,
+    // later ones are sorted.
+    for (int i = 1; i <= 400; ++i)
+        names << QString::fromUtf8("大象%1").arg(i);
+    names << QString::fromUtf8("熊") << QString::fromUtf8("熊 ") << "BEAR";
+    // Added in no particular order, so that no order of the rows passes for the right one.
+    std::shuffle(names.begin(), names.end(), std::mt19937(7));
+    int productId = 0;
+    ASSERT_TRUE(db->beginBatch());
+    for (const QString& name : names)
+        addPublisherApp(name, ++productId, "p1");
+    ASSERT_TRUE(db->endBatch());
+    auto collated = [&](const QString& where) {
+        QStringList out;
+        QSqlQuery q(QSqlDatabase::database("default"));
+        EXPECT_TRUE(q.exec("select name from AppTbl where " + where + " order by name collate names"));
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    };
+    const QString bear = QString::fromUtf8("熊");
+    // Whole (熊, and 熊 with a blank after it), then starting with it, then containing it.
+    const QStringList expected = collated(QString::fromUtf8("trim(name) = '熊'")) +
+                                 collated(QString::fromUtf8("name like '熊_%' and trim(name) <> '熊'")) +
+                                 collated(QString::fromUtf8("name like '_%熊%'"));
+    unsigned count = 0;
+    EXPECT_EQ(found(bear, &count), expected);
+    EXPECT_EQ(count, unsigned(expected.size()));
+    QStringList paged;
+    for (unsigned offset = 0; offset < count; offset += 7)
+        paged << found(bear, nullptr, 7, offset);
+    EXPECT_EQ(paged, expected);
+    // Latin names: capitals do not count, numbers go by value.
+    const QStringList bears = collated("name like 'bear%'");
+    EXPECT_EQ(found("BEAR"), bears);
+    EXPECT_EQ(found("bear", nullptr, 5, 30), bears.mid(30, 5));
+}
+
+// Keys are cut after a few dozen characters; a longer text is still found,
+// by what it says in full.
+TEST_F(CatalogueTest, TextsLongerThanTheKeysAreCheckedWhole) {
+    const QString longName = QString::fromUtf8("聪明的小黑猫的故事第12首");
+    addPublisherApp(longName, 1);
+    addPublisherApp(QString::fromUtf8("聪明的小黑猫的故事第13首"), 2);
+    addPublisherApp("The very long story of the little black cat", 3);
+    addPublisherApp("The very long story of the little black dog", 4);
+    EXPECT_EQ(found("congmingdexiaoheimaodegushidi12"), QStringList{longName});
+    EXPECT_EQ(found("cmdxhmdgsd12s"), QStringList{longName});
+    EXPECT_EQ(found("very long story of the little black cat"),
+              QStringList{"The very long story of the little black cat"});
+    EXPECT_EQ(found("The Very Long Story of the Little Black Dog"),
+              QStringList{"The very long story of the little black dog"});
 }
 
 TEST_F(CatalogueTest, TheSearchIndexFollowsEveryChange) {
