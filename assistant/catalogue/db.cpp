@@ -405,6 +405,53 @@ bool DB::changeApp(const std::function<bool()>& change) {
     return false;
 }
 
+bool DB::insertAppRow(const _TaviApp* app) {
+    // Within a batch both forms are prepared once: the statement is costly to
+    // compile (the course tables' cascades).
+    bool ok = false;
+    if (app->isUserFile) {
+        ok = m_file.exec(
+            "INSERT OR REPLACE INTO AppTbl(name,isUserFile,isExternal,path,accessDate,icon,packId)VALUES(:"
+            "name,1,:isExternal,:path,datetime('now', 'localtime'),:icon,:packId)",
+            {{":name", app->name},
+             {":isExternal", app->isExternal ? 1 : 0},
+             {":path", app->path},
+             {":icon", app->icon},
+             {":packId", app->packId}},
+            "add app failed:");
+    } else {
+        ok = m_file.exec(
+            "INSERT OR REPLACE INTO "
+            "AppTbl(productId,price,starLevel,size,versionCode,proType,name,catena,version,firstDate,"
+            "editionReleaseDate,keyword,copyright,packageName,path,downloadId,downloadDate,accessDate,"
+            "fileName,icon,isUserFile,packId)VALUES(:productId,:price,:starLevel,:size,:versionCode,:"
+            "proType,:name,:catena,:version,:firstDate,:editionReleaseDate,:keyword,:copyright,:"
+            "packageName,:path,:downloadId,datetime('now', 'localtime'),datetime('now', "
+            "'localtime'),:fileName,:icon,0,:packId)",
+            {{":productId", app->productId},
+             {":price", app->price},
+             {":starLevel", app->starLevel},
+             {":size", app->size},
+             {":versionCode", app->versionCode},
+             {":proType", app->proType},
+             {":name", app->name},
+             {":catena", app->catena},
+             {":version", app->version},
+             {":firstDate", dateText(app->firstDate)},
+             {":editionReleaseDate", dateText(app->editionReleaseDate)},
+             {":keyword", app->keyword},
+             {":copyright", app->copyright},
+             {":packageName", app->packageName},
+             {":path", app->path},
+             {":downloadId", app->downloadId},
+             {":fileName", app->fileName},
+             {":icon", app->icon},
+             {":packId", app->packId}},
+            "add app failed:");
+    }
+    return ok;
+}
+
 bool DB::addApp(_TaviApp* app) {
     if (!isOpen())
         return false;
@@ -420,50 +467,7 @@ bool DB::addApp(_TaviApp* app) {
             if (known.failed())
                 return false;
         }
-        // Within a batch both forms are prepared once: the statement is costly to
-        // compile (the course tables' cascades).
-        bool ok = false;
-        if (app->isUserFile) {
-            ok = m_file.exec("INSERT OR REPLACE INTO "
-                             "AppTbl(name,isUserFile,isExternal,path,accessDate,icon,packId)VALUES(:"
-                             "name,1,:isExternal,:path,datetime('now', 'localtime'),:icon,:packId)",
-                             {{":name", app->name},
-                              {":isExternal", app->isExternal ? 1 : 0},
-                              {":path", app->path},
-                              {":icon", app->icon},
-                              {":packId", app->packId}},
-                             "add app failed:");
-        } else {
-            ok = m_file.exec(
-                "INSERT OR REPLACE INTO "
-                "AppTbl(productId,price,starLevel,size,versionCode,proType,name,catena,version,firstDate,"
-                "editionReleaseDate,keyword,copyright,packageName,path,downloadId,downloadDate,accessDate,"
-                "fileName,icon,isUserFile,packId)VALUES(:productId,:price,:starLevel,:size,:versionCode,:"
-                "proType,:name,:catena,:version,:firstDate,:editionReleaseDate,:keyword,:copyright,:"
-                "packageName,:path,:downloadId,datetime('now', 'localtime'),datetime('now', "
-                "'localtime'),:fileName,:icon,0,:packId)",
-                {{":productId", app->productId},
-                 {":price", app->price},
-                 {":starLevel", app->starLevel},
-                 {":size", app->size},
-                 {":versionCode", app->versionCode},
-                 {":proType", app->proType},
-                 {":name", app->name},
-                 {":catena", app->catena},
-                 {":version", app->version},
-                 {":firstDate", dateText(app->firstDate)},
-                 {":editionReleaseDate", dateText(app->editionReleaseDate)},
-                 {":keyword", app->keyword},
-                 {":copyright", app->copyright},
-                 {":packageName", app->packageName},
-                 {":path", app->path},
-                 {":downloadId", app->downloadId},
-                 {":fileName", app->fileName},
-                 {":icon", app->icon},
-                 {":packId", app->packId}},
-                "add app failed:");
-        }
-        if (!ok)
+        if (!insertAppRow(app))
             return false;
         if (m_search.ready()) {
             const qint64 added = sqlite3_last_insert_rowid(m_file.handle());
@@ -475,38 +479,39 @@ bool DB::addApp(_TaviApp* app) {
     });
 }
 
+bool DB::updateAppRow(const _TaviApp* app) {
+    return m_file.exec(
+        "update AppTbl set price = :price,starLevel = :starLevel,versionCode = :versionCode,proType = "
+        ":proType,name = :name,version = :version,keyword = :keyword,copyright = :copyright,packageName "
+        "= "
+        ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = :fileName,firstDate "
+        "= "
+        ":firstDate,editionReleaseDate = :editionReleaseDate,size = :size where appId = :appId",
+        {{":price", app->price},
+         {":starLevel", app->starLevel},
+         {":versionCode", app->versionCode},
+         {":proType", app->proType},
+         {":name", app->name},
+         {":version", app->version},
+         {":keyword", app->keyword},
+         {":copyright", app->copyright},
+         {":packageName", app->packageName},
+         {":path", app->path},
+         {":downloadId", app->downloadId},
+         {":icon", app->icon},
+         {":fileName", app->fileName},
+         {":firstDate", dateText(app->firstDate)},
+         {":editionReleaseDate", dateText(app->editionReleaseDate)},
+         {":size", QString::number(app->size)},
+         {":appId", app->appId}},
+        "update app failed:");
+}
+
 bool DB::updateApp(_TaviApp* app) {
     if (!isOpen())
         return false;
     return changeApp([&]() {
-        if (!m_file.exec(
-                "update AppTbl set price = :price,starLevel = :starLevel,versionCode = :versionCode,proType "
-                "= "
-                ":proType,name = :name,version = :version,keyword = :keyword,copyright = "
-                ":copyright,packageName "
-                "= "
-                ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = "
-                ":fileName,firstDate "
-                "= "
-                ":firstDate,editionReleaseDate = :editionReleaseDate,size = :size where appId = :appId",
-                {{":price", app->price},
-                 {":starLevel", app->starLevel},
-                 {":versionCode", app->versionCode},
-                 {":proType", app->proType},
-                 {":name", app->name},
-                 {":version", app->version},
-                 {":keyword", app->keyword},
-                 {":copyright", app->copyright},
-                 {":packageName", app->packageName},
-                 {":path", app->path},
-                 {":downloadId", app->downloadId},
-                 {":icon", app->icon},
-                 {":fileName", app->fileName},
-                 {":firstDate", dateText(app->firstDate)},
-                 {":editionReleaseDate", dateText(app->editionReleaseDate)},
-                 {":size", QString::number(app->size)},
-                 {":appId", app->appId}},
-                "update app failed:"))
+        if (!updateAppRow(app))
             return false;
         // The name may have changed (and a row that is not there has no search rows).
         if (m_search.ready() && sqlite3_changes(m_file.handle()) > 0 &&

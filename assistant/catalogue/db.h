@@ -165,6 +165,8 @@ private:
     // Runs change (a row of AppTbl and its search rows) as one transaction,
     // or as part of the calling thread's batch.
     bool changeApp(const std::function<bool()>& change);
+    bool insertAppRow(const _TaviApp* app);
+    bool updateAppRow(const _TaviApp* app);
 
     DayToDate m_dayMapper;
     SqliteFile m_file;
