@@ -72,6 +72,24 @@ private:
     std::unordered_map<qint64, quint8> m_sparse;
 };
 
+constexpr int kKeysPerInsert = 32;
+
+// "INSERT ... VALUES(?2,?3,?1),(?4,?5,?1)..." for n keys of the resource ?1.
+const QByteArray& keyInsert(int n) {
+    static const QVector<QByteArray> statements = [] {
+        QVector<QByteArray> all(kKeysPerInsert + 1);
+        for (int count = 1; count <= kKeysPerInsert; ++count) {
+            QByteArray sql = "INSERT OR IGNORE INTO AppSearchKeyTbl(kind,key,appId) VALUES";
+            for (int i = 0; i < count; ++i)
+                sql += (i ? "," : "") + QByteArray("(?") + QByteArray::number(2 + 2 * i) + ",?" +
+                       QByteArray::number(3 + 2 * i) + ",?1)";
+            all[count] = sql;
+        }
+        return all;
+    }();
+    return statements[n];
+}
+
 // What a walk of the rows in reading order costs per row, against looking up
 // one match's sort key (both in the same unit, measured on the catalogue
 // benchmark).
@@ -217,13 +235,18 @@ bool SearchIndex::add(qint64 appId, const QString& name) {
     row.bindText(5, joinedReadings(forms.tokens));
     if (!row.run())
         return false;
-    SqliteStatement key(m_file, "INSERT OR IGNORE INTO AppSearchKeyTbl(kind,key,appId) VALUES(?1,?2,?3)",
-                        "index resource failed:");
-    key.bind(3, appId);
-    for (const SearchKey& k : searchKeys(forms)) {
-        key.bind(1, k.kind);
-        key.bindBlob(2, k.key);
-        if (!key.run())
+    // The keys of a name in one statement (a statement per key would cost
+    // more than the keys), a statement per count of keys, kept for the batch.
+    const QVector<SearchKey> keys = searchKeys(forms);
+    for (int from = 0; from < keys.size(); from += kKeysPerInsert) {
+        const int n = std::min(int(keys.size()) - from, kKeysPerInsert);
+        SqliteStatement insert(m_file, keyInsert(n).constData(), "index resource failed:");
+        insert.bind(1, appId);
+        for (int i = 0; i < n; ++i) {
+            insert.bind(2 + 2 * i, keys[from + i].kind);
+            insert.bindBlob(3 + 2 * i, keys[from + i].key);
+        }
+        if (!insert.run())
             return false;
     }
     return true;
