@@ -27,8 +27,9 @@ QString formsVersion() {
     return QString("%1 icu %2").arg(kFormsVersion, text);
 }
 
-// Keys that start with prefix: UTF-8 never holds the byte 0xFF, so every
-// such key sorts below prefix + 0xFF and every other key above it sorts there too.
+// The keys that start with prefix lie between prefix and prefix + 0xFF: UTF-8
+// never holds that byte, so no such key reaches it, and every other key above
+// prefix lies above it too.
 QByteArray pastPrefix(const QByteArray& prefix) {
     return prefix + '\xff';
 }
