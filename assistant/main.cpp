@@ -3,6 +3,7 @@
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
+#include "catalogue/nameforms.h"
 #include "catalogue/records.h"
 #include "core/core.h"
 #include "core/coursecalendar.h"
@@ -340,8 +341,12 @@ int main(int argc, char* argv[]) {
     });
     mainFrame->showOnWholeScreen();
     // Changes wait for the scan, the window does not.
-    std::unique_ptr<QThread> check(
-        QThread::create([&db, &paths, &checked]() { librarycheck::scan(db, paths, checked); }));
+    std::unique_ptr<QThread> check(QThread::create([&db, &paths, &checked]() {
+        // The pinyin of new names needs ICU's transliterator, a tenth of a
+        // second to make: made here, the first import does not wait for it.
+        prepareReadings();
+        librarycheck::scan(db, paths, checked);
+    }));
     check->start();
     // Packs opened from the file manager: named on this command line, or
     // handed over by a later start while this one runs.

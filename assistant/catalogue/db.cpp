@@ -5,10 +5,12 @@
 #include "sqlbuild.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
+#include <sqlite3.h>
 
 namespace {
 
@@ -79,6 +81,7 @@ bool DB::open() {
 }
 
 void DB::close() {
+    m_search.forget();
     m_file.close();
 }
 
@@ -129,7 +132,17 @@ bool DB::setup() {
     q.exec("create index if not exists AppTbl_name on AppTbl(name)");
     q.exec("create index if not exists AppTbl_icon on AppTbl(icon)");
     q.exec("create index if not exists AppTbl_path on AppTbl(path)");
+    // What search needs beside AppTbl, mended for whatever an older client or
+    // a tool wrote since (see SearchIndex); without it searches still work, slowly.
+    m_search.sync();
     return true;
+}
+
+void DB::setSearchIndexKept(bool kept) {
+    if (!kept)
+        m_search.forget();
+    else if (isOpen() && !m_search.ready())
+        m_search.sync();
 }
 
 // ---- rows ---------------------------------------------------------------------
@@ -377,9 +390,22 @@ bool DB::getAppCount(unsigned& count) {
     return m_file.count("select count(*) from AppTbl", {}, "query app count failed:", count);
 }
 
-bool DB::addApp(_TaviApp* app) {
-    if (!isOpen())
+bool DB::changeApp(const std::function<bool()>& change) {
+    const bool inCallersBatch = m_file.inBatch();
+    if (!beginBatch())
         return false;
+    if (change())
+        return endBatch();
+    // A batch of the caller's decides about all of its changes; a change on
+    // its own is undone whole.
+    if (inCallersBatch)
+        endBatch();
+    else
+        cancelBatch();
+    return false;
+}
+
+bool DB::insertAppRow(const _TaviApp* app) {
     // Within a batch both forms are prepared once: the statement is costly to
     // compile (the course tables' cascades).
     bool ok = false;
@@ -423,53 +449,91 @@ bool DB::addApp(_TaviApp* app) {
              {":packId", app->packId}},
             "add app failed:");
     }
-    if (!ok)
+    return ok;
+}
+
+bool DB::addApp(_TaviApp* app) {
+    if (!isOpen())
         return false;
-    announce([this, app]() { emit appAdded(app); });
-    return true;
+    return changeApp([&]() {
+        // A publisher resource catalogued already is replaced by a new row;
+        // its search rows go with it.
+        qint64 replaced = 0;
+        if (m_search.ready() && !app->isUserFile) {
+            SqliteStatement known(m_file, "SELECT appId FROM AppTbl WHERE productId = ?1", "add app failed:");
+            known.bind(1, app->productId);
+            if (known.next())
+                replaced = known.integer(0);
+            if (known.failed())
+                return false;
+        }
+        if (!insertAppRow(app))
+            return false;
+        if (m_search.ready()) {
+            const qint64 added = sqlite3_last_insert_rowid(m_file.handle());
+            if ((replaced != 0 && !m_search.remove(replaced)) || !m_search.add(added, app->name))
+                return false;
+        }
+        announce([this, app]() { emit appAdded(app); });
+        return true;
+    });
+}
+
+bool DB::updateAppRow(const _TaviApp* app) {
+    return m_file.exec(
+        "update AppTbl set price = :price,starLevel = :starLevel,versionCode = :versionCode,proType = "
+        ":proType,name = :name,version = :version,keyword = :keyword,copyright = :copyright,packageName "
+        "= "
+        ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = :fileName,firstDate "
+        "= "
+        ":firstDate,editionReleaseDate = :editionReleaseDate,size = :size where appId = :appId",
+        {{":price", app->price},
+         {":starLevel", app->starLevel},
+         {":versionCode", app->versionCode},
+         {":proType", app->proType},
+         {":name", app->name},
+         {":version", app->version},
+         {":keyword", app->keyword},
+         {":copyright", app->copyright},
+         {":packageName", app->packageName},
+         {":path", app->path},
+         {":downloadId", app->downloadId},
+         {":icon", app->icon},
+         {":fileName", app->fileName},
+         {":firstDate", dateText(app->firstDate)},
+         {":editionReleaseDate", dateText(app->editionReleaseDate)},
+         {":size", QString::number(app->size)},
+         {":appId", app->appId}},
+        "update app failed:");
 }
 
 bool DB::updateApp(_TaviApp* app) {
     if (!isOpen())
         return false;
-    if (!m_file.exec(
-            "update AppTbl set price = :price,starLevel = :starLevel,versionCode = :versionCode,proType = "
-            ":proType,name = :name,version = :version,keyword = :keyword,copyright = :copyright,packageName "
-            "= "
-            ":packageName,path = :path,downloadId = :downloadId,icon = :icon,fileName = :fileName,firstDate "
-            "= "
-            ":firstDate,editionReleaseDate = :editionReleaseDate,size = :size where appId = :appId",
-            {{":price", app->price},
-             {":starLevel", app->starLevel},
-             {":versionCode", app->versionCode},
-             {":proType", app->proType},
-             {":name", app->name},
-             {":version", app->version},
-             {":keyword", app->keyword},
-             {":copyright", app->copyright},
-             {":packageName", app->packageName},
-             {":path", app->path},
-             {":downloadId", app->downloadId},
-             {":icon", app->icon},
-             {":fileName", app->fileName},
-             {":firstDate", dateText(app->firstDate)},
-             {":editionReleaseDate", dateText(app->editionReleaseDate)},
-             {":size", QString::number(app->size)},
-             {":appId", app->appId}},
-            "update app failed:"))
-        return false;
-    announce([this, app]() { emit appUpdated(app); });
-    return true;
+    return changeApp([&]() {
+        if (!updateAppRow(app))
+            return false;
+        // The name may have changed (and a row that is not there has no search rows).
+        if (m_search.ready() && sqlite3_changes(m_file.handle()) > 0 &&
+            !(m_search.remove(app->appId) && m_search.add(app->appId, app->name)))
+            return false;
+        announce([this, app]() { emit appUpdated(app); });
+        return true;
+    });
 }
 
 bool DB::removeApp(int appId, bool notify) {
     if (!isOpen())
         return false;
-    if (!m_file.exec(QString("delete from AppTbl where appId = %1").arg(appId), {}, "remove app failed:"))
-        return false;
-    if (notify)
-        announce([this, appId]() { emit appRemoved(appId); });
-    return true;
+    return changeApp([&]() {
+        if (!m_file.exec(QString("delete from AppTbl where appId = %1").arg(appId), {}, "remove app failed:"))
+            return false;
+        if (m_search.ready() && !m_search.remove(appId))
+            return false;
+        if (notify)
+            announce([this, appId]() { emit appRemoved(appId); });
+        return true;
+    });
 }
 
 bool DB::updateAccessDate(int appId) {
@@ -779,7 +843,14 @@ bool DB::getApps(QString sql, DataSet<TaviApp>* result) {
 bool DB::searchApps(_AppSearchPara* para, unsigned& count, DataSet<TaviApp>* result) {
     if (!isOpen())
         return false;
-    const PagedQuery pq = buildAppSearch(*para);
+    _AppSearchPara plain = *para;
+    if (!para->name.isEmpty() && m_search.ready()) {
+        const SearchText text = searchText(para->name);
+        if (!text.literal.isEmpty())
+            return searchAppsByName(*para, text, count, result);
+        plain.name.clear(); // blanks alone: nothing to match, every resource
+    }
+    const PagedQuery pq = buildAppSearch(plain, m_search.ready());
     qDebug() << pq.selectSql;
     if (!m_file.count(pq.countSql, pq.binds, "query app count failed:", count))
         return false;
@@ -789,6 +860,35 @@ bool DB::searchApps(_AppSearchPara* para, unsigned& count, DataSet<TaviApp>* res
         q.bindValue(b.first, b.second);
     getApps(q, result);
     return true;
+}
+
+bool DB::searchAppsByName(const _AppSearchPara& para, const SearchText& text, unsigned& count,
+                          DataSet<TaviApp>* result) {
+    result->clear();
+    QVector<qint64> page;
+    // The count and the page from one snapshot, though a job may write meanwhile.
+    QSqlQuery snapshot(m_file.connection());
+    snapshot.exec("SAVEPOINT search");
+    const bool found = m_search.search(text, {para.proType, para.packId}, para.limit, para.offset,
+                                       para.desc != 0, count, page);
+    qDebug() << "search" << para.name << "->" << text.literal << text.initials << text.pinyin << count;
+    if (found && !page.isEmpty()) {
+        QStringList ids;
+        for (qint64 id : qAsConst(page))
+            ids << QString::number(id);
+        QSqlQuery q(m_file.connection());
+        q.prepare("select * from AppTbl where appId in (" + ids.join(',') + ")");
+        DataSet<TaviApp> rows;
+        getApps(q, &rows); // as the plain search, a failed select leaves the page empty
+        QHash<qint64, TaviAppPtr> byId;
+        for (const TaviAppPtr& app : qAsConst(rows))
+            byId.insert(app->appId, app);
+        for (qint64 id : qAsConst(page))
+            if (byId.contains(id))
+                result->append(byId.value(id));
+    }
+    snapshot.exec("RELEASE search");
+    return found;
 }
 
 bool DB::getCourseApps(_GetCourseAppsPara* para, unsigned& count, DataSet<TaviApp>* result) {

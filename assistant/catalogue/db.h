@@ -8,6 +8,7 @@
 
 #include "fortnight.h"
 #include "records.h"
+#include "searchindex.h"
 #include "sqlitefile.h"
 
 #include <QHash>
@@ -39,6 +40,11 @@ public:
     QString connectionName() const { return m_file.connectionName(); }
 
     bool setup();
+    // Whether changes keep the search index in step (they do from setup()
+    // on). Off, the catalogue works as it did before it had one: a name
+    // search compares names, and changes leave the index for the next
+    // setup() to mend. The import benchmark measures imports both ways.
+    void setSearchIndexKept(bool kept);
 
     bool getUser(TaviUser* user);
     bool updateUser(TaviUser* user);
@@ -112,6 +118,11 @@ public:
     bool clearChangeMarks();
 
     bool getApps(QString sql, DataSet<TaviApp>* result);
+    // With a name: whole-name matches first, then names starting with it,
+    // then names containing it, then names whose pinyin (full or initials,
+    // mixed with Chinese characters as typed) matches; capitals and blanks do
+    // not count. Within each group reading order (desc reverses it; orderBy
+    // does not apply). Without a name, as filtered and ordered by para.
     bool searchApps(_AppSearchPara* para, unsigned& count, DataSet<TaviApp>* result);
     bool getCourseApps(_GetCourseAppsPara* para, unsigned& count, DataSet<TaviApp>* result);
     bool getFavorApps(_GetFavorAppsPara* para, unsigned& count, DataSet<TaviApp>* result);
@@ -149,7 +160,15 @@ private:
     // Emits now, or when the calling thread's batch is committed.
     void announce(std::function<void()> emitter) { m_file.afterCommit(std::move(emitter)); }
     bool getApps(QSqlQuery& query, DataSet<TaviApp>* result);
+    bool searchAppsByName(const _AppSearchPara& para, const SearchText& text, unsigned& count,
+                          DataSet<TaviApp>* result);
+    // Runs change (a row of AppTbl and its search rows) as one transaction,
+    // or as part of the calling thread's batch.
+    bool changeApp(const std::function<bool()>& change);
+    bool insertAppRow(const _TaviApp* app);
+    bool updateAppRow(const _TaviApp* app);
 
     DayToDate m_dayMapper;
     SqliteFile m_file;
+    SearchIndex m_search{m_file};
 };

@@ -32,29 +32,38 @@ QString likeValue(const QString& text) {
 }
 } // namespace
 
-PagedQuery buildAppSearch(const _AppSearchPara& para) {
+PagedQuery buildAppSearch(const _AppSearchPara& para, bool readingOrderTable) {
     PagedQuery q;
+    // The sort keys sit beside AppTbl; a row without one (none should be
+    // missing) still lists, first.
+    const bool joined = readingOrderTable && para.orderBy == 1;
+    const QString a = joined ? "a." : "";
     q.countSql = "select count(*) from AppTbl";
-    q.selectSql = "select * from AppTbl";
+    q.selectSql = joined ? "select a.* from AppTbl a left join AppSearchTbl s on s.appId = a.appId"
+                         : "select * from AppTbl";
     QStringList conditions;
     if (!para.proType.isEmpty()) {
-        conditions << " proType=:proType";
+        conditions << "proType=:proType";
         q.binds.append({":proType", para.proType});
     }
     if (!para.packId.isEmpty()) {
-        conditions << " packId=:packId";
+        conditions << "packId=:packId";
         q.binds.append({":packId", para.packId});
     }
     if (!para.name.isEmpty()) {
-        conditions << " name like :name escape '\\'";
+        conditions << "name like :name escape '\\'";
         q.binds.append({":name", likeValue(para.name)});
     }
     if (!conditions.isEmpty()) {
-        const QString where = " where" + conditions.join(" and");
-        q.countSql += where;
-        q.selectSql += where;
+        q.countSql += " where " + conditions.join(" and ");
+        q.selectSql += " where " + a + conditions.join(" and " + a);
     }
-    q.selectSql += ordering(para.orderBy, para.desc, " order by accessDate", " order by name collate names");
+    if (joined)
+        q.selectSql +=
+            para.desc ? " order by s.sortKey desc, a.appId desc" : " order by s.sortKey asc, a.appId asc";
+    else
+        q.selectSql +=
+            ordering(para.orderBy, para.desc, " order by accessDate", " order by name collate names");
     q.selectSql += pagingClause(para.limit, para.offset);
     return q;
 }

@@ -19,7 +19,9 @@ struct PagedQuery {
 // "limit -1" (no limit) so that SQLite accepts it.
 QString pagingClause(unsigned limit, unsigned offset);
 
-PagedQuery buildAppSearch(const _AppSearchPara& para);
+// With readingOrderTable, the name order comes from the search index's sort
+// keys (AppSearchTbl) instead of comparing names with the "names" collation.
+PagedQuery buildAppSearch(const _AppSearchPara& para, bool readingOrderTable = false);
 PagedQuery buildPackSearch(const _PackSearchPara& para);
 PagedQuery buildDailySceneSearch(const _DailySceneSearchPara& para);
 PagedQuery buildFavorApps(const _GetFavorAppsPara& para);

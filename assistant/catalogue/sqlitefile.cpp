@@ -7,7 +7,9 @@
 
 #include <QHash>
 #include <QList>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <sqlite3.h>
 
 namespace {
 
@@ -17,8 +19,19 @@ struct Batch {
     int depth = 0;
     QList<std::function<void()>> held;
     QHash<QString, QSqlQuery> statements;
+    QHash<QByteArray, sqlite3_stmt*> own; // SQLite's own statements (SqliteStatement)
 };
 thread_local QHash<const SqliteFile*, Batch> t_batches;
+
+// A batch's own statements go before its end: a statement still open would
+// hold the transaction, and one left over would keep the connection from closing.
+Batch takeBatch(const SqliteFile* file) {
+    Batch batch = t_batches.take(file);
+    for (sqlite3_stmt* stmt : qAsConst(batch.own))
+        sqlite3_finalize(stmt);
+    batch.own.clear();
+    return batch;
+}
 
 } // namespace
 
@@ -61,9 +74,16 @@ bool SqliteFile::openConnection() {
     return true;
 }
 
+sqlite3* sqliteHandle(const QSqlDatabase& db) {
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.data());
+}
+
 void SqliteFile::close() {
     m_opened.storeRelease(0);
-    t_batches.remove(this);
+    takeBatch(this);
     m_connections.dropClones();
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -87,7 +107,7 @@ bool SqliteFile::beginBatch() {
         TLOG_ERROR("begin batch failed:" << db.lastError().text());
         return false;
     }
-    t_batches.insert(this, Batch{1, {}, {}});
+    t_batches.insert(this, Batch{1, {}, {}, {}});
     return true;
 }
 
@@ -97,7 +117,7 @@ bool SqliteFile::endBatch() {
         return false;
     if (--it->depth > 0)
         return true;
-    const QList<std::function<void()>> held = t_batches.take(this).held;
+    const QList<std::function<void()>> held = takeBatch(this).held;
     QSqlDatabase db = connection();
     if (!db.commit()) {
         TLOG_ERROR("commit batch failed:" << db.lastError().text());
@@ -110,8 +130,10 @@ bool SqliteFile::endBatch() {
 }
 
 void SqliteFile::cancelBatch() {
-    if (t_batches.remove(this) > 0)
-        connection().rollback();
+    if (!t_batches.contains(this))
+        return;
+    takeBatch(this);
+    connection().rollback();
 }
 
 bool SqliteFile::inBatch() const {
@@ -124,6 +146,22 @@ void SqliteFile::afterCommit(std::function<void()> work) {
         work();
     else
         it->held.append(std::move(work));
+}
+
+sqlite3_stmt* SqliteFile::batchStatement(const char* sql) {
+    auto it = t_batches.find(this);
+    if (it == t_batches.end())
+        return nullptr;
+    const QByteArray key = QByteArray::fromRawData(sql, int(qstrlen(sql)));
+    auto cached = it->own.constFind(key);
+    if (cached != it->own.constEnd())
+        return cached.value();
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3* db = handle();
+    if (!db || sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+        return nullptr;
+    it->own.insert(QByteArray(sql), stmt);
+    return stmt;
 }
 
 QSqlQuery SqliteFile::prepared(const QString& sql, bool keep) {
@@ -170,4 +208,96 @@ bool SqliteFile::count(const QString& sql, const Binds& binds, const char* failu
     count = q.value(0).toUInt();
     q.finish();
     return true;
+}
+
+SqliteStatement::SqliteStatement(SqliteFile& file, const char* sql, const char* failure)
+    : m_db(file.handle()), m_failure(failure) {
+    if (!m_db) {
+        TLOG_ERROR(failure << "no open connection");
+        m_failed = true;
+        return;
+    }
+    m_stmt = file.batchStatement(sql);
+    if (!m_stmt) {
+        m_owned = true;
+        if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
+            fail();
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+        }
+    }
+}
+
+SqliteStatement::~SqliteStatement() {
+    if (!m_stmt)
+        return;
+    if (m_owned) {
+        sqlite3_finalize(m_stmt);
+    } else {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+}
+
+void SqliteStatement::fail() {
+    m_failed = true;
+    TLOG_ERROR(m_failure << sqlite3_errmsg(m_db));
+}
+
+void SqliteStatement::bind(int index, qint64 value) {
+    if (m_stmt)
+        sqlite3_bind_int64(m_stmt, index, value);
+}
+
+void SqliteStatement::bindBlob(int index, const QByteArray& bytes) {
+    if (m_stmt)
+        sqlite3_bind_blob(m_stmt, index, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+}
+
+void SqliteStatement::bindText(int index, const QString& text) {
+    if (!m_stmt)
+        return;
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(m_stmt, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+}
+
+bool SqliteStatement::next() {
+    if (!m_stmt)
+        return false;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        fail();
+    return false;
+}
+
+bool SqliteStatement::run() {
+    if (!m_stmt)
+        return false;
+    m_failed = false;
+    while (next()) {
+    }
+    const bool ok = !m_failed;
+    reset();
+    return ok;
+}
+
+void SqliteStatement::reset() {
+    if (m_stmt)
+        sqlite3_reset(m_stmt);
+}
+
+qint64 SqliteStatement::integer(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QByteArray SqliteStatement::bytes(int column) const {
+    const void* data = sqlite3_column_blob(m_stmt, column);
+    return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, column));
+}
+
+QString SqliteStatement::text(int column) const {
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
 }

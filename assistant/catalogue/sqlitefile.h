@@ -18,6 +18,12 @@
 #include <QVector>
 #include <functional>
 
+struct sqlite3;
+struct sqlite3_stmt;
+
+// SQLite's own handle of a Qt connection; null when it is none or not open.
+sqlite3* sqliteHandle(const QSqlDatabase& db);
+
 class SqliteFile {
 public:
     using Binds = QVector<QPair<QString, QVariant>>;
@@ -42,6 +48,8 @@ public:
     void close();
     // The calling thread's connection (opened on its first use there).
     QSqlDatabase connection() { return m_connections.connection(); }
+    // The same as SQLite's own handle, for work row by row (see SqliteStatement).
+    sqlite3* handle() { return sqliteHandle(connection()); }
 
     // Changes of the calling thread between these as one transaction. Batches
     // nest: only the outermost one commits. endBatch returns false, running
@@ -64,6 +72,10 @@ public:
     bool count(const QString& sql, const Binds& binds, const char* failure, unsigned& count,
                const tavi::LogSite& site = tavi::LogSite::here());
 
+    // A statement of SQLite's own API on the calling thread's connection, kept
+    // for the batch that runs (see SqliteStatement); null outside a batch.
+    sqlite3_stmt* batchStatement(const char* sql);
+
 private:
     QSqlQuery prepared(const QString& sql, bool keep);
 
@@ -73,4 +85,43 @@ private:
     Prepare m_prepare;
     QAtomicInt m_opened{0};
     ThreadConnections m_connections;
+};
+
+// A statement on SQLite's own API, for loops over many rows or many small
+// writes, where Qt's work per value would cost more than the statement.
+// Within a batch it is prepared once and kept until the batch ends; otherwise
+// it lives as long as this object. Failures are logged with the words given.
+class SqliteStatement {
+public:
+    SqliteStatement(SqliteFile& file, const char* sql, const char* failure);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    bool isValid() const { return m_stmt != nullptr; }
+    // Parameters count from 1; bytes go in as blobs, texts as UTF-8.
+    void bind(int index, qint64 value);
+    void bindBlob(int index, const QByteArray& bytes);
+    void bindText(int index, const QString& text);
+    // The next row: true while rows come; false at the end or on a failure
+    // (then failed() is true).
+    bool next();
+    // Runs a statement that returns no rows; true when it ran.
+    bool run();
+    // Ready to bind and run again (bindings are kept until replaced).
+    void reset();
+    bool failed() const { return m_failed; }
+
+    qint64 integer(int column) const;
+    QByteArray bytes(int column) const;
+    QString text(int column) const;
+
+private:
+    void fail();
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_owned = false;
+    bool m_failed = false;
+    const char* m_failure;
 };

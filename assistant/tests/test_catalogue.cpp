@@ -11,8 +11,10 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <random>
 #include <thread>
 
 using testsupport::readFile;
@@ -32,6 +34,36 @@ protected:
     void TearDown() override { db.reset(); }
 
     QString log() const { return readFile(dir.path() + "/debug/taviassistant.log"); }
+
+    // The names a search lists, in its order; count gets all matches.
+    QStringList found(const QString& typed, unsigned* count = nullptr, unsigned limit = 0,
+                      unsigned offset = 0, const QString& packId = QString()) {
+        _AppSearchPara para;
+        para.name = typed;
+        para.packId = packId;
+        para.orderBy = 1;
+        para.limit = limit;
+        para.offset = offset;
+        unsigned matches = 0;
+        DataSet<TaviApp> page;
+        EXPECT_TRUE(db->searchApps(&para, matches, &page));
+        if (count)
+            *count = matches;
+        QStringList names;
+        for (const TaviAppPtr& app : page)
+            names << app->name;
+        return names;
+    }
+    // How many search rows and keys the catalogue holds for a resource.
+    int indexRows(int appId) {
+        QSqlQuery q(QSqlDatabase::database("default"));
+        int rows = 0;
+        for (const char* table : {"AppSearchTbl", "AppSearchKeyTbl"}) {
+            EXPECT_TRUE(q.exec(QString("select count(*) from %1 where appId = %2").arg(table).arg(appId)));
+            rows += q.next() ? q.value(0).toInt() : 0;
+        }
+        return rows;
+    }
 
     int addPublisherApp(const QString& name, int productId, const QString& packId = "p1") {
         _TaviApp app;
@@ -94,6 +126,16 @@ TEST(SqlBuild, FiltersOrderingAndPaging) {
     packs.limit = 0;
     packs.offset = 0;
     EXPECT_EQ(buildPackSearch(packs).selectSql, "select * from PackTbl");
+
+    // With the search index, a name order joins the sort keys instead of collating names.
+    _AppSearchPara packPage;
+    packPage.packId = "p";
+    packPage.orderBy = 1;
+    packPage.limit = 10;
+    EXPECT_EQ(buildAppSearch(packPage, true).selectSql,
+              "select a.* from AppTbl a left join AppSearchTbl s on s.appId = a.appId where a.packId=:packId "
+              "order by s.sortKey asc, a.appId asc limit 10");
+    EXPECT_EQ(buildAppSearch(packPage, true).countSql, "select count(*) from AppTbl where packId=:packId");
 
     // An offset alone still gives a statement SQLite accepts.
     EXPECT_EQ(pagingClause(0, 5), " limit -1 offset 5");
@@ -189,6 +231,197 @@ TEST_F(CatalogueTest, SearchCountsAllMatchesAndPagesInOrder) {
     ASSERT_TRUE(db->searchApps(&byPack, count, &page));
     EXPECT_EQ(count, 0u);
     EXPECT_TRUE(page.isEmpty());
+}
+
+// Whole names first, then names that start with the text, then names that
+// contain it, then pinyin matches, each in reading order: 聪 (cong) reads
+// before 小 (xiao), Chinese before Latin.
+TEST_F(CatalogueTest, ChineseNamesAreFoundByPinyinAndRankedAsWritten) {
+    const QString cat = QString::fromUtf8("小黑猫"), story = QString::fromUtf8("小黑猫的故事"),
+                  clever = QString::fromUtf8("聪明的小黑猫"), song = QString::fromUtf8("儿歌第12首"),
+                  meadow = QString::fromUtf8("Happy Meadow 快乐草地");
+    addPublisherApp(clever, 1, "p1");
+    addPublisherApp(story, 2, "p2");
+    addPublisherApp(cat, 3, "p1");
+    addPublisherApp(QString::fromUtf8("晓红的画"), 4, "p1"); // xiao hong de hua: 晓 reads as 小
+    addPublisherApp("XHM Club", 5, "p1");
+    addPublisherApp(song, 6, "p1");
+    addPublisherApp(meadow, 7, "p1");
+
+    EXPECT_EQ(found(cat), (QStringList{cat, story, clever}));
+    unsigned count = 0;
+    EXPECT_EQ(found("xhm", &count), (QStringList{"XHM Club", clever, cat, story}));
+    EXPECT_EQ(count, 4u);
+    for (const char* typed : {"xiaoheimao", "Xiao Hei", "XIAOHEIM", "小h", "小hm", "小hei猫"})
+        EXPECT_EQ(found(QString::fromUtf8(typed)), (QStringList{clever, cat, story})) << typed;
+    // Typed Chinese counts as written: 小 is not 晓, whatever they read.
+    EXPECT_EQ(found("xh").size(), 5);
+    EXPECT_FALSE(found(QString::fromUtf8("小h")).contains(QString::fromUtf8("晓红的画")));
+    EXPECT_EQ(found(QString::fromUtf8("小")).size(), 3);
+    // Numbers whole, words by their first letter.
+    EXPECT_EQ(found("d12s"), QStringList{song});
+    EXPECT_EQ(found("ergedi12"), QStringList{song});
+    EXPECT_EQ(found("klcd"), QStringList{meadow});
+    EXPECT_EQ(found("hmkl"), QStringList{meadow});
+    EXPECT_EQ(found("happymeadow"), QStringList{meadow});
+    // Pages run on across the groups; a pack narrows the matches.
+    EXPECT_EQ(found("xhm", &count, 2, 1), (QStringList{clever, cat}));
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(found("xhm", &count, 10, 0, "p2"), QStringList{story});
+    EXPECT_EQ(count, 1u);
+    EXPECT_TRUE(found("zzz", &count).isEmpty());
+    EXPECT_EQ(count, 0u);
+}
+
+// However a page is reached (looking up each match's sort key, or walking the
+// rows in reading order when matches are many), the groups list their names
+// as the "names" collation orders them, and pages join up without a gap.
+TEST_F(CatalogueTest, SearchPagesFollowTheReadingOrderOfTheCollation) {
+    QStringList names;
+    for (int i = 1; i <= 30; ++i) {
+        names << QString::fromUtf8("小熊儿歌第%1首").arg(i) << QString::fromUtf8("熊猫的故事%1").arg(i);
+        names << (i % 2 ? QString("Bear song %1").arg(i) : QString("bear Song %1").arg(i));
+    }
+    // Many more that do not match: the first page of a group is walked to,
+    // later ones are sorted.
+    for (int i = 1; i <= 400; ++i)
+        names << QString::fromUtf8("大象%1").arg(i);
+    names << QString::fromUtf8("熊") << QString::fromUtf8("熊 ") << "BEAR";
+    // Added in no particular order, so that no order of the rows passes for the right one.
+    std::shuffle(names.begin(), names.end(), std::mt19937(7));
+    int productId = 0;
+    ASSERT_TRUE(db->beginBatch());
+    for (const QString& name : names)
+        addPublisherApp(name, ++productId, "p1");
+    ASSERT_TRUE(db->endBatch());
+    auto collated = [&](const QString& where) {
+        QStringList out;
+        QSqlQuery q(QSqlDatabase::database("default"));
+        EXPECT_TRUE(q.exec("select name from AppTbl where " + where + " order by name collate names"));
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    };
+    const QString bear = QString::fromUtf8("熊");
+    // Whole (熊, and 熊 with a blank after it), then starting with it, then containing it.
+    const QStringList expected = collated(QString::fromUtf8("trim(name) = '熊'")) +
+                                 collated(QString::fromUtf8("name like '熊_%' and trim(name) <> '熊'")) +
+                                 collated(QString::fromUtf8("name like '_%熊%'"));
+    unsigned count = 0;
+    EXPECT_EQ(found(bear, &count), expected);
+    EXPECT_EQ(count, unsigned(expected.size()));
+    QStringList paged;
+    for (unsigned offset = 0; offset < count; offset += 7)
+        paged << found(bear, nullptr, 7, offset);
+    EXPECT_EQ(paged, expected);
+    // Latin names: capitals do not count, numbers go by value.
+    const QStringList bears = collated("name like 'bear%'");
+    EXPECT_EQ(found("BEAR"), bears);
+    EXPECT_EQ(found("bear", nullptr, 5, 30), bears.mid(30, 5));
+}
+
+// Keys are cut after a few dozen characters; a longer text is still found,
+// by what it says in full.
+TEST_F(CatalogueTest, TextsLongerThanTheKeysAreCheckedWhole) {
+    const QString longName = QString::fromUtf8("聪明的小黑猫的故事第12首");
+    addPublisherApp(longName, 1);
+    addPublisherApp(QString::fromUtf8("聪明的小黑猫的故事第13首"), 2);
+    addPublisherApp("The very long story of the little black cat", 3);
+    addPublisherApp("The very long story of the little black dog", 4);
+    EXPECT_EQ(found("congmingdexiaoheimaodegushidi12"), QStringList{longName});
+    EXPECT_EQ(found("cmdxhmdgsd12s"), QStringList{longName});
+    EXPECT_EQ(found("very long story of the little black cat"),
+              QStringList{"The very long story of the little black cat"});
+    EXPECT_EQ(found("The Very Long Story of the Little Black Dog"),
+              QStringList{"The very long story of the little black dog"});
+}
+
+TEST_F(CatalogueTest, TheSearchIndexFollowsEveryChange) {
+    const int id = addPublisherApp(QString::fromUtf8("小黑猫"), 1);
+    const int other = addPublisherApp(QString::fromUtf8("大象"), 2);
+    DataSet<TaviApp> apps;
+    ASSERT_TRUE(db->getApps(QString("select * from AppTbl where appId = %1").arg(id), &apps));
+    apps[0]->name = QString::fromUtf8("大白兔");
+    ASSERT_TRUE(db->updateApp(apps[0].data()));
+    EXPECT_TRUE(found("xhm").isEmpty());
+    EXPECT_EQ(found("dbt"), QStringList{QString::fromUtf8("大白兔")});
+
+    // A newer copy of the product replaces the row, and its search rows.
+    const int replaced = addPublisherApp(QString::fromUtf8("小花猫"), 1);
+    EXPECT_NE(replaced, id);
+    EXPECT_EQ(indexRows(id), 0);
+    EXPECT_TRUE(found("dbt").isEmpty());
+    EXPECT_EQ(found("xhm"), QStringList{QString::fromUtf8("小花猫")});
+
+    ASSERT_TRUE(db->removeApp(replaced, true));
+    EXPECT_EQ(indexRows(replaced), 0);
+    EXPECT_TRUE(found("xhm").isEmpty());
+    EXPECT_GT(indexRows(other), 2);
+
+    // A user's file, and a change rolled back with its search rows.
+    _TaviApp file;
+    file.isUserFile = true;
+    file.name = QString::fromUtf8("我的歌");
+    file.path = "mine.mp3";
+    ASSERT_TRUE(db->addApp(&file));
+    EXPECT_EQ(found("wdg"), QStringList{QString::fromUtf8("我的歌")});
+    ASSERT_TRUE(db->beginBatch());
+    addPublisherApp(QString::fromUtf8("小黑狗"), 3);
+    db->cancelBatch();
+    EXPECT_TRUE(found("xhg").isEmpty());
+}
+
+// Older clients and tools write AppTbl without the index: the next start
+// brings it in step, and makes it anew when it was made another way.
+TEST_F(CatalogueTest, TheNextStartIndexesWhatAnOlderToolWrote) {
+    const int kept = addPublisherApp(QString::fromUtf8("大象"), 1);
+    const int renamed = addPublisherApp(QString::fromUtf8("小猴子"), 2);
+    const int gone = addPublisherApp(QString::fromUtf8("小白兔"), 3);
+    db.reset();
+    {
+        QSqlDatabase tool = QSqlDatabase::addDatabase("QSQLITE", "older tool");
+        tool.setDatabaseName(dir.path() + "/main.db");
+        ASSERT_TRUE(tool.open());
+        QSqlQuery q(tool);
+        ASSERT_TRUE(
+            q.exec(QString::fromUtf8("insert into AppTbl(productId,name,packId) values(4,'小黑猫','p1')")));
+        ASSERT_TRUE(
+            q.exec(QString::fromUtf8("update AppTbl set name = '熊猫' where appId = %1").arg(renamed)));
+        ASSERT_TRUE(q.exec(QString("delete from AppTbl where appId = %1").arg(gone)));
+    }
+    QSqlDatabase::removeDatabase("older tool");
+    auto start = [&] {
+        db = std::make_unique<DB>(dir.path() + "/main.db", "default");
+        ASSERT_TRUE(db->open());
+        ASSERT_TRUE(db->setup());
+    };
+    start();
+    EXPECT_EQ(found("xhm"), QStringList{QString::fromUtf8("小黑猫")});
+    EXPECT_EQ(found("xm"), QStringList{QString::fromUtf8("熊猫")});
+    EXPECT_TRUE(found("xhz").isEmpty());
+    EXPECT_TRUE(found("xbt").isEmpty());
+    EXPECT_EQ(indexRows(gone), 0);
+    EXPECT_GT(indexRows(kept), 0);
+
+    // Made by another ICU, or the keys lost: made anew.
+    {
+        QSqlQuery q(QSqlDatabase::database("default"));
+        ASSERT_TRUE(q.exec("update AppSearchInfoTbl set value = 'made elsewhere' where name = 'forms'"));
+        ASSERT_TRUE(
+            q.exec("update AppSearchTbl set readings = 'x y' where appId = " + QString::number(kept)));
+    }
+    db.reset();
+    start();
+    EXPECT_TRUE(log().contains("search index made with made elsewhere"));
+    EXPECT_EQ(found("dx"), QStringList{QString::fromUtf8("大象")});
+    {
+        QSqlQuery q(QSqlDatabase::database("default"));
+        ASSERT_TRUE(q.exec("drop table AppSearchKeyTbl"));
+    }
+    db.reset();
+    start();
+    EXPECT_EQ(found("dx"), QStringList{QString::fromUtf8("大象")});
+    EXPECT_EQ(found("xhm"), QStringList{QString::fromUtf8("小黑猫")});
 }
 
 TEST_F(CatalogueTest, FavouritesNewestFirstAndPacksPaged) {
@@ -437,6 +670,8 @@ TEST_F(CatalogueTest, JobThreadWritesWhileInterfaceReads) {
     while (!writer->isFinished()) {
         _AppSearchPara para;
         para.packId = "job";
+        // The search index is written in the job's transactions too.
+        para.name = reads % 2 ? "w1" : "";
         para.orderBy = 1;
         para.limit = 10;
         unsigned count = 0;

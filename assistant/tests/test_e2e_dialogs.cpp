@@ -126,6 +126,37 @@ TEST(DialogsOnTop, TheAppListStaysAboveTheMainWindowThroughClicksAndABook) {
         << "the dialog does not have the keyboard after the book";
     xvfb.saveScreenshot(screenshotDir() + "/top_5_after_book.png");
 
+    // The search results are such a list too, and the initials of the book's
+    // Chinese name (快乐草地: klcd) find it there.
+    ASSERT_TRUE(xvfb.key("Escape"));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return windowOfSize(xvfb, client->processId(), {960, 500}).isEmpty();
+        },
+        10000))
+        << "the pack's list did not close";
+    const QImage magnifier = QPixmap(":/images/magnifier").toImage();
+    QPoint at(-1, -1);
+    waitForScreen(xvfb, [&](const QImage& s) { return (at = findPicture(s, magnifier)).x() >= 0; });
+    ASSERT_GE(at.x(), 0) << "no search field on screen";
+    ASSERT_TRUE(
+        xvfb.click(at.x() - 60, at.y() + magnifier.height() / 2)); // into the field, left of the magnifier
+    ASSERT_EQ(xvfb.xdotool({"type", "--delay", "80", "klcd"}).exitCode, 0);
+    ASSERT_TRUE(clickPicture(xvfb, magnifier, "magnifier", "top_6_search_typed.png"));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return !(dialog = windowOfSize(xvfb, client->processId(), {960, 500})).isEmpty();
+        },
+        20000))
+        << "no search results";
+    EXPECT_TRUE(waitFor(dialogOnTop, 5000)) << "the search results opened behind the main window";
+    const QImage results = waitForScreen(xvfb, [&](const QImage& s) {
+        return findPicture(s, QImage(root.dataDir() + "/appicons/" + bookIcon)).x() >= 0;
+    });
+    results.save(screenshotDir() + "/top_7_search_results.png");
+    EXPECT_GE(findPicture(results, QImage(root.dataDir() + "/appicons/" + bookIcon)).x(), 0)
+        << "the search for klcd did not list the book (top_7_search_results.png)";
+
     ::kill(client->processId(), SIGTERM);
     EXPECT_TRUE(client->waitForFinished(15000));
 }

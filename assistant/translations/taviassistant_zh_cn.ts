@@ -81,8 +81,8 @@
         <translation>这个资源包里没有资源。</translation>
     </message>
     <message>
-        <source>Nothing found for &quot;%1&quot;. Try a shorter word.</source>
-        <translation>没有找到“%1”，换个短一点的词试试。</translation>
+        <source>Nothing found for &quot;%1&quot;. Try a shorter word, or the initials of its pinyin.</source>
+        <translation>没有找到“%1”。换个短一点的词，或输入拼音首字母试试（如 xhm 找“小黑猫”）。</translation>
     </message>
     <message>
         <source>Search &quot;%1&quot;: %2 found</source>

@@ -158,7 +158,9 @@ void AppListDialog::load() {
     pagedgrid::showWhenEmpty(m_emptyLabel, m_total,
                              m_keyword.isEmpty()
                                  ? tr("This pack holds no resources.")
-                                 : tr("Nothing found for \"%1\". Try a shorter word.").arg(m_keyword));
+                                 : tr("Nothing found for \"%1\". Try a shorter word, or the initials of its "
+                                      "pinyin.")
+                                       .arg(m_keyword));
 }
 
 QString AppListDialog::heading() const {
