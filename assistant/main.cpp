@@ -37,7 +37,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QLockFile>
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
@@ -244,16 +243,7 @@ int main(int argc, char* argv[]) {
         app.installTranslator(&qtTranslator);
     if (appTranslator.load("taviassistant_zh_cn.qm", appDir))
         app.installTranslator(&appTranslator);
-    const QString libraryFolder = DataPaths(appDir).dataDir;
-    QDir().mkpath(libraryFolder);
-    QLockFile libraryLock(libraryFolder + "/taviclient.lock");
-    libraryLock.setStaleLockTime(0);
-    if (!libraryLock.tryLock(0)) {
-        qint64 pid = 0;
-        QString host, name;
-        libraryLock.getLockInfo(&pid, &host, &name);
-        TLOG_ERROR("the library " << libraryFolder << " is in use by process " << pid << " (" << name
-                                  << "), lock error " << int(libraryLock.error()));
+    if (!instance.lockLibrary(DataPaths(appDir).dataDir)) {
         const QString text = QCoreApplication::translate(
             "main", "The teaching-resource library is open in another account on this computer.\nClose "
                     "the client there first, then start it again.");

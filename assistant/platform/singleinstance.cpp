@@ -70,6 +70,21 @@ SingleInstanceHelper::SingleInstanceHelper(const QString& key, QObject* parent, 
         TLOG_DEBUG("instance lock not taken, error " << int(m_mutex->error()));
 }
 
+bool SingleInstanceHelper::lockLibrary(const QString& folder) {
+    QDir().mkpath(folder);
+    m_libraryLock = std::make_unique<QLockFile>(folder + "/taviclient.lock");
+    m_libraryLock->setStaleLockTime(0);
+    if (m_libraryLock->tryLock(0))
+        return true;
+    qint64 pid = 0;
+    QString host, name;
+    m_libraryLock->getLockInfo(&pid, &host, &name);
+    TLOG_ERROR("the library " << folder << " is in use by process " << pid << " (" << name << "), lock error "
+                              << int(m_libraryLock->error()));
+    m_libraryLock.reset();
+    return false;
+}
+
 SingleInstanceHelper::~SingleInstanceHelper() {
     if (m_mutex)
         m_mutex->unlock();

@@ -1,6 +1,7 @@
 #pragma once
 // Keeps the client to one instance per user: the first instance listens on a
-// local server named by the key; a later start finds it and gives up.
+// local server named by the key; a later start finds it and gives up. Across
+// accounts, a lock in the shared data folder keeps it to one per library.
 
 #include <QObject>
 #include <QString>
@@ -23,6 +24,10 @@ public:
     ~SingleInstanceHelper() override;
 
     bool isRunning() const { return m_running; }
+    // One client per library, whichever account started it: takes the lock
+    // file in folder (the data folder every account shares) for this run.
+    // False, with the holder logged, while a client of another account holds it.
+    bool lockLibrary(const QString& folder);
     QString key() const { return m_key; }
     // What brings the window to front when another start knocks (show, raise, activate).
     void setWindowActivator(std::function<void()> activate) { m_activate = std::move(activate); }
@@ -39,5 +44,6 @@ private:
     bool m_running = false;
     QLocalServer* m_server = nullptr;
     std::unique_ptr<QLockFile> m_mutex;
+    std::unique_ptr<QLockFile> m_libraryLock;
     std::function<void()> m_activate;
 };
