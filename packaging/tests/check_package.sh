@@ -45,7 +45,11 @@ for need in p7zip-full libqt5sql5-sqlite libqt5svg5 fonts-wqy-microhei qttransla
     grep -q "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
 done
 grep -q "qt5-gtk-platformtheme" <<<"$info" || fail "the desktop's file chooser is not recommended"
-dpkg-deb -I "$tools" | grep -q "^ Depends: .*tavi-assistant (= $version)" || fail "the tools do not depend on the client"
+# Whole outputs are read into variables before grep -q looks at them: grep -q
+# stops at the first match and, under pipefail, the writer's SIGPIPE would fail
+# a check that holds.
+toolsinfo=$(dpkg-deb -I "$tools")
+grep -q "^ Depends: .*tavi-assistant (= $version)" <<<"$toolsinfo" || fail "the tools do not depend on the client"
 
 # The layout: the client's own below /opt/tavi-assistant, the desktop's parts
 # below /usr, the content tools and the development service in their own package.
@@ -86,9 +90,10 @@ grep -qx "Categories=Education;X-Kids;" "$entry" || fail "categories"
 grep -qx "StartupWMClass=taviclient" "$entry" || fail "no StartupWMClass"
 appstreamcli validate --no-net "$root/usr/share/metainfo/cn.tavinet.assistant.metainfo.xml" || fail "metainfo"
 grep -q 'xml:lang="zh_CN"' "$root/usr/share/metainfo/cn.tavinet.assistant.metainfo.xml" || fail "no Chinese summary"
-man -l "$root/usr/share/man/man1/taviclient.1.gz" 2>/dev/null | grep -q "taviclient" || fail "manual page"
+manual=$(man -l "$root/usr/share/man/man1/taviclient.1.gz" 2>/dev/null) || fail "manual page does not format"
+grep -q "taviclient" <<<"$manual" || fail "manual page"
 for size in 16 48 256; do
-    identify -format '%wx%h' "$root/usr/share/icons/hicolor/${size}x${size}/apps/cn.tavinet.assistant.png" | grep -qx "${size}x${size}" ||
+    [ "$(identify -format '%wx%h' "$root/usr/share/icons/hicolor/${size}x${size}/apps/cn.tavinet.assistant.png")" = "${size}x${size}" ] ||
         fail "${size}px icon has the wrong size"
 done
 
@@ -173,8 +178,9 @@ wait "$runner" || fail "A's client did not end cleanly: $(cat "$work/a.out")"
 as tavitest-b /usr/bin/taviclient --setup --packdir "$work/content/packs" >"$work/b.out" 2>&1 ||
     fail "set-up run as B: $(cat "$work/b.out")"
 [ "$(packcount)" -gt "$first" ] || fail "B's import did not reach the library: $(grep -v "^targetDir" "$work/b.out" | tail -5; tail -15 "$var/log/taviassistant.log")"
-grep -q "ERROR" "$var/log/taviassistant.log" && grep "ERROR" "$var/log/taviassistant.log" | grep -qi "permission" &&
+if grep "ERROR" "$var/log/taviassistant.log" | grep -i "permission" >&2; then
     fail "permission errors in the log"
+fi
 englog="$var/log/engine/taviengine.log"
 for user in "${accounts[@]}"; do
     ends=$(grep -c "<<<< exit" "$englog" 2>/dev/null || true)
