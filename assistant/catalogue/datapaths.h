@@ -25,18 +25,6 @@ public:
     QString externalDir;
     QString mainDbPath;
 
-    QString getRootDir() const { return rootDir; }
-    QString getAppDir() const { return appDir; }
-    QString getDataDir() const { return dataDir; }
-    QString getTempDir() const { return tempDir; }
-    QString getPackIconDir() const { return packIconDir; }
-    QString getAppsDir() const { return appsDir; }
-    QString getAppIconDir() const { return appIconDir; }
-    QString getCustomPackDir() const { return customPackDir; }
-    QString getDailyDir() const { return dailyDir; }
-    QString getExternalDir() const { return externalDir; }
-    QString getMainDbPath() const { return mainDbPath; }
-
     // Creates data, temp, packicons, apps, appicons, custompack, external, daily.
     bool makeDirs() const;
     // True when path (existing or not) lies inside one of the folders the

@@ -197,8 +197,6 @@ _DailyScene* DB::sceneFromRecord(const QSqlRecord& r) {
 // ---- user -------------------------------------------------------------------
 
 bool DB::getUser(TaviUser* user) {
-    if (!isOpen())
-        return false;
     QSqlQuery q;
     if (!m_file.exec("select * from UserTbl where flag='local'", {}, "query user failed:", &q))
         return false;
@@ -271,8 +269,6 @@ bool DB::searchDailyScene(_DailySceneSearchPara* para, unsigned& count, DataSet<
 }
 
 bool DB::addDailyScene(_DailyScene* scene) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec(
             "INSERT INTO DailySceneTbl(name,icon,playlist,isCustom)VALUES(:name,:icon,:playlist,:isCustom)",
             {{":name", scene->name},
@@ -286,8 +282,6 @@ bool DB::addDailyScene(_DailyScene* scene) {
 }
 
 bool DB::removeDailyScene(int id) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec(QString("delete from DailySceneTbl where id = %1").arg(id), {},
                      "remove daily scene failed:"))
         return false;
@@ -296,8 +290,6 @@ bool DB::removeDailyScene(int id) {
 }
 
 bool DB::removeDailyScene(QString name) {
-    if (!isOpen())
-        return false;
     QSqlQuery q;
     if (!m_file.exec("select id from DailySceneTbl where name = :name", {{":name", name}},
                      "query scene id failed:", &q))
@@ -310,8 +302,6 @@ bool DB::removeDailyScene(QString name) {
 }
 
 bool DB::updateDailyScene(_DailyScene* scene) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec("update DailySceneTbl set name = :name,playlist = :playlist where id = :id",
                      {{":name", scene->name}, {":playlist", scene->playlist}, {":id", scene->id}},
                      "update scene failed:"))
@@ -323,14 +313,10 @@ bool DB::updateDailyScene(_DailyScene* scene) {
 // ---- packs --------------------------------------------------------------------
 
 bool DB::getPackCount(unsigned& count) {
-    if (!isOpen())
-        return false;
     return m_file.count("select count(*) from PackTbl", {}, "query pack count failed:", count);
 }
 
 bool DB::checkPackExists(QString packId, bool& exists) {
-    if (!isOpen())
-        return false;
     unsigned count = 0;
     if (!m_file.count("SELECT count(*) FROM PackTbl WHERE packId=:packId", {{":packId", packId}},
                       "exec query failed:", count))
@@ -357,8 +343,6 @@ bool DB::searchPacks(_PackSearchPara* para, unsigned& count, DataSet<TaviPack>* 
 }
 
 bool DB::addPack(TaviPack* pack) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec(
             "INSERT OR REPLACE INTO PackTbl(packId,name,icon,installDate,isCustom)VALUES(:packId,:name,:icon,"
             "datetime('now', 'localtime'),:isCustom)",
@@ -373,8 +357,6 @@ bool DB::addPack(TaviPack* pack) {
 }
 
 bool DB::removePack(QString packId) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec("delete from PackTbl where packId = :packId", {{":packId", packId}},
                      "remove pack failed:"))
         return false;
@@ -385,8 +367,6 @@ bool DB::removePack(QString packId) {
 // ---- apps ---------------------------------------------------------------------
 
 bool DB::getAppCount(unsigned& count) {
-    if (!isOpen())
-        return false;
     return m_file.count("select count(*) from AppTbl", {}, "query app count failed:", count);
 }
 
@@ -537,16 +517,12 @@ bool DB::removeApp(int appId, bool notify) {
 }
 
 bool DB::updateAccessDate(int appId) {
-    if (!isOpen())
-        return false;
     return m_file.exec(QString("update AppTbl set accessDate = datetime('now', 'localtime')") +
                            QString(" where appId = %1").arg(appId),
                        {}, "set accessDate failed:");
 }
 
 bool DB::setFavorApp(int appId, bool favor) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec(
             QString("update AppTbl set favor = %1, favorDate = datetime('now', 'localtime') where appId = %2")
                 .arg(favor ? 1 : 0)
@@ -560,8 +536,6 @@ bool DB::setFavorApp(int appId, bool favor) {
 // ---- course schedule ------------------------------------------------------------
 
 bool DB::checkTableExists(const char* name, bool& exists) {
-    if (!isOpen())
-        return false;
     unsigned count = 0;
     if (!m_file.count("SELECT count(*) FROM sqlite_master WHERE type='table' AND name= :name",
                       {{":name", QString::fromUtf8(name)}}, "exec query failed:", count))
@@ -583,8 +557,6 @@ bool DB::ensureCourseTableExists(QDate date) {
 }
 
 bool DB::addCourseApp(int day, int appId) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec(QString("INSERT INTO %1(appId)VALUES(%2)").arg(courseTableName(day)).arg(appId), {},
                      "add course app failed:"))
         return false;
@@ -593,8 +565,6 @@ bool DB::addCourseApp(int day, int appId) {
 }
 
 bool DB::removeCourseApp(int day, int appId) {
-    if (!isOpen())
-        return false;
     if (!m_file.exec(QString("delete from %1 where appId=%2").arg(courseTableName(day)).arg(appId), {},
                      "remove course app failed:"))
         return false;
@@ -603,8 +573,6 @@ bool DB::removeCourseApp(int day, int appId) {
 }
 
 bool DB::checkAppExists(int day, int appId, bool& exists) {
-    if (!isOpen())
-        return false;
     unsigned count = 0;
     if (!m_file.count(QString("SELECT count(*) FROM %1 WHERE appId= %2").arg(courseTableName(day)).arg(appId),
                       {}, "exec query failed:", count))
@@ -626,8 +594,6 @@ bool DB::getAppCourseDays(int appId, QList<int>& days) {
 
 bool DB::getPackMarks(const QString& packId, QHash<int, AppMarks>& marks) {
     marks.clear();
-    if (!isOpen())
-        return false;
     QSqlQuery q;
     if (!m_file.exec(
             "SELECT appId,productId,favor,favorDate FROM AppTbl WHERE packId = :packId AND isUserFile = 0",
@@ -713,8 +679,6 @@ bool DB::restoreMarks(int productId, const AppMarks& marks) {
 
 bool DB::packOfProduct(int productId, QString& packId) {
     packId.clear();
-    if (!isOpen())
-        return false;
     QSqlQuery q;
     if (!m_file.exec("SELECT packId FROM AppTbl WHERE productId = :productId AND isUserFile = 0",
                      {{":productId", productId}}, "find pack of resource failed:", &q))
@@ -788,15 +752,11 @@ int DB::mendUserRows() {
 // ---- library changes ------------------------------------------------------------
 
 bool DB::markChange(const QString& id, const QString& what) {
-    if (!isOpen())
-        return false;
     return m_file.exec("INSERT INTO LibraryChangeTbl(id,what)VALUES(:id,:what)",
                        {{":id", id}, {":what", what}}, "mark library change failed:");
 }
 
 bool DB::isChangeMarked(const QString& id, bool& marked) {
-    if (!isOpen())
-        return false;
     unsigned count = 0;
     if (!m_file.count("SELECT count(*) FROM LibraryChangeTbl WHERE id = :id", {{":id", id}},
                       "query library change failed:", count))
@@ -806,15 +766,11 @@ bool DB::isChangeMarked(const QString& id, bool& marked) {
 }
 
 bool DB::unmarkChange(const QString& id) {
-    if (!isOpen())
-        return false;
     return m_file.exec("DELETE FROM LibraryChangeTbl WHERE id = :id", {{":id", id}},
                        "unmark library change failed:");
 }
 
 bool DB::clearChangeMarks() {
-    if (!isOpen())
-        return false;
     return m_file.exec("DELETE FROM LibraryChangeTbl", {}, "clear library changes failed:");
 }
 

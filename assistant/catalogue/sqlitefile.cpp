@@ -180,6 +180,8 @@ QSqlQuery SqliteFile::prepared(const QString& sql, bool keep) {
 
 bool SqliteFile::exec(const QString& sql, const Binds& binds, const char* failure, QSqlQuery* result,
                       const tavi::LogSite& site) {
+    if (!isOpen())
+        return false;
     // Statements with bound values are the ones a batch runs again and again;
     // one with its values written in is prepared for this run only.
     QSqlQuery q = prepared(sql, !binds.isEmpty());

@@ -63,9 +63,10 @@ public:
     // when it is rolled back).
     void afterCommit(std::function<void()> work);
 
-    // Prepares sql (once per batch), binds, runs. On failure logs failure and
-    // the driver's text at the caller's place and returns false. The query,
-    // positioned before its first row, goes to result when given.
+    // Prepares sql (once per batch), binds, runs; false, quietly, while the
+    // file is not open. On failure logs failure and the driver's text at the
+    // caller's place and returns false. The query, positioned before its
+    // first row, goes to result when given.
     bool exec(const QString& sql, const Binds& binds, const char* failure, QSqlQuery* result = nullptr,
               const tavi::LogSite& site = tavi::LogSite::here());
     // A statement whose first value is a count.

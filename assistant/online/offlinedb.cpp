@@ -76,7 +76,7 @@ void OfflineDB::cancelBatch() {
 }
 
 bool OfflineDB::addProvinceCity(_ProvCityInfo* info) {
-    if (!isOpen() || !info)
+    if (!info)
         return false;
     return m_file.exec("INSERT INTO ProCityTbl(id,name,parentId)VALUES(:id,:name,:parentId)",
                        {{":id", info->id}, {":name", info->name}, {":parentId", info->parentId}},
@@ -84,8 +84,6 @@ bool OfflineDB::addProvinceCity(_ProvCityInfo* info) {
 }
 
 bool OfflineDB::clearProvinceCity() {
-    if (!isOpen())
-        return false;
     return m_file.exec("delete from ProCityTbl", {}, "clearProvinceCity failed:");
 }
 
@@ -102,7 +100,7 @@ bool OfflineDB::getProvinceCity(int parentId, DataSet<_ProvCityInfo>* result) {
 }
 
 bool OfflineDB::getProvinceCityDetail(_ProvCityInfo* info) {
-    if (!isOpen() || !info)
+    if (!info)
         return false;
     QSqlQuery q;
     if (!m_file.exec(QString("select * from ProCityTbl where id=%1").arg(info->id), {},
@@ -116,7 +114,7 @@ bool OfflineDB::getProvinceCityDetail(_ProvCityInfo* info) {
 }
 
 bool OfflineDB::addSchool(_SchoolInfo* info) {
-    if (!isOpen() || !info)
+    if (!info)
         return false;
     return m_file.exec("INSERT OR REPLACE INTO SchoolTbl(id,name,cityId)VALUES(:id,:name,:cityId)",
                        {{":id", info->id}, {":name", info->name}, {":cityId", info->cityId}},
@@ -124,14 +122,10 @@ bool OfflineDB::addSchool(_SchoolInfo* info) {
 }
 
 bool OfflineDB::clearSchool() {
-    if (!isOpen())
-        return false;
     return m_file.exec("delete from SchoolTbl", {}, "clearSchool failed:");
 }
 
 bool OfflineDB::clearSchool(int cityId) {
-    if (!isOpen())
-        return false;
     return m_file.exec(QString("delete from SchoolTbl where cityId=%1").arg(cityId), {},
                        "clearSchool failed:");
 }
@@ -149,7 +143,7 @@ bool OfflineDB::getSchools(int cityId, DataSet<_SchoolInfo>* result) {
 }
 
 bool OfflineDB::getSchoolDetail(_SchoolInfo* info) {
-    if (!isOpen() || !info)
+    if (!info)
         return false;
     QSqlQuery q;
     if (!m_file.exec(QString("select * from SchoolTbl where id=%1").arg(info->id), {},

@@ -14,9 +14,6 @@ DayCourseListWidget::DayCourseListWidget(const ClientContext& context, bool ownB
     m_model = new AppListModel(this);
     m_delegate = new CourseAppListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
-    connect(m_delegate, &CourseAppListItemDelegate::removeBtnClicked, this,
-            &DayCourseListWidget::removeFavorApp);
-    connect(m_delegate, &CourseAppListItemDelegate::clicked, this, &DayCourseListWidget::onAppClicked);
     if (DB* db = context.db) {
         connect(db, &DB::courseChanged, this, &DayCourseListWidget::onCourseChanged);
         connect(db, &DB::appRemoved, this, &DayCourseListWidget::load);
@@ -71,12 +68,8 @@ void DayCourseListWidget::onCourseChanged(int day) {
         load();
 }
 
-void DayCourseListWidget::onAppClicked(const QModelIndex& index) {
+void DayCourseListWidget::openItem(const QModelIndex& index) {
     openApp(m_model->record(index).data());
-}
-
-void DayCourseListWidget::removeFavorApp(const QModelIndex& index) {
-    askAndRemove(index);
 }
 
 PagedListWidget::Removal DayCourseListWidget::removal(const QModelIndex& index) {

@@ -20,15 +20,14 @@ public:
 
 public slots:
     void onCourseChanged(int day);
-    void onAppClicked(const QModelIndex& index);
-    // Takes the app off the shown day (its favourite flag stays).
-    void removeFavorApp(const QModelIndex& index);
 
 protected:
     void detachRows() override;
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    void openItem(const QModelIndex& index) override;
+    // Takes the app off the shown day (its favourite flag stays).
     Removal removal(const QModelIndex& index) override;
 
 private:

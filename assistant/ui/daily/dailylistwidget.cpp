@@ -21,8 +21,6 @@ DailyListWidget::DailyListWidget(const ClientContext& context, QWidget* parent)
     setModelAndDelegate(m_model, m_delegate);
 
     connect(m_delegate, &DailySceneListItemDelegate::editBtnClicked, this, &DailyListWidget::editScene);
-    connect(m_delegate, &DailySceneListItemDelegate::removeBtnClicked, this, &DailyListWidget::removeScene);
-    connect(m_delegate, &DailySceneListItemDelegate::clicked, this, &DailyListWidget::onSceneClicked);
     connect(m_delegate, &DailySceneListItemDelegate::addItemClicked, this, &DailyListWidget::addScene);
     if (DB* db = context.db) {
         connect(db, &DB::dailySceneAdded, this, &DailyListWidget::load);
@@ -86,7 +84,7 @@ QRect DailyListWidget::emptyArea() const {
     return m_listView->rect().adjusted(pagedgrid::kCellWidth + 20, 0, 0, 0);
 }
 
-void DailyListWidget::onSceneClicked(const QModelIndex& index) {
+void DailyListWidget::openItem(const QModelIndex& index) {
     const DailyScenePtr scene = m_model->record(index);
     Core* core = context().core;
     if (!scene || !core || core->isPlaying())
@@ -137,10 +135,6 @@ void DailyListWidget::editScene(const QModelIndex& index) {
     DailyScenePtr copy(scene ? new _DailyScene(*scene) : nullptr);
     DailySceneMgmtDialog dialog(context(), copy.data(), nullptr);
     execAbove(dialog, this);
-}
-
-void DailyListWidget::removeScene(const QModelIndex& index) {
-    askAndRemove(index);
 }
 
 PagedListWidget::Removal DailyListWidget::removal(const QModelIndex& index) {

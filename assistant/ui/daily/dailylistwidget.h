@@ -19,10 +19,7 @@ public:
     unsigned sceneCount() const { return m_sceneCount; }
 
 public slots:
-    // Plays the scene.
-    void onSceneClicked(const QModelIndex& index);
     void editScene(const QModelIndex& index);
-    void removeScene(const QModelIndex& index);
     void addScene(const QModelIndex& index);
 
 protected:
@@ -33,6 +30,8 @@ protected:
     // Without any scene the tab explains itself beside the add tile.
     bool isEmpty() const override { return m_sceneCount == 0; }
     QRect emptyArea() const override;
+    // Plays the scene.
+    void openItem(const QModelIndex& index) override;
     Removal removal(const QModelIndex& index) override;
 
 private:

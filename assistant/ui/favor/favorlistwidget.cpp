@@ -9,8 +9,6 @@ FavorListWidget::FavorListWidget(const ClientContext& context, QWidget* parent)
     m_model = new AppListModel(this);
     m_delegate = new FavorAppListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
-    connect(m_delegate, &FavorAppListItemDelegate::removeBtnClicked, this, &FavorListWidget::removeFavorApp);
-    connect(m_delegate, &FavorAppListItemDelegate::clicked, this, &FavorListWidget::onAppClicked);
     if (DB* db = context.db) {
         // Whoever changed favourites, apps or packs, this tab shows it at once.
         connect(db, &DB::favorChanged, this, &FavorListWidget::load);
@@ -53,12 +51,8 @@ void FavorListWidget::attachRows() {
     m_model->setList(&m_apps);
 }
 
-void FavorListWidget::onAppClicked(const QModelIndex& index) {
+void FavorListWidget::openItem(const QModelIndex& index) {
     openApp(m_model->record(index).data());
-}
-
-void FavorListWidget::removeFavorApp(const QModelIndex& index) {
-    askAndRemove(index);
 }
 
 PagedListWidget::Removal FavorListWidget::removal(const QModelIndex& index) {

@@ -14,15 +14,12 @@ public:
     explicit FavorListWidget(const ClientContext& context, QWidget* parent = nullptr);
     ~FavorListWidget() override;
 
-public slots:
-    void onAppClicked(const QModelIndex& index);
-    void removeFavorApp(const QModelIndex& index);
-
 protected:
     void detachRows() override;
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    void openItem(const QModelIndex& index) override;
     // Takes the app off the favourites.
     Removal removal(const QModelIndex& index) override;
 

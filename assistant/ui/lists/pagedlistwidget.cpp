@@ -55,6 +55,8 @@ void PagedListWidget::setModelAndDelegate(QAbstractItemModel* model, GridItemDel
     m_listView->setModel(model);
     m_listView->setItemDelegate(delegate);
     touchgrid::attach(m_listView, delegate, m_prevBtn, m_nextBtn);
+    connect(delegate, &GridItemDelegate::clicked, this, &PagedListWidget::openItem);
+    connect(delegate, &GridItemDelegate::removeBtnClicked, this, &PagedListWidget::askAndRemove);
 }
 
 void PagedListWidget::askAndRemove(const QModelIndex& index) {

@@ -41,7 +41,8 @@ protected:
 
     const ClientContext& context() const { return m_context; }
 
-    // Puts the model and delegate into the grid; subclasses call it once.
+    // Puts the model and delegate into the grid, a click on an item to
+    // openItem and its trash to askAndRemove; subclasses call it once.
     void setModelAndDelegate(QAbstractItemModel* model, GridItemDelegate* delegate);
 
     // Lets go of the rows the model shows (before they are replaced).
@@ -56,6 +57,8 @@ protected:
     virtual bool isEmpty() const { return m_total == 0; }
     // Where the friendly line goes, in the list view's coordinates.
     virtual QRect emptyArea() const;
+    // A click on an item (not on one of its action squares).
+    virtual void openItem(const QModelIndex& index) = 0;
     // What the trash of an item asks (title and question) and does once the
     // teacher said yes; no remove function when there is nothing to remove.
     // It holds what it removes: the page may be reloaded while the question is open.

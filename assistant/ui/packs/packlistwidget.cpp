@@ -15,8 +15,6 @@ PackListWidget::PackListWidget(const ClientContext& context, QWidget* parent)
     m_model = new PackListModel(this);
     m_delegate = new PackListItemDelegate(this);
     setModelAndDelegate(m_model, m_delegate);
-    connect(m_delegate, &PackListItemDelegate::removeBtnClicked, this, &PackListWidget::removePack);
-    connect(m_delegate, &PackListItemDelegate::clicked, this, &PackListWidget::onPackClicked);
     if (DB* db = context.db) {
         // The pointer packAdded carries may be gone by the time a queued signal
         // arrives: the list always reloads from the catalogue.
@@ -66,11 +64,7 @@ void PackListWidget::attachRows() {
     m_model->setList(&m_packs);
 }
 
-void PackListWidget::removePack(const QModelIndex& index) {
-    askAndRemove(index);
-}
-
-void PackListWidget::onPackClicked(const QModelIndex& index) {
+void PackListWidget::openItem(const QModelIndex& index) {
     const TaviPackPtr pack = m_model->record(index);
     if (!pack)
         return;

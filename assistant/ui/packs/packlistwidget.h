@@ -14,16 +14,13 @@ public:
     explicit PackListWidget(const ClientContext& context, QWidget* parent = nullptr);
     ~PackListWidget() override;
 
-public slots:
-    // Opens the pack's apps.
-    void onPackClicked(const QModelIndex& index);
-    void removePack(const QModelIndex& index);
-
 protected:
     void detachRows() override;
     int fetchPage(unsigned limit, unsigned offset, unsigned& total) override;
     void attachRows() override;
     QString emptyText() const override;
+    // Opens the pack's apps.
+    void openItem(const QModelIndex& index) override;
     Removal removal(const QModelIndex& index) override;
 
 private:
