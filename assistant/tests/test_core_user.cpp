@@ -1,10 +1,12 @@
 // Core's user: loaded from the catalogue with its names from the region
-// cache, refreshed and updated through the development service, and the two
-// profile jobs on a worker thread of their own.
+// cache, refreshed and updated through the development service, the two
+// profile jobs on a worker thread of their own, and the profile page's checks,
+// submit and kept draft without any widget.
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
 #include "core/core.h"
+#include "core/profilecontroller.h"
 #include "core/refreshuserinfoworker.h"
 #include "core/updateuserinfoworker.h"
 #include "online/netclient.h"
@@ -315,4 +317,59 @@ TEST_F(CoreUserTest, TheProfileJobsRunOnTheWorkerThreadAndAnnounceOnTheInterface
     core->setWorkerThread(nullptr);
     delete refresh;
     delete update;
+}
+
+TEST_F(CoreUserTest, TheProfileIsCheckedSentAndKeptAsADraftWithoutWidgets) {
+    // The first thing a typed profile lacks, in the page's order.
+    TaviUser typed;
+    typed.name = "Li";
+    typed.qq = "123";
+    typed.mobile = "456";
+    EXPECT_EQ(ProfileController::check(typed), ProfileController::NoSchoolName);
+    typed.otherSchool = "Sunshine";
+    EXPECT_EQ(ProfileController::check(typed), ProfileController::Complete);
+    typed.qq.clear();
+    EXPECT_EQ(ProfileController::check(typed), ProfileController::NoQq);
+    typed.name.clear();
+    EXPECT_EQ(ProfileController::check(typed), ProfileController::NoName);
+
+    DevService service;
+    ASSERT_TRUE(service.isRunning());
+    useService(service.baseAddress());
+    QThread thread;
+    core->setWorkerThread(&thread);
+    thread.start();
+    {
+        ProfileController controller(core->context());
+        // A chosen school carries no typed name; pasted line breaks go.
+        TaviUser fields;
+        fields.name = "Wang\nFang";
+        fields.qq = "777";
+        fields.mobile = "888";
+        fields.province = 310000;
+        fields.city = 310115;
+        fields.school = 0;
+        fields.otherSchool = "Stars";
+        const TaviUserPtr user = controller.typedProfile(fields);
+        EXPECT_EQ(user->name, "WangFang");
+        fields.school = 42;
+        EXPECT_TRUE(controller.typedProfile(fields)->otherSchool.isEmpty());
+
+        // Kept until the service has it, then gone.
+        controller.keepDraft(*user);
+        ASSERT_TRUE(controller.draft());
+        EXPECT_EQ(controller.draft()->otherSchool, "Stars");
+        QSignalSpy submitted(&controller, &ProfileController::submitted);
+        controller.submit(user);
+        ASSERT_TRUE(waitFor([&] { return submitted.count() == 1; }));
+        EXPECT_EQ(submitted.first().first().toInt(), NET_OK);
+        EXPECT_EQ(core->userSnapshot().name, "WangFang");
+        EXPECT_EQ(testsupport::formValue(service.lastFields("/api/up_userinfo"), "other_kindergarten"),
+                  "Stars");
+        controller.dropDraft();
+        EXPECT_FALSE(controller.draft());
+    }
+    thread.quit();
+    thread.wait();
+    core->setWorkerThread(nullptr);
 }

@@ -1,13 +1,21 @@
-// What the client update decides around its download, without a network:
-// the address made from the service's path, the file name taken from it, the
-// redirects it follows, the digest check, and the reply member that carries
-// the digest.
+// What the client update decides around its download: the address made from
+// the service's path, the file name taken from it, the redirects it follows,
+// the digest check, the reply member that carries the digest, and the whole
+// flow from the check to the hand-over without any widget.
 
+#include "core/updatecontroller.h"
+#include "online/netclient.h"
 #include "online/netreply.h"
 #include "online/updatedownload.h"
+#include "platform/network.h"
+#include "support/cataloguefixture.h"
+#include "support/httpserver.h"
 #include "support/testsupport.h"
+#include "support/updatesupport.h"
 
 #include <QCryptographicHash>
+#include <QEventLoop>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -98,4 +106,129 @@ TEST(UpdateDigest, TheReplyCarriesTheSignedMembersBesideTheSevenFields) {
     EXPECT_FALSE(isSignedOffer(odd, "x.run", trustedUpdateKeys(), &why));
     EXPECT_EQ(why, "the offer carries no signature");
     EXPECT_FALSE(trustedUpdateKeys().isEmpty());
+}
+
+namespace {
+
+// The flow's view with no widget: it records what it is told, runs the check
+// job where it stands and waits for the download to end.
+class RecordingView : public UpdateView {
+public:
+    bool runCheck(const WorkerPtr& job) override {
+        int result = -1;
+        QObject::connect(job.data(), &Worker::finished, [&result](int r) { result = r; });
+        job->doWork();
+        return result == 0;
+    }
+    void tell(Message message, const QString&) override { told << message; }
+    bool offer(const _UpdateInfo&) override {
+        ++offers;
+        return accept;
+    }
+    void showDownload(UpdateDownloader& downloader) override {
+        QEventLoop loop;
+        QObject::connect(&downloader, &UpdateDownloader::finished, &loop, &QEventLoop::quit);
+        if (downloader.isRunning())
+            loop.exec();
+    }
+
+    bool accept = true;
+    int offers = 0;
+    QList<Message> told;
+};
+
+class UpdateFlowWithoutWidgets : public listtest::CatalogueFixture {};
+
+} // namespace
+
+TEST_F(UpdateFlowWithoutWidgets, EndsAsTheServiceAndTheReleaseKeySay) {
+    testsupport::HttpServer server;
+    ASSERT_TRUE(server.isListening());
+    Core* core = Core::instance();
+    core->setVersion("2.1.0");
+    NetClient net(server.baseAddress(), "02:00:00:00:00:01", "2.1.0", core->userRecord());
+    core->setNetClient(&net);
+    forceNetworkState(NetworkState::Connected);
+    // Bytes no type sniffing takes for text: the desktop sees an installer.
+    QByteArray installer(4096, '\0');
+    for (int i = 0; i < installer.size(); ++i)
+        installer[i] = char(i * 37 + 11);
+    const QString path = "/download/taviclient-2.2.0.run";
+    QJsonObject signedOffer{{"status", "update"}, {"path", path}};
+    const QJsonObject members = updatetest::signedMembers(installer, "2.2.0", "taviclient-2.2.0.run");
+    ASSERT_FALSE(members.isEmpty());
+    for (auto it = members.begin(); it != members.end(); ++it)
+        signedOffer[it.key()] = it.value();
+    QJsonObject unsignedOffer = signedOffer;
+    unsignedOffer.remove("signature");
+
+    struct Case {
+        const char* what;
+        QJsonObject reply;
+        QByteArray served;
+        bool accept;
+        UpdateController::Outcome outcome;
+        QList<UpdateView::Message> told;
+        int offers;
+    };
+    const Case cases[] = {
+        {"the latest",
+         {{"status", "nothing"}},
+         {},
+         true,
+         UpdateController::UpToDate,
+         {UpdateView::Latest},
+         0},
+        {"another status",
+         {{"status", "fail"}},
+         {},
+         true,
+         UpdateController::Mismatch,
+         {UpdateView::StatusMismatch},
+         0},
+        {"no path", {{"status", "update"}}, {}, true, UpdateController::NoPath, {UpdateView::EmptyPath}, 0},
+        {"no signature",
+         unsignedOffer,
+         installer,
+         true,
+         UpdateController::NotSigned,
+         {UpdateView::NotSigned},
+         0},
+        {"declined", signedOffer, installer, false, UpdateController::Declined, {}, 1},
+        {"other bytes served",
+         signedOffer,
+         installer + "!",
+         true,
+         UpdateController::NotSigned,
+         {UpdateView::NotSigned},
+         1},
+        {"the signed installer", signedOffer, installer, true, UpdateController::HandedOver, {}, 1},
+    };
+    updatetest::UrlCatcher opened;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        server.setReply("/api/terminal_upgrade", QJsonDocument(c.reply).toJson(QJsonDocument::Compact));
+        server.setReply(path.toUtf8(), {200, c.served, "application/octet-stream"});
+        RecordingView view;
+        view.accept = c.accept;
+        EXPECT_EQ(UpdateController(core->context()).run(view), c.outcome);
+        EXPECT_EQ(view.told, c.told);
+        EXPECT_EQ(view.offers, c.offers);
+        if (c.outcome != UpdateController::HandedOver)
+            EXPECT_TRUE(testsupport::listTree(paths->tempDir).isEmpty()) << "nothing is left in temp";
+    }
+    // Only the signed installer reached the desktop, byte for byte.
+    ASSERT_EQ(opened.urls.size(), 1);
+    EXPECT_EQ(opened.urls[0].toLocalFile(), paths->tempDir + "/taviclient-2.2.0.run");
+    EXPECT_EQ(opened.contents.value(0), installer);
+
+    // Offline nothing is asked.
+    server.clear();
+    forceNetworkState(NetworkState::Disconnected);
+    RecordingView offline;
+    EXPECT_EQ(UpdateController(core->context()).run(offline), UpdateController::WasOffline);
+    EXPECT_EQ(offline.told, QList<UpdateView::Message>{UpdateView::Offline});
+    EXPECT_TRUE(server.requests().isEmpty());
+    forceNetworkState(NetworkState::Unforced);
+    core->setNetClient(nullptr);
 }

@@ -5,6 +5,8 @@
 // code, and the suite lives on), and the message boxes it shows read and
 // answered as they come.
 
+#include "support/updatesupport.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -17,21 +19,6 @@
 #include <functional>
 
 namespace updatetest {
-
-// Stands in for the desktop's default handler of local files while it lives.
-// refuse: the hand-over fails as it does when nothing can open the file.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    explicit UrlCatcher(bool refuse = false);
-    ~UrlCatcher() override;
-    QList<QUrl> urls;
-    // Each file's bytes at the moment it was handed over.
-    QList<QByteArray> contents;
-
-public slots:
-    void open(const QUrl& url);
-};
 
 // exec()'s code when the flow returned without ending the client, and when
 // it did not return within the time given.
@@ -80,14 +67,5 @@ private:
 
 // "Title: text" of each box, for messages.
 QString describe(const QList<SeenBox>& boxes);
-
-// The release key the test build trusts, and the signing tool.
-QString testKeyFile();
-QString signingTool();
-// What a release adds to its offer for installer (version_name, size, sha256,
-// signature), made by the signing tool with keyFile for the version and the
-// name the client saves it under; empty when the tool failed.
-QJsonObject signedMembers(const QByteArray& installer, const QString& version, const QString& fileName,
-                          const QString& keyFile = testKeyFile());
 
 } // namespace updatetest
