@@ -143,7 +143,6 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
     m_contentPage = new ContentPage(context);
     m_indexPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_contentPage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_contentPage->setIndexPage(m_indexPage);
     m_indexPage->setContentPage(m_contentPage);
 
     m_pageStack = new QStackedWidget(this);
@@ -151,7 +150,7 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
     m_pageStack->addWidget(m_indexPage);
     m_pageStack->addWidget(m_contentPage);
     m_pageStack->setCurrentWidget(m_contentPage);
-    m_contentPage->showDailyForm();
+    m_contentPage->showForm(ContentPage::Daily);
 
     auto* mainLayout = new QVBoxLayout(this);
     mainLayout->addLayout(topRow);
@@ -281,7 +280,7 @@ void MainFrame::changeAvatar() {
 
 void MainFrame::onTitleClicked() {
     m_pageStack->setCurrentWidget(m_contentPage);
-    m_contentPage->showMgmtForm();
+    m_contentPage->showForm(ContentPage::Mgmt);
 }
 
 void MainFrame::onLaunchFailed(const QString& name, const QString& reason) {
@@ -322,14 +321,14 @@ void MainFrame::importPackFiles(const QStringList& files) {
     if (files.isEmpty())
         return;
     showContentPage();
-    m_contentPage->showPackForm();
+    m_contentPage->showForm(ContentPage::Pack);
     m_imports->add(files);
 }
 
 void MainFrame::importNow(const QStringList& files) {
     showContentPage();
-    m_contentPage->showPackForm();
-    if (auto* packs = qobject_cast<PackForm*>(m_contentPage->packForm()))
+    m_contentPage->showForm(ContentPage::Pack);
+    if (auto* packs = qobject_cast<PackForm*>(m_contentPage->form(ContentPage::Pack)))
         packs->importFiles(files);
 }
 

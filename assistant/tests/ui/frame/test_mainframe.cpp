@@ -154,7 +154,7 @@ TEST_F(MainFrameTest, FirstShapeOutsideTheTableTakesTheClosestPicture) {
 TEST_F(MainFrameTest, NoToTheExitQuestionKeepsTheWindow) {
     MainFrame frame(Core::instance()->context());
     showAt(frame, 1024, 768);
-    named<ContentPage>(frame, "ContentPage")->showPackForm();
+    named<ContentPage>(frame, "ContentPage")->showForm(ContentPage::Pack);
     QString text;
     int defaultButton = 0;
     bool closed = true;
@@ -176,7 +176,7 @@ TEST_F(MainFrameTest, NoToTheExitQuestionKeepsTheWindow) {
     EXPECT_EQ(named<QStackedWidget>(frame, "pageStack")->currentWidget(),
               named<ContentPage>(frame, "ContentPage"));
     EXPECT_EQ(named<QStackedWidget>(named<ContentPage>(frame, "ContentPage"), "formStack")->currentWidget(),
-              named<ContentPage>(frame, "ContentPage")->packForm());
+              named<ContentPage>(frame, "ContentPage")->form(ContentPage::Pack));
 }
 
 TEST_F(MainFrameTest, EveryWayOfClosingAsksFirst) {
@@ -265,7 +265,7 @@ TEST_F(MainFrameTest, StartsOnTheDailyFormAndTheHomeButtonLeadsToTheIndex) {
     const struct {
         const char* button;
         QWidget* form;
-    } routes[] = {{"packBtn", content->packForm()},
+    } routes[] = {{"packBtn", content->form(ContentPage::Pack)},
                   {"favorBtn", named<QWidget>(content, "FavorForm")},
                   {"courseBtn", named<QWidget>(content, "CourseForm")},
                   {"mgmtBtn", named<QWidget>(content, "MgmtForm")},
@@ -287,7 +287,7 @@ TEST_F(MainFrameTest, TabsSwitchFormsOneCheckedAtATime) {
     ContentPage* content = named<ContentPage>(frame, "ContentPage");
     const QStringList tabs = {"dailyBtn", "courseBtn", "packBtn", "favorBtn", "mgmtBtn"};
     const QList<QWidget*> forms = {named<QWidget>(content, "DailyForm"),
-                                   named<QWidget>(content, "CourseForm"), content->packForm(),
+                                   named<QWidget>(content, "CourseForm"), content->form(ContentPage::Pack),
                                    named<QWidget>(content, "FavorForm"), named<QWidget>(content, "MgmtForm")};
     const QStringList formNames = {"DailyForm", "CourseForm", "PackForm", "FavorForm", "MgmtForm"};
     for (int i = 0; i < tabs.size(); ++i) {

@@ -387,7 +387,7 @@ TEST_F(ScreensTest, HomeButtonShowsTheIndexPageWithItsFiveTiles) {
     // A tile leads back to the content page with its form.
     const QPoint pack = centreOf(named<IndexPage>(ref->frame, "IndexPage")->findChild<QWidget*>("packBtn"));
     ASSERT_TRUE(x->click(pack.x(), pack.y()));
-    named<IndexPage>(ref->frame, "IndexPage")->onPackBtnClicked();
+    named<IndexPage>(ref->frame, "IndexPage")->open(ContentPage::Pack);
     QCoreApplication::processEvents();
     const QImage back = settledScreen(*x);
     const QImage expectedBack = ref->image();
@@ -401,10 +401,10 @@ TEST_F(ScreensTest, StoreDialogFromThePackTabShowsAReadableCode) {
     ContentPage* content = named<ContentPage>(ref->frame, "ContentPage");
     const QPoint packTab = centreOf(content->findChild<QWidget*>("packBtn"));
     ASSERT_TRUE(x->click(packTab.x(), packTab.y()));
-    content->showPackForm();
+    content->showForm(ContentPage::Pack);
     QCoreApplication::processEvents();
     QToolButton* download = nullptr;
-    for (QToolButton* b : content->packForm()->findChildren<QToolButton*>())
+    for (QToolButton* b : content->form(ContentPage::Pack)->findChildren<QToolButton*>())
         if (b->styleSheet().contains(":/images/download_pack"))
             download = b;
     ASSERT_NE(download, nullptr);
