@@ -20,19 +20,15 @@ SelectCourseDayDialog::SelectCourseDayDialog(const ClientContext& context, const
     setAutoFillBackground(true);
     pictures::setBackground(this, ":/images/select_course_day_background", size(), true);
 
-    auto* close = new QToolButton(this);
-    close->setObjectName("closeBtn");
-    close->setFixedSize(44, 44);
-    close->setStyleSheet("QToolButton{border-image:url(:/images/select_course_day_close)}");
+    auto* close = pictures::button("closeBtn", "select_course_day_close", QSize(44, 44), this);
     connect(close, &QToolButton::clicked, this, &QDialog::accept);
 
     auto* weeks = new QGridLayout;
     for (int row = 0; row < 2; ++row) {
-        auto* label = new QToolButton(this);
-        label->setFixedSize(32, 86);
-        label->setStyleSheet(QString("QToolButton{border-image:url(:/images/%1)}")
-                                 .arg(row == 0 ? "select_course_this_week" : "select_course_next_week"));
-        weeks->addWidget(label, row, 0);
+        weeks->addWidget(pictures::button("",
+                                          row == 0 ? "select_course_this_week" : "select_course_next_week",
+                                          QSize(32, 86), this),
+                         row, 0);
     }
     auto* days = new QGridLayout;
     for (int day = kFirstDay; day <= kLastDay; ++day) {

@@ -5,6 +5,7 @@
 #include "ui/profile/mgmtform.h"
 
 #include "ui/favor/favorform.h"
+#include "ui/look/pictures.h"
 #include "ui/packs/packform.h"
 
 #include <QBoxLayout>
@@ -46,10 +47,7 @@ ContentPage::ContentPage(const ClientContext& context, QWidget* parent) : QWidge
     toolBar->ensurePolished();
     toolBar->setMinimumWidth(toolBar->sizeHint().width());
 
-    auto* homeBtn = new QToolButton(this);
-    homeBtn->setObjectName("homeBtn");
-    homeBtn->setFixedSize(40, 40);
-    homeBtn->setStyleSheet("QToolButton{border-image:url(:/images/content_home)}");
+    QToolButton* homeBtn = pictures::button("homeBtn", "content_home", QSize(40, 40), this);
     homeBtn->setToolTip(tr("home"));
     homeBtn->setCursor(Qt::PointingHandCursor);
     connect(homeBtn, &QToolButton::clicked, this, &ContentPage::showIndexPage);

@@ -102,11 +102,8 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
         "font-size:30px; color: #128A6F; border:1px solid rgb(70, 200, 50);}");
     m_searchEdit->setPlaceholderText(tr("search apps"));
 
-    m_searchBtn = new QToolButton(m_searchEdit);
-    m_searchBtn->setObjectName("searchBtn");
-    m_searchBtn->setFixedSize(30, 30);
+    m_searchBtn = pictures::button("searchBtn", "magnifier", QSize(30, 30), m_searchEdit);
     m_searchBtn->setCursor(Qt::PointingHandCursor);
-    m_searchBtn->setStyleSheet("QToolButton{border-image:url(:/images/magnifier)}");
     auto* inField = new QHBoxLayout(m_searchEdit);
     inField->setSpacing(0);
     inField->setContentsMargins(0, 0, 0, 0);
@@ -116,14 +113,8 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
     const QMargins margins = m_searchEdit->textMargins();
     m_searchEdit->setTextMargins(margins.left(), margins.top(), m_searchBtn->width(), margins.bottom());
 
-    m_minBtn = new QToolButton(this);
-    m_minBtn->setObjectName("minBtn");
-    m_minBtn->setFixedSize(44, 44);
-    m_minBtn->setStyleSheet("QToolButton{border-image:url(:/images/frame_min)}");
-    m_closeBtn = new QToolButton(this);
-    m_closeBtn->setObjectName("closeBtn");
-    m_closeBtn->setFixedSize(44, 44);
-    m_closeBtn->setStyleSheet("QToolButton{border-image:url(:/images/frame_close)}");
+    m_minBtn = pictures::button("minBtn", "frame_min", QSize(44, 44), this);
+    m_closeBtn = pictures::button("closeBtn", "frame_close", QSize(44, 44), this);
 
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(m_searchEdit, 0, Qt::AlignTop);

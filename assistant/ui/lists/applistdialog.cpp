@@ -21,17 +21,6 @@
 #include <QMessageBox>
 #include <QToolButton>
 
-namespace {
-
-QToolButton* pictureButton(const QSize& size, const char* picture, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setFixedSize(size);
-    button->setStyleSheet(QString("QToolButton{border-image:url(:/images/%1)}").arg(picture));
-    return button;
-}
-
-} // namespace
-
 AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint), m_context(context) {
     setObjectName("AppListDialog");
@@ -42,12 +31,9 @@ AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     // Transparent parts of the picture are no part of the window.
     pictures::setBackground(this, ":/images/app_background", size(), true);
 
-    m_closeBtn = pictureButton(QSize(44, 44), "frame_close", this);
-    m_prevBtn = pictureButton(QSize(26, 45), "left", this);
-    m_nextBtn = pictureButton(QSize(26, 45), "right", this);
-    m_closeBtn->setObjectName("closeBtn");
-    m_prevBtn->setObjectName("prevBtn");
-    m_nextBtn->setObjectName("nextBtn");
+    m_closeBtn = pictures::button("closeBtn", "frame_close", QSize(44, 44), this);
+    m_prevBtn = pictures::button("prevBtn", "left", QSize(26, 45), this);
+    m_nextBtn = pictures::button("nextBtn", "right", QSize(26, 45), this);
     m_prevBtn->setEnabled(false);
     m_nextBtn->setEnabled(false);
 

@@ -4,6 +4,7 @@
 #include "ui/lists/griditemdelegate.h"
 #include "ui/lists/pagedgrid.h"
 #include "ui/lists/touchgrid.h"
+#include "ui/look/pictures.h"
 
 #include <QBitmap>
 #include <QBoxLayout>
@@ -19,14 +20,8 @@ PagedListWidget::PagedListWidget(const ClientContext& context, const QString& ob
     setWindowTitle(title);
     setAutoFillBackground(ownBackground);
 
-    m_prevBtn = new QToolButton(this);
-    m_prevBtn->setFixedSize(26, 45);
-    m_prevBtn->setStyleSheet("QToolButton{border-image:url(:/images/left)}");
-    m_nextBtn = new QToolButton(this);
-    m_nextBtn->setFixedSize(26, 45);
-    m_nextBtn->setStyleSheet("QToolButton{border-image:url(:/images/right)}");
-    m_prevBtn->setObjectName("prevBtn");
-    m_nextBtn->setObjectName("nextBtn");
+    m_prevBtn = pictures::button("prevBtn", "left", QSize(26, 45), this);
+    m_nextBtn = pictures::button("nextBtn", "right", QSize(26, 45), this);
     m_prevBtn->setEnabled(false);
     m_nextBtn->setEnabled(false);
 

@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QSvgRenderer>
+#include <QToolButton>
 #include <QWidget>
 #include <QtMath>
 
@@ -59,6 +60,14 @@ void setBackground(QWidget* widget, const QString& resource, const QSize& size, 
     QPalette pal = widget->palette();
     pal.setBrush(QPalette::All, QPalette::Window, QBrush(picture));
     widget->setPalette(pal);
+}
+
+QToolButton* button(const char* name, const QString& picture, const QSize& size, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setFixedSize(size);
+    b->setStyleSheet(QString("QToolButton{border-image:url(:/images/%1)}").arg(picture));
+    return b;
 }
 
 } // namespace pictures

@@ -11,6 +11,7 @@
 #include <QSize>
 #include <QString>
 
+class QToolButton;
 class QWidget;
 
 namespace pictures {
@@ -26,5 +27,9 @@ QPixmap at(const QString& resource, QSize size = QSize(), qreal dpr = density())
 // A picture stretched over a whole widget as its Window brush (and, with
 // shaped, its outline as the widget's mask): drawn at the widget's density.
 void setBackground(QWidget* widget, const QString& resource, const QSize& size, bool shaped);
+
+// A tool button that is the picture ":/images/<picture>" stretched to its
+// fixed size, named name (the style sheet's and the tests' handle).
+QToolButton* button(const char* name, const QString& picture, const QSize& size, QWidget* parent);
 
 } // namespace pictures

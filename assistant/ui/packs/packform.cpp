@@ -7,6 +7,7 @@
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
+#include "ui/look/pictures.h"
 #include "ui/packs/custompackadddialog.h"
 #include "ui/packs/packlistwidget.h"
 #include "ui/packs/storedialog.h"
@@ -17,25 +18,13 @@
 #include <QMessageBox>
 #include <QToolButton>
 
-namespace {
-
-QToolButton* pictureButton(const char* name, const char* picture, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setFixedSize(119, 42);
-    button->setStyleSheet(QString("QToolButton{border-image:url(:/images/%1)}").arg(picture));
-    return button;
-}
-
-} // namespace
-
 PackForm::PackForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("PackForm");
     setWindowTitle(tr("pack"));
 
-    QToolButton* download = pictureButton("downloadPackBtn", "download_pack", this);
-    QToolButton* import = pictureButton("importPackBtn", "import_pack", this);
-    QToolButton* make = pictureButton("makePackBtn", "make_pack", this);
+    QToolButton* download = pictures::button("downloadPackBtn", "download_pack", QSize(119, 42), this);
+    QToolButton* import = pictures::button("importPackBtn", "import_pack", QSize(119, 42), this);
+    QToolButton* make = pictures::button("makePackBtn", "make_pack", QSize(119, 42), this);
     connect(download, &QToolButton::clicked, this, &PackForm::onDownloadPackClicked);
     connect(import, &QToolButton::clicked, this, &PackForm::onImportPackClicked);
     connect(make, &QToolButton::clicked, this, &PackForm::onMakePackClicked);

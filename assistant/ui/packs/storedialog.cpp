@@ -16,20 +16,14 @@ StoreDialog::StoreDialog(QWidget* parent) : QDialog(parent) {
     setFixedSize(339, 338);
     pictures::setBackground(this, ":/images/store_dialog_background", size(), false);
 
-    m_closeBtn = new QToolButton(this);
-    m_closeBtn->setObjectName("closeBtn");
-    m_closeBtn->setFixedSize(24, 24);
-    m_closeBtn->setStyleSheet("QToolButton{border-image:url(:/images/close_mid)}");
+    m_closeBtn = pictures::button("closeBtn", "close_mid", QSize(24, 24), this);
     connect(m_closeBtn, &QToolButton::clicked, this, &StoreDialog::accept);
 
-    m_visitBtn = new QToolButton(this);
-    m_visitBtn->setObjectName("visitBtn");
+    m_visitBtn = pictures::button("visitBtn", "visit_store", QSize(230, 60), this);
     m_visitBtn->setText(tr("visit store"));
     QFont font(QString::fromUtf8("微软雅黑"), 18);
     font.setWeight(75);
     m_visitBtn->setFont(font);
-    m_visitBtn->setFixedSize(230, 60);
-    m_visitBtn->setStyleSheet("QToolButton{border-image:url(:/images/visit_store)}");
     m_visitBtn->setCursor(Qt::PointingHandCursor);
     connect(m_visitBtn, &QToolButton::clicked, this, &StoreDialog::onVisitBtnClicked);
 

@@ -43,10 +43,7 @@ MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, Tav
     const QString text = registerText(base, context.core ? context.core->deviceId() : QString(), *m_user);
     TLOG_DEBUG(text);
 
-    m_closeBtn = new QToolButton(this);
-    m_closeBtn->setObjectName("closeBtn");
-    m_closeBtn->setFixedSize(44, 44);
-    m_closeBtn->setStyleSheet("QToolButton{border-image:url(:/images/close_mid)}");
+    m_closeBtn = pictures::button("closeBtn", "close_mid", QSize(44, 44), this);
     connect(m_closeBtn, &QToolButton::clicked, this, &MobileRegisterQRDialog::accept);
 
     auto* scan = new QLabel(tr("scan qr to register"), this);
