@@ -4,7 +4,6 @@
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
 #include "catalogue/nameforms.h"
-#include "catalogue/records.h"
 #include "core/core.h"
 #include "core/coursecalendar.h"
 #include "core/librarycheck.h"
@@ -297,7 +296,6 @@ int main(int argc, char* argv[]) {
     font.setPointSize(12);
     QApplication::setFont(font);
 
-    registerRecordMetaTypes();
     probeOpenGL();
     applyStyleSheet(app);
 

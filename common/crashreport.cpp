@@ -21,8 +21,6 @@ const int kSignals[] = {SIGSEGV, SIGABRT, SIGFPE, SIGILL, SIGBUS};
 char g_reportPath[4096];
 char g_header[2048];
 std::string g_lastError;
-bool g_installed = false;
-struct sigaction g_previous[sizeof(kSignals) / sizeof(kSignals[0])];
 
 void writeAll(int fd, const char* text, size_t len) {
     while (len > 0) {
@@ -112,26 +110,13 @@ int install(const InstallInfo& info) {
         sa.sa_handler = onFatalSignal;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = SA_RESETHAND;
-        ::sigaction(kSignals[i], &sa, g_installed ? nullptr : &g_previous[i]);
+        ::sigaction(kSignals[i], &sa, nullptr);
     }
-    g_installed = true;
     return 0;
-}
-
-void uninstall() {
-    if (!g_installed)
-        return;
-    for (size_t i = 0; i < sizeof(kSignals) / sizeof(kSignals[0]); ++i)
-        ::sigaction(kSignals[i], &g_previous[i], nullptr);
-    g_installed = false;
 }
 
 std::string lastErrorMessage(std::size_t maxChars) {
     return g_lastError.substr(0, maxChars);
-}
-
-std::string pendingReportPath() {
-    return g_installed ? std::string(g_reportPath) : std::string();
 }
 
 InstallInfo programInstall(const std::string& appName, const std::string& appVersion) {

@@ -30,11 +30,7 @@ InstallInfo programInstall(const std::string& appName, const std::string& appVer
 
 // 0 on success; otherwise non-zero and lastErrorMessage() says why.
 int install(const InstallInfo& info);
-// Removes the handlers again (tests; a normal run keeps them for its life).
-void uninstall();
 // The reason of the last failed install, cut to maxChars characters.
 std::string lastErrorMessage(std::size_t maxChars = 256);
-// Path of the report the handler writes if the process crashes now.
-std::string pendingReportPath();
 
 } // namespace crash

@@ -5,7 +5,6 @@
 #include "sqlbuild.h"
 
 #include <QDebug>
-#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>

@@ -10,7 +10,6 @@
 #include "platform/log.h"
 #include "platform/shellopen.h"
 
-#include <QAtomicInt>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>

@@ -99,7 +99,6 @@ ProfileController::ProfileController(const ClientContext& context, QObject* pare
             [this](int ticket, int cityId, const SchoolList& schools) {
                 if (ticket != m_schoolsAsked)
                     return; // a later choice superseded it
-                m_schoolsAnswered = ticket;
                 emit schoolsArrived(cityId, schools);
             });
     connect(m_updateWorker, &UpdateUserInfoWorker::done, this, [this](int r) {

@@ -35,8 +35,6 @@ public:
     // or the cached one. A later request supersedes an earlier one, whose
     // answer is dropped. False when nothing was asked (no service client).
     bool requestSchools(int cityId);
-    // A request is on its way.
-    bool loadingSchools() const { return m_schoolsAsked != m_schoolsAnswered; }
 
     // The service can be reached from here (else the registration code).
     bool online() const;
@@ -70,5 +68,4 @@ private:
     CacheWorker* m_cacheWorker = nullptr;
     QObject* m_schoolFetcher = nullptr;
     int m_schoolsAsked = 0;
-    int m_schoolsAnswered = 0;
 };

@@ -13,8 +13,7 @@
 #include <QFile>
 #include <QUrl>
 
-UpdateController::UpdateController(const ClientContext& context)
-    : m_context(context), m_keys(trustedUpdateKeys()) {}
+UpdateController::UpdateController(const ClientContext& context) : m_context(context) {}
 
 UpdateController::Outcome UpdateController::run(UpdateView& view) {
     if (!isNetworkConnected()) {
@@ -54,7 +53,7 @@ UpdateController::Outcome UpdateController::run(UpdateView& view) {
     const QString name = updateFileName(address);
     // Nothing unsigned is offered: the service's word alone is no release.
     QString why;
-    if (!name.isEmpty() && !isSignedOffer(info, name, m_keys, &why)) {
+    if (!name.isEmpty() && !isSignedOffer(info, name, trustedUpdateKeys(), &why)) {
         TLOG_ERROR("update " << info.versionName << " from " << urlStr << " refused: " << why);
         view.tell(UpdateView::NotSigned, QString());
         return NotSigned;

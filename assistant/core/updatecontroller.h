@@ -64,11 +64,6 @@ public:
     // client stays and the installer stays where it was saved.
     Outcome run(UpdateView& view);
 
-    // The public keys (base64) an update's signature is checked against; the
-    // keys compiled in unless set.
-    void setTrustedKeys(const QStringList& keys) { m_keys = keys; }
-
 private:
     ClientContext m_context;
-    QStringList m_keys;
 };

@@ -13,7 +13,6 @@ public:
     explicit DailyScenePlayer(QObject* parent = nullptr);
 
     void setParams(const QString& path);
-    QString path() const { return m_path; }
 
 signals:
     // Nothing could play the playlist.

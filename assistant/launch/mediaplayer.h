@@ -19,9 +19,6 @@ public:
     void setParams(const QString& path, int productId, const QString& name);
     // Where the display-name links go (the temporary folder's "player").
     void setLinkFolder(const QString& folder) { m_linkFolder = folder; }
-    QString path() const { return m_path; }
-    int productId() const { return m_productId; }
-    QString name() const { return m_name; }
 
 signals:
     // Nothing could play the file (no player for its type, or it would not start).

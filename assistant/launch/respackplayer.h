@@ -12,8 +12,6 @@ public:
     explicit ResPackPlayer(QObject* parent = nullptr);
 
     void setParams(const QString& path, int productId);
-    QString path() const { return m_path; }
-    int productId() const { return m_productId; }
 
     static void openResPackFile(const QString& path, int productId);
     // The folder holding "tavigame.dat" below root (outermost wins, the last of

@@ -8,7 +8,6 @@
 #include <QUrl>
 #include <atomic>
 #include <curl/curl.h>
-#include <memory>
 #include <mutex>
 
 namespace {
@@ -90,10 +89,6 @@ bool isRedirect(long status) {
 
 void NetClient::abandonRequests() {
     g_abandoned.store(true);
-}
-
-void NetClient::resumeRequests() {
-    g_abandoned.store(false);
 }
 
 bool NetClient::perform(const QByteArray& url, const QByteArray* body, QByteArray* reply) {

@@ -49,8 +49,6 @@ public:
     // The client is ending: every request in flight, on any thread, gives up
     // within a moment and none starts any more.
     static void abandonRequests();
-    // Tests that end a client and start another in one process.
-    static void resumeRequests();
 
 private:
     bool perform(const QByteArray& url, const QByteArray* body, QByteArray* reply);

@@ -10,7 +10,6 @@
 #include <QUuid>
 #include <QVariant>
 #include <cstdio>
-#include <functional>
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include "platform/log.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>

@@ -23,7 +23,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <thread>
 #include <vector>
 

@@ -28,7 +28,6 @@ public:
     // file in folder (the data folder every account shares) for this run.
     // False, with the holder logged, while a client of another account holds it.
     bool lockLibrary(const QString& folder);
-    QString key() const { return m_key; }
     // What brings the window to front when another start knocks (show, raise, activate).
     void setWindowActivator(std::function<void()> activate) { m_activate = std::move(activate); }
 

@@ -3,9 +3,5 @@
 DayButton::DayButton(int day, QWidget* parent) : QToolButton(parent), m_day(day) {
     setFixedSize(20, 60);
     setCheckable(true);
-    connect(this, &QToolButton::toggled, this, &DayButton::onToggled);
-}
-
-void DayButton::onToggled(bool checked) {
-    emit dayBtnToggled(m_day, checked);
+    connect(this, &QToolButton::toggled, this, [this](bool checked) { emit dayBtnToggled(m_day, checked); });
 }

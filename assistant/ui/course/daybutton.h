@@ -12,9 +12,6 @@ public:
 signals:
     void dayBtnToggled(int day, bool checked);
 
-public slots:
-    void onToggled(bool checked);
-
 private:
     int m_day;
 };

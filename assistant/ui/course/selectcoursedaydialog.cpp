@@ -5,7 +5,6 @@
 #include "ui/course/daybutton.h"
 #include "ui/look/pictures.h"
 
-#include <QBitmap>
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QToolButton>

@@ -41,19 +41,10 @@ TodayCourseWidget::TodayCourseWidget(const ClientContext& context, QWidget* pare
     showToday();
 }
 
-QDate TodayCourseWidget::today() const {
-    return m_calendar ? m_calendar->currDate() : QDate::currentDate();
-}
-
-int TodayCourseWidget::todayWeekday() const {
-    const QDate date = today();
-    return date.isValid() ? date.dayOfWeek() : 1;
-}
-
 void TodayCourseWidget::showToday() {
-    const int w = todayWeekday();
+    const QDate date = m_calendar ? m_calendar->currDate() : QDate::currentDate();
+    const int w = date.isValid() ? date.dayOfWeek() : 1;
     m_badge->setStyleSheet(QString("QToolButton{border-image:url(:/images/course_day%1)}").arg(w));
-    const QDate date = today();
     // The badge says "today" already; the label adds the date.
     m_dateLabel->setText(date.isValid() ? date.toString("M/d") : QString());
     m_dateLabel->setAccessibleName(tr("today"));

@@ -5,7 +5,6 @@
 
 #include "core/clientcontext.h"
 
-#include <QDate>
 #include <QWidget>
 
 class Calendar;
@@ -18,11 +17,9 @@ class TodayCourseWidget : public QWidget {
 public:
     explicit TodayCourseWidget(const ClientContext& context, QWidget* parent = nullptr);
 
-    // Today's weekday, 1 (Monday) to 7, from the shared calendar (the computer's date without one).
-    int todayWeekday() const;
-    QDate today() const;
-
 public slots:
+    // The badge of today's weekday (from the shared calendar, the computer's
+    // date without one), its date, and its day of the fortnight.
     void showToday();
 
 private:

@@ -10,9 +10,7 @@
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/pagedgrid.h"
 
-#include <QFileInfo>
 #include <QListView>
-#include <QMessageBox>
 
 DailyListWidget::DailyListWidget(const ClientContext& context, QWidget* parent)
     : PagedListWidget(context, "DailyListWidget", tr("daily list"), parent) {

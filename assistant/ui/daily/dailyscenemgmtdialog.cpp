@@ -4,22 +4,18 @@
 #include "catalogue/playlist.h"
 #include "core/core.h"
 #include "core/dailyscenes.h"
-#include "packs/fileutil.h"
-#include "platform/log.h"
 #include "ui/daily/mediapickerdialog.h"
 #include "ui/dialogs/messages.h"
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/topdialog.h"
 
 #include <QBoxLayout>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
 

@@ -6,7 +6,6 @@
 #include "ui/lists/applistmodel.h"
 
 #include <QBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>

@@ -2,8 +2,6 @@
 
 #include "ui/dialogs/topdialog.h"
 
-#include <QTextDocument>
-
 namespace messages {
 
 int show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,

@@ -1,7 +1,6 @@
 #include "notice.h"
 
 #include <QLabel>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 

@@ -3,7 +3,6 @@
 #include "ui/dialogs/messages.h"
 
 #include <QLabel>
-#include <QMessageBox>
 #include <QMovie>
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,9 +10,7 @@
 
 ProcessingDialog::ProcessingDialog(QSharedPointer<Worker> worker, QWidget* parent)
     : QDialog(parent), m_worker(worker) {
-    if (objectName().isEmpty())
-        setObjectName("ProcessingDialog");
-    resize(400, 300);
+    setObjectName("ProcessingDialog");
     setWindowTitle(tr("Processing"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setFixedSize(47, 45);
@@ -70,7 +67,6 @@ void ProcessingDialog::buildProgressPanel() {
     m_stage->setStyleSheet("QLabel{color:#011B5E;}");
     m_bar = new QProgressBar(this);
     m_bar->setObjectName("progressBar");
-    m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_cancelBtn = new QPushButton(tr("cancel"), this);
     m_cancelBtn->setObjectName("cancelBtn");

@@ -24,12 +24,10 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <cmath>
 
@@ -232,10 +230,7 @@ void MainFrame::closeEvent(QCloseEvent* e) {
     m_asking = true;
     const bool yes = messages::ask(this, tr("Exit"), tr("Do you really want to exit?"));
     m_asking = false;
-    if (yes)
-        e->accept();
-    else
-        e->ignore();
+    e->setAccepted(yes);
 }
 
 void MainFrame::reject() {
@@ -353,10 +348,4 @@ void MainFrame::refreshUser() {
     const QString school = m_context.core ? m_context.core->userSnapshot().schoolName : QString();
     if (!school.isEmpty())
         m_titleLabel->setText(school);
-}
-
-void MainFrame::refreshAvatar() {
-    const QString avatar = m_context.core ? m_context.core->userSnapshot().avatar : QString();
-    if (!avatar.isEmpty() && QFileInfo::exists(avatar))
-        m_avatarBtn->setIcon(avatarIcon(avatar));
 }

@@ -40,7 +40,6 @@ public slots:
     void showIndexPage();
     void showContentPage();
     void refreshUser();
-    void refreshAvatar();
     // Imports pack files (opened from the file manager) on the pack tab, once
     // no job or dialog holds the window.
     void importPackFiles(const QStringList& files);

@@ -14,11 +14,9 @@
 #include "ui/lists/touchgrid.h"
 #include "ui/look/pictures.h"
 
-#include <QBitmap>
 #include <QBoxLayout>
 #include <QLabel>
 #include <QListView>
-#include <QMessageBox>
 #include <QToolButton>
 
 AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
@@ -97,7 +95,7 @@ AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     connect(m_delegate, &AppListItemDelegate::favorBtnClicked, this, &AppListDialog::onSetFavorClicked);
     connect(m_delegate, &AppListItemDelegate::clicked, this, &AppListDialog::onAppClicked);
     if (DB* db = m_context.db) {
-        connect(db, &DB::appRemoved, this, &AppListDialog::onAppRemoved);
+        connect(db, &DB::appRemoved, this, &AppListDialog::load);
         connect(db, &DB::favorChanged, this, &AppListDialog::onSetFavor);
     }
 }
@@ -157,11 +155,6 @@ QString AppListDialog::heading() const {
     return tr("%1 resources").arg(m_total);
 }
 
-void AppListDialog::reload() {
-    m_page = 0;
-    load();
-}
-
 void AppListDialog::onPrevBtnClicked() {
     m_page -= 1;
     load();
@@ -169,10 +162,6 @@ void AppListDialog::onPrevBtnClicked() {
 
 void AppListDialog::onNextBtnClicked() {
     m_page += 1;
-    load();
-}
-
-void AppListDialog::onAppRemoved(int) {
     load();
 }
 

@@ -32,16 +32,13 @@ public:
     // The heading over the grid: which pack or which search, and how many resources.
     QString heading() const;
 
-    QString keyword() const { return m_keyword; }
     QString packId() const { return m_packId; }
     int page() const { return m_page; }
     unsigned total() const { return m_total; }
 
 public slots:
     void load();
-    void reload();
     void onSetFavor(int appId, bool favor);
-    void onAppRemoved(int appId);
     void onPrevBtnClicked();
     void onNextBtnClicked();
     void onAppClicked(const QModelIndex& index);

@@ -4,11 +4,8 @@
 #include "ui/look/pictures.h"
 
 #include <QAbstractButton>
-#include <QBitmap>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPixmap>
 #include <QString>
 #include <QWidget>
 #include <QtGlobal>

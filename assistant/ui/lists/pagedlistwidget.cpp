@@ -6,7 +6,6 @@
 #include "ui/lists/touchgrid.h"
 #include "ui/look/pictures.h"
 
-#include <QBitmap>
 #include <QBoxLayout>
 #include <QLabel>
 #include <QListView>

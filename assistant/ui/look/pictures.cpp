@@ -1,6 +1,7 @@
 #include "pictures.h"
 
 #include <QBitmap>
+#include <QBrush>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPainter>

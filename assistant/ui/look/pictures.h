@@ -5,9 +5,7 @@
 // (made by the build) on their own; code that paints a picture itself or
 // sets it as a background goes through here.
 
-#include <QBrush>
 #include <QPixmap>
-#include <QRegion>
 #include <QSize>
 #include <QString>
 

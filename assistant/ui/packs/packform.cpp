@@ -15,7 +15,6 @@
 #include <QBoxLayout>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QToolButton>
 
 PackForm::PackForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {

@@ -16,7 +16,6 @@ DownloadUpdateDialog::DownloadUpdateDialog(UpdateDownloader* downloader, QWidget
 
     m_bar = new QProgressBar(this);
     m_bar->setObjectName("progressBar");
-    m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_cancelBtn = new QPushButton(tr("Cancel"), this);
     m_cancelBtn->setObjectName("cancelBtn");

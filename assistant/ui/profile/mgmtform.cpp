@@ -389,12 +389,9 @@ void MgmtForm::refreshUser() {
         selectText(m_schoolBox, user.schoolName);
         m_otherSchoolEdit->clear();
     } else {
-        const int other = m_schoolBox->findData(0);
-        if (other >= 0)
-            m_schoolBox->setCurrentIndex(other);
+        selectData(m_schoolBox, 0);
         m_otherSchoolEdit->setText(user.otherSchool);
     }
-    selectText(m_provBox, user.provinceName);
 }
 
 void MgmtForm::onExecBtnClicked() {
