@@ -2,7 +2,7 @@
 
 #include "ui/dialogs/messages.h"
 
-DailySceneListModel::DailySceneListModel(QObject* parent) : QAbstractListModel(parent) {}
+DailySceneListModel::DailySceneListModel(QObject* parent) : RecordListModel(parent) {}
 
 void DailySceneListModel::setList(DataSet<DailyScene>* page, bool withAddRow) {
     beginResetModel();
@@ -15,16 +15,6 @@ void DailySceneListModel::setMissing(const QHash<int, int>& missingById) {
     m_missing = missingById;
     if (rowCount() > 0)
         emit dataChanged(index(0), index(rowCount() - 1), {SceneMissingRole, Qt::ToolTipRole});
-}
-
-DailyScenePtr DailySceneListModel::record(const QModelIndex& index) const {
-    if (!m_list || !index.isValid() || index.model() != this || index.row() < 0 ||
-        index.row() >= sceneCount())
-        return DailyScenePtr();
-    const DailyScenePtr& scene = m_list->at(index.row());
-    if (scene.data() != index.internalPointer())
-        return DailyScenePtr();
-    return scene;
 }
 
 bool DailySceneListModel::isAddRow(const QModelIndex& index) const {

@@ -1,14 +1,12 @@
 #pragma once
 // The page of daily scenes the daily grid shows, and the "add" item after
-// them on the last page. The model only points at the page; the widget that
-// loaded it owns the DataSet.
+// them on the last page.
 
-#include "catalogue/records.h"
+#include "ui/lists/recordlistmodel.h"
 
-#include <QAbstractListModel>
 #include <QHash>
 
-class DailySceneListModel : public QAbstractListModel {
+class DailySceneListModel : public RecordListModel<DailyScene> {
     Q_OBJECT
 public:
     // SceneKindRole: 1 for a scene, 0 for the add item. SceneMissingRole: how
@@ -21,10 +19,7 @@ public:
     void setList(DataSet<DailyScene>* page, bool withAddRow);
     // Files missing per scene id, for the warning mark.
     void setMissing(const QHash<int, int>& missingById);
-    DataSet<DailyScene>* list() const { return m_list; }
-
-    // The scene behind an index, or null for the add item and stale indexes.
-    DailyScenePtr record(const QModelIndex& index) const;
+    // record(): the scene behind an index, or null for the add item and stale indexes.
     bool isAddRow(const QModelIndex& index) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -34,7 +29,6 @@ public:
 private:
     int sceneCount() const { return m_list ? m_list->size() : 0; }
 
-    DataSet<DailyScene>* m_list = nullptr;
     bool m_addRow = false;
     QHash<int, int> m_missing;
 };

@@ -5,6 +5,7 @@
 #include "core/core.h"
 #include "core/dailyscenes.h"
 #include "ui/daily/mediapickerdialog.h"
+#include "ui/dialogs/listitems.h"
 #include "ui/dialogs/messages.h"
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/topdialog.h"
@@ -80,16 +81,17 @@ DailySceneMgmtDialog::DailySceneMgmtDialog(const ClientContext& context, _DailyS
     column->addWidget(m_list);
     column->addWidget(m_saveBtn, 1, Qt::AlignRight);
 
-    m_removeBtn->setEnabled(false);
-    m_upBtn->setEnabled(false);
-    m_downBtn->setEnabled(false);
+    onListItemChanged(nullptr, nullptr);
     connect(m_list, &QListWidget::currentItemChanged, this, &DailySceneMgmtDialog::onListItemChanged);
     connect(m_addBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onAddBtnClicked);
     connect(m_libraryBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onLibraryBtnClicked);
     connect(m_removeBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onRemoveBtnClicked);
-    connect(m_upBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onUpBtnClicked);
-    connect(m_downBtn, &QToolButton::clicked, this, &DailySceneMgmtDialog::onDownBtnClicked);
-    connect(m_saveBtn, &QPushButton::clicked, this, &DailySceneMgmtDialog::onSaveBtnClicked);
+    connect(m_upBtn, &QToolButton::clicked, this, [this]() { moveCurrent(-1); });
+    connect(m_downBtn, &QToolButton::clicked, this, [this]() { moveCurrent(1); });
+    connect(m_saveBtn, &QPushButton::clicked, this, [this]() {
+        if (save())
+            accept();
+    });
 
     if (m_scene) {
         setWindowTitle(tr("modify scene"));
@@ -122,17 +124,11 @@ QListWidgetItem* DailySceneMgmtDialog::makeItem(const QString& path, const QStri
 }
 
 QStringList DailySceneMgmtDialog::files() const {
-    QStringList out;
-    for (int i = 0; i < m_list->count(); ++i)
-        out << m_list->item(i)->data(kPathRole).toString();
-    return out;
+    return itemData(m_list, kPathRole);
 }
 
 QStringList DailySceneMgmtDialog::titles() const {
-    QStringList out;
-    for (int i = 0; i < m_list->count(); ++i)
-        out << m_list->item(i)->data(kTitleRole).toString();
-    return out;
+    return itemData(m_list, kTitleRole);
 }
 
 void DailySceneMgmtDialog::addFiles(const QStringList& paths, const QStringList& titles) {
@@ -141,10 +137,8 @@ void DailySceneMgmtDialog::addFiles(const QStringList& paths, const QStringList&
 }
 
 void DailySceneMgmtDialog::onListItemChanged(QListWidgetItem* current, QListWidgetItem*) {
-    const bool any = current != nullptr;
-    m_removeBtn->setEnabled(any);
-    m_upBtn->setEnabled(any);
-    m_downBtn->setEnabled(any);
+    for (QToolButton* b : {m_removeBtn, m_upBtn, m_downBtn})
+        b->setEnabled(current != nullptr);
 }
 
 void DailySceneMgmtDialog::onAddBtnClicked() {
@@ -180,49 +174,30 @@ void DailySceneMgmtDialog::moveCurrent(int by) {
     m_list->setCurrentRow(to);
 }
 
-void DailySceneMgmtDialog::onUpBtnClicked() {
-    moveCurrent(-1);
-}
-
-void DailySceneMgmtDialog::onDownBtnClicked() {
-    moveCurrent(1);
-}
-
-void DailySceneMgmtDialog::onSaveBtnClicked() {
-    if (save())
-        accept();
-}
-
 bool DailySceneMgmtDialog::save() {
     const QString title = m_scene ? tr("edit scene") : tr("add scene");
-    if (!m_context.db || !m_context.paths) {
-        messages::fail(this, title, tr("write db failed!"));
+    auto refuse = [&](const QString& text) {
+        messages::fail(this, title, text);
         return false;
-    }
+    };
+    if (!m_context.db || !m_context.paths)
+        return refuse(tr("write db failed!"));
     const QString name = m_nameEdit->text().trimmed();
     QString error;
     switch (dailyscenes::save(*m_context.db, *m_context.paths, m_scene, name, files(), titles(), &error)) {
     case dailyscenes::Saved:
         return true;
     case dailyscenes::NoName:
-        messages::fail(this, title, tr("scene name is null!"));
-        return false;
+        return refuse(tr("scene name is null!"));
     case dailyscenes::UnusableName:
-        messages::fail(this, title,
-                       tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
-                          "\".\" or hold control characters."));
-        return false;
+        return refuse(tr("The scene name can not be used: it may not contain \"/\" or \"\\\", begin with "
+                         "\".\" or hold control characters."));
     case dailyscenes::NameTaken:
-        messages::fail(this, title,
-                       tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
-        return false;
+        return refuse(tr("A scene named \"%1\" exists already. Choose another name.").arg(name));
     case dailyscenes::PlaylistFailed:
-        messages::fail(this, title,
-                       tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
-        return false;
+        return refuse(tr("The playlist could not be written, nothing was saved:\n%1").arg(error));
     case dailyscenes::CatalogueFailed:
-        messages::fail(this, title, tr("write db failed!"));
-        return false;
+        return refuse(tr("write db failed!"));
     }
     return false;
 }

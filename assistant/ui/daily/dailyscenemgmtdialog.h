@@ -36,9 +36,6 @@ public slots:
     void onAddBtnClicked();
     void onLibraryBtnClicked();
     void onRemoveBtnClicked();
-    void onUpBtnClicked();
-    void onDownBtnClicked();
-    void onSaveBtnClicked();
 
 private:
     QListWidgetItem* makeItem(const QString& path, const QString& title = QString()) const;

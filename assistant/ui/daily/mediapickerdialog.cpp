@@ -2,6 +2,7 @@
 
 #include "catalogue/datapaths.h"
 #include "catalogue/db.h"
+#include "ui/dialogs/listitems.h"
 #include "ui/dialogs/messages.h"
 #include "ui/lists/applistmodel.h"
 
@@ -83,17 +84,9 @@ void MediaPickerDialog::refill() {
 }
 
 QStringList MediaPickerDialog::selectedTitles() const {
-    QStringList out;
-    for (int i = 0; i < m_list->count(); ++i)
-        if (m_list->item(i)->isSelected())
-            out << m_list->item(i)->text();
-    return out;
+    return itemData(m_list, Qt::DisplayRole, true);
 }
 
 QStringList MediaPickerDialog::selectedFiles() const {
-    QStringList out;
-    for (int i = 0; i < m_list->count(); ++i)
-        if (m_list->item(i)->isSelected())
-            out << m_list->item(i)->data(kPathRole).toString();
-    return out;
+    return itemData(m_list, kPathRole, true);
 }

@@ -7,13 +7,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 
-AppListModel::AppListModel(QObject* parent) : QAbstractListModel(parent) {}
-
-void AppListModel::setList(DataSet<TaviApp>* page) {
-    beginResetModel();
-    m_list = page;
-    endResetModel();
-}
+AppListModel::AppListModel(QObject* parent) : RecordListModel(parent) {}
 
 void AppListModel::setFavor(const QModelIndex& index, bool favor) {
     const TaviAppPtr app = record(index);
@@ -21,29 +15,6 @@ void AppListModel::setFavor(const QModelIndex& index, bool favor) {
         return;
     app->favor = favor;
     emit dataChanged(index, index, {AppFavorRole});
-}
-
-TaviAppPtr AppListModel::record(const QModelIndex& index) const {
-    if (!m_list || !index.isValid() || index.model() != this || index.row() < 0 ||
-        index.row() >= m_list->size())
-        return TaviAppPtr();
-    const TaviAppPtr& app = m_list->at(index.row());
-    // An index kept across a reload points at a record that is gone.
-    if (app.data() != index.internalPointer())
-        return TaviAppPtr();
-    return app;
-}
-
-int AppListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !m_list)
-        return 0;
-    return m_list->size();
-}
-
-QModelIndex AppListModel::index(int row, int column, const QModelIndex& parent) const {
-    if (parent.isValid() || column != 0 || !m_list || row < 0 || row >= m_list->size())
-        return QModelIndex();
-    return createIndex(row, column, m_list->at(row).data());
 }
 
 QVariant AppListModel::data(const QModelIndex& index, int role) const {

@@ -2,6 +2,7 @@
 
 #include "core/worker.h"
 #include "packs/fileutil.h"
+#include "ui/dialogs/listitems.h"
 #include "ui/dialogs/messages.h"
 #include "ui/dialogs/pickerfolder.h"
 #include "ui/dialogs/processingdialog.h"
@@ -60,10 +61,7 @@ CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
 }
 
 QStringList CustomPackAddDialog::files() const {
-    QStringList out;
-    for (int i = 0; i < m_fileList->count(); ++i)
-        out << m_fileList->item(i)->data(Qt::UserRole).toString();
-    return out;
+    return itemData(m_fileList, Qt::UserRole);
 }
 
 void CustomPackAddDialog::addFiles(const QStringList& paths) {
