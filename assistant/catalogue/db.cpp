@@ -52,14 +52,6 @@ DB::~DB() {
         close();
 }
 
-void DB::setDayMapper(DayToDate mapper) {
-    m_dayMapper = std::move(mapper);
-}
-
-QDate DB::dateOfDay(int day) const {
-    return m_dayMapper ? m_dayMapper(day) : QDate();
-}
-
 QString DB::courseTableName(int day) const {
     return "courseTbl_" + dateOfDay(day).toString("yyyyMMdd");
 }
@@ -84,16 +76,12 @@ void DB::close() {
     m_file.close();
 }
 
-bool DB::beginBatch() {
-    return m_file.beginBatch();
-}
-
-bool DB::endBatch() {
-    return m_file.endBatch();
-}
-
-void DB::cancelBatch() {
-    m_file.cancelBatch();
+bool DB::execAnnounce(const QString& sql, const SqliteFile::Binds& binds, const char* failure,
+                      std::function<void()> emitter, const tavi::LogSite& site) {
+    if (!m_file.exec(sql, binds, failure, nullptr, site))
+        return false;
+    announce(std::move(emitter));
+    return true;
 }
 
 bool DB::setup() {
@@ -268,24 +256,18 @@ bool DB::searchDailyScene(_DailySceneSearchPara* para, unsigned& count, DataSet<
 }
 
 bool DB::addDailyScene(_DailyScene* scene) {
-    if (!m_file.exec(
-            "INSERT INTO DailySceneTbl(name,icon,playlist,isCustom)VALUES(:name,:icon,:playlist,:isCustom)",
-            {{":name", scene->name},
-             {":icon", scene->icon},
-             {":playlist", scene->playlist},
-             {":isCustom", scene->isCustom ? 1 : 0}},
-            "add daily scene failed:"))
-        return false;
-    announce([this, scene]() { emit dailySceneAdded(scene); });
-    return true;
+    return execAnnounce(
+        "INSERT INTO DailySceneTbl(name,icon,playlist,isCustom)VALUES(:name,:icon,:playlist,:isCustom)",
+        {{":name", scene->name},
+         {":icon", scene->icon},
+         {":playlist", scene->playlist},
+         {":isCustom", scene->isCustom ? 1 : 0}},
+        "add daily scene failed:", [this, scene]() { emit dailySceneAdded(scene); });
 }
 
 bool DB::removeDailyScene(int id) {
-    if (!m_file.exec(QString("delete from DailySceneTbl where id = %1").arg(id), {},
-                     "remove daily scene failed:"))
-        return false;
-    announce([this, id]() { emit dailySceneRemoved(id); });
-    return true;
+    return execAnnounce(QString("delete from DailySceneTbl where id = %1").arg(id), {},
+                        "remove daily scene failed:", [this, id]() { emit dailySceneRemoved(id); });
 }
 
 bool DB::removeDailyScene(QString name) {
@@ -301,12 +283,9 @@ bool DB::removeDailyScene(QString name) {
 }
 
 bool DB::updateDailyScene(_DailyScene* scene) {
-    if (!m_file.exec("update DailySceneTbl set name = :name,playlist = :playlist where id = :id",
-                     {{":name", scene->name}, {":playlist", scene->playlist}, {":id", scene->id}},
-                     "update scene failed:"))
-        return false;
-    announce([this, scene]() { emit dailySceneUpdated(scene); });
-    return true;
+    return execAnnounce("update DailySceneTbl set name = :name,playlist = :playlist where id = :id",
+                        {{":name", scene->name}, {":playlist", scene->playlist}, {":id", scene->id}},
+                        "update scene failed:", [this, scene]() { emit dailySceneUpdated(scene); });
 }
 
 // ---- packs --------------------------------------------------------------------
@@ -342,25 +321,19 @@ bool DB::searchPacks(_PackSearchPara* para, unsigned& count, DataSet<TaviPack>* 
 }
 
 bool DB::addPack(TaviPack* pack) {
-    if (!m_file.exec(
-            "INSERT OR REPLACE INTO PackTbl(packId,name,icon,installDate,isCustom)VALUES(:packId,:name,:icon,"
-            "datetime('now', 'localtime'),:isCustom)",
-            {{":packId", pack->packId},
-             {":name", pack->name},
-             {":icon", pack->icon},
-             {":isCustom", pack->isCustom ? 1 : 0}},
-            "add pack failed:"))
-        return false;
-    announce([this, pack]() { emit packAdded(pack); });
-    return true;
+    return execAnnounce(
+        "INSERT OR REPLACE INTO PackTbl(packId,name,icon,installDate,isCustom)VALUES(:packId,:name,:icon,"
+        "datetime('now', 'localtime'),:isCustom)",
+        {{":packId", pack->packId},
+         {":name", pack->name},
+         {":icon", pack->icon},
+         {":isCustom", pack->isCustom ? 1 : 0}},
+        "add pack failed:", [this, pack]() { emit packAdded(pack); });
 }
 
 bool DB::removePack(QString packId) {
-    if (!m_file.exec("delete from PackTbl where packId = :packId", {{":packId", packId}},
-                     "remove pack failed:"))
-        return false;
-    announce([this, packId]() { emit packRemoved(packId); });
-    return true;
+    return execAnnounce("delete from PackTbl where packId = :packId", {{":packId", packId}},
+                        "remove pack failed:", [this, packId]() { emit packRemoved(packId); });
 }
 
 // ---- apps ---------------------------------------------------------------------
@@ -522,14 +495,11 @@ bool DB::updateAccessDate(int appId) {
 }
 
 bool DB::setFavorApp(int appId, bool favor) {
-    if (!m_file.exec(
-            QString("update AppTbl set favor = %1, favorDate = datetime('now', 'localtime') where appId = %2")
-                .arg(favor ? 1 : 0)
-                .arg(appId),
-            {}, "set favor failed:"))
-        return false;
-    announce([this, appId, favor]() { emit favorChanged(appId, favor); });
-    return true;
+    return execAnnounce(
+        QString("update AppTbl set favor = %1, favorDate = datetime('now', 'localtime') where appId = %2")
+            .arg(favor ? 1 : 0)
+            .arg(appId),
+        {}, "set favor failed:", [this, appId, favor]() { emit favorChanged(appId, favor); });
 }
 
 // ---- course schedule ------------------------------------------------------------
@@ -556,19 +526,13 @@ bool DB::ensureCourseTableExists(QDate date) {
 }
 
 bool DB::addCourseApp(int day, int appId) {
-    if (!m_file.exec(QString("INSERT INTO %1(appId)VALUES(%2)").arg(courseTableName(day)).arg(appId), {},
-                     "add course app failed:"))
-        return false;
-    announce([this, day]() { emit courseChanged(day); });
-    return true;
+    return execAnnounce(QString("INSERT INTO %1(appId)VALUES(%2)").arg(courseTableName(day)).arg(appId), {},
+                        "add course app failed:", [this, day]() { emit courseChanged(day); });
 }
 
 bool DB::removeCourseApp(int day, int appId) {
-    if (!m_file.exec(QString("delete from %1 where appId=%2").arg(courseTableName(day)).arg(appId), {},
-                     "remove course app failed:"))
-        return false;
-    announce([this, day]() { emit courseChanged(day); });
-    return true;
+    return execAnnounce(QString("delete from %1 where appId=%2").arg(courseTableName(day)).arg(appId), {},
+                        "remove course app failed:", [this, day]() { emit courseChanged(day); });
 }
 
 bool DB::checkAppExists(int day, int appId, bool& exists) {

@@ -28,8 +28,8 @@ public:
     ~DB() override;
 
     // How day indexes 1-14 become dates (the calendar's mapping). Defaults to the computer's clock.
-    void setDayMapper(DayToDate mapper);
-    QDate dateOfDay(int day) const;
+    void setDayMapper(DayToDate mapper) { m_dayMapper = std::move(mapper); }
+    QDate dateOfDay(int day) const { return m_dayMapper ? m_dayMapper(day) : QDate(); }
     // "courseTbl_yyyyMMdd" of a day index.
     QString courseTableName(int day) const;
 
@@ -134,9 +134,9 @@ public:
     // committed, so a view reloading on them sees the rows; records passed in
     // must live until endBatch. endBatch returns false, emitting nothing, when
     // the commit failed and the batch was rolled back; cancelBatch rolls back.
-    bool beginBatch();
-    bool endBatch();
-    void cancelBatch();
+    bool beginBatch() { return m_file.beginBatch(); }
+    bool endBatch() { return m_file.endBatch(); }
+    void cancelBatch() { m_file.cancelBatch(); }
 
     // The rows as records (columns looked up by name).
     static _TaviApp* appFromRecord(const QSqlRecord& r);
@@ -159,6 +159,10 @@ signals:
 private:
     // Emits now, or when the calling thread's batch is committed.
     void announce(std::function<void()> emitter) { m_file.afterCommit(std::move(emitter)); }
+    // Runs a statement and announces the change it made; false, announcing
+    // nothing, when it failed.
+    bool execAnnounce(const QString& sql, const SqliteFile::Binds& binds, const char* failure,
+                      std::function<void()> emitter, const tavi::LogSite& site = tavi::LogSite::here());
     bool getApps(QSqlQuery& query, DataSet<TaviApp>* result);
     bool searchAppsByName(const _AppSearchPara& para, const SearchText& text, unsigned& count,
                           DataSet<TaviApp>* result);

@@ -25,29 +25,23 @@ int stringInt(const QJsonValue& v) {
     return v.toString().toInt();
 }
 
-bool readObject(const QByteArray& reply, QJsonObject* out) {
+// The reply as a JSON document of the kind wanted: an array, else an object.
+bool readDocument(const QByteArray& reply, bool array, QJsonDocument* doc) {
     QByteArray bytes = reply;
-    QJsonDocument doc;
-    if (!parse(&bytes, &doc))
+    if (!parse(&bytes, doc))
         return false;
-    if (!doc.isObject()) {
-        TLOG_ERROR("jsonDoc is not an object");
+    if (array ? !doc->isArray() : !doc->isObject()) {
+        TLOG_ERROR((array ? "jsonDoc is not an array" : "jsonDoc is not an object"));
         return false;
     }
-    *out = doc.object();
     return true;
 }
 
-bool readArray(const QByteArray& reply, QJsonArray* out) {
-    QByteArray bytes = reply;
+bool readObject(const QByteArray& reply, QJsonObject* out) {
     QJsonDocument doc;
-    if (!parse(&bytes, &doc))
+    if (!readDocument(reply, false, &doc))
         return false;
-    if (!doc.isArray()) {
-        TLOG_ERROR("jsonDoc is not an array");
-        return false;
-    }
-    *out = doc.array();
+    *out = doc.object();
     return true;
 }
 
@@ -75,12 +69,12 @@ int readAccepted(const QByteArray& reply, QJsonObject* obj, const char* refusal)
 
 // parentId and cityId stay 0: the caller knows which province or city it asked for.
 template <typename Record> int readList(const QByteArray& reply, DataSet<Record>* result) {
-    QJsonArray array;
-    if (!readArray(reply, &array)) {
+    QJsonDocument doc;
+    if (!readDocument(reply, true, &doc)) {
         TLOG_ERROR("parse data failed");
         return NET_PARSE_FAILED;
     }
-    for (const QJsonValue& element : array) {
+    for (const QJsonValue& element : doc.array()) {
         if (!element.isObject()) {
             TLOG_ERROR("list element is not an object, skipped");
             continue;
@@ -201,9 +195,7 @@ int readRefreshReply(const QByteArray& reply, TaviUser* user) {
 
 int readUpdateUserReply(const QByteArray& reply) {
     QJsonObject obj;
-    if (const int r = readAccepted(reply, &obj, "status = 'failure'"))
-        return r;
-    return NET_OK;
+    return readAccepted(reply, &obj, "status = 'failure'");
 }
 
 int readProvCityReply(const QByteArray& reply, DataSet<_ProvCityInfo>* result) {

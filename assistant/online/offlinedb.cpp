@@ -13,7 +13,15 @@ namespace {
 const char* const kConnectOptions = "QSQLITE_BUSY_TIMEOUT=5000";
 
 // The rows of a list query as records of id and name.
-template <typename Info> void readIdsAndNames(QSqlQuery& q, DataSet<Info>* result) {
+template <typename Info>
+bool readList(SqliteFile& file, const QString& sql, const char* failure, DataSet<Info>* result,
+              const tavi::LogSite& site = tavi::LogSite::here()) {
+    if (!file.isOpen() || !result)
+        return false;
+    result->clear();
+    QSqlQuery q;
+    if (!file.exec(sql, {}, failure, &q, site))
+        return false;
     const QSqlRecord r = q.record();
     const int id = r.indexOf("id");
     const int name = r.indexOf("name");
@@ -23,6 +31,7 @@ template <typename Info> void readIdsAndNames(QSqlQuery& q, DataSet<Info>* resul
         info->name = q.value(name).toString();
         result->append(info);
     }
+    return true;
 }
 
 } // namespace
@@ -58,23 +67,6 @@ bool OfflineDB::open() {
     return true;
 }
 
-bool OfflineDB::close() {
-    m_file.close();
-    return true;
-}
-
-bool OfflineDB::beginBatch() {
-    return m_file.beginBatch();
-}
-
-bool OfflineDB::endBatch() {
-    return m_file.endBatch();
-}
-
-void OfflineDB::cancelBatch() {
-    m_file.cancelBatch();
-}
-
 bool OfflineDB::addProvinceCity(_ProvCityInfo* info) {
     if (!info)
         return false;
@@ -88,15 +80,8 @@ bool OfflineDB::clearProvinceCity() {
 }
 
 bool OfflineDB::getProvinceCity(int parentId, DataSet<_ProvCityInfo>* result) {
-    if (!isOpen() || !result)
-        return false;
-    result->clear();
-    QSqlQuery q;
-    if (!m_file.exec(QString("select * from ProCityTbl where parentId = %1").arg(parentId), {},
-                     "getProvinceCity failed:", &q))
-        return false;
-    readIdsAndNames(q, result);
-    return true;
+    return readList(m_file, QString("select * from ProCityTbl where parentId = %1").arg(parentId),
+                    "getProvinceCity failed:", result);
 }
 
 bool OfflineDB::getProvinceCityDetail(_ProvCityInfo* info) {
@@ -131,15 +116,8 @@ bool OfflineDB::clearSchool(int cityId) {
 }
 
 bool OfflineDB::getSchools(int cityId, DataSet<_SchoolInfo>* result) {
-    if (!isOpen() || !result)
-        return false;
-    result->clear();
-    QSqlQuery q;
-    if (!m_file.exec(QString("select * from SchoolTbl where cityId = %1").arg(cityId), {},
-                     "getSchools failed:", &q))
-        return false;
-    readIdsAndNames(q, result);
-    return true;
+    return readList(m_file, QString("select * from SchoolTbl where cityId = %1").arg(cityId),
+                    "getSchools failed:", result);
 }
 
 bool OfflineDB::getSchoolDetail(_SchoolInfo* info) {

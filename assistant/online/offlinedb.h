@@ -28,7 +28,10 @@ public:
     // refuses it. Creates the tables where they are missing.
     bool open();
     // Closes every thread's connection and removes them; true also when not open.
-    bool close();
+    bool close() {
+        m_file.close();
+        return true;
+    }
     bool isOpen() const { return m_file.isOpen(); }
     QString path() const { return m_file.path(); }
     QString connectionName() const { return m_file.connectionName(); }
@@ -49,9 +52,9 @@ public:
 
     // The calling thread's changes between these as one transaction: a city's
     // schools are replaced whole or not at all, and far faster than a commit each.
-    bool beginBatch();
-    bool endBatch();
-    void cancelBatch();
+    bool beginBatch() { return m_file.beginBatch(); }
+    bool endBatch() { return m_file.endBatch(); }
+    void cancelBatch() { m_file.cancelBatch(); }
 
 private:
     SqliteFile m_file;
