@@ -134,30 +134,57 @@ void DB::setSearchIndexKept(bool kept) {
 
 // ---- rows ---------------------------------------------------------------------
 
-_TaviApp* DB::appFromRecord(const QSqlRecord& r) {
+namespace {
+
+const std::pair<const char*, int _TaviApp::*> kAppNumbers[] = {
+    {"appId", &_TaviApp::appId}, {"productId", &_TaviApp::productId},
+    {"price", &_TaviApp::price}, {"starLevel", &_TaviApp::starLevel},
+    {"size", &_TaviApp::size},   {"versionCode", &_TaviApp::versionCode}};
+const std::pair<const char*, QString _TaviApp::*> kAppTexts[] = {{"proType", &_TaviApp::proType},
+                                                                 {"name", &_TaviApp::name},
+                                                                 {"catena", &_TaviApp::catena},
+                                                                 {"version", &_TaviApp::version},
+                                                                 {"copyright", &_TaviApp::copyright},
+                                                                 {"keyword", &_TaviApp::keyword},
+                                                                 {"packageName", &_TaviApp::packageName},
+                                                                 {"icon", &_TaviApp::icon},
+                                                                 {"path", &_TaviApp::path},
+                                                                 {"downloadId", &_TaviApp::downloadId},
+                                                                 {"fileName", &_TaviApp::fileName}};
+const std::pair<const char*, QDate _TaviApp::*> kAppDates[] = {
+    {"firstDate", &_TaviApp::firstDate}, {"editionReleaseDate", &_TaviApp::editionReleaseDate}};
+const std::pair<const char*, bool _TaviApp::*> kAppFlags[] = {{"favor", &_TaviApp::favor},
+                                                              {"isUserFile", &_TaviApp::isUserFile},
+                                                              {"isExternal", &_TaviApp::isExternal}};
+
+} // namespace
+
+AppRowReader::AppRowReader(const QSqlRecord& columns) {
+    for (const auto& c : kAppNumbers)
+        m_columns << columns.indexOf(c.first);
+    for (const auto& c : kAppTexts)
+        m_columns << columns.indexOf(c.first);
+    for (const auto& c : kAppDates)
+        m_columns << columns.indexOf(c.first);
+    for (const auto& c : kAppFlags)
+        m_columns << columns.indexOf(c.first);
+}
+
+_TaviApp* AppRowReader::read(const QSqlQuery& row) const {
     auto* a = new _TaviApp;
-    a->appId = r.value("appId").toInt();
-    a->productId = r.value("productId").toInt();
-    a->price = r.value("price").toInt();
-    a->starLevel = r.value("starLevel").toInt();
-    a->size = r.value("size").toInt();
-    a->versionCode = r.value("versionCode").toInt();
-    a->proType = r.value("proType").toString();
-    a->name = r.value("name").toString();
-    a->catena = r.value("catena").toString();
-    a->version = r.value("version").toString();
-    a->copyright = r.value("copyright").toString();
-    a->keyword = r.value("keyword").toString();
-    a->packageName = r.value("packageName").toString();
-    a->icon = r.value("icon").toString();
-    a->path = r.value("path").toString();
-    a->downloadId = r.value("downloadId").toString();
-    a->fileName = r.value("fileName").toString();
-    a->firstDate = textDate(r.value("firstDate"));
-    a->editionReleaseDate = textDate(r.value("editionReleaseDate"));
-    a->favor = r.value("favor").toInt() != 0;
-    a->isUserFile = r.value("isUserFile").toInt() != 0;
-    a->isExternal = r.value("isExternal").toInt() != 0;
+    int i = 0;
+    auto next = [&]() {
+        const int column = m_columns[i++];
+        return column < 0 ? QVariant() : row.value(column);
+    };
+    for (const auto& c : kAppNumbers)
+        a->*c.second = next().toInt();
+    for (const auto& c : kAppTexts)
+        a->*c.second = next().toString();
+    for (const auto& c : kAppDates)
+        a->*c.second = textDate(next());
+    for (const auto& c : kAppFlags)
+        a->*c.second = next().toInt() != 0;
     return a;
 }
 
@@ -746,8 +773,9 @@ bool DB::getApps(QSqlQuery& q, DataSet<TaviApp>* result) {
         TLOG_DEBUG(q.lastQuery());
         return false;
     }
+    const AppRowReader reader(q.record());
     while (q.next())
-        result->append(appFromRecord(q.record()));
+        result->append(reader.read(q));
     return true;
 }
 

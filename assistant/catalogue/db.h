@@ -21,6 +21,18 @@
 class QSqlQuery;
 class QSqlRecord;
 
+// Rows of AppTbl, or of a table with its columns (a pack's, an older
+// catalogue's), as records: the columns are looked up once, and a column the
+// table lacks reads as empty. packId and the dates of access are not read.
+class AppRowReader {
+public:
+    explicit AppRowReader(const QSqlRecord& columns);
+    _TaviApp* read(const QSqlQuery& row) const;
+
+private:
+    QVector<int> m_columns;
+};
+
 class DB : public QObject {
     Q_OBJECT
 public:
@@ -139,7 +151,6 @@ public:
     void cancelBatch() { m_file.cancelBatch(); }
 
     // The rows as records (columns looked up by name).
-    static _TaviApp* appFromRecord(const QSqlRecord& r);
     static TaviPack* packFromRecord(const QSqlRecord& r);
     static _DailyScene* sceneFromRecord(const QSqlRecord& r);
 

@@ -1,5 +1,6 @@
 #include "packdb.h"
 
+#include "catalogue/db.h"
 #include "platform/log.h"
 
 #include <QSqlError>
@@ -66,40 +67,13 @@ bool PackDB::getApps(DataSet<TaviApp>* apps) {
         TLOG_ERROR("get apps failed:" << q.lastError().text());
         return false;
     }
-    // Columns are looked up by name once; a pack may hold thousands of rows.
-    const QSqlRecord r = q.record();
-    auto column = [&r](const char* name) { return r.indexOf(name); };
-    const int appId = column("appId"), price = column("price"), starLevel = column("starLevel"),
-              size = column("size"), versionCode = column("versionCode"), proType = column("proType"),
-              name = column("name"), catena = column("catena"), version = column("version"),
-              copyright = column("copyright"), keyword = column("keyword"),
-              packageName = column("packageName"), icon = column("icon"), path = column("path"),
-              downloadId = column("downloadId"), fileName = column("fileName"),
-              firstDate = column("firstDate"), editionReleaseDate = column("editionReleaseDate");
-    // A missing column reads as empty, as a lookup by name would.
-    auto value = [&q](int index) { return index < 0 ? QVariant() : q.value(index); };
+    // A pack's resource is known by its appId there; nothing in it is marked yet.
+    const AppRowReader reader(q.record());
     while (q.next()) {
-        auto* app = new _TaviApp;
-        app->productId = value(appId).toInt();
-        app->price = value(price).toInt();
-        app->starLevel = value(starLevel).toInt();
-        app->size = value(size).toInt();
-        app->versionCode = value(versionCode).toInt();
-        app->proType = value(proType).toString();
-        app->name = value(name).toString();
-        app->catena = value(catena).toString();
-        app->version = value(version).toString();
-        app->copyright = value(copyright).toString();
-        app->keyword = value(keyword).toString();
-        app->packageName = value(packageName).toString();
-        app->icon = value(icon).toString();
-        app->path = value(path).toString();
-        app->downloadId = value(downloadId).toString();
-        app->fileName = value(fileName).toString();
-        app->firstDate = textDate(value(firstDate));
-        app->editionReleaseDate = textDate(value(editionReleaseDate));
-        app->isUserFile = false;
-        app->isExternal = false;
+        _TaviApp* app = reader.read(q);
+        app->productId = app->appId;
+        app->appId = 0;
+        app->favor = app->isUserFile = app->isExternal = false;
         apps->append(app);
     }
     return true;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedPointer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -49,13 +50,8 @@ int copyOldCatalogue(const DataPaths& paths, QSqlDatabase& old, const QString& b
             return -1;
         }
         while (q.next()) {
-            const QSqlRecord r = q.record();
-            TaviPack pack;
-            pack.packId = r.value("packId").toString();
-            pack.name = r.value("name").toString();
-            pack.icon = r.value("icon").toString();
-            pack.installDate = r.value("installDate").toDate();
-            pack.isCustom = r.value("isCustom").toInt() != 0;
+            const QScopedPointer<TaviPack> read(DB::packFromRecord(q.record()));
+            TaviPack& pack = *read;
             copyInto(paths, iconDir + pack.icon, paths.packIconDir, pack.icon, false);
             db.addPack(&pack);
             faultpoint::step("upgrade pack copied");
@@ -67,30 +63,15 @@ int copyOldCatalogue(const DataPaths& paths, QSqlDatabase& old, const QString& b
             TLOG_ERROR("get apps failed:" << q.lastError().text());
             return -1;
         }
+        // The older catalogue knew a resource by its appId; the row of the
+        // new one keeps that as productId, with the pack and the favourite.
+        const AppRowReader reader(q.record());
         while (q.next()) {
-            const QSqlRecord r = q.record();
-            _TaviApp app;
-            app.productId = r.value("appId").toInt();
-            app.packId = r.value("packId").toString();
-            app.price = r.value("price").toInt();
-            app.starLevel = r.value("starLevel").toInt();
-            app.size = r.value("size").toInt();
-            app.versionCode = r.value("versionCode").toInt();
-            app.proType = r.value("proType").toString();
-            app.name = r.value("name").toString();
-            app.catena = r.value("catena").toString();
-            app.version = r.value("version").toString();
-            app.copyright = r.value("copyright").toString();
-            app.keyword = r.value("keyword").toString();
-            app.packageName = r.value("packageName").toString();
-            app.icon = r.value("icon").toString();
-            app.path = r.value("path").toString();
-            app.downloadId = r.value("downloadId").toString();
-            app.fileName = r.value("fileName").toString();
-            app.firstDate = QDate::fromString(r.value("firstDate").toString(), Qt::TextDate);
-            app.editionReleaseDate =
-                QDate::fromString(r.value("editionReleaseDate").toString(), Qt::TextDate);
-            app.favor = r.value("favor").toInt() != 0;
+            const QScopedPointer<_TaviApp> read(reader.read(q));
+            _TaviApp& app = *read;
+            app.productId = app.appId;
+            app.appId = 0;
+            app.packId = q.value("packId").toString();
             app.isUserFile = false;
             app.isExternal = false;
             copyInto(paths, iconDir + app.icon, paths.appIconDir, app.icon, false);
