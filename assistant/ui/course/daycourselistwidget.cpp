@@ -5,6 +5,7 @@
 #include "platform/log.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
+#include "ui/lists/pagedgrid.h"
 
 #include <QBoxLayout>
 
@@ -12,8 +13,8 @@ DayCourseListWidget::DayCourseListWidget(const ClientContext& context, bool ownB
     : PagedListWidget(context, "DayCourseListWidget", tr("day course list"), parent, ownBackground) {
     layout()->setContentsMargins(0, 0, 0, 0);
     m_model = new AppListModel(this);
-    m_delegate = new CourseAppListItemDelegate(this);
-    setModelAndDelegate(m_model, m_delegate);
+    auto* delegate = new CourseAppListItemDelegate(this);
+    setModelAndDelegate(m_model, delegate);
     if (DB* db = context.db) {
         connect(db, &DB::courseChanged, this, &DayCourseListWidget::onCourseChanged);
         connect(db, &DB::appRemoved, this, &DayCourseListWidget::load);
@@ -44,12 +45,7 @@ int DayCourseListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& to
     para.day = m_day;
     para.limit = limit;
     para.offset = offset;
-    m_apps.clear();
-    if (!db || !db->getCourseApps(&para, total, &m_apps)) {
-        m_apps.clear();
-        return -1;
-    }
-    return int(m_apps.size());
+    return pagedgrid::fetchRows(m_apps, [&]() { return db && db->getCourseApps(&para, total, &m_apps); });
 }
 
 void DayCourseListWidget::attachRows() {

@@ -6,7 +6,6 @@
 #include "ui/lists/pagedlistwidget.h"
 
 class AppListModel;
-class CourseAppListItemDelegate;
 
 class DayCourseListWidget : public PagedListWidget {
     Q_OBJECT
@@ -32,7 +31,6 @@ protected:
 
 private:
     AppListModel* m_model = nullptr;
-    CourseAppListItemDelegate* m_delegate = nullptr;
     DataSet<TaviApp> m_apps;
     int m_day = 1;
 };

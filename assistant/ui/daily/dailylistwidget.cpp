@@ -15,11 +15,11 @@
 DailyListWidget::DailyListWidget(const ClientContext& context, QWidget* parent)
     : PagedListWidget(context, "DailyListWidget", tr("daily list"), parent) {
     m_model = new DailySceneListModel(this);
-    m_delegate = new DailySceneListItemDelegate(this);
-    setModelAndDelegate(m_model, m_delegate);
+    auto* delegate = new DailySceneListItemDelegate(this);
+    setModelAndDelegate(m_model, delegate);
 
-    connect(m_delegate, &DailySceneListItemDelegate::editBtnClicked, this, &DailyListWidget::editScene);
-    connect(m_delegate, &DailySceneListItemDelegate::addItemClicked, this, &DailyListWidget::addScene);
+    connect(delegate, &DailySceneListItemDelegate::editBtnClicked, this, &DailyListWidget::editScene);
+    connect(delegate, &DailySceneListItemDelegate::addItemClicked, this, &DailyListWidget::addScene);
     if (DB* db = context.db) {
         connect(db, &DB::dailySceneAdded, this, &DailyListWidget::load);
         connect(db, &DB::dailySceneRemoved, this, &DailyListWidget::load);

@@ -6,7 +6,6 @@
 #include "catalogue/records.h"
 #include "ui/lists/pagedlistwidget.h"
 
-class DailySceneListItemDelegate;
 class DailySceneListModel;
 
 class DailyListWidget : public PagedListWidget {
@@ -36,7 +35,6 @@ protected:
 
 private:
     DailySceneListModel* m_model = nullptr;
-    DailySceneListItemDelegate* m_delegate = nullptr;
     DataSet<DailyScene> m_scenes;
     unsigned m_sceneCount = 0;
     bool m_addRow = false;

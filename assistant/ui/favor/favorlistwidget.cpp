@@ -3,12 +3,13 @@
 #include "catalogue/db.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
+#include "ui/lists/pagedgrid.h"
 
 FavorListWidget::FavorListWidget(const ClientContext& context, QWidget* parent)
     : PagedListWidget(context, "FavorListWidget", tr("favor list"), parent) {
     m_model = new AppListModel(this);
-    m_delegate = new FavorAppListItemDelegate(this);
-    setModelAndDelegate(m_model, m_delegate);
+    auto* delegate = new FavorAppListItemDelegate(this);
+    setModelAndDelegate(m_model, delegate);
     if (DB* db = context.db) {
         // Whoever changed favourites, apps or packs, this tab shows it at once.
         connect(db, &DB::favorChanged, this, &FavorListWidget::load);
@@ -33,12 +34,7 @@ int FavorListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total)
     para.offset = offset;
     para.orderBy = 2;
     para.desc = 0;
-    m_apps.clear();
-    if (!db || !db->getFavorApps(&para, total, &m_apps)) {
-        m_apps.clear();
-        return -1;
-    }
-    return int(m_apps.size());
+    return pagedgrid::fetchRows(m_apps, [&]() { return db && db->getFavorApps(&para, total, &m_apps); });
 }
 
 QString FavorListWidget::emptyText() const {

@@ -6,7 +6,6 @@
 #include "ui/lists/pagedlistwidget.h"
 
 class AppListModel;
-class FavorAppListItemDelegate;
 
 class FavorListWidget : public PagedListWidget {
     Q_OBJECT
@@ -25,6 +24,5 @@ protected:
 
 private:
     AppListModel* m_model = nullptr;
-    FavorAppListItemDelegate* m_delegate = nullptr;
     DataSet<TaviApp> m_apps;
 };

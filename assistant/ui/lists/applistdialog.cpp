@@ -6,6 +6,7 @@
 #include "core/worker.h"
 #include "platform/log.h"
 #include "ui/course/selectcoursedaydialog.h"
+#include "ui/dialogs/messages.h"
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistitemdelegate.h"
@@ -127,12 +128,7 @@ void AppListDialog::load() {
         para.offset = offset;
         para.orderBy = 1; // name
         para.desc = 0;
-        m_apps.clear();
-        if (!db || !db->searchApps(&para, total, &m_apps)) {
-            m_apps.clear();
-            return -1;
-        }
-        return int(m_apps.size());
+        return pagedgrid::fetchRows(m_apps, [&]() { return db && db->searchApps(&para, total, &m_apps); });
     });
     if (m_context.paths)
         AppListModel::setIcons(&m_apps, *m_context.paths, true);
@@ -210,7 +206,7 @@ void AppListDialog::onRemoveClicked(const QModelIndex& index) {
             question +=
                 "\n" + tr("The daily scenes %1 play its file and will miss it.").arg(scenes.join(", "));
     }
-    if (!pagedgrid::confirmRemoval(this, tr("Confirm Removal"), question))
+    if (!messages::ask(this, tr("Confirm Removal"), question))
         return;
     // The job works on its own copy: the page (and the record in it) is
     // reloaded while the job still runs, as soon as the catalogue reports the removal.

@@ -1,6 +1,5 @@
 #include "pagedgrid.h"
 
-#include "ui/dialogs/messages.h"
 #include "ui/look/pictures.h"
 
 #include <QAbstractButton>
@@ -91,10 +90,6 @@ void updateButtons(QAbstractButton* prev, QAbstractButton* next, int page, unsig
         enableArrow(next, total != 0 && page < pageCount(total, pageSize) - 1);
     if (prev)
         enableArrow(prev, page >= 1);
-}
-
-bool confirmRemoval(QWidget* parent, const QString& title, const QString& text) {
-    return messages::ask(parent, title, text);
 }
 
 } // namespace pagedgrid

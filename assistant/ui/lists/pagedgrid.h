@@ -44,7 +44,15 @@ QLabel* makeEmptyLabel(QWidget* list);
 // Shows `text` on the label while the list has nothing, hides it otherwise.
 void showWhenEmpty(QLabel* label, unsigned total, const QString& text);
 
-// The removal question every list asks (Yes and No, No by default); true on Yes.
-bool confirmRemoval(QWidget* parent, const QString& title, const QString& text);
+// Fills rows with the page query() reads into them: their number, or -1
+// (and no rows) when the query failed.
+template <typename Rows, typename Query> int fetchRows(Rows& rows, Query query) {
+    rows.clear();
+    if (!query()) {
+        rows.clear();
+        return -1;
+    }
+    return int(rows.size());
+}
 
 } // namespace pagedgrid

@@ -1,6 +1,7 @@
 #include "pagedlistwidget.h"
 
 #include "core/core.h"
+#include "ui/dialogs/messages.h"
 #include "ui/lists/griditemdelegate.h"
 #include "ui/lists/pagedgrid.h"
 #include "ui/lists/touchgrid.h"
@@ -55,7 +56,7 @@ void PagedListWidget::setModelAndDelegate(QAbstractItemModel* model, GridItemDel
 
 void PagedListWidget::askAndRemove(const QModelIndex& index) {
     const Removal r = removal(index);
-    if (r.remove && pagedgrid::confirmRemoval(this, r.title, r.question))
+    if (r.remove && messages::ask(this, r.title, r.question))
         r.remove();
 }
 

@@ -6,6 +6,7 @@
 #include "ui/dialogs/processingdialog.h"
 #include "ui/dialogs/topdialog.h"
 #include "ui/lists/applistdialog.h"
+#include "ui/lists/pagedgrid.h"
 #include "ui/look/pictures.h"
 #include "ui/packs/packlistitemdelegate.h"
 #include "ui/packs/packlistmodel.h"
@@ -13,8 +14,8 @@
 PackListWidget::PackListWidget(const ClientContext& context, QWidget* parent)
     : PagedListWidget(context, "PackListWidget", tr("pack list"), parent) {
     m_model = new PackListModel(this);
-    m_delegate = new PackListItemDelegate(this);
-    setModelAndDelegate(m_model, m_delegate);
+    auto* delegate = new PackListItemDelegate(this);
+    setModelAndDelegate(m_model, delegate);
     if (DB* db = context.db) {
         // The pointer packAdded carries may be gone by the time a queued signal
         // arrives: the list always reloads from the catalogue.
@@ -39,12 +40,7 @@ int PackListWidget::fetchPage(unsigned limit, unsigned offset, unsigned& total) 
     para.offset = offset;
     para.orderBy = 1; // install date
     para.desc = 1;    // newest first
-    m_packs.clear();
-    if (!db || !db->searchPacks(&para, total, &m_packs)) {
-        m_packs.clear();
-        return -1;
-    }
-    return int(m_packs.size());
+    return pagedgrid::fetchRows(m_packs, [&]() { return db && db->searchPacks(&para, total, &m_packs); });
 }
 
 QString PackListWidget::emptyText() const {

@@ -5,7 +5,6 @@
 #include "catalogue/records.h"
 #include "ui/lists/pagedlistwidget.h"
 
-class PackListItemDelegate;
 class PackListModel;
 
 class PackListWidget : public PagedListWidget {
@@ -25,6 +24,5 @@ protected:
 
 private:
     PackListModel* m_model = nullptr;
-    PackListItemDelegate* m_delegate = nullptr;
     DataSet<TaviPack> m_packs;
 };
