@@ -7,11 +7,11 @@
 DailyForm::DailyForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("DailyForm");
     setWindowTitle(tr("daily"));
-    m_list = new DailyListWidget(context, this);
+    auto* list = new DailyListWidget(context, this);
 
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    row->addWidget(m_list, 18);
+    row->addWidget(list, 18);
     row->addStretch(1);
 
     auto* column = new QVBoxLayout(this);

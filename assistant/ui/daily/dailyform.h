@@ -5,13 +5,8 @@
 
 #include <QWidget>
 
-class DailyListWidget;
-
 class DailyForm : public QWidget {
     Q_OBJECT
 public:
     explicit DailyForm(const ClientContext& context, QWidget* parent = nullptr);
-
-private:
-    DailyListWidget* m_list = nullptr;
 };

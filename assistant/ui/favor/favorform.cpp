@@ -7,11 +7,11 @@
 FavorForm::FavorForm(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("FavorForm");
     setWindowTitle(tr("favor"));
-    m_list = new FavorListWidget(context, this);
+    auto* list = new FavorListWidget(context, this);
 
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    row->addWidget(m_list, 18);
+    row->addWidget(list, 18);
     row->addStretch(1);
 
     auto* column = new QVBoxLayout(this);

@@ -5,13 +5,8 @@
 
 #include <QWidget>
 
-class FavorListWidget;
-
 class FavorForm : public QWidget {
     Q_OBJECT
 public:
     explicit FavorForm(const ClientContext& context, QWidget* parent = nullptr);
-
-private:
-    FavorListWidget* m_list = nullptr;
 };

@@ -100,24 +100,24 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
         "font-size:30px; color: #128A6F; border:1px solid rgb(70, 200, 50);}");
     m_searchEdit->setPlaceholderText(tr("search apps"));
 
-    m_searchBtn = pictures::button("searchBtn", "magnifier", QSize(30, 30), m_searchEdit);
-    m_searchBtn->setCursor(Qt::PointingHandCursor);
+    auto* searchBtn = pictures::button("searchBtn", "magnifier", QSize(30, 30), m_searchEdit);
+    searchBtn->setCursor(Qt::PointingHandCursor);
     auto* inField = new QHBoxLayout(m_searchEdit);
     inField->setSpacing(0);
     inField->setContentsMargins(0, 0, 0, 0);
     inField->addStretch();
-    inField->addWidget(m_searchBtn);
+    inField->addWidget(searchBtn);
     // Typed text never runs under the magnifier.
     const QMargins margins = m_searchEdit->textMargins();
-    m_searchEdit->setTextMargins(margins.left(), margins.top(), m_searchBtn->width(), margins.bottom());
+    m_searchEdit->setTextMargins(margins.left(), margins.top(), searchBtn->width(), margins.bottom());
 
-    m_minBtn = pictures::button("minBtn", "frame_min", QSize(44, 44), this);
-    m_closeBtn = pictures::button("closeBtn", "frame_close", QSize(44, 44), this);
+    auto* minBtn = pictures::button("minBtn", "frame_min", QSize(44, 44), this);
+    auto* closeBtn = pictures::button("closeBtn", "frame_close", QSize(44, 44), this);
 
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(m_searchEdit, 0, Qt::AlignTop);
-    searchRow->addWidget(m_minBtn, 0, Qt::AlignTop);
-    searchRow->addWidget(m_closeBtn, 0, Qt::AlignTop);
+    searchRow->addWidget(minBtn, 0, Qt::AlignTop);
+    searchRow->addWidget(closeBtn, 0, Qt::AlignTop);
     auto* searchColumn = new QVBoxLayout;
     searchColumn->addLayout(searchRow);
 
@@ -158,12 +158,12 @@ MainFrame::MainFrame(const ClientContext& context, QWidget* parent) : QDialog(pa
     }
     connect(m_titleLabel, &TitleLabel::clicked, this, &MainFrame::onTitleClicked);
     connect(m_avatarBtn, &QToolButton::clicked, this, &MainFrame::changeAvatar);
-    connect(m_searchBtn, &QToolButton::clicked, this, &MainFrame::search);
-    connect(m_minBtn, &QToolButton::clicked, this, &MainFrame::showMinimized);
+    connect(searchBtn, &QToolButton::clicked, this, &MainFrame::search);
+    connect(minBtn, &QToolButton::clicked, this, &MainFrame::showMinimized);
     m_imports = new ImportQueue([]() { return QApplication::activeModalWidget() != nullptr; }, this);
     connect(m_imports, &ImportQueue::ready, this, &MainFrame::importNow);
     connect(m_imports, &ImportQueue::refused, this, &MainFrame::onImportsRefused);
-    connect(m_closeBtn, &QToolButton::clicked, this, &MainFrame::close);
+    connect(closeBtn, &QToolButton::clicked, this, &MainFrame::close);
 
     refreshUser();
 }

@@ -67,9 +67,6 @@ private:
     QToolButton* m_avatarBtn = nullptr;
     TitleLabel* m_titleLabel = nullptr;
     QLineEdit* m_searchEdit = nullptr;
-    QToolButton* m_searchBtn = nullptr;
-    QToolButton* m_minBtn = nullptr;
-    QToolButton* m_closeBtn = nullptr;
     QStackedWidget* m_pageStack = nullptr;
     IndexPage* m_indexPage = nullptr;
     ContentPage* m_contentPage = nullptr;

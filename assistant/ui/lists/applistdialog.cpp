@@ -30,7 +30,7 @@ AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     // Transparent parts of the picture are no part of the window.
     pictures::setBackground(this, ":/images/app_background", size(), true);
 
-    m_closeBtn = pictures::button("closeBtn", "frame_close", QSize(44, 44), this);
+    auto* closeBtn = pictures::button("closeBtn", "frame_close", QSize(44, 44), this);
     m_prevBtn = pictures::button("prevBtn", "left", QSize(26, 45), this);
     m_nextBtn = pictures::button("nextBtn", "right", QSize(26, 45), this);
     m_prevBtn->setEnabled(false);
@@ -67,7 +67,7 @@ AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     auto* topRow = new QHBoxLayout;
     topRow->addSpacing(60);
     topRow->addWidget(m_heading, 1);
-    topRow->addWidget(m_closeBtn);
+    topRow->addWidget(closeBtn);
     topRow->addSpacing(40);
 
     auto* middleRow = new QHBoxLayout;
@@ -88,7 +88,7 @@ AppListDialog::AppListDialog(const ClientContext& context, QWidget* parent)
     m_prevBtn->raise();
     m_nextBtn->raise();
 
-    connect(m_closeBtn, &QToolButton::clicked, this, &AppListDialog::accept);
+    connect(closeBtn, &QToolButton::clicked, this, &AppListDialog::accept);
     connect(m_prevBtn, &QToolButton::clicked, this, &AppListDialog::onPrevBtnClicked);
     connect(m_nextBtn, &QToolButton::clicked, this, &AppListDialog::onNextBtnClicked);
     connect(m_delegate, &AppListItemDelegate::removeBtnClicked, this, &AppListDialog::onRemoveClicked);

@@ -53,7 +53,6 @@ private:
     QListView* m_listView = nullptr;
     QToolButton* m_prevBtn = nullptr;
     QToolButton* m_nextBtn = nullptr;
-    QToolButton* m_closeBtn = nullptr;
     QLabel* m_emptyLabel = nullptr;
     QLabel* m_heading = nullptr;
     QString m_packName;

@@ -32,25 +32,25 @@ CustomPackAddDialog::CustomPackAddDialog(QWidget* parent) : QDialog(parent) {
 
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(new QLabel(tr("add file"), this));
-    m_selectBtn = new QPushButton(tr("select"), this);
-    m_selectBtn->setObjectName("selectBtn");
-    fileRow->addWidget(m_selectBtn);
+    auto* selectBtn = new QPushButton(tr("select"), this);
+    selectBtn->setObjectName("selectBtn");
+    fileRow->addWidget(selectBtn);
     fileRow->addStretch();
 
     m_fileList = new QListWidget(this);
     m_fileList->setObjectName("fileList");
     m_fileList->setIconSize(QSize(32, 32));
-    m_saveBtn = new QPushButton(tr("save"), this);
-    m_saveBtn->setObjectName("saveBtn");
+    auto* saveBtn = new QPushButton(tr("save"), this);
+    saveBtn->setObjectName("saveBtn");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(nameRow);
     layout->addLayout(fileRow);
     layout->addWidget(m_fileList);
-    layout->addWidget(m_saveBtn);
+    layout->addWidget(saveBtn);
 
-    connect(m_selectBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onAddFileBtnClicked);
-    connect(m_saveBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onSaveBtnClicked);
+    connect(selectBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onAddFileBtnClicked);
+    connect(saveBtn, &QPushButton::clicked, this, &CustomPackAddDialog::onSaveBtnClicked);
     // A file chosen by mistake goes with Delete (or Backspace) while it is selected.
     m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_fileList->setToolTip(tr("Select a file and press Delete to leave it out."));

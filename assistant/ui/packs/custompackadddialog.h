@@ -7,7 +7,6 @@
 
 class QLineEdit;
 class QListWidget;
-class QPushButton;
 
 class CustomPackAddDialog : public QDialog {
     Q_OBJECT
@@ -26,8 +25,6 @@ public slots:
 
 private:
     QLineEdit* m_nameEdit = nullptr;
-    QPushButton* m_selectBtn = nullptr;
     QListWidget* m_fileList = nullptr;
-    QPushButton* m_saveBtn = nullptr;
     QString m_packName;
 };

@@ -4,9 +4,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QToolButton;
-
 class StoreDialog : public QDialog {
     Q_OBJECT
 public:
@@ -16,11 +13,4 @@ public:
 
 public slots:
     void onVisitBtnClicked();
-
-private:
-    QToolButton* m_closeBtn = nullptr;
-    QToolButton* m_visitBtn = nullptr;
-    QLabel* m_addressLabel = nullptr;
-    QLabel* m_qrLabel = nullptr;
-    QLabel* m_scanLabel = nullptr;
 };

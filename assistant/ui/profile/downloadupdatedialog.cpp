@@ -17,17 +17,17 @@ DownloadUpdateDialog::DownloadUpdateDialog(UpdateDownloader* downloader, QWidget
     m_bar = new QProgressBar(this);
     m_bar->setObjectName("progressBar");
     m_bar->setValue(0);
-    m_cancelBtn = new QPushButton(tr("Cancel"), this);
-    m_cancelBtn->setObjectName("cancelBtn");
+    auto* cancelBtn = new QPushButton(tr("Cancel"), this);
+    cancelBtn->setObjectName("cancelBtn");
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(m_cancelBtn);
+    buttons->addWidget(cancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);
     layout->addLayout(buttons);
 
-    connect(m_cancelBtn, &QPushButton::clicked, m_downloader, &UpdateDownloader::stop);
+    connect(cancelBtn, &QPushButton::clicked, m_downloader, &UpdateDownloader::stop);
     connect(m_downloader, &UpdateDownloader::progress, this, &DownloadUpdateDialog::updateDataReadProgress);
     connect(m_downloader, &UpdateDownloader::finished, this, &DownloadUpdateDialog::onFinished);
 }

@@ -7,7 +7,6 @@
 
 class QCloseEvent;
 class QProgressBar;
-class QPushButton;
 class UpdateDownloader;
 
 class DownloadUpdateDialog : public QDialog {
@@ -32,5 +31,4 @@ private:
 
     UpdateDownloader* m_downloader;
     QProgressBar* m_bar = nullptr;
-    QPushButton* m_cancelBtn = nullptr;
 };

@@ -154,9 +154,9 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     Core* core = context.core;
 
     auto* header = profileLabel(tr("user info"), this);
-    m_deviceValue = valueLabel(this);
-    m_deviceValue->setAccessibleName(tr("imei"));
-    m_deviceValue->setText(core ? core->deviceId() : QString());
+    auto* deviceValue = valueLabel(this);
+    deviceValue->setAccessibleName(tr("imei"));
+    deviceValue->setText(core ? core->deviceId() : QString());
     m_idValue = valueLabel(this);
     m_idValue->setAccessibleName(tr("id"));
 
@@ -182,23 +182,17 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     m_execBtn = new QPushButton(tr("register"), this);
     m_execBtn->setAccessibleDescription(tr("Registers the profile, or edits and saves it"));
     m_execBtn->setObjectName("darkButton");
-    m_updateBtn = new QPushButton(tr("update"), this);
-    m_updateBtn->setAccessibleDescription(tr("Looks for a newer version of the client"));
-    m_updateBtn->setObjectName("darkButton");
+    auto* updateBtn = new QPushButton(tr("update"), this);
+    updateBtn->setAccessibleDescription(tr("Looks for a newer version of the client"));
+    updateBtn->setObjectName("darkButton");
 
     auto* more = profileLabel(tr("more..."), this);
     more->setWordWrap(true);
-    auto* qqGroup = new QRTablet(this);
-    qqGroup->setFixedSize(128, 150);
-    qqGroup->setCaption(tr("QQ Group"));
-    qqGroup->setPicture(pictures::at(":/images/qq_group"));
-    auto* wechat = new QRTablet(this);
-    wechat->setFixedSize(128, 150);
-    wechat->setCaption(tr("Wechat Account"));
-    wechat->setPicture(pictures::at(":/images/wechat_account"));
-    m_aboutLabel =
+    auto* qqGroup = new QRTablet(tr("QQ Group"), pictures::at(":/images/qq_group"), this);
+    auto* wechat = new QRTablet(tr("Wechat Account"), pictures::at(":/images/wechat_account"), this);
+    auto* aboutLabel =
         profileLabel(tr("tavinet assistant") + " " + (core ? core->version() : QString()) + "\n", this);
-    m_aboutLabel->setAccessibleName(tr("version"));
+    aboutLabel->setAccessibleName(tr("version"));
 
     // Left: the profile.
     auto* grid = new QGridLayout;
@@ -206,7 +200,7 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     int row = 0;
     grid->addWidget(header, row++, 0, 1, 2);
     grid->addWidget(profileLabel(tr("imei"), this), row, 0);
-    grid->addWidget(m_deviceValue, row++, 1);
+    grid->addWidget(deviceValue, row++, 1);
     grid->addWidget(profileLabel(tr("id"), this), row, 0);
     grid->addWidget(m_idValue, row++, 1);
     grid->addWidget(profileLabel(tr("name"), this), row, 0);
@@ -236,7 +230,7 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     right->addSpacing(2);
     right->addLayout(tablets);
     right->addSpacing(10);
-    right->addWidget(m_aboutLabel);
+    right->addWidget(aboutLabel);
     right->addSpacing(10);
 
     auto* columns = new QHBoxLayout;
@@ -250,7 +244,7 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(m_execBtn, 10, Qt::AlignRight);
     buttons->addStretch(1);
-    buttons->addWidget(m_updateBtn, 10, Qt::AlignLeft);
+    buttons->addWidget(updateBtn, 10, Qt::AlignLeft);
     buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
@@ -264,7 +258,7 @@ MgmtForm::MgmtForm(const ClientContext& context, QWidget* parent)
     connect(m_schoolBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &MgmtForm::onSchoolIndexChanged);
     connect(m_execBtn, &QPushButton::clicked, this, &MgmtForm::onExecBtnClicked);
-    connect(m_updateBtn, &QPushButton::clicked, this, &MgmtForm::onUpdateBtnClicked);
+    connect(updateBtn, &QPushButton::clicked, this, &MgmtForm::onUpdateBtnClicked);
     if (core)
         connect(core, &Core::userLoaded, this, &MgmtForm::refreshUser);
     connect(m_profile, &ProfileController::submitted, this, &MgmtForm::onUpdateUserInfoDone);

@@ -55,7 +55,6 @@ private:
     bool m_fillingSchools = false;
     DataSet<_ProvCityInfo> m_provinces;
 
-    QLabel* m_deviceValue = nullptr;
     QLabel* m_idValue = nullptr;
     QLineEdit* m_nameEdit = nullptr;
     QLineEdit* m_qqEdit = nullptr;
@@ -65,6 +64,4 @@ private:
     QLineEdit* m_otherSchoolEdit = nullptr;
     QLineEdit* m_mobileEdit = nullptr;
     QPushButton* m_execBtn = nullptr;
-    QPushButton* m_updateBtn = nullptr;
-    QLabel* m_aboutLabel = nullptr;
 };

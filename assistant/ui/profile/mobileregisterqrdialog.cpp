@@ -43,20 +43,20 @@ MobileRegisterQRDialog::MobileRegisterQRDialog(const ClientContext& context, Tav
     const QString text = registerText(base, context.core ? context.core->deviceId() : QString(), *m_user);
     TLOG_DEBUG(text);
 
-    m_closeBtn = pictures::button("closeBtn", "close_mid", QSize(44, 44), this);
-    connect(m_closeBtn, &QToolButton::clicked, this, &MobileRegisterQRDialog::accept);
+    auto* closeBtn = pictures::button("closeBtn", "close_mid", QSize(44, 44), this);
+    connect(closeBtn, &QToolButton::clicked, this, &MobileRegisterQRDialog::accept);
 
     auto* scan = new QLabel(tr("scan qr to register"), this);
     scan->setObjectName("whiteLabel");
     scan->setAlignment(Qt::AlignCenter);
 
-    m_qr = new QRWidget(this);
-    m_qr->setObjectName("qrWidget");
-    m_qr->setFixedSize(180, 180);
-    m_qr->setQRData(text);
+    auto* qr = new QRWidget(this);
+    qr->setObjectName("qrWidget");
+    qr->setFixedSize(180, 180);
+    qr->setQRData(text);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_closeBtn, 1, Qt::AlignRight);
+    layout->addWidget(closeBtn, 1, Qt::AlignRight);
     layout->addWidget(scan, 1, Qt::AlignHCenter);
-    layout->addWidget(m_qr, 1, Qt::AlignHCenter);
+    layout->addWidget(qr, 1, Qt::AlignHCenter);
 }

@@ -8,9 +8,6 @@
 
 #include <QDialog>
 
-class QRWidget;
-class QToolButton;
-
 class MobileRegisterQRDialog : public QDialog {
     Q_OBJECT
 public:
@@ -21,6 +18,4 @@ public:
 
 private:
     TaviUserPtr m_user;
-    QRWidget* m_qr = nullptr;
-    QToolButton* m_closeBtn = nullptr;
 };

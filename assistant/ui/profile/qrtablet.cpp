@@ -4,24 +4,18 @@
 #include <QLabel>
 #include <QPixmap>
 
-QRTablet::QRTablet(QWidget* parent) : QWidget(parent) {
+QRTablet::QRTablet(const QString& caption, const QPixmap& picture, QWidget* parent) : QWidget(parent) {
     setObjectName("QRTablet");
     setWindowTitle(tr("QRTablet"));
-    m_caption = new QLabel(this);
-    m_caption->setObjectName("profileLabel");
-    m_caption->setAlignment(Qt::AlignHCenter);
-    m_picture = new QLabel(this);
-    m_picture->setObjectName("picture");
-    m_picture->setScaledContents(true);
+    setFixedSize(128, 150);
+    auto* text = new QLabel(caption, this);
+    text->setObjectName("profileLabel");
+    text->setAlignment(Qt::AlignHCenter);
+    auto* shown = new QLabel(this);
+    shown->setObjectName("picture");
+    shown->setScaledContents(true);
+    shown->setPixmap(picture);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_caption);
-    layout->addWidget(m_picture);
-}
-
-void QRTablet::setCaption(const QString& text) {
-    m_caption->setText(text);
-}
-
-void QRTablet::setPicture(const QPixmap& picture) {
-    m_picture->setPixmap(picture);
+    layout->addWidget(text);
+    layout->addWidget(shown);
 }
