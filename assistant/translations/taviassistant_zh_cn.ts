@@ -122,6 +122,14 @@
         <source>home</source>
         <translation>返回首页</translation>
     </message>
+    <message>
+        <source>daily</source>
+        <translation>一日生活</translation>
+    </message>
+    <message>
+        <source>favor</source>
+        <translation>我的收藏</translation>
+    </message>
 </context>
 <context>
     <name>CourseForm</name>
@@ -190,13 +198,6 @@
     <message>
         <source>add pack failed!</source>
         <translation>添加资源包失败！</translation>
-    </message>
-</context>
-<context>
-    <name>DailyForm</name>
-    <message>
-        <source>daily</source>
-        <translation>一日生活</translation>
     </message>
 </context>
 <context>
@@ -387,13 +388,6 @@ Tap the large + to put together the songs and videos of a moment of the day: the
     <message>
         <source>download file failed!</source>
         <translation>下载失败！</translation>
-    </message>
-</context>
-<context>
-    <name>FavorForm</name>
-    <message>
-        <source>favor</source>
-        <translation>我的收藏</translation>
     </message>
 </context>
 <context>

@@ -1,27 +1,55 @@
 #include "contentpage.h"
 
 #include "ui/course/courseform.h"
-#include "ui/daily/dailyform.h"
-#include "ui/profile/mgmtform.h"
-
-#include "ui/favor/favorform.h"
+#include "ui/daily/dailylistwidget.h"
+#include "ui/favor/favorlistwidget.h"
 #include "ui/look/pictures.h"
 #include "ui/packs/packform.h"
+#include "ui/profile/mgmtform.h"
 
 #include <QBoxLayout>
 #include <QStackedWidget>
 #include <QToolBar>
 #include <QToolButton>
 
+namespace {
+
+// A tab that is one grid, centred with a margin around it.
+QWidget* gridForm(const char* name, const QString& title, QWidget* grid) {
+    auto* form = new QWidget;
+    form->setObjectName(name);
+    form->setWindowTitle(title);
+    grid->setParent(form);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(grid, 18);
+    row->addStretch(1);
+    auto* column = new QVBoxLayout(form);
+    column->addLayout(row, 12);
+    column->addStretch(2);
+    return form;
+}
+
+} // namespace
+
+QWidget* ContentPage::makeForm(Form form, const ClientContext& context) {
+    switch (form) {
+    case Daily:
+        return gridForm("DailyForm", tr("daily"), new DailyListWidget(context));
+    case Course:
+        return new CourseForm(context);
+    case Pack:
+        return new PackForm(context);
+    case Favor:
+        return gridForm("FavorForm", tr("favor"), new FavorListWidget(context));
+    default:
+        return new MgmtForm(context);
+    }
+}
+
 ContentPage::ContentPage(const ClientContext& context, QWidget* parent) : QWidget(parent) {
     setObjectName("ContentPage");
     setWindowTitle(tr("content"));
-
-    m_forms[Daily] = new DailyForm(context);
-    m_forms[Course] = new CourseForm(context);
-    m_forms[Pack] = new PackForm(context);
-    m_forms[Favor] = new FavorForm(context);
-    m_forms[Mgmt] = new MgmtForm(context);
 
     m_formStack = new QStackedWidget(this);
     m_formStack->setObjectName("formStack");
@@ -29,6 +57,7 @@ ContentPage::ContentPage(const ClientContext& context, QWidget* parent) : QWidge
     toolBar->setStyleSheet("QToolBar {spacing: 20px;}");
     const char* const areas[FormCount] = {"daily", "course", "pack", "favor", "mgmt"};
     for (int form = 0; form < FormCount; ++form) {
+        m_forms[form] = makeForm(Form(form), context);
         m_formStack->addWidget(m_forms[form]);
         QToolButton* tab = m_tabs[form] = new QToolButton;
         tab->setObjectName(QString(areas[form]) + "Btn");

@@ -17,6 +17,9 @@ public:
 
     explicit ContentPage(const ClientContext& context, QWidget* parent = nullptr);
 
+    // A new form of the area (the page makes one of each).
+    static QWidget* makeForm(Form form, const ClientContext& context);
+
     // Checks the form's tab and shows the form.
     void showForm(Form form);
     QWidget* form(Form form) const { return m_forms[form]; }

@@ -3,8 +3,8 @@
 // catalogue.
 
 #include "support/listfixture.h"
-#include "ui/favor/favorform.h"
 #include "ui/favor/favorlistwidget.h"
+#include "ui/frame/contentpage.h"
 #include "ui/lists/applistdialog.h"
 #include "ui/lists/applistitemdelegate.h"
 #include "ui/lists/applistmodel.h"
@@ -523,8 +523,9 @@ TEST_F(AppListDialogTest, TrashAsksFirstAndRemovesTheAppThroughTheJob) {
 TEST_F(AppListDialogTest, HeartChangesOnlyWhenTheCatalogueReportsAndTheFavouritesFollow) {
     const int frog = addApp("Frog");
     addApp("Goat");
-    FavorForm favourites(Core::instance()->context());
-    FavorListWidget* favorList = favourites.findChild<FavorListWidget*>();
+    std::unique_ptr<QWidget> favourites(
+        ContentPage::makeForm(ContentPage::Favor, Core::instance()->context()));
+    FavorListWidget* favorList = favourites->findChild<FavorListWidget*>();
     ASSERT_TRUE(favorList);
     QListView* favorView = listView(favorList);
     EXPECT_EQ(favorView->model()->rowCount(), 0);
@@ -763,12 +764,12 @@ TEST_F(FavorListTest, ListAreaSmallerThanOneItemStillPagesOneByOne) {
 TEST_F(FavorListTest, FollowsChangesMadeOnOtherThreads) {
     const int a = addApp("a", "pack-x");
     const int b = addApp("b", "pack-y");
-    FavorForm form(Core::instance()->context());
-    EXPECT_EQ(form.objectName(), "FavorForm");
-    form.resize(1200, 800);
-    form.show();
+    std::unique_ptr<QWidget> form(ContentPage::makeForm(ContentPage::Favor, Core::instance()->context()));
+    EXPECT_EQ(form->objectName(), "FavorForm");
+    form->resize(1200, 800);
+    form->show();
     QApplication::processEvents();
-    QListView* view = listView(&form);
+    QListView* view = listView(form.get());
     EXPECT_EQ(view->model()->rowCount(), 0);
 
     // The jobs change the catalogue from their own threads; the tab follows.
