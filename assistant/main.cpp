@@ -87,13 +87,6 @@ void installCrashReporting(const QString& version) {
     }
 }
 
-void createCatalogue(const QString& path) {
-    DB db(path, "default");
-    db.open();
-    db.setup();
-    db.close();
-}
-
 // First start, data-version check and upgrade; leaves the settings file saying
 // which data layout the data folder holds.
 void checkDataVersion(Core* core) {
@@ -113,7 +106,7 @@ void checkDataVersion(Core* core) {
         TLOG_INFO("init");
         paths.makeDirs();
         if (!QFileInfo::exists(paths.mainDbPath))
-            createCatalogue(paths.mainDbPath);
+            DB::create(paths.mainDbPath);
     } else {
         TLOG_INFO("check data version");
         QString lastVersion;

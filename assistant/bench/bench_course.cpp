@@ -76,10 +76,10 @@ void BM_SwitchThroughTheFortnight(benchmark::State& state) {
     setUp();
     AllCourseListWidget* list = g_view->findChild<AllCourseListWidget*>("AllCourseListWidget");
     for (auto _ : state) {
-        g_view->onThisWeekClicked();
+        g_view->showWeek(true);
         for (int d = 1; d <= 7; ++d)
             list->onDayBtnClicked(d);
-        g_view->onNextWeekClicked();
+        g_view->showWeek(false);
         for (int d = 1; d <= 7; ++d)
             list->onDayBtnClicked(d);
         QApplication::processEvents();

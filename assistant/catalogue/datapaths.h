@@ -25,6 +25,12 @@ public:
     QString externalDir;
     QString mainDbPath;
 
+    // The folder a resource's path is relative to: a user's file of a custom
+    // pack, one added where it lies (external), or a publisher's resource.
+    QString folderOf(bool isUserFile, bool isExternal) const {
+        return isUserFile ? (isExternal ? externalDir : customPackDir) : appsDir;
+    }
+
     // Creates data, temp, packicons, apps, appicons, custompack, external, daily.
     bool makeDirs() const;
     // True when path (existing or not) lies inside one of the folders the

@@ -84,6 +84,13 @@ bool DB::execAnnounce(const QString& sql, const SqliteFile::Binds& binds, const 
     return true;
 }
 
+void DB::create(const QString& path) {
+    DB db(path, "default");
+    db.open();
+    db.setup();
+    db.close();
+}
+
 bool DB::setup() {
     if (!isOpen())
         return false;

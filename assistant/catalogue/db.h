@@ -52,6 +52,8 @@ public:
     QString connectionName() const { return m_file.connectionName(); }
 
     bool setup();
+    // Makes the catalogue file with its tables (a first start, an upgrade).
+    static void create(const QString& path);
     // Whether changes keep the search index in step (they do from setup()
     // on). Off, the catalogue works as it did before it had one: a name
     // search compares names, and changes leave the index for the next

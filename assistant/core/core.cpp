@@ -84,8 +84,7 @@ int Core::openApp(_TaviApp* app) {
     if (!m_paths)
         return -1;
     if (app->isUserFile) {
-        const QString full =
-            (app->isExternal ? m_paths->externalDir : m_paths->customPackDir) + "/" + app->path;
+        const QString full = m_paths->folderOf(true, app->isExternal) + "/" + app->path;
         // The desktop's opener starts detached and says nothing when no program
         // takes the file: ask first, so the teacher hears why nothing opens.
         QString reason;

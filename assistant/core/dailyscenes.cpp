@@ -107,16 +107,8 @@ SaveResult save(DB& db, const DataPaths& paths, _DailyScene* scene, const QStrin
     return Saved;
 }
 
-namespace {
-QString fileOf(const DataPaths& paths, const _TaviApp& app) {
-    const QString folder =
-        app.isUserFile ? (app.isExternal ? paths.externalDir : paths.customPackDir) : paths.appsDir;
-    return folder + "/" + app.path;
-}
-} // namespace
-
 QStringList scenesUsingApp(DB& db, const DataPaths& paths, const _TaviApp& app) {
-    return scenesUsing(db, paths, {fileOf(paths, app)});
+    return scenesUsing(db, paths, {paths.folderOf(app.isUserFile, app.isExternal) + "/" + app.path});
 }
 
 QStringList scenesUsingPack(DB& db, const DataPaths& paths, const QString& packId) {
@@ -128,7 +120,7 @@ QStringList scenesUsingPack(DB& db, const DataPaths& paths, const QString& packI
         return QStringList();
     QStringList files;
     for (const TaviAppPtr& app : apps)
-        files << fileOf(paths, *app);
+        files << paths.folderOf(app->isUserFile, app->isExternal) + "/" + app->path;
     return scenesUsing(db, paths, files);
 }
 

@@ -46,8 +46,7 @@ Named namedByCatalogue(DB& db, const DataPaths& paths) {
     QList<DB::AppFile> apps;
     db.appFiles(apps);
     for (const DB::AppFile& app : apps) {
-        const QString folder =
-            app.isUserFile ? (app.isExternal ? paths.externalDir : paths.customPackDir) : paths.appsDir;
+        const QString folder = paths.folderOf(app.isUserFile, app.isExternal);
         if (!app.path.isEmpty()) {
             const QString file = clean(folder + "/" + app.path);
             named.files.insert(file);

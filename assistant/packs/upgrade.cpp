@@ -118,12 +118,8 @@ int doUpdate(QString& lastVersion, const DataPaths& paths) {
     faultpoint::step("upgrade data moved");
 
     paths.makeDirs();
-    if (!QFileInfo::exists(paths.mainDbPath)) {
-        DB db(paths.mainDbPath, "default");
-        db.open();
-        db.setup();
-        db.close();
-    }
+    if (!QFileInfo::exists(paths.mainDbPath))
+        DB::create(paths.mainDbPath);
     faultpoint::step("upgrade catalogue made");
 
     int copied = -1;

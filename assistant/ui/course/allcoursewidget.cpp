@@ -43,21 +43,14 @@ AllCourseWidget::AllCourseWidget(const ClientContext& context, QWidget* parent) 
     row->addLayout(column, 1);
     row->addWidget(m_list, 18);
 
-    connect(m_thisWeekBtn, &QToolButton::clicked, this, &AllCourseWidget::onThisWeekClicked);
-    connect(m_nextWeekBtn, &QToolButton::clicked, this, &AllCourseWidget::onNextWeekClicked);
-    onThisWeekClicked();
+    connect(m_thisWeekBtn, &QToolButton::clicked, this, [this]() { showWeek(true); });
+    connect(m_nextWeekBtn, &QToolButton::clicked, this, [this]() { showWeek(false); });
+    showWeek(true);
 }
 
-void AllCourseWidget::onThisWeekClicked() {
-    m_list->setThisWeek(true);
-    const int day = m_list->rememberedDay(true);
+void AllCourseWidget::showWeek(bool thisWeek) {
+    m_list->setThisWeek(thisWeek);
+    const int day = m_list->rememberedDay(thisWeek);
     m_list->onDayBtnClicked(day ? day : 1);
-    m_thisWeekBtn->setChecked(true);
-}
-
-void AllCourseWidget::onNextWeekClicked() {
-    m_list->setThisWeek(false);
-    const int day = m_list->rememberedDay(false);
-    m_list->onDayBtnClicked(day ? day : 1);
-    m_nextWeekBtn->setChecked(true);
+    (thisWeek ? m_thisWeekBtn : m_nextWeekBtn)->setChecked(true);
 }

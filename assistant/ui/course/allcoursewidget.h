@@ -13,9 +13,8 @@ class AllCourseWidget : public QWidget {
 public:
     explicit AllCourseWidget(const ClientContext& context, QWidget* parent = nullptr);
 
-public slots:
-    void onThisWeekClicked();
-    void onNextWeekClicked();
+    // The week's weekday buttons and the day last chosen in it (Monday at first).
+    void showWeek(bool thisWeek);
 
 private:
     QToolButton* m_thisWeekBtn = nullptr;

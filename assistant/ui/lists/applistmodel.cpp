@@ -40,8 +40,7 @@ QVariant AppListModel::data(const QModelIndex& index, int role) const {
 
 QPixmap AppListModel::iconFor(const _TaviApp& app, const DataPaths& paths, bool logIconPath) {
     if (app.isUserFile) {
-        const QString full =
-            QString("%1/%2").arg(app.isExternal ? paths.externalDir : paths.customPackDir, app.path);
+        const QString full = paths.folderOf(true, app.isExternal) + "/" + app.path;
         TLOG_DEBUG("fileFullPath:" << full);
         return QFileIconProvider().icon(QFileInfo(full)).pixmap(128, 128);
     }

@@ -80,10 +80,7 @@ void PackForm::importFiles(const QStringList& files) {
     // to each; a single file's failure gets its own box, its success a notice.
     QStringList lines;
     bool anyTrouble = false;
-    int count = 0;
-    for (const QString& path : files)
-        if (!path.isEmpty())
-            ++count;
+    const int count = files.size() - files.count(QString());
     for (const QString& path : files) {
         if (path.isEmpty())
             continue;
@@ -108,16 +105,17 @@ void PackForm::importFiles(const QStringList& files) {
         const packs::ImportReport& report = job->report();
         anyTrouble = anyTrouble || report.result != packs::ImportOk || !report.damaged.isEmpty() ||
                      !report.clashing.isEmpty();
-        if (count == 1 && report.result == packs::ImportOk && !report.damaged.isEmpty())
+        if (count != 1 || report.result != packs::ImportOk)
+            continue;
+        if (!report.damaged.isEmpty())
             messages::warn(this, tr("import"),
                            tr("Some files of the pack are damaged and were left out:\n%1")
                                .arg(report.damaged.join("\n")));
-        if (count == 1 && report.result == packs::ImportOk && !report.clashing.isEmpty())
+        if (!report.clashing.isEmpty())
             messages::warn(this, tr("import"),
                            tr("These resources already belong to another pack and were left out:\n%1")
                                .arg(report.clashing.join("\n")));
-        if (count == 1 && report.result == packs::ImportOk && report.damaged.isEmpty() &&
-            report.clashing.isEmpty())
+        if (report.damaged.isEmpty() && report.clashing.isEmpty())
             notice::show(this, tr("Imported: %1, %2 resources")
                                    .arg(report.packName.isEmpty() ? QFileInfo(path).completeBaseName()
                                                                   : report.packName)
