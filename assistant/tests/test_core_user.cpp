@@ -52,6 +52,9 @@ protected:
         core->setOfflineDb(cache.get());
     }
     void TearDown() override {
+        worker.quit();
+        worker.wait();
+        core->setWorkerThread(nullptr);
         core->setNetClient(nullptr);
         core->setOfflineDb(nullptr);
         core->setCurrentUser(TaviUser());
@@ -62,6 +65,13 @@ protected:
     void useService(const QString& base) {
         net = std::make_unique<NetClient>(base, kDevice, core->version(), core->userRecord());
         core->setNetClient(net.get());
+    }
+    // The service, and Core's worker thread running until the test ends.
+    void useServiceOnWorker(const DevService& service) {
+        ASSERT_TRUE(service.isRunning());
+        useService(service.baseAddress());
+        core->setWorkerThread(&worker);
+        worker.start();
     }
     void addSchool(int id, const QString& name, int city) {
         _SchoolInfo s{id, name, city};
@@ -80,6 +90,7 @@ protected:
     }
 
     std::unique_ptr<OfflineDB> cache;
+    QThread worker;
     std::unique_ptr<NetClient> net;
     Core* core = nullptr;
 };
@@ -269,11 +280,8 @@ TEST_F(CoreUserTest, AnUpdateCarriesTheUidTheLoginJustGaveAndReloadsTheUser) {
 
 TEST_F(CoreUserTest, TheProfileJobsRunOnTheWorkerThreadAndAnnounceOnTheInterfaceThread) {
     DevService service;
-    ASSERT_TRUE(service.isRunning());
-    useService(service.baseAddress());
-    QThread thread;
-    core->setWorkerThread(&thread);
-    thread.start();
+    useServiceOnWorker(service);
+    QThread& thread = worker;
 
     auto* refresh = new RefreshUserInfoWorker;
     auto* update = new UpdateUserInfoWorker;
@@ -314,7 +322,6 @@ TEST_F(CoreUserTest, TheProfileJobsRunOnTheWorkerThreadAndAnnounceOnTheInterface
 
     thread.quit();
     thread.wait();
-    core->setWorkerThread(nullptr);
     delete refresh;
     delete update;
 }
@@ -334,11 +341,7 @@ TEST_F(CoreUserTest, TheProfileIsCheckedSentAndKeptAsADraftWithoutWidgets) {
     EXPECT_EQ(ProfileController::check(typed), ProfileController::NoName);
 
     DevService service;
-    ASSERT_TRUE(service.isRunning());
-    useService(service.baseAddress());
-    QThread thread;
-    core->setWorkerThread(&thread);
-    thread.start();
+    useServiceOnWorker(service);
     {
         ProfileController controller(core->context());
         // A chosen school carries no typed name; pasted line breaks go.
@@ -369,7 +372,4 @@ TEST_F(CoreUserTest, TheProfileIsCheckedSentAndKeptAsADraftWithoutWidgets) {
         controller.dropDraft();
         EXPECT_FALSE(controller.draft());
     }
-    thread.quit();
-    thread.wait();
-    core->setWorkerThread(nullptr);
 }
