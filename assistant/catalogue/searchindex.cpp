@@ -130,11 +130,8 @@ bool SearchIndex::createTables() {
         !q.exec("create index if not exists AppSearchTbl_app on AppSearchTbl(appId,name)") ||
         !q.exec("create table if not exists AppSearchKeyTbl(kind INTEGER,key BLOB,appId INTEGER,"
                 "PRIMARY KEY(kind,key,appId)) WITHOUT ROWID") ||
-        !q.exec("create table if not exists AppSearchInfoTbl(name TEXT PRIMARY KEY,value TEXT)")) {
-        TLOG_ERROR("create search index failed:" << q.lastError().text());
-        return false;
-    }
-    if (present != 2 && !q.exec("DELETE FROM AppSearchInfoTbl")) {
+        !q.exec("create table if not exists AppSearchInfoTbl(name TEXT PRIMARY KEY,value TEXT)") ||
+        (present != 2 && !q.exec("DELETE FROM AppSearchInfoTbl"))) {
         TLOG_ERROR("create search index failed:" << q.lastError().text());
         return false;
     }

@@ -30,6 +30,16 @@ QString likeValue(const QString& text) {
     escaped.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
     return "%" + escaped + "%";
 }
+
+// Rows whose name contains name (all rows without one), in both statements.
+void filterByName(PagedQuery& q, const QString& name) {
+    if (name.isEmpty())
+        return;
+    q.countSql += " where name like :name escape '\\'";
+    q.selectSql += " where name like :name escape '\\'";
+    q.binds.append({":name", likeValue(name)});
+}
+
 } // namespace
 
 PagedQuery buildAppSearch(const _AppSearchPara& para, bool readingOrderTable) {
@@ -72,11 +82,7 @@ PagedQuery buildPackSearch(const _PackSearchPara& para) {
     PagedQuery q;
     q.countSql = "select count(*) from PackTbl";
     q.selectSql = "select * from PackTbl";
-    if (!para.name.isEmpty()) {
-        q.countSql += " where name like :name escape '\\'";
-        q.selectSql += " where name like :name escape '\\'";
-        q.binds.append({":name", likeValue(para.name)});
-    }
+    filterByName(q, para.name);
     q.selectSql += ordering(para.orderBy, para.desc, " order by name collate names", " order by installDate");
     // Packs imported within one second share their time stamp: the row id
     // (a replaced pack gets a new one) keeps their order stable, in the same direction.
@@ -90,11 +96,7 @@ PagedQuery buildDailySceneSearch(const _DailySceneSearchPara& para) {
     PagedQuery q;
     q.countSql = "select count(*) from DailySceneTbl";
     q.selectSql = "select * from DailySceneTbl";
-    if (!para.name.isEmpty()) {
-        q.countSql += " where name like :name escape '\\'";
-        q.selectSql += " where name like :name escape '\\'";
-        q.binds.append({":name", likeValue(para.name)});
-    }
+    filterByName(q, para.name);
     q.selectSql += pagingClause(para.limit, para.offset);
     return q;
 }
